@@ -1,0 +1,119 @@
+// The screen: graphics modes, the window, the sticky drawing state and the draw calls.
+// The real backend draws with OpenGL; the headless one only keeps the state and can
+// record every call with the state it was made in.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/font.h"
+#include "platform/image.h"
+
+// ---------------------------------------------------------------------------
+// Modes. 24-bit formats report depth 32, an unknown refresh 60. When the system
+// lists none, the desktop mode is the one entry.
+int CountGraphicsModes();
+bool GetGraphicsMode(int index, int& width, int& height, int& depth, int& hertz);
+int DesktopWidth();
+int DesktopHeight();
+int DesktopDepth();
+int DesktopHertz();
+
+// depth 0 opens a window, anything else full screen. Returns false when it fails.
+bool Graphics(int width, int height, int depth = 0, int hertz = 60, int flags = 0);
+void EndGraphics();
+bool GraphicsOpen();
+int GraphicsWidth();
+int GraphicsHeight();
+// Counts the contexts opened so far; textures made on an older one are stale.
+int GraphicsGeneration();
+
+void Cls();
+// Presents the frame: 1 waits for the vertical blank, -1 the default, 0 does not wait.
+// Never runs faster than the mode's refresh rate, and pumps window events.
+void Flip(int sync = -1);
+
+// ---------------------------------------------------------------------------
+// Drawing state: global and sticky until changed.
+enum BlendMode : int { MASKBLEND = 1, SOLIDBLEND = 2, ALPHABLEND = 3, LIGHTBLEND = 4, SHADEBLEND = 5 };
+
+struct DrawState {
+    float originX = 0, originY = 0;
+    float handleX = 0, handleY = 0;
+    float rotation = 0;  // degrees, clockwise on the y-down screen
+    float scaleX = 1, scaleY = 1;
+    int red = 255, green = 255, blue = 255;
+    float alpha = 1;
+    int blend = MASKBLEND;
+    int viewportX = 0, viewportY = 0, viewportW = 0, viewportH = 0;  // 0 size: whole screen
+    TImageFontPtr font;  // null: the built-in font
+};
+const DrawState& CurrentDrawState();
+
+void SetOrigin(float x, float y);
+void GetOrigin(float& x, float& y);
+void SetHandle(float x, float y);
+void GetHandle(float& x, float& y);
+void SetRotation(float degrees);
+float GetRotation();
+void SetScale(float sx, float sy);
+void GetScale(float& sx, float& sy);
+void SetTransform(float degrees = 0, float sx = 1, float sy = 1);
+void SetColor(int red, int green, int blue);
+void GetColor(int& red, int& green, int& blue);
+void SetAlpha(float alpha);
+float GetAlpha();
+void SetBlend(int mode);
+int GetBlend();
+void SetViewport(int x, int y, int width, int height);
+void GetViewport(int& x, int& y, int& width, int& height);
+void SetImageFont(const TImageFontPtr& font);
+TImageFontPtr GetImageFont();  // null when the built-in font is in use
+
+// Where a point p of an item (its own unscaled pixels) lands on screen:
+// origin + (x, y) + R(rotation) * S(scale) * (p - handle).
+struct Point {
+    float x = 0, y = 0;
+};
+Point PlacePoint(const DrawState& state, float x, float y, float handleX, float handleY, float px, float py);
+
+// OpenGL's source and destination factors for a blend mode (GL enum values), and
+// whether it blends at all and whether it discards texels below alpha 0.5.
+struct BlendFactors {
+    bool blending = false;
+    unsigned src = 0, dst = 0;
+    bool alphaTest = false;
+};
+BlendFactors BlendFactorsFor(int mode);
+
+// ---------------------------------------------------------------------------
+// Draw calls.
+void DrawRect(float x, float y, float width, float height);
+void DrawLine(float x1, float y1, float x2, float y2);
+void DrawImage(const TImagePtr& image, float x, float y, int frame = 0);
+// Top-left anchored at the global handle, one Latin-1 byte a glyph.
+void DrawText(const std::string& text, float x, float y);
+
+// ---------------------------------------------------------------------------
+// Recording, for layout tests on the headless backend.
+enum class DrawKind { Cls, Rect, Line, Image, Text, Flip };
+struct DrawCall {
+    DrawKind kind = DrawKind::Cls;
+    DrawState state;          // the state the call was made in
+    float x = 0, y = 0;       // the call's position arguments
+    float w = 0, h = 0;       // Rect size; Line end point
+    TImagePtr image;          // Image
+    int frame = 0;
+    std::string text;         // Text
+    std::vector<Point> corners;  // where the item's corners land: Rect, Image and Text
+                                 // box top-left, top-right, bottom-right, bottom-left;
+                                 // a Line's two ends
+};
+void StartRecording();
+std::vector<DrawCall> StopRecording();
+const std::vector<DrawCall>& RecordedCalls();
+
+// How many GL draw calls the last presented frame took (batching is visible here).
+int LastFrameDrawCalls();
+// Reads the back buffer of the real backend as RGBA, rows top to bottom; null headless.
+TPixmapPtr GrabScreen();

@@ -1,0 +1,4 @@
+// Placeholder until the input layer lands.
+#include "platform/input.h"
+
+void PumpEvents() {}

@@ -1,0 +1,94 @@
+// Polled keyboard and mouse. One pump feeds the state: the real backend translates
+// SDL events into PlatformEvents, tests inject the same events.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+enum KeyCode : int {
+    KEY_BACKSPACE = 8,
+    KEY_TAB = 9,
+    KEY_ENTER = 13,
+    KEY_ESCAPE = 27,
+    KEY_SPACE = 32,
+    KEY_LEFT = 37,
+    KEY_UP = 38,
+    KEY_RIGHT = 39,
+    KEY_DOWN = 40,
+    KEY_0 = 48,
+    KEY_A = 65,
+    KEY_P = 80,
+    KEY_Q = 81,
+    KEY_LCOMMAND = 91,  // left GUI and left Ctrl
+    KEY_RCOMMAND = 92,  // right GUI and right Ctrl
+    KEY_LSHIFT = 160,
+    KEY_RSHIFT = 161,
+};
+
+// What the pump consumes.
+enum class InputEventType {
+    KeyDown,     // code; repeat true for auto-repeat
+    KeyUp,       // code
+    Char,        // codepoint typed (text input, or 8, 13, 27 from their keys)
+    MouseMove,   // x, y in window pixels
+    MouseDown,   // button 1 left, 2 right, 3 middle
+    MouseUp,
+    MouseWheel,  // y: steps
+    FocusGained,
+    FocusLost,
+    Minimized,
+    Restored,
+    Terminate,   // window close or a termination signal
+};
+struct InputEvent {
+    InputEventType type = InputEventType::KeyDown;
+    int code = 0;       // key code or button
+    bool repeat = false;
+    uint32_t codepoint = 0;
+    int x = 0, y = 0;
+};
+
+// Queues an event as if the system had sent it; the next pump takes it in.
+void InjectEvent(const InputEvent& event);
+// Takes in pending events (SDL's on the real backend, injected ones on both).
+void PumpEvents();
+// Headless: called when a blocking wait (WaitChar) finds nothing to take in, so a test
+// can inject events at that moment. Without a hook, a headless WaitChar returns 0.
+void SetIdleHook(std::function<void()> hook);
+// Clears every input state and queue; for tests.
+void ResetInput();
+
+int KeyDown(int code);
+int KeyHit(int code);  // presses since the last KeyHit of that code; reading consumes them
+int MouseDown(int button);
+int MouseHit(int button);
+int MouseX();
+int MouseY();
+int MouseZ();  // wheel position
+// Puts the pointer there and posts one mouse-move event at that position; the system's
+// own motion for the warp is not counted.
+void MoveMouse(int x, int y);
+void ShowMouse();
+void HideMouse();
+bool MouseVisible();
+void FlushKeys();   // pumps, then clears key states, hits and typed characters
+void FlushMouse();  // pumps, then clears button states, hits and the wheel
+int GetChar();      // next typed character, 0 when none
+// Flushes, then pumps until a character is typed: 8 Backspace, 13 Enter, 27 Escape or
+// the character's code point (above 255 is returned as is).
+int WaitChar();
+
+// The event queue the game polls. Mouse move is event id 1027.
+enum { EVENT_MOUSEMOVE = 1027, EVENT_KEYDOWN = 257, EVENT_KEYUP = 258, EVENT_KEYCHAR = 259,
+       EVENT_MOUSEDOWN = 1025, EVENT_MOUSEUP = 1026, EVENT_MOUSEWHEEL = 1028,
+       EVENT_APPSUSPEND = 1, EVENT_APPRESUME = 2, EVENT_APPTERMINATE = 3 };
+int PollEvent();  // takes the next event as current; 0 when empty
+int EventID();
+int EventX();
+int EventY();
+int EventData();
+
+// Focus lost or minimised; never true before focus was first gained.
+bool AppSuspended();
+// A window close or a termination signal; latched until read.
+bool AppTerminate();

@@ -1,0 +1,242 @@
+// The runtime: backend choice, exceptions, clock, random numbers, output, alerts and exit.
+#include "platform/runtime.h"
+
+#include <SDL.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+#include <mutex>
+#include <random>
+#include <thread>
+
+extern char** environ;
+
+namespace {
+Backend g_backend = Backend::Headless;
+
+bool g_testClock = false;
+int64_t g_testNow = 0;
+int g_stepPerCall = 0;
+int g_stepPerFrame = 0;
+
+std::mt19937 g_rng(0x1234);
+int g_seed = 0x1234;
+
+std::function<void(const std::string&, bool)> g_notifyHook;
+std::multimap<int, std::function<void()>> g_shutdown;
+}  // namespace
+
+const char* const kNullAccessMessage = "Attempt to access field or method of Null object";
+const char* const kBadIndexMessage = "Attempt to index array element beyond array length";
+std::string AppTitle = "Brondelvix 2!";
+
+void SetBackend(Backend backend) { g_backend = backend; }
+Backend CurrentBackend() { return g_backend; }
+bool IsHeadless() { return g_backend == Backend::Headless; }
+Backend BackendFromEnvironment() {
+    const char* v = std::getenv("BX2_HEADLESS");
+    return (v && std::string(v) == "1") ? Backend::Headless : Backend::Real;
+}
+
+void RuntimeError(const std::string& message) { throw TRuntimeException(message); }
+
+// ---------------------------------------------------------------------------
+int MilliSecs() {
+    if (g_testClock) {
+        int now = static_cast<int>(static_cast<uint32_t>(g_testNow));
+        g_testNow += g_stepPerCall;
+        return now;
+    }
+    static const auto start = std::chrono::steady_clock::now();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    // Wraps like a 32-bit counter; callers only take differences.
+    return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(ms)));
+}
+
+void Delay(int ms) {
+    if (ms <= 0) return;
+    if (g_testClock) {
+        g_testNow += ms;
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void UseTestClock(int startMs, int stepPerCall, int stepPerFrame) {
+    g_testClock = true;
+    g_testNow = startMs;
+    g_stepPerCall = stepPerCall;
+    g_stepPerFrame = stepPerFrame;
+}
+void AdvanceTestClock(int ms) { g_testNow += ms; }
+void UseRealClock() { g_testClock = false; }
+bool UsingTestClock() { return g_testClock; }
+void ClockFrameTick() {
+    if (g_testClock) g_testNow += g_stepPerFrame;
+}
+
+static std::string FormatLocalTime(const char* format) {
+    std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[64];
+    if (std::string(format) == "date") {
+        static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+        std::snprintf(buf, sizeof buf, "%02d %s %04d", tm.tm_mday, months[tm.tm_mon], tm.tm_year + 1900);
+    } else {
+        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", tm.tm_hour, tm.tm_min, tm.tm_sec);
+    }
+    return buf;
+}
+std::string CurrentTime() { return FormatLocalTime("time"); }
+std::string CurrentDate() { return FormatLocalTime("date"); }
+
+// ---------------------------------------------------------------------------
+void SeedRnd(int seed) {
+    g_seed = seed;
+    g_rng.seed(static_cast<uint32_t>(seed));
+}
+int RndSeed() { return g_seed; }
+
+double RndDouble() {
+    // 53 random bits: never reaches 1.
+    uint64_t hi = g_rng() >> 5, lo = g_rng() >> 6;
+    return (static_cast<double>(hi) * 67108864.0 + static_cast<double>(lo)) / 9007199254740992.0;
+}
+float RndFloat() {
+    float f = static_cast<float>(g_rng() >> 8) / 16777216.0f;
+    return f;
+}
+int Rand(int a, int b) {
+    if (b < a) std::swap(a, b);
+    int64_t range = static_cast<int64_t>(b) - a + 1;
+    return static_cast<int>(a + static_cast<int64_t>(RndDouble() * static_cast<double>(range)));
+}
+double Rnd(double a, double b) {
+    if (a == b) return a;
+    if (b < a) std::swap(a, b);
+    double v = a + RndDouble() * (b - a);
+    return v < b ? v : a;
+}
+
+// ---------------------------------------------------------------------------
+void Print(const std::string& text) {
+    std::string out = Latin1ToUtf8(text);
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+}
+
+void SetNotifyHook(std::function<void(const std::string&, bool)> hook) { g_notifyHook = std::move(hook); }
+
+void Notify(const std::string& text, bool serious) {
+    std::string utf8 = Latin1ToUtf8(text);
+    std::fprintf(stderr, "%s\n", utf8.c_str());
+    std::fflush(stderr);
+    if (g_notifyHook) {
+        g_notifyHook(text, serious);
+        return;
+    }
+    if (IsHeadless()) return;
+    // A message box only where a window system answers; never block without a display.
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!display || !*display) && (!wayland || !*wayland)) return;
+    SDL_ShowSimpleMessageBox(serious ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION, AppTitle.c_str(),
+                             utf8.c_str(), nullptr);
+}
+
+bool OpenURL(const std::string& url) {
+    std::string utf8 = Latin1ToUtf8(url);
+    char prog[] = "xdg-open";
+    char* argv[] = {prog, utf8.data(), nullptr};
+    pid_t pid;
+    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) != 0) return false;
+    // Reap it in the background so no zombie is left; the browser outlives it anyway.
+    std::thread([pid] {
+        int status;
+        waitpid(pid, &status, 0);
+    }).detach();
+    return true;
+}
+
+void RegisterShutdown(int order, std::function<void()> fn) { g_shutdown.emplace(order, std::move(fn)); }
+void RunShutdown() {
+    auto fns = std::move(g_shutdown);
+    g_shutdown.clear();
+    for (auto& [order, fn] : fns) fn();
+}
+void End() {
+    RunShutdown();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    // Static destructors must not race the audio thread, which is closed by now.
+    std::_Exit(0);
+}
+
+// ---------------------------------------------------------------------------
+std::string Latin1ToUtf8(const std::string& latin1) {
+    std::string out;
+    out.reserve(latin1.size());
+    for (unsigned char c : latin1) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::vector<uint32_t> Utf8Decode(const std::string& utf8) {
+    std::vector<uint32_t> out;
+    size_t i = 0, n = utf8.size();
+    while (i < n) {
+        unsigned char c = static_cast<unsigned char>(utf8[i]);
+        int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (len == 0 || i + len > n) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        uint32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+        bool ok = true;
+        for (int k = 1; k < len; ++k) {
+            unsigned char cc = static_cast<unsigned char>(utf8[i + k]);
+            if ((cc & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if (!ok) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        out.push_back(cp);
+        i += len;
+    }
+    return out;
+}
+
+bool Utf8ToLatin1(const std::string& utf8, std::string& latin1) {
+    latin1.clear();
+    bool all = true;
+    for (uint32_t cp : Utf8Decode(utf8)) {
+        if (cp > 255) {
+            all = false;
+            continue;
+        }
+        latin1 += static_cast<char>(cp);
+    }
+    return all;
+}
