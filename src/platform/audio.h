@@ -52,6 +52,7 @@ float ChannelRate(const TChannelPtr& channel);
 double ChannelPosition(const TChannelPtr& channel);
 
 // Opens the output: the SDL device on the real backend, nothing headless. Idempotent.
+// False when no device opens; every channel call still works, silently.
 bool OpenAudio();
 void CloseAudio();
 // Mixes `frameCount` stereo frames of every playing channel into `out` (interleaved

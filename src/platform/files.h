@@ -46,15 +46,19 @@ std::string DataFolder();
 // The per-user folder, ending in "/": ${XDG_DATA_HOME:-$HOME/.local/share} +
 // "/Vostrand/Brondelvix 2!/". Never empty.
 std::string UserFolder();
+// The folder UserFolder() lies in, without a trailing "/": ${XDG_DATA_HOME:-$HOME/.local/share},
+// created when missing. Never empty.
+std::string UserAppFolder();
 std::string HomeFolder();  // "" when unknown
 // The user's XDG folders (desktop, documents, pictures, music, videos); "" when unknown.
 std::string XdgUserFolder(const std::string& name);  // "DESKTOP", "DOCUMENTS", ...
 
 // Mounted volumes from /proc/self/mounts, with statvfs sizes.
 struct VolumeEntry {
-    std::string name;        // the mount point's last component, "/" for the root
+    std::string name;  // the mount point's last component, "/" for the root
     std::string mountPoint;
     std::string device;
+    std::string type;        // the file-system type, "ext4", "tmpfs", ...
     int64_t size = 0;        // bytes
     int64_t freeSpace = 0;   // bytes available to the user
     bool available = false;  // statvfs succeeded

@@ -45,7 +45,9 @@ struct DrawState {
     int red = 255, green = 255, blue = 255;
     float alpha = 1;
     int blend = MASKBLEND;
-    int viewportX = 0, viewportY = 0, viewportW = 0, viewportH = 0;  // 0 size: whole screen
+    // Clip rectangle, top-left origin, window pixels. 0 x 0 is the whole screen; any other
+    // rectangle without area (a crop that closed up) hides everything drawn.
+    int viewportX = 0, viewportY = 0, viewportW = 0, viewportH = 0;
     TImageFontPtr font;  // null: the built-in font
 };
 const DrawState& CurrentDrawState();
@@ -116,4 +118,5 @@ const std::vector<DrawCall>& RecordedCalls();
 // How many GL draw calls the last presented frame took (batching is visible here).
 int LastFrameDrawCalls();
 // Reads the back buffer of the real backend as RGBA, rows top to bottom; null headless.
+// It holds what was drawn since the last Flip: call it after drawing, before Flip.
 TPixmapPtr GrabScreen();

@@ -54,11 +54,17 @@ Point PlacePoint(const DrawState& s, float x, float y, float handleX, float hand
 
 BlendFactors BlendFactorsFor(int mode) {
     switch (mode) {
-        case MASKBLEND: return {false, GL_ONE, GL_ZERO, true};
-        case SOLIDBLEND: return {false, GL_ONE, GL_ZERO, false};
-        case ALPHABLEND: return {true, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, false};
-        case LIGHTBLEND: return {true, GL_SRC_ALPHA, GL_ONE, false};
-        case SHADEBLEND: return {true, GL_DST_COLOR, GL_ZERO, false};
-        default: return {false, GL_ONE, GL_ZERO, false};
+        case MASKBLEND:
+            return {false, GL_ONE, GL_ZERO, true};
+        case SOLIDBLEND:
+            return {false, GL_ONE, GL_ZERO, false};
+        case ALPHABLEND:
+            return {true, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, false};
+        case LIGHTBLEND:
+            return {true, GL_SRC_ALPHA, GL_ONE, false};
+        case SHADEBLEND:
+            return {true, GL_DST_COLOR, GL_ZERO, false};
+        default:
+            return {false, GL_ONE, GL_ZERO, false};
     }
 }

@@ -53,9 +53,11 @@ int MilliSecs() {
         g_testNow += g_stepPerCall;
         return now;
     }
-    static const auto start = std::chrono::steady_clock::now();
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-    // Wraps like a 32-bit counter; callers only take differences.
+    // Counted from boot, so a timestamp of 0 never looks recent; wraps like a 32-bit
+    // counter, and callers only take differences.
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now().time_since_epoch())
+                  .count();
     return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(ms)));
 }
 
@@ -217,7 +219,10 @@ std::vector<uint32_t> Utf8Decode(const std::string& utf8) {
             }
             cp = (cp << 6) | (cc & 0x3F);
         }
-        if (!ok) {
+        // Overlong forms could smuggle a "/" or a zero into a name; surrogates and
+        // values past U+10FFFF are not characters.
+        static const uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (!ok || cp < kMin[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
             out.push_back(0xFFFD);
             ++i;
             continue;

@@ -17,5 +17,6 @@ std::string ReadLine(const TStreamPtr& stream);
 // True once the peer has closed and every received byte was read (or on an error).
 bool Eof(const TStreamPtr& stream);
 void CloseStream(const TStreamPtr& stream);
-// Time-outs in milliseconds for connecting and for each read (defaults 5000 and 10000).
+// Time-outs in milliseconds for connecting and for each read (defaults 5000 and 10000);
+// a negative one waits without limit. A read that times out ends the data.
 void SetStreamTimeouts(int connectMs, int readMs);
