@@ -395,7 +395,7 @@ std::string Le(uint32_t v, int bytes) {
     return s;
 }
 
-struct WavSpec {
+struct WavFormat {
     int tag = 1;
     int channels = 1;
     int rate = 22050;
@@ -410,7 +410,7 @@ std::string Chunk(const std::string& id, const std::string& body) {
     return s;
 }
 
-std::string FmtChunk(const WavSpec& w) {
+std::string FmtChunk(const WavFormat& w) {
     int align = w.blockAlign >= 0 ? w.blockAlign : w.channels * w.bits / 8;
     std::string fmt = Le(w.extensible ? 0xFFFE : w.tag, 2) + Le(w.channels, 2) + Le(w.rate, 4) + Le(w.rate * align, 4) +
                       Le(align, 2) + Le(w.bits, 2);
@@ -420,7 +420,7 @@ std::string FmtChunk(const WavSpec& w) {
 
 std::string Riff(const std::string& chunks) { return "RIFF" + Le(4 + chunks.size(), 4) + "WAVE" + chunks; }
 
-std::string MakeWav(const WavSpec& w, const std::string& samples) {
+std::string MakeWav(const WavFormat& w, const std::string& samples) {
     return Riff(FmtChunk(w) + Chunk("LIST", "INFOsoft") + Chunk("data", samples));
 }
 
@@ -431,7 +431,7 @@ TEST(SoundDecode, WavSampleFormats) {
     std::memcpy(&fm1, &b, 4);
     struct Case {
         const char* name;
-        WavSpec spec;
+        WavFormat format;
         std::string samples;
         std::vector<float> expected;
     };
@@ -453,10 +453,10 @@ TEST(SoundDecode, WavSampleFormats) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TSoundPtr sound = LoadSoundFromMemory(MakeWav(c.spec, c.samples));
+        TSoundPtr sound = LoadSoundFromMemory(MakeWav(c.format, c.samples));
         ASSERT_TRUE(sound);
-        EXPECT_EQ(sound->data->rate, c.spec.rate);
-        EXPECT_EQ(sound->data->channels, c.spec.channels);
+        EXPECT_EQ(sound->data->rate, c.format.rate);
+        EXPECT_EQ(sound->data->channels, c.format.channels);
         EXPECT_FALSE(sound->loop);
         ASSERT_EQ(sound->data->frames.size(), c.expected.size());
         for (size_t i = 0; i < c.expected.size(); ++i) EXPECT_FLOAT_EQ(sound->data->frames[i], c.expected[i]) << i;
