@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/graphics.h"
+#include "platform/files.h"
 #include "platform/runtime.h"
 
 extern "C" const unsigned char bx2_builtin_font_data[];
@@ -43,18 +44,6 @@ struct FreeTypeFace {
     }
 };
 
-bool ReadFileBytes(const std::string& path, std::string& out) {
-    FILE* f = std::fopen(Latin1ToUtf8(path).c_str(), "rb");
-    if (!f) return false;
-    struct stat st;
-    bool ok = fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
-    if (ok) {
-        out.assign(static_cast<size_t>(st.st_size), '\0');
-        ok = std::fread(out.data(), 1, out.size(), f) == out.size();
-    }
-    std::fclose(f);
-    return ok;
-}
 
 int Round26_6(FT_Pos v) { return static_cast<int>(std::floor((v + 32) / 64.0)); }
 
@@ -181,7 +170,7 @@ bool RenderGlyphs(FT_Face face, TImageFont& font, std::vector<GlyphBitmap>& bitm
 
 TImageFontPtr LoadImageFont(const std::string& path, int size, int style) {
     std::string bytes;
-    if (!ReadFileBytes(path, bytes)) return nullptr;
+    if (!ReadWholeFile(path, bytes)) return nullptr;
     return LoadImageFontFromMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), size, style);
 }
 

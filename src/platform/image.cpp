@@ -13,6 +13,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "platform/files.h"
 #include "platform/runtime.h"
 
 namespace {
@@ -27,18 +28,6 @@ bool SizeAllowed(int width, int height) {
            static_cast<int64_t>(width) * height <= kMaxPicturePixels;
 }
 
-bool ReadFileBytes(const std::string& path, std::string& out) {
-    FILE* f = std::fopen(Latin1ToUtf8(path).c_str(), "rb");
-    if (!f) return false;
-    struct stat st;
-    bool ok = fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
-    if (ok) {
-        out.assign(static_cast<size_t>(st.st_size), '\0');
-        ok = std::fread(out.data(), 1, out.size(), f) == out.size();
-    }
-    std::fclose(f);
-    return ok;
-}
 
 // ---------------------------------------------------------------------------
 // PNG. libpng reports errors by longjmp, so everything that must survive one lives in
@@ -218,7 +207,7 @@ TPixmapPtr CreatePixmap(int width, int height, bool hasAlpha) {
 
 TPixmapPtr LoadPixmap(const std::string& path) {
     std::string bytes;
-    if (!ReadFileBytes(path, bytes)) return nullptr;
+    if (!ReadWholeFile(path, bytes)) return nullptr;
     return LoadPixmapFromMemory(bytes);
 }
 
