@@ -1,0 +1,227 @@
+// The game's global settings and state, the whole-degree tables and the debug log.
+#include "core/globals.h"
+
+#include <cmath>
+
+#include "core/volumes.h"
+#include "text/parser.h"
+
+std::string g_dataPath;
+std::string g_userPath;
+std::string g_fontPath;
+
+int g_desktopWidth = -1, g_desktopHeight = -1, g_desktopDepth = -1, g_desktopHertz = -1;
+int g_virtualWidth = 1024, g_virtualHeight = 768;
+int g_ScreenWidth = -1, g_ScreenHeight = -1, g_ScreenDepth = -1, g_ScreenHertz = -1;
+int g_isFullscreen = -1;
+int g_forceDesktopResolution = 0;
+float g_widthFactor = 1.0f, g_heightFactor = 1.0f;
+float g_ScreenCenterX = 0.0f, g_ScreenCenterY = 0.0f;
+int g_isFastComputer = 1;
+
+int g_gamefieldWidth = 720, g_gamefieldHeight = 760, g_gamefieldXoffset = 4, g_gamefieldYoffset = 4;
+float g_BrickShieldY = 0.0f;
+int g_brickCollisionSubdivisions = 4;
+
+int g_maxBalls = 16;
+int g_maxParticles = 256;
+int g_useBallTrails = 1;
+float g_gravitationalConstant = 0.2f;
+float g_paddlePositionModifier = 1.0f;
+int g_godMode = 0;
+
+int g_frameDelay = 30, g_realFrameDelay = 30, g_maxFrameDelay = 45;
+int g_lastMilliSecs = 0, g_curMilliSecs = 0;
+float g_gameSpeedFactor = 1.0f;
+float g_gameSpeedModulation = 1.0f, g_gameSpeedTargetModulation = 1.0f;
+float g_gameSpeedModulationTTL = -1.0f, g_gameSpeedModulationRate = 10.0f;
+float g_gameSpeedDifficultyAdjust = 1.0f;
+int g_pauseAtFlip = 0;
+
+float g_MouseXSpeed = 0.0f, g_MouseYSpeed = 0.0f;
+int g_MouseXPrev = 0, g_MouseYPrev = 0;
+int g_MouseMovementZone = 50;
+int g_cmdIsDown = 0;
+
+int g_ScreenOverlayRed = 0, g_ScreenOverlayGreen = 0, g_ScreenOverlayBlue = 0;
+float g_ScreenOverlayAlpha = 0.0f;
+int64_t g_ScoreToDisplay = 0;
+int g_LevelToDisplay = 0;
+
+TImageFontPtr g_LargeFont, g_MenuFont, g_MidFont, g_SmallFont;
+float g_sfxVolume = 0.0f, g_musicVolume = 0.0f;
+std::string g_language;
+
+std::string g_DebugLog;
+int g_totalErrors = 0;
+std::vector<std::string> g_DebugStrings;
+int g_debugSpritesInMemory = 0;
+int g_enableOnscreenDebug = 0;
+int g_debugLogQuiet = 0;
+
+std::vector<float> g_Sin, g_Cos;
+
+PerformanceTimersPtr g_LoadTimers;
+
+namespace {
+bool g_globalsReady = false;
+}
+
+void ResetGlobalsForTest() { g_globalsReady = false; }
+
+void InitGlobals() {
+    if (g_globalsReady) return;
+    g_globalsReady = true;
+
+    std::string appDir = GetUserAppDir();
+    g_userPath = appDir + "/Vostrand/Brondelvix 2!/";
+    g_dataPath = DataFolder();
+
+    int result = 0;
+    const char* folders[] = {"/Vostrand", "/Vostrand/Brondelvix 2!", "/Vostrand/Brondelvix 2!/data",
+                             "/Vostrand/Brondelvix 2!/data/players"};
+    for (const char* folder : folders) {
+        std::string path = appDir + folder;
+        if (FileType(path) == 0) result += -1 + (CreateDir(path) ? 1 : 0);
+    }
+    Print("Directory creation (0 means all good): " + IntToText(result));
+    if (result != 0) {
+        AddLineToDebugLog("Error creating user directories.  Attempted To Create the following:");
+        for (const char* folder : folders) AddLineToDebugLog(appDir + folder);
+    }
+
+    // The game ships its own font; LoadGameFont's ".ttf" retry serves preference paths.
+    g_fontPath = g_dataPath + "data/fonts/DejaVuSans.ttf";
+    g_DebugStrings.assign(10, "");
+    g_lastMilliSecs = MilliSecs();
+    g_ScreenCenterX = static_cast<float>(g_virtualWidth / 2);
+    g_ScreenCenterY = static_cast<float>(g_virtualHeight / 2);
+    g_BrickShieldY = static_cast<float>(g_gamefieldHeight + g_gamefieldYoffset - 10);
+    g_Sin.assign(360, 0.0f);
+    g_Cos.assign(360, 0.0f);
+    for (int i = 0; i < 360; ++i) {
+        double rad = i * M_PI / 180.0;
+        g_Sin[i] = static_cast<float>(std::sin(rad));
+        g_Cos[i] = static_cast<float>(std::cos(rad));
+    }
+    g_LoadTimers = std::make_shared<performanceTimers>();
+}
+
+// ---------------------------------------------------------------------------
+// The debug log: one entry per caught failure or progress note, echoed at once and
+// saved whole to the error-log file when it overflows and at the ends of a run.
+
+std::string ErrorLogPath() { return g_userPath + "bx2_error_log.txt"; }
+
+namespace {
+const char* const kCouldNotSave = "Could not save the following message to the error log: ";
+}
+
+int AddLineToDebugLog(const std::string& line) {
+    try {
+        g_DebugLog += line;
+        g_DebugLog += '\n';
+        ++g_totalErrors;
+        if (g_totalErrors > 500) {
+            WriteDebugLog(std::string("Whoops!  Something has gone very, very wrong.") + "\n\n" +
+                          "Please see the file named \"" + ErrorLogPath() + "\" For details.");
+        }
+        // Print ends the line with LF; the log's echo ends each line with CR LF.
+        if (!g_debugLogQuiet) Print(line + "\r");
+    } catch (...) {
+        // Logging must never fail its caller.
+    }
+    return 0;
+}
+
+int WriteDebugLog(const std::string& message) {
+    int written = 0;
+    try {
+        // The whole log replaces the file atomically (an old read-only file included)
+        // and is left read-only.
+        written = WriteWholeFile(ErrorLogPath(), g_DebugLog, 0444);
+    } catch (...) {
+        written = 0;
+    }
+    if (written == 0) {
+        // The save failed part-way: say so, and let the run go on.
+        Notify(kCouldNotSave + message, false);
+        return 0;
+    }
+    // A file that could not even be opened was never written: don't point the player at it.
+    Notify(written == 1 ? message : kCouldNotSave + message, false);
+    End();
+}
+
+int PrintDebugLog() {
+    try {
+        Print(g_DebugLog + "\r");
+    } catch (const std::exception& e) {
+        AddLineToDebugLog(std::string("globals:PrintDebugLog() ") + e.what());
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// The four game fonts, all from one file.
+
+int LoadGameFont() {
+    return Guarded("globals:LoadGameFont() ", 0, [] {
+        g_LargeFont = LoadImageFont(g_fontPath, 36, 4);
+        g_MenuFont = LoadImageFont(g_fontPath, 30, 4);
+        g_MidFont = LoadImageFont(g_fontPath, 24, 4);
+        g_SmallFont = LoadImageFont(g_fontPath, 12, 4);
+        // The path names the file without its extension; only the large font decides the retry.
+        if (!g_LargeFont) {
+            g_LargeFont = LoadImageFont(g_fontPath + ".ttf", 36, 4);
+            g_MenuFont = LoadImageFont(g_fontPath + ".ttf", 30, 4);
+            g_MidFont = LoadImageFont(g_fontPath + ".ttf", 24, 4);
+            g_SmallFont = LoadImageFont(g_fontPath + ".ttf", 12, 4);
+        }
+        return 0;
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Numbers for display, and array growth.
+
+std::string FormatNumber(int64_t value) {
+    return Guarded("globals:FormatNumber() ", std::string(), [&] {
+        std::string digits = LongToText(value);
+        std::string sign;
+        if (!digits.empty() && digits[0] == '-') {
+            sign = "-";
+            digits.erase(0, 1);
+        }
+        // The leftmost group holds one to three digits.
+        std::string out = sign;
+        size_t first = digits.size() % 3 == 0 ? 3 : digits.size() % 3;
+        out += digits.substr(0, first);
+        for (size_t i = first; i < digits.size(); i += 3) out += "," + digits.substr(i, 3);
+        return out;
+    });
+}
+
+std::vector<int> AppendNewInt(const std::vector<int>& array) {
+    return Guarded("globals:AppendNewInt() ", std::vector<int>(), [&] {
+        std::vector<int> out(array);
+        out.push_back(0);
+        return out;
+    });
+}
+
+std::vector<float> AppendNewFloat(const std::vector<float>& array) {
+    return Guarded("globals:AppendNewFloat() ", std::vector<float>(), [&] {
+        std::vector<float> out(array);
+        out.push_back(0.0f);
+        return out;
+    });
+}
+
+std::vector<std::string> AppendNewString(const std::vector<std::string>& array) {
+    return Guarded("globals:AppendNewString() ", std::vector<std::string>(), [&] {
+        std::vector<std::string> out(array);
+        out.push_back("");
+        return out;
+    });
+}

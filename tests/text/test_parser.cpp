@@ -1,0 +1,634 @@
+// The game's XML text, number text, error reports and value-curve formulas, as the loaders,
+// writers and curves of the rest of the game rely on them.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "core/globals.h"
+#include "platform/runtime.h"
+#include "text/parser.h"
+
+namespace {
+
+const std::string TAB = "\t";
+const std::string LF = "\n";
+
+// Every test starts with an empty log, an empty error table and ten blank recent messages.
+class Parser : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_DebugLog.clear();
+        g_totalErrors = 0;
+        g_DebugStrings.assign(10, "");
+        g_errorcode.clear();
+        g_errorseverity.clear();
+        g_errormessage.clear();
+    }
+    void TearDown() override {
+        g_errorcode.clear();
+        g_errorseverity.clear();
+        g_errormessage.clear();
+    }
+    static std::vector<std::string> LogLines() {
+        std::vector<std::string> lines;
+        size_t from = 0;
+        for (size_t lf = g_DebugLog.find('\n'); lf != std::string::npos; lf = g_DebugLog.find('\n', from)) {
+            lines.push_back(g_DebugLog.substr(from, lf - from));
+            from = lf + 1;
+        }
+        return lines;
+    }
+    // What LoadErrorCodes would leave behind.
+    static void SetErrorTable(std::vector<int> codes, std::vector<int> severities, std::vector<std::string> messages) {
+        g_errorcode = std::move(codes);
+        g_errorseverity = std::move(severities);
+        g_errormessage = std::move(messages);
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Number text
+
+TEST_F(Parser, WholeNumberTextFollowsTheGameRules) {
+    struct Case {
+        const char* text;
+        int value;
+    } cases[] = {
+        {"12abc", 12},
+        {"$1F", 31},
+        {"$1f", 31},
+        {"%101", 5},
+        {"%102", 2},
+        {"-7", -7},
+        {"+5", 5},
+        {" \t\n 42", 42},
+        {"abc", 0},
+        {"", 0},
+        {"-", 0},
+        {"$", 0},
+        {"%", 0},
+        {"- 5", 0},
+        {"-$10", -16},
+        {"1 2", 1},
+        {"0.9", 0},
+        {"007", 7},
+        {"$G", 0},
+        {"2147483647", INT_MAX},
+        // Wraps at 32 bits instead of overflowing.
+        {"2147483648", INT_MIN},
+        {"4294967297", 1},
+        {"-2147483648", INT_MIN},
+        {"$FFFFFFFF", -1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TextToInt(c.text), c.value) << '"' << c.text << '"';
+
+    EXPECT_EQ(TextToLong("9223372036854775807"), INT64_MAX);
+    EXPECT_EQ(TextToLong("-9223372036854775808"), INT64_MIN);
+    EXPECT_EQ(TextToLong("18446744073709551617"), 1);
+    EXPECT_EQ(TextToLong("$10 0000 0000"), 16);
+    EXPECT_EQ(IntToText(-42), "-42");
+    EXPECT_EQ(LongToText(INT64_MIN), "-9223372036854775808");
+}
+
+TEST_F(Parser, FloatTextIsWrittenWithNineOrSeventeenDigits) {
+    EXPECT_EQ(FloatToText(1.0f), "1.00000000");
+    EXPECT_EQ(FloatToText(0.5f), "0.500000000");
+    EXPECT_EQ(FloatToText(5.0f), "5.00000000");
+    EXPECT_EQ(FloatToText(50000000.0f), "50000000.0");
+    EXPECT_EQ(FloatToText(1e10f), "1.00000000e+10");
+    EXPECT_EQ(FloatToText(-0.1f), "-0.100000001");
+    EXPECT_EQ(DoubleToText(2.0), "2.0000000000000000");
+    EXPECT_EQ(DoubleToText(0.1), "0.10000000000000001");
+}
+
+TEST_F(Parser, FloatTextIsReadLikeAtof) {
+    struct Case {
+        const char* text;
+        double value;
+    } cases[] = {
+        {"0.5", 0.5}, {"  0.5", 0.5},  {"1.00000000", 1.0}, {"1e3x", 1000.0}, {"1e", 1.0},  {"1e+", 1.0},
+        {".5", 0.5},  {"-.5e1", -5.0}, {"5.", 5.0},         {"abc", 0.0},     {"", 0.0},    {".", 0.0},
+        {"-", 0.0},   {"1,5", 1.0},    {"+2.5", 2.5},       {"0x10", 0.0},    {"1 2", 1.0}, {"\n-3", -3.0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TextToDouble(c.text), c.value) << '"' << c.text << '"';
+
+    EXPECT_TRUE(std::isnan(TextToDouble("nan")));
+    EXPECT_TRUE(std::isnan(TextToDouble("-nan")));
+    EXPECT_EQ(TextToDouble("-inf"), -INFINITY);
+    EXPECT_EQ(TextToDouble("Infinity"), INFINITY);
+    // Narrowed to 32 bits: out-of-range values become infinite, tiny ones zero.
+    EXPECT_EQ(TextToFloat("0.1"), 0.1f);
+    EXPECT_EQ(TextToFloat("1e40"), INFINITY);
+    EXPECT_EQ(TextToFloat("-1e300"), -INFINITY);
+    EXPECT_EQ(TextToFloat("3.4028235e38"), FLT_MAX);
+    EXPECT_EQ(TextToFloat("1e-50"), 0.0f);
+    // Every written float reads back as itself.
+    for (float f : {0.1f, -123.456f, 1e-30f, 3.0e38f, 1.0f / 3.0f}) EXPECT_EQ(TextToFloat(FloatToText(f)), f);
+}
+
+TEST_F(Parser, TrimmingAndCaseFoldingWorkOnLatin1) {
+    EXPECT_EQ(TrimText(" \t\x01 a b \n\r"), "a b");
+    EXPECT_EQ(TrimText("\xA0x\xA0"), "\xA0x\xA0");  // a no-break space is above 32
+    EXPECT_EQ(TrimText("   "), "");
+    // A-Z and 192-222 move up by 32; the multiplication sign 215 and everything else stay.
+    EXPECT_EQ(FoldToLowerCase("ABCxyz@[`{"), "abcxyz@[`{");
+    EXPECT_EQ(FoldToLowerCase("\xC0\xC9\xDE\xD7\xDF\xE0\xFF\xBF"), "\xE0\xE9\xFE\xD7\xDF\xE0\xFF\xBF");
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+TEST_F(Parser, GetDataFromXMLTakesTheLastElementAndUnescapes) {
+    struct Case {
+        std::string text, tag, data;
+    } cases[] = {
+        // The last occurrence wins, whatever the case of the tag.
+        {"<a>1</a><a>2</a>", "a", "2"},
+        {"<a>1</a><a>2</a>", "A", "2"},
+        {"<Name>Blue</NAME>", "name", "Blue"},
+        {"<n> x </n>", "n", " x "},
+        // Opening and closing tags are each the last of the whole text.
+        {"<a><a>x</a></a>", "a", "x</a>"},
+        {"abc</x>", "x", ""},
+        {"<a>1</a><a>", "a", ""},
+        {"<a></a>", "a", ""},
+        {"<a>x", "a", ""},
+        // Escapes, in their order; "&" and unknown sequences stay; CR stays.
+        {"<t>a&lt;b&gt;&tab;c&line;d&amp;</t>", "t", "a<b>" + TAB + "c" + LF + "d&amp;"},
+        {"<t>&&lt;gt;&#60;</t>", "t", "&<gt;&#60;"},
+        {"<t>&lt;lt;</t>", "t", "<lt;"},
+        {"<t>x\r</t>", "t", "x\r"},
+        // Latin-1 capitals fold; the data keeps its case.
+        {"<\xC9T\xC9>Chaud</\xE9t\xE9>", "\xC9t\xE9", "Chaud"},
+        {"<x>\xC0\x42</x>", "X", "\xC0\x42"},  // the data keeps its capitals
+        {"<\xDE>v</\xDE>", "\xFE", "v"},
+        {"<a\xD7>v</a\xD7>", "a\xF7", ""},
+        // No attributes, no empty-element form; comments are plain text.
+        {"<a x=\"1\">v</a>", "a", ""},
+        {"<a/>", "a", ""},
+        {"<!-- <c>old</c> -->", "c", "old"},
+        {"", "a", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(GetDataFromXML(c.text, c.tag), c.data) << c.text << " / " << c.tag;
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(Parser, SettersLeaveTheVariableAloneUnlessTheyHaveAValue) {
+    struct IntCase {
+        std::string xml;
+        int expected;
+    } ints[] = {
+        {"<v>12abc</v>", 12}, {"<v> 0 </v>", 0}, {"<v>0</v>", 0},   {"<v>-7</v>", -7},    {"<v>$1F</v>", 31},
+        {"<v>%101</v>", 5},   {"<v>00</v>", 99}, {"<v>+0</v>", 99}, {"<v>0.0</v>", 99},   {"<v>abc</v>", 99},
+        {"<v></v>", 99},      {"<w>5</w>", 99},  {"<V>8</V>", 8},   {"<v>&tab;0</v>", 0},
+    };
+    for (const IntCase& c : ints) {
+        int variable = 99;
+        EXPECT_EQ(SetIntFromXML(variable, c.xml, "v"), 0);
+        EXPECT_EQ(variable, c.expected) << c.xml;
+    }
+
+    // Zero never replaces a float, nor does not-a-number.
+    struct FloatCase {
+        std::string xml;
+        float expected;
+    } floats[] = {
+        {"<f>0.5</f>", 0.5f},
+        {"<f>1.00000000</f>", 1.0f},
+        {"<f>-2.5</f>", -2.5f},
+        {"<f>0</f>", 9.0f},
+        {"<f>0.0</f>", 9.0f},
+        {"<f>0.00000000</f>", 9.0f},
+        {"<f>abc</f>", 9.0f},
+        {"<f>nan</f>", 9.0f},
+        {"<f>1e-50</f>", 9.0f},
+        {"<f></f>", 9.0f},
+        {"", 9.0f},
+        {"<f>7kg</f>", 7.0f},
+    };
+    for (const FloatCase& c : floats) {
+        float variable = 9.0f;
+        EXPECT_EQ(SetFloatFromXML(variable, c.xml, "f"), 0);
+        EXPECT_EQ(variable, c.expected) << c.xml;
+    }
+
+    struct StringCase {
+        std::string xml, expected;
+    } strings[] = {
+        {"<s></s>", "old"}, {"<s> </s>", " "}, {"<s>a&lt;b</s>", "a<b"}, {"<x>y</x>", "old"}, {"<S> t </S>", " t "},
+    };
+    for (const StringCase& c : strings) {
+        std::string variable = "old";
+        EXPECT_EQ(SetStringFromXML(variable, c.xml, "s"), 0);
+        EXPECT_EQ(variable, c.expected) << c.xml;
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(Parser, CountTagsInXMLSkipsAnElementAtTheVeryStart) {
+    struct Case {
+        std::string text, tag;
+        int count;
+    } cases[] = {
+        {"", "b", 0},
+        {"<B>1</B>", "b", 0},
+        {"<b>1</b>", "b", 0},
+        {" <b>1</b>", "b", 1},
+        {"<b>1</b><b>2</b>", "b", 1},
+        {"<r><b>1</b><b>2</b></r>", "b", 2},
+        {"<r><B>1</B><b>2</b></r>", "b", 1},
+        {"<a><a><a>", "a", 2},
+        {"x<a>", "a", 1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CountTagsInXML(c.text, c.tag), c.count) << c.text;
+}
+
+TEST_F(Parser, ExtractTagFromXMLWalksPairsWithoutNesting) {
+    struct Case {
+        std::string text, tag;
+        int index;
+        std::string element;
+    } cases[] = {
+        {"<b>1</b><b>2</b>", "b", 0, "<b>1</b>"},
+        {"<b>1</b><b>2</b>", "b", 1, "<b>2</b>"},
+        {"<b>1</b><b>2</b>", "b", 2, ""},
+        {"<b>1</b><b>2</b>", "b", -1, ""},
+        {"<b>1</b><b>2</b>", "b", INT_MIN, ""},
+        {"<b>1</b>\n<b>2</b>\n", "b", 1, "<b>2</b>"},
+        {"<a><a>x</a></a>", "a", 0, "<a><a>x</a>"},
+        {"<B>1</B>", "b", 0, ""},
+        // A stray closing tag makes an empty element and the walk goes on.
+        {"<b>1</b></b><b>2</b>", "b", 1, ""},
+        {"<b>1</b></b><b>2</b>", "b", 2, "<b>2</b>"},
+        {"<b>1</b><b>2", "b", 1, ""},
+        {"</b><b>1", "b", 0, ""},
+        // Past an opening tag that is never closed there are no more elements, however far one asks.
+        {"<b>1</b><b>2</b><b>", "b", 3, ""},
+        {"<b>1</b><b>2</b><b>", "b", 4, ""},
+        {"<b>1</b><b>2</b>", "b", INT_MAX, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ExtractTagFromXML(c.text, c.tag, c.index), c.element) << c.text << " #" << c.index;
+
+    // The loaders' walk: indices 0 to the count when the text opens with the element,
+    // 0 to the count minus 1 otherwise.
+    const std::string bare = "<e>1</e>\n<e>2</e>\n";
+    ASSERT_EQ(CountTagsInXML(bare, "e"), 1);
+    EXPECT_EQ(ExtractTagFromXML(bare, "e", 0), "<e>1</e>");
+    EXPECT_EQ(ExtractTagFromXML(bare, "e", 1), "<e>2</e>");
+    const std::string declared = "<?xml version=\"1.0\"?>\n<e>1</e>\n<e>2</e>\n";
+    ASSERT_EQ(CountTagsInXML(declared, "e"), 2);
+    EXPECT_EQ(ExtractTagFromXML(declared, "e", 0), "<e>1</e>");
+    EXPECT_EQ(ExtractTagFromXML(declared, "e", 1), "<e>2</e>");
+    EXPECT_EQ(ExtractTagFromXML(declared, "e", 2), "");
+}
+
+TEST_F(Parser, ExtractListFromXMLMatchesExtractTagEntryForEntry) {
+    using List = std::vector<std::string>;
+    struct Case {
+        std::string text;
+        List list;
+    } cases[] = {
+        {"<r><b>1</b>\n<b>2</b></r>", {"<b>1</b>", "<b>2</b>"}},
+        {"<b>1</b></b><b>2</b>", {"<b>1</b>", "", "<b>2</b>"}},
+        {"<r><b>1</b>\n<b>2", {"<b>1</b>"}},
+        {"<b><b>x</b></b>", {"<b><b>x</b>"}},
+        {"no elements", {}},
+        {"", {}},
+        {"<B>1</B>", {}},
+    };
+    for (const Case& c : cases) {
+        const List list = ExtractListFromXML(c.text, "b");
+        EXPECT_EQ(list, c.list) << c.text;
+        for (size_t k = 0; k < list.size(); ++k) EXPECT_EQ(list[k], ExtractTagFromXML(c.text, "b", int(k)));
+        EXPECT_EQ(ExtractTagFromXML(c.text, "b", int(list.size())), "") << c.text;
+    }
+}
+
+TEST_F(Parser, GetNameOfFirstTagInXML) {
+    struct Case {
+        std::string text;
+        int flag;
+        std::string name;
+    } cases[] = {
+        {"<string>\n\t<name>k</name>", 1, "name"},
+        {"<string>\n\t<name>k</name>", 0, "string"},
+        {"<string>\n\t<name>k</name>", -3, "name"},
+        {"", 0, ""},
+        {"", 1, ""},
+        {"<string>", 1, "<string"},
+        {"plain", 1, ""},
+        {"<open", 0, ""},
+        {"a>b", 0, "a"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(GetNameOfFirstTagInXML(c.text, c.flag), c.name) << c.text << " " << c.flag;
+}
+
+TEST_F(Parser, GetLocalizedStringFromXMLFallsBackToEnglishThenTheFirstChild) {
+    const std::string entry = "<s><name>k</name><en>Hello</en><fr>Salut</fr></s>";
+    struct Case {
+        std::string text, language, result;
+    } cases[] = {
+        {entry, "fr", "Salut"},
+        {entry, "FR", "Salut"},
+        {entry, "de", "Hello"},
+        {entry, "", "Hello"},
+        {"<s><name>k</name></s>", "fr", "k"},
+        {"<s><name>k</name></s>", "en", "k"},
+        {"<message><de>Fehler</de></message>", "fr", "Fehler"},
+        // The first child is the empty "en": on to the entry text itself.
+        {"<s><en></en><de>Nur</de></s>", "fr", "<s><en></en><de>Nur</de></s>"},
+        {"no elements", "fr", "no elements"},
+        {"<s></s>", "fr", "<s></s>"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(GetLocalizedStringFromXML(c.text, c.language), c.result) << c.text;
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+
+TEST_F(Parser, LeafElementsEscapeTheirDataAndReadBack) {
+    const std::string data = "a<b>" + TAB + "c" + LF + "d";
+    EXPECT_EQ(GetXMLfromData("name", data, 0), "<name>a&lt;b&gt;&tab;c&line;d</name>" + LF);
+    EXPECT_EQ(GetDataFromXML(GetXMLfromData("name", data, 0), "name"), data);
+    EXPECT_EQ(GetXMLfromData("t", "a&b", 0), "<t>a&b</t>" + LF);
+    // "&" is never escaped, so a literal escape sequence reads back as its character.
+    EXPECT_EQ(GetXMLfromData("t", "&lt;", 0), "<t>&lt;</t>" + LF);
+    EXPECT_EQ(GetDataFromXML(GetXMLfromData("t", "&lt;", 0), "t"), "<");
+    // Only flag 1 nests.
+    for (int flag : {0, 2, -1}) EXPECT_EQ(GetXMLfromData("t", "x", flag), "<t>x</t>" + LF) << flag;
+    EXPECT_EQ(GetXMLfromData("t", "", 0), "<t></t>" + LF);
+    EXPECT_EQ(GetXMLFromData("t", "x", 0), "<t>x</t>" + LF);
+}
+
+TEST_F(Parser, NestedElementsIndentTheirChildrenOneTabDeeper) {
+    EXPECT_EQ(GetXMLfromData("t", "", 1), "<t>" + LF + TAB + "</t>" + LF);
+    EXPECT_EQ(GetXMLfromData("t", "abc", 1), "<t>" + LF + TAB + "ab</t>" + LF);
+    EXPECT_EQ(GetXMLfromData("t", "a<b", 1), "<t>" + LF + TAB + "a<</t>" + LF);  // not escaped
+
+    const std::string inner = GetXMLfromData("inner", GetXMLfromData("a", "x", 0) + GetXMLfromData("b", "y", 0), 1);
+    const std::string outer = GetXMLfromData("outer", GetXMLfromData("c", "z", 0) + inner, 1);
+    EXPECT_EQ(outer,
+              "<outer>\n"
+              "\t<c>z</c>\n"
+              "\t<inner>\n"
+              "\t\t<a>x</a>\n"
+              "\t\t<b>y</b>\n"
+              "\t</inner>\n"
+              "</outer>\n");
+    EXPECT_EQ(GetDataFromXML(outer, "B"), "y");
+    EXPECT_EQ(ExtractTagFromXML(outer, "inner", 0), "<inner>\n\t\t<a>x</a>\n\t\t<b>y</b>\n\t</inner>");
+}
+
+TEST_F(Parser, UpdateTagInXMLReplacesOnlyTheLastElementsData) {
+    const std::string prefs = "<prefs>\n\t<language>en</language>\n\t<Volume>5</Volume>\n</prefs>\n";
+    struct Case {
+        std::string text, tag, data, result;
+    } cases[] = {
+        {prefs, "LANGUAGE", "fr", "<prefs>\n\t<language>fr</language>\n\t<Volume>5</Volume>\n</prefs>\n"},
+        {prefs, "volume", "7", "<prefs>\n\t<language>en</language>\n\t<Volume>7</Volume>\n</prefs>\n"},
+        {"<a>1</a><a>2</a>", "a", "3", "<a>1</a><a>3</a>"},
+        {prefs, "missing", "x", prefs},
+        {prefs, "", "x", prefs},
+        {"<a>v</a>", "a", "a<b", "<a>a&lt;b</a>"},
+        {"<a>v</a>", "a", "t\tl\n", "<a>t&tab;l&line;</a>"},
+        {"<a></a>", "a", "x", "<a>x</a>"},
+        {"<a>v</a>", "a", "", "<a></a>"},
+        // A last closing tag ahead of the last opening tag: no element to update.
+        {"<a>1</a><a>", "a", "x", "<a>1</a><a>"},
+        {"</a><a>", "a", "x", "</a><a>"},
+    };
+    for (const Case& c : cases) {
+        std::string text = c.text;
+        EXPECT_EQ(UpdateTagInXML(text, c.tag, c.data), 0);
+        EXPECT_EQ(text, c.result) << c.text << " / " << c.tag;
+    }
+    std::string text = "<a>v</a>";
+    UpdateTagInXML(text, "a", "a<b");
+    EXPECT_EQ(GetDataFromXML(text, "a"), "a<b");
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+// ---------------------------------------------------------------------------
+// Error reporting
+
+TEST_F(Parser, AnUnknownCodeIsLoggedBareAndThrownAsItsMessage) {
+    const std::string message = std::string(kUnknownErrorMessage) + " (missing.png)";
+    EXPECT_EQ(std::string(kUnknownErrorMessage), "An error occured.  (Specifics are unavailable.)");
+    EXPECT_EQ(GetErrorMessage(-13), kUnknownErrorMessage);
+    EXPECT_EQ(GetErrorSeverity(-13), 4);
+    try {
+        ThrowError(-13, "missing.png");
+        FAIL() << "nothing thrown";
+    } catch (const std::string& thrown) {
+        EXPECT_EQ(thrown, message);
+    }
+    EXPECT_EQ(LogLines(), std::vector<std::string>{message});
+    EXPECT_EQ(g_DebugStrings[0], message);
+}
+
+TEST_F(Parser, ThrowErrorActsOnEachSeverity) {
+    enum Raised { kNothing, kRuntimeError, kMessageText };
+    struct Case {
+        int severity;
+        const char* logLine;  // nullptr: no line
+        Raised raised;
+    } cases[] = {
+        {0, nullptr, kNothing},
+        {1, " NOTE: Oops (d)", kNothing},
+        {2, " WARN: Oops (d)", kRuntimeError},
+        {3, " ERR: Oops (d)", kRuntimeError},
+        {4, "Oops (d)", kMessageText},
+        {5, nullptr, kRuntimeError},
+        {-1, nullptr, kRuntimeError},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        SetErrorTable({7}, {c.severity}, {"Oops"});
+        Raised raised = kNothing;
+        int result = 0;
+        try {
+            result = ThrowError(7, "d");
+        } catch (const TRuntimeException& e) {
+            raised = kRuntimeError;
+            EXPECT_EQ(e.error, "Oops (d)");
+        } catch (const std::string& s) {
+            raised = kMessageText;
+            EXPECT_EQ(s, "Oops (d)");
+        }
+        EXPECT_EQ(raised, c.raised) << "severity " << c.severity;
+        if (raised == kNothing) {
+            EXPECT_EQ(result, 7) << "severity " << c.severity;
+        }
+        std::vector<std::string> expectedLog;
+        if (c.logLine) expectedLog.push_back(c.logLine);
+        EXPECT_EQ(LogLines(), expectedLog) << "severity " << c.severity;
+        EXPECT_EQ(g_DebugStrings[0], "Oops (d)") << "severity " << c.severity;
+        EXPECT_EQ(g_DebugStrings.size(), 10u);
+    }
+}
+
+TEST_F(Parser, ACallersHandlerLogsWhatThrowErrorRaises) {
+    struct Case {
+        int severity;
+        std::vector<std::string> log;
+    } cases[] = {
+        {2, {" WARN: Missing", "images:Image.Load() Missing"}},
+        {3, {" ERR: Missing", "images:Image.Load() Missing"}},
+        {4, {"Missing", "images:Image.Load() Missing"}},
+        {5, {"images:Image.Load() Missing"}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        SetErrorTable({-14}, {c.severity}, {"Missing"});
+        int result = Guarded("images:Image.Load() ", -1, [] {
+            ThrowError(-14, "");
+            return 1;
+        });
+        EXPECT_EQ(result, -1);
+        EXPECT_EQ(LogLines(), c.log) << "severity " << c.severity;
+    }
+}
+
+TEST_F(Parser, TheFirstOfRepeatedCodesWinsAndAnEmptyDetailAddsNothing) {
+    SetErrorTable({1, -10, -10, 0}, {0, 1, 4, 0}, {"Note", "Wrong password", "Other", ""});
+    EXPECT_EQ(GetErrorMessage(-10), "Wrong password");
+    EXPECT_EQ(GetErrorSeverity(-10), 1);
+    EXPECT_EQ(ThrowError(-10, ""), -10);
+    EXPECT_EQ(LogLines(), std::vector<std::string>{" NOTE: Wrong password"});
+    EXPECT_EQ(ThrowError(1, "Loading levels array..."), 1);
+    EXPECT_EQ(g_DebugStrings[0], "Note (Loading levels array...)");
+    // Severity 0 touches nothing but the recent messages.
+    EXPECT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(ThrowError(0, ""), 0);
+    EXPECT_EQ(g_DebugStrings[0], "");
+    EXPECT_EQ(g_DebugStrings[1], "Note (Loading levels array...)");
+    EXPECT_EQ(LogLines().size(), 1u);
+}
+
+TEST_F(Parser, TheRecentMessagesKeepTheLastTenNewestFirst) {
+    SetErrorTable({1}, {0}, {"Note"});
+    for (int i = 1; i <= 11; ++i) ThrowError(1, std::to_string(i));
+    ASSERT_EQ(g_DebugStrings.size(), 10u);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(g_DebugStrings[i], "Note (" + std::to_string(11 - i) + ")");
+    EXPECT_EQ(g_DebugLog, "");
+
+    // Before start-up has made the list, a report still goes through.
+    g_DebugStrings.clear();
+    EXPECT_EQ(ThrowError(1, "early"), 1);
+    EXPECT_TRUE(g_DebugStrings.empty());
+}
+
+TEST_F(Parser, ATableWithShortCodeColumnIsCaughtByTheLookups) {
+    // The lookups scan the column they read; a shorter code column raises a bad index.
+    SetErrorTable({}, {2}, {"Text"});
+    EXPECT_EQ(GetErrorMessage(3), "");
+    EXPECT_EQ(GetErrorSeverity(3), 0);
+    EXPECT_EQ(LogLines(), (std::vector<std::string>{std::string("parser:GetErrorMessage() ") + kBadIndexMessage,
+                                                    std::string("parser:GetErrorSeverity() ") + kBadIndexMessage}));
+}
+
+// ---------------------------------------------------------------------------
+// The value curves' formulas
+
+TEST_F(Parser, RPNResults) {
+    struct Case {
+        std::string expr;
+        float result;
+    } cases[] = {
+        {"", 0.0f},
+        {"   ", 0.0f},
+        {"3 4 +", 7.0f},
+        {"3   4    +  \n", 7.0f},
+        {" 3 4 +", 7.0f},
+        {"3 2 -", -1.0f},
+        {"2 6 /", 3.0f},
+        {"6 2 /", 0.333333343f},
+        {"2 3 ^", 9.0f},
+        {"0 1 ATAN2", 90.0f},
+        {"0 5 /", 50000000.0f},
+        {"3 4 *", 12.0f},
+        {"30 SIN", 0.5f},
+        {"60 COS", 0.5f},
+        {"45 TAN", 1.0f},
+        {"1 ASIN", 90.0f},
+        {"1 ACOS", 0.0f},
+        {"1 ATAN", 45.0f},
+        {"16 SQRT", 4.0f},
+        {"2.5 FLOOR", 2.0f},
+        {"-2.5 FLOOR", -3.0f},
+        {"2.1 CEIL", 3.0f},
+        {"0 COSH", 1.0f},
+        {"0 SINH", 0.0f},
+        {"0 TANH", 0.0f},
+        {"0 EXP", 1.0f},
+        {"1 LOG", 0.0f},
+        {"1000 LOG10", 3.0f},
+        {"PI", 3.14159274f},
+        {"E", 2.71828175f},
+        {"1 2", 1.0f},
+        {"1 2 3 +", 1.0f},
+        {"30 sin", 30.0f},
+        {"-3", -3.0f},
+        // Missing operands pop as 0; unknown words read as the number they start with.
+        {"5 -", 5.0f},
+        {"-", 0.0f},
+        {"/", 0.0f},
+        {"SQRT", 0.0f},
+        {"12abc", 12.0f},
+        {"VAR 2 +", 2.0f},
+        // Only the blank separates tokens.
+        {"3\t4 +", 3.0f},
+        // Float arithmetic for the four operators.
+        {"0.1 0.2 +", 0.1f + 0.2f},
+        {"16777216 1 +", 16777216.0f},
+    };
+    for (const Case& c : cases) EXPECT_EQ(RPN(c.expr), c.result) << '"' << c.expr << '"';
+
+    EXPECT_TRUE(std::isnan(RPN("-1 SQRT")));
+    EXPECT_TRUE(std::isnan(RPN("2 ASIN")));
+    EXPECT_EQ(RPN("0 LOG"), -INFINITY);
+    EXPECT_EQ(RPN("1e30 1e30 *"), INFINITY);
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(Parser, RPNStackIsOneStringOfBlankSeparatedItems) {
+    std::string stack;
+    float value = 42.0f;
+    EXPECT_EQ(RPNPop(stack, value), 0);
+    EXPECT_EQ(value, 0.0f);
+    EXPECT_EQ(stack, "");
+
+    EXPECT_EQ(RPNPush(stack, " 5 "), 0);
+    EXPECT_EQ(stack, "5");
+    RPNPush(stack, "");
+    EXPECT_EQ(stack, "5");
+    RPNPush(stack, "2.50000000");
+    RPNPush(stack, "word");
+    EXPECT_EQ(stack, "5 2.50000000 word");
+
+    RPNPop(stack, value);
+    EXPECT_EQ(value, 0.0f);
+    EXPECT_EQ(stack, "5 2.50000000");
+    RPNPop(stack, value);
+    EXPECT_EQ(value, 2.5f);
+    EXPECT_EQ(stack, "5");
+    RPNPop(stack, value);
+    EXPECT_EQ(value, 5.0f);
+    EXPECT_EQ(stack, "");
+
+    // A stack written by hand is trimmed as it is taken apart.
+    stack = "1\t 2  3";
+    RPNPop(stack, value);
+    EXPECT_EQ(value, 3.0f);
+    EXPECT_EQ(stack, "1\t 2");
+    RPNPop(stack, value);
+    EXPECT_EQ(value, 2.0f);
+    EXPECT_EQ(stack, "1");
+}
+
+}  // namespace
