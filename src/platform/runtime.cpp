@@ -30,6 +30,7 @@ int g_seed = 0x1234;
 
 std::function<void(const std::string&, bool)> g_notifyHook;
 std::multimap<int, std::function<void()>> g_shutdown;
+int g_endStatus = 0;
 }  // namespace
 
 const char* const kNullAccessMessage = "Attempt to access field or method of Null object";
@@ -175,12 +176,13 @@ void RunShutdown() {
     g_shutdown.clear();
     for (auto& [order, fn] : fns) fn();
 }
+void SetEndStatus(int status) { g_endStatus = status; }
 void End() {
     RunShutdown();
     std::fflush(stdout);
     std::fflush(stderr);
     // Static destructors must not race the audio thread, which is closed by now.
-    std::_Exit(0);
+    std::_Exit(g_endStatus);
 }
 
 // ---------------------------------------------------------------------------

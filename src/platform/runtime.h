@@ -87,8 +87,10 @@ bool OpenURL(const std::string& url);                  // xdg-open without a she
 extern std::string AppTitle;
 // One reclamation step of the runtime; references are counted, so nothing to do.
 inline void GCCollect() {}
-// Close audio and graphics in order, then exit with status 0.
+// Close audio and graphics in order, then exit with status 0 (or the status set below).
 [[noreturn]] void End();
+// Tests set a non-zero status so that an End() they did not expect fails the run.
+void SetEndStatus(int status);
 // Registered by the device modules so End() can close them in order.
 void RegisterShutdown(int order, std::function<void()> fn);
 void RunShutdown();

@@ -58,6 +58,7 @@ ChildResult RunInChild(F body) {
         dup2(out[1], 1);
         dup2(err[1], 2);
         close(out[0]), close(out[1]), close(err[0]), close(err[1]);
+        SetEndStatus(0);
         body();
         std::fflush(stdout);
         _exit(3);

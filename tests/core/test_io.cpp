@@ -20,25 +20,16 @@
 #include "core/io.h"
 #include "platform/stream.h"
 #include "text/parser.h"
+#include "support/support.h"
 
 namespace {
 
 std::string FixtureFolder() {
-    const char* env = std::getenv("BX2_FIXTURES");
-    std::string base =
-        env && *env ? env : std::filesystem::path(__FILE__).parent_path().parent_path().string() + "/fixtures";
-    return base + "/core/";
+    return FixturePath("core/");
 }
 
 std::vector<std::string> LogLines() {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < g_DebugLog.size()) {
-        size_t end = g_DebugLog.find('\n', start);
-        lines.push_back(g_DebugLog.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
+    return DebugLogLines();
 }
 
 // Every test works in a fresh folder that also stands in for the user's and the data

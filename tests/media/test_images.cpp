@@ -13,24 +13,16 @@
 #include "platform/graphics.h"
 #include "platform/runtime.h"
 #include "text/parser.h"
+#include "support/support.h"
 
 namespace {
 
 std::string MediaFixtures() {
-    const char* env = std::getenv("BX2_FIXTURES");
-    std::string root =
-        env && *env ? env : std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/../fixtures";
-    return root + "/media/";
+    return FixturePath("media/");
 }
 
 std::vector<std::string> LogLines() {
-    std::vector<std::string> lines;
-    size_t from = 0;
-    for (size_t lf = g_DebugLog.find('\n'); lf != std::string::npos; lf = g_DebugLog.find('\n', from)) {
-        lines.push_back(g_DebugLog.substr(from, lf - from));
-        from = lf + 1;
-    }
-    return lines;
+    return DebugLogLines();
 }
 
 // Progress notes are silent, as in the shipped table; a missing file or name raises, so

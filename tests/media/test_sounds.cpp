@@ -13,14 +13,12 @@
 #include "media/sounds.h"
 #include "platform/audio.h"
 #include "platform/runtime.h"
+#include "support/support.h"
 
 namespace {
 
 std::string MediaFixtures() {
-    const char* env = std::getenv("BX2_FIXTURES");
-    std::string root =
-        env && *env ? env : std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/../fixtures";
-    return root + "/media/";
+    return FixturePath("media/");
 }
 
 TSoundPtr Tone() {

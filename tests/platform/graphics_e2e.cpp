@@ -12,14 +12,12 @@
 #include "platform/graphics.h"
 #include "platform/image.h"
 #include "platform/runtime.h"
+#include "support/support.h"
 
 namespace {
 
 std::string FixturesDir() {
-    const char* env = std::getenv("BX2_FIXTURES");
-    if (env && *env) return env;
-    std::string here = __FILE__;
-    return here.substr(0, here.rfind('/')) + "/../fixtures";
+    return FixturePath("");
 }
 
 // A 32 x 16 picture: the left half opaque green, the right half transparent magenta.

@@ -14,6 +14,7 @@
 #include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/runtime.h"
+#include "support/support.h"
 
 namespace {
 
@@ -377,10 +378,7 @@ TEST_F(Audio, MixingWhileTheGameChangesChannels) {
 
 // ---------------------------------------------------------------------------
 std::string Fixture(const std::string& name) {
-    // Beside this file when the environment does not say.
-    const char* dir = std::getenv("BX2_FIXTURES");
-    std::string root = dir ? dir : std::filesystem::path(__FILE__).parent_path().parent_path() / "fixtures";
-    return root + "/platform/" + name;
+    return FixturePath("platform/" + name);
 }
 
 std::string ReadFixture(const std::string& name) {

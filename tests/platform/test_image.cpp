@@ -12,15 +12,14 @@
 #include <iterator>
 
 #include "platform/image.h"
+#include "support/support.h"
 
 namespace {
 
 using Rgba = std::array<int, 4>;
 
 std::string Fixture(const std::string& name) {
-    const char* dir = std::getenv("BX2_FIXTURES");
-    std::string root = dir ? dir : std::filesystem::path(__FILE__).parent_path().parent_path() / "fixtures";
-    return root + "/platform/" + name;
+    return FixturePath("platform/" + name);
 }
 
 std::string ReadBytes(const std::string& path) {

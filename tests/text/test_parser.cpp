@@ -11,6 +11,7 @@
 #include "core/globals.h"
 #include "platform/runtime.h"
 #include "text/parser.h"
+#include "support/support.h"
 
 namespace {
 
@@ -34,13 +35,7 @@ protected:
         g_errormessage.clear();
     }
     static std::vector<std::string> LogLines() {
-        std::vector<std::string> lines;
-        size_t from = 0;
-        for (size_t lf = g_DebugLog.find('\n'); lf != std::string::npos; lf = g_DebugLog.find('\n', from)) {
-            lines.push_back(g_DebugLog.substr(from, lf - from));
-            from = lf + 1;
-        }
-        return lines;
+        return DebugLogLines();
     }
     // What LoadErrorCodes would leave behind.
     static void SetErrorTable(std::vector<int> codes, std::vector<int> severities, std::vector<std::string> messages) {

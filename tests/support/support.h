@@ -1,0 +1,25 @@
+// Helpers every test may use: the fixtures folder and the debug log split into lines.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/globals.h"
+
+// A path under the committed fixtures folder (the test main always sets BX2_FIXTURES).
+inline std::string FixturePath(const std::string& relative) {
+    const char* root = std::getenv("BX2_FIXTURES");
+    return std::string(root ? root : ".") + "/" + relative;
+}
+
+// The debug log's lines, without their line feeds.
+inline std::vector<std::string> DebugLogLines() {
+    std::vector<std::string> lines;
+    size_t from = 0;
+    for (size_t lf = g_DebugLog.find('\n'); lf != std::string::npos; lf = g_DebugLog.find('\n', from)) {
+        lines.push_back(g_DebugLog.substr(from, lf - from));
+        from = lf + 1;
+    }
+    return lines;
+}
