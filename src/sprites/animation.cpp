@@ -1,0 +1,457 @@
+// A sprite's named animations and their steps: timing by game ticks, next-step and
+// next-animation picks, step sounds through the master mixer, curve-driven drawing.
+#include "sprites/animation.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "core/globals.h"
+#include "media/mixer.h"
+#include "platform/runtime.h"
+#include "sprites/particle.h"
+#include "sprites/random.h"
+#include "sprites/shifter.h"
+#include "text/parser.h"
+
+namespace {
+
+// A colour channel from its curve: truncated toward zero and held to 0..255. The clamp is
+// done on the float so that huge or broken curve values cannot overflow the conversion.
+int ColourFromCurve(const ShifterPtr& curve, float progress) {
+    if (!curve) return 255;
+    float value = curve->GetShiftByProgress(progress, 1);
+    if (value >= 255.0f) return 255;
+    if (value > 0.0f) return static_cast<int>(value);
+    return 0;  // negative, or not a number at all
+}
+
+// A curve of the step element, made only when its element holds something.
+void LoadCurve(ShifterPtr& field, const std::string& xml, const std::string& tag) {
+    std::string element = ExtractTagFromXML(xml, tag, 0);
+    if (element.empty() || GetDataFromXML(element, tag).empty()) return;
+    field = std::make_shared<Shifter>();
+    field->LoadFromXML(element, "");
+}
+
+ShifterPtr CloneCurve(const ShifterPtr& source, const ShifterPtr& current) {
+    if (!source) return current;
+    auto copy = std::make_shared<Shifter>();
+    copy->Clone(source);
+    return copy;
+}
+
+RandomPtr LoadTable(const std::string& xml, const std::string& tag) {
+    auto table = std::make_shared<Random>();
+    table->LoadFromXML(ExtractTagFromXML(xml, tag, 0));
+    return table;
+}
+
+void AddCurve(const ShifterPtr& curve, float& value, float progress) {
+    if (curve) value += curve->GetShiftByProgress(progress, 1);
+}
+
+void DrawImageIfAny(const ImagePtr& image, float x, float y, float rot, float xScale, float yScale, int red, int green,
+                    int blue, float alpha) {
+    if (image) image->Draw(x, y, rot, xScale, yScale, red, green, blue, alpha, 0, 0.0f, 0.0f);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// AnimationStep
+
+int AnimationStep::Unlink() {
+    return Guarded("sprites:AnimationStep.Unlink() ", 0, [&] { return 0; });
+}
+
+std::string AnimationStep::GetNextFrame() {
+    return Guarded("sprites:AnimationStep.GetNextFrame() ", std::string(), [&]() -> std::string {
+        // A step that was never loaded has no table: it simply names no next step.
+        if (!nextFrame) return "";
+        return nextFrame->Pick();
+    });
+}
+
+SoundPtr AnimationStep::GetNextSound() {
+    return Guarded("sprites:AnimationStep.GetNextSound() ", SoundPtr(), [&]() -> SoundPtr {
+        if (!soundToPlay) return nullptr;
+        std::string soundName = soundToPlay->Pick();
+        for (const SoundPtr& sound : soundsArray) {
+            if (sound && sound->name == soundName) return sound;
+        }
+        return nullptr;
+    });
+}
+
+int AnimationStep::Clone(const AnimationStepPtr& source) {
+    return Guarded("sprites:AnimationStep.Clone() ", 0, [&] {
+        const AnimationStep& src = Deref(source);
+        name = src.name;
+        imageName = src.imageName;
+        sourceImage = src.sourceImage;
+        frozenImage = src.frozenImage;
+        minSteps = src.minSteps;
+        maxSteps = src.maxSteps;
+        minIterations = src.minIterations;
+        maxIterations = src.maxIterations;
+        nextFrame = src.nextFrame;
+        soundToPlay = src.soundToPlay;
+        onStart = src.onStart;
+        onFinish = src.onFinish;
+        particleSourceName = src.particleSourceName;
+        crop = src.crop;
+        topCropOffset = src.topCropOffset;
+        bottomCropOffset = src.bottomCropOffset;
+        rightCropOffset = src.rightCropOffset;
+        leftCropOffset = src.leftCropOffset;
+        targetSpriteName = src.targetSpriteName;
+
+        // Live steps own their sounds so that each can be set up on its own.
+        std::vector<SoundPtr> sourceSounds = src.soundsArray;
+        soundsArray.clear();
+        soundsArray.resize(sourceSounds.size());
+        for (size_t i = 0; i < sourceSounds.size(); ++i) {
+            if (!sourceSounds[i]) continue;
+            auto sound = std::make_shared<Sound>();
+            sound->Clone(sourceSounds[i]);
+            soundsArray[i] = sound;
+        }
+
+        if (src.particleSourceLink) {
+            auto particles = std::make_shared<ParticleSource>();
+            particles->Clone(src.particleSourceLink);
+            particleSourceLink = particles;
+        }
+
+        // Every live step runs its own curve clocks.
+        redShift = CloneCurve(src.redShift, redShift);
+        greenShift = CloneCurve(src.greenShift, greenShift);
+        blueShift = CloneCurve(src.blueShift, blueShift);
+        alphaShift = CloneCurve(src.alphaShift, alphaShift);
+        xPositionShift = CloneCurve(src.xPositionShift, xPositionShift);
+        yPositionShift = CloneCurve(src.yPositionShift, yPositionShift);
+        xScaleShift = CloneCurve(src.xScaleShift, xScaleShift);
+        yScaleShift = CloneCurve(src.yScaleShift, yScaleShift);
+        rotationShift = CloneCurve(src.rotationShift, rotationShift);
+        return 0;
+    });
+}
+
+int AnimationStep::LinkImage(const std::vector<ImagePtr>& images) {
+    return Guarded("sprites:AnimationStep.LinkImage() ", 0, [&] {
+        if (imageName.empty()) return 0;
+        sourceImage = GetImageByName(imageName, images);
+        frozenImage = GetImageByName("_frozen_" + imageName, images);
+        return 0;
+    });
+}
+
+int AnimationStep::LinkSound(const std::vector<SoundPtr>& sounds) {
+    return Guarded("sprites:AnimationStep.LinkSound() ", 0, [&] {
+        soundsArray.clear();
+        // A step that was never loaded has no sound table and so no sounds.
+        if (!soundToPlay) return 0;
+        soundsArray.resize(soundToPlay->action.size());
+        for (size_t i = 0; i < soundsArray.size(); ++i) {
+            soundsArray[i] = GetSoundByName(soundToPlay->action[i], sounds);
+        }
+        return 0;
+    });
+}
+
+int AnimationStep::GetAnimationStepHandle(float& x, float& y) {
+    return Guarded("sprites:AnimationStep.GetAnimationStepHandle() ", 0, [&] {
+        if (sourceImage) {
+            x = sourceImage->handleX * sourceImage->xScale;
+            y = sourceImage->handleY * sourceImage->yScale;
+        }
+        return 0;
+    });
+}
+
+int AnimationStep::SetAnimationOffsets(float& x, float& y, float& rot, float& xScale, float& yScale, float progress) {
+    return Guarded("sprites:AnimationStep.SetAnimationOffsets() ", 0, [&] {
+        AddCurve(xPositionShift, x, progress);
+        AddCurve(yPositionShift, y, progress);
+        AddCurve(rotationShift, rot, progress);
+        AddCurve(xScaleShift, xScale, progress);
+        AddCurve(yScaleShift, yScale, progress);
+        return 0;
+    });
+}
+
+int AnimationStep::Draw(float x, float y, float rot, float xScale, float yScale, float progress, float frozen,
+                        float alpha, int /*width*/, int /*height*/, float /*extra1*/, float /*extra2*/, float& outX,
+                        float& outY, float& outRot, float& outXScale, float& outYScale) {
+    int red = ColourFromCurve(redShift, progress);
+    int green = ColourFromCurve(greenShift, progress);
+    int blue = ColourFromCurve(blueShift, progress);
+
+    outX = x;
+    outY = y;
+    outRot = rot;
+    outXScale = xScale;
+    outYScale = yScale;
+
+    // Not clamped here: the image clamps its own alpha times this.
+    float a = (alphaShift ? alphaShift->GetShiftByProgress(progress, 1) : 1.0f) * alpha;
+
+    if (frozen == 0.0f) {
+        DrawImageIfAny(sourceImage, x, y, rot, xScale, yScale, red, green, blue, a);
+    } else if (!frozenImage) {
+        // Without a frozen picture the ice look is a blue tint.
+        DrawImageIfAny(sourceImage, x, y, rot, xScale, yScale, 150, 150, 255, a);
+    } else if (frozen == 1.0f) {
+        DrawImageIfAny(frozenImage, x, y, rot, xScale, yScale, red, green, blue, a);
+    } else {
+        // Freezing in progress: the ice fades in over the normal picture.
+        DrawImageIfAny(sourceImage, x, y, rot, xScale, yScale, red, green, blue, a);
+        DrawImageIfAny(frozenImage, x, y, rot, xScale, yScale, red, green, blue, frozen);
+    }
+    return 0;
+}
+
+int AnimationStep::LoadFromXML(const std::string& xml) {
+    return Guarded("sprites:AnimationStep.LoadFromXML() ", 0, [&] {
+        name = GetDataFromXML(xml, "stepName");
+        imageName = GetDataFromXML(xml, "imageName");
+        minSteps = TextToInt(GetDataFromXML(xml, "minSteps"));
+        maxSteps = TextToInt(GetDataFromXML(xml, "maxSteps"));
+        minIterations = TextToInt(GetDataFromXML(xml, "minIterations"));
+        maxIterations = TextToInt(GetDataFromXML(xml, "maxIterations"));
+        SetStringFromXML(onStart, xml, "onStart");
+        SetStringFromXML(onFinish, xml, "onFinish");
+        SetIntFromXML(crop, xml, "crop");
+        SetIntFromXML(topCropOffset, xml, "topCropOffset");
+        SetIntFromXML(bottomCropOffset, xml, "bottomCropOffset");
+        SetIntFromXML(rightCropOffset, xml, "rightCropOffset");
+        SetIntFromXML(leftCropOffset, xml, "leftCropOffset");
+        SetStringFromXML(targetSpriteName, xml, "targetSpriteName");
+        nextFrame = LoadTable(xml, "nextFrame");
+        soundToPlay = LoadTable(xml, "soundToPlay");
+        SetStringFromXML(particleSourceName, xml, "particleSourceName");
+        LoadCurve(redShift, xml, "redShift");
+        LoadCurve(greenShift, xml, "greenShift");
+        LoadCurve(blueShift, xml, "blueShift");
+        LoadCurve(alphaShift, xml, "alphaShift");
+        LoadCurve(xPositionShift, xml, "xPositionShift");
+        LoadCurve(yPositionShift, xml, "yPositionShift");
+        LoadCurve(xScaleShift, xml, "xScaleShift");
+        LoadCurve(yScaleShift, xml, "yScaleShift");
+        LoadCurve(rotationShift, xml, "rotationShift");
+        return 0;
+    });
+}
+
+std::vector<AnimationStepPtr> AppendNewAnimationStep(const std::vector<AnimationStepPtr>& steps) {
+    return Guarded("sprites:AppendNewAnimationStep() ", std::vector<AnimationStepPtr>(), [&] {
+        std::vector<AnimationStepPtr> grown(steps);
+        grown.push_back(std::make_shared<AnimationStep>());
+        return grown;
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Animation
+//
+// An animation without steps has nothing to show, time or sound: every operation on the
+// current step leaves things as they are, and Update reports it finished without a log
+// line, so the sprite moves on to its next animation if it has one.
+
+namespace {
+
+// How far the current pass has run, 0 up to (not reaching) 1.
+float Progress(const Animation& animation) {
+    if (animation.terminatingStep == 0) return 0.0f;
+    return animation.currentStep / static_cast<float>(animation.terminatingStep);
+}
+
+AnimationStep& CurrentStep(Animation& animation) { return Deref(At(animation.StepsArray, animation.currentFrame)); }
+
+}  // namespace
+
+std::string Animation::GetNextAnimation() {
+    return Guarded("sprites:Animation.GetNextAnimation() ", std::string(), [&]() -> std::string {
+        // An animation that was never loaded has no table: it names no next animation.
+        if (!nextAnimation) return "";
+        return nextAnimation->Pick();
+    });
+}
+
+int Animation::Unlink() {
+    return Guarded("sprites:Animation.Unlink() ", 0, [&] { return 0; });
+}
+
+int Animation::GetAnimationHandle(float& x, float& y) {
+    return Guarded("sprites:Animation.GetAnimationHandle() ", 0, [&] {
+        if (StepsArray.empty()) return 0;
+        return CurrentStep(*this).GetAnimationStepHandle(x, y);
+    });
+}
+
+int Animation::GetCrop(int& top, int& bottom, int& left, int& right) {
+    return Guarded("sprites:Animation.GetCrop() ", 0, [&] {
+        if (StepsArray.empty()) return 0;
+        AnimationStep& step = CurrentStep(*this);
+        top = step.topCropOffset;
+        bottom = step.bottomCropOffset;
+        left = step.leftCropOffset;
+        right = step.rightCropOffset;
+        return step.crop;
+    });
+}
+
+int Animation::StartNewFrame(const std::string& frameName, const SpritePtr& sprite) {
+    return Guarded("sprites:Animation.StartNewFrame() ", 0, [&] {
+        if (StepsArray.empty()) return 0;
+        if (!frameName.empty()) {
+            for (size_t i = 0; i < StepsArray.size(); ++i) {
+                if (StepsArray[i] && StepsArray[i]->name == frameName) {
+                    currentFrame = static_cast<int>(i);
+                    break;
+                }
+            }
+        }
+        currentStep = 0.0f;
+        currentIteration = 0;
+        AnimationStep& step = CurrentStep(*this);
+        terminatingStep = Rand(step.minSteps, step.maxSteps);
+        terminatingIteration = Rand(step.minIterations, step.maxIterations);
+
+        // The sprite is the sound's source, so one sprite never plays two sounds at once.
+        SoundPtr sound = step.GetNextSound();
+        if (sound) Deref(g_MasterMixer).AddSound(sound, 0, sprite);
+        return 0;
+    });
+}
+
+int Animation::GenerateParticles(float x, float y, int width, int height, float xScale, float yScale) {
+    return Guarded("sprites:Animation.GenerateParticles() ", 0, [&] {
+        if (StepsArray.empty()) return 0;
+        const ParticleSourcePtr& source = CurrentStep(*this).particleSourceLink;
+        if (!source) return 0;
+        source->SetPosition(x, y, static_cast<float>(width) * xScale, static_cast<float>(height) * yScale);
+        source->Update();
+        source->GenerateParticle();
+        return 0;
+    });
+}
+
+std::string Animation::CheckTargetSprite() {
+    return Guarded("sprites:Animation.CheckTargetSprite() ", std::string(), [&]() -> std::string {
+        if (StepsArray.empty()) return "";
+        return CurrentStep(*this).targetSpriteName;
+    });
+}
+
+int Animation::Update(float frozen, const SpritePtr& sprite) {
+    return Guarded("sprites:Animation.Update() ", 0, [&] {
+        if (StepsArray.empty()) return 0;
+        if (mode == "noFreeze") frozen = 0.0f;
+
+        if (mode != "static" && mode != "parent" && frozen == 0.0f) {
+            currentStep += g_gameSpeedFactor;
+            if (!(currentStep < static_cast<float>(terminatingStep))) {
+                currentStep = 0.0f;
+                // A finished step that reports "end" keeps counting passes; never past the top.
+                if (currentIteration < INT_MAX) currentIteration += 1;
+                if (!(currentIteration < terminatingIteration)) {
+                    AnimationStep& finished = CurrentStep(*this);
+                    if (finished.onFinish == "kill") return -1;
+                    if (finished.onFinish == "release") return -2;
+                    if (finished.onFinish == "end") return 0;
+                    currentIteration = 0;
+                    std::string next = finished.GetNextFrame();
+                    if (next == "_end") return 0;
+                    StartNewFrame(next, sprite);
+                }
+            }
+        }
+
+        const AnimationStep& current = CurrentStep(*this);
+        if (current.onStart == "kill") return -1;
+        if (current.onStart == "release") return -2;
+        if (current.onStart == "end") return 0;
+        return 1;
+    });
+}
+
+int Animation::Clone(const AnimationPtr& source) {
+    return Guarded("sprites:Animation.Clone() ", 0, [&] {
+        const Animation& src = Deref(source);
+        name = src.name;
+        currentFrame = src.currentFrame;
+        currentStep = src.currentStep;
+        terminatingStep = src.terminatingStep;
+        currentIteration = src.currentIteration;
+        terminatingIteration = src.terminatingIteration;
+        mode = src.mode;
+        nextAnimation = src.nextAnimation;
+        inRangeAnimation = src.inRangeAnimation;
+        outRangeAnimation = src.outRangeAnimation;
+
+        // Taken first, so that cloning an animation onto itself keeps its steps.
+        std::vector<AnimationStepPtr> sourceSteps = src.StepsArray;
+        StepsArray.clear();
+        for (const AnimationStepPtr& step : sourceSteps) {
+            StepsArray = AppendNewAnimationStep(StepsArray);
+            At(StepsArray, static_cast<long long>(StepsArray.size()) - 1)->Clone(step);
+        }
+        return 0;
+    });
+}
+
+int Animation::SetAnimationOffsets(float& x, float& y, float& rot, float& xScale, float& yScale) {
+    return Guarded("sprites:Animation.SetAnimationOffsets() ", 0, [&] {
+        if (StepsArray.empty()) return 0;
+        return CurrentStep(*this).SetAnimationOffsets(x, y, rot, xScale, yScale, Progress(*this));
+    });
+}
+
+int Animation::Draw(float x, float y, float rot, float xScale, float yScale, float frozen, float alpha, int width,
+                    int height, float extra1, float extra2, float& outX, float& outY, float& outRot, float& outXScale,
+                    float& outYScale) {
+    if (StepsArray.empty()) return 1;
+    AnimationStep& step = CurrentStep(*this);
+    step.Draw(x, y, rot, xScale, yScale, Progress(*this), frozen, alpha, width, height, extra1, extra2, outX, outY,
+              outRot, outXScale, outYScale);
+    return step.onStart == "kill" ? -1 : 1;
+}
+
+int Animation::LoadFromXML(const std::string& xml) {
+    return Guarded("sprites:Animation.LoadFromXML() ", 0, [&] {
+        name = GetDataFromXML(xml, "aniName");
+        int count = CountTagsInXML(xml, "animationStep");
+        nextAnimation = LoadTable(xml, "nextAnimation");
+        inRangeAnimation = LoadTable(xml, "inRangeAnimation");
+        outRangeAnimation = LoadTable(xml, "outRangeAnimation");
+        for (int i = 0; i < count; ++i) {
+            StepsArray = AppendNewAnimationStep(StepsArray);
+            At(StepsArray, static_cast<long long>(StepsArray.size()) - 1)
+                ->LoadFromXML(ExtractTagFromXML(xml, "animationStep", i));
+        }
+        SetStringFromXML(mode, xml, "mode");
+        // A template stands in its first step with rolled counts; its steps are not linked
+        // yet, so no sound plays here.
+        StartNewFrame("", nullptr);
+        return 0;
+    });
+}
+
+int Animation::Initialize(int n) {
+    return Guarded("sprites:Animation.Initialize() ", 0, [&] {
+        StepsArray.assign(static_cast<size_t>(std::max(n, 0)), nullptr);
+        for (AnimationStepPtr& step : StepsArray) step = std::make_shared<AnimationStep>();
+        // The current step must stay one of the steps.
+        if (currentFrame < 0 || currentFrame >= static_cast<int>(StepsArray.size())) currentFrame = 0;
+        return 0;
+    });
+}
+
+std::vector<AnimationPtr> AppendNewAnimation(const std::vector<AnimationPtr>& animations) {
+    return Guarded("sprites:AppendNewAnimation() ", std::vector<AnimationPtr>(), [&] {
+        std::vector<AnimationPtr> grown(animations);
+        grown.push_back(std::make_shared<Animation>());
+        return grown;
+    });
+}

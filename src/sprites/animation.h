@@ -1,0 +1,110 @@
+// A sprite's named animations and their steps: which picture shows, for how long, what it
+// sounds like when it starts, what it feeds to particles and how its curves vary the drawing.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "media/images.h"
+#include "media/sounds.h"
+
+class Sprite;
+class Shifter;
+class Random;
+class ParticleSource;
+class AnimationStep;
+class Animation;
+using SpritePtr = std::shared_ptr<Sprite>;
+using ShifterPtr = std::shared_ptr<Shifter>;
+using RandomPtr = std::shared_ptr<Random>;
+using ParticleSourcePtr = std::shared_ptr<ParticleSource>;
+using AnimationStepPtr = std::shared_ptr<AnimationStep>;
+using AnimationPtr = std::shared_ptr<Animation>;
+
+// One step of an animation. It keeps no timing of its own: the animation counts the ticks
+// and passes and hands the step its progress (0 at the start of a pass, towards 1 at its end).
+class AnimationStep {
+public:
+    std::string name;  // tag "stepName"
+    std::string imageName;
+    ImagePtr frozenImage;  // "_frozen_" + imageName, when the pack has one
+    ImagePtr sourceImage;
+    int minSteps = 0;  // pass length bounds, in update ticks, either order
+    int maxSteps = 0;
+    int minIterations = 0;  // pass count bounds, either order
+    int maxIterations = 0;
+    std::string targetSpriteName;
+    std::string particleSourceName;
+    ParticleSourcePtr particleSourceLink;  // the pack's source on a template, an own copy on a clone
+    RandomPtr soundToPlay;                 // actions are sound names
+    std::vector<SoundPtr> soundsArray;     // one slot per action of soundToPlay; null when unlinked
+    RandomPtr nextFrame;                   // actions are step names of the same animation
+    ShifterPtr redShift;
+    ShifterPtr greenShift;
+    ShifterPtr blueShift;
+    ShifterPtr alphaShift;
+    ShifterPtr xPositionShift;
+    ShifterPtr xScaleShift;
+    ShifterPtr yPositionShift;
+    ShifterPtr yScaleShift;
+    ShifterPtr rotationShift;
+    std::string onStart;   // "kill", "release", "end" while current
+    std::string onFinish;  // "kill", "release", "end" when the last pass ends
+    int crop = 0;          // 1: the sprite clips its drawing while this step is current
+    int topCropOffset = 0;
+    int bottomCropOffset = 0;
+    int rightCropOffset = 0;
+    int leftCropOffset = 0;
+
+    int Unlink();
+    std::string GetNextFrame();
+    SoundPtr GetNextSound();
+    int Clone(const AnimationStepPtr& source);
+    int LinkImage(const std::vector<ImagePtr>& images);
+    int LinkSound(const std::vector<SoundPtr>& sounds);
+    int GetAnimationStepHandle(float& x, float& y);
+    int SetAnimationOffsets(float& x, float& y, float& rot, float& xScale, float& yScale, float progress);
+    // width, height, extra1 and extra2 are handed down by the sprite but change nothing.
+    int Draw(float x, float y, float rot, float xScale, float yScale, float progress, float frozen, float alpha,
+             int width, int height, float extra1, float extra2, float& outX, float& outY, float& outRot,
+             float& outXScale, float& outYScale);
+    int LoadFromXML(const std::string& xml);
+};
+
+std::vector<AnimationStepPtr> AppendNewAnimationStep(const std::vector<AnimationStepPtr>& steps);
+
+// A named run of steps with the running state of its current step.
+class Animation {
+public:
+    std::string name;  // tag "aniName"
+    std::vector<AnimationStepPtr> StepsArray;
+    int currentFrame = 0;          // index of the current step
+    float currentStep = 0.0f;      // ticks elapsed in the current pass
+    int terminatingStep = 0;       // rolled pass length
+    int currentIteration = 0;      // passes done
+    int terminatingIteration = 0;  // rolled pass count
+    RandomPtr nextAnimation;
+    RandomPtr inRangeAnimation;   // read and copied, never consulted
+    RandomPtr outRangeAnimation;  // read and copied, never consulted
+    std::string mode;             // "static", "parent", "noFreeze"; anything else is normal
+
+    std::string GetNextAnimation();
+    int Unlink();
+    int GetAnimationHandle(float& x, float& y);
+    int GetCrop(int& top, int& bottom, int& left, int& right);
+    int StartNewFrame(const std::string& frameName, const SpritePtr& sprite);
+    int GenerateParticles(float x, float y, int width, int height, float xScale, float yScale);
+    std::string CheckTargetSprite();
+    // -1 kill, -2 release the children, 0 finished, 1 go on.
+    int Update(float frozen, const SpritePtr& sprite);
+    int Clone(const AnimationPtr& source);
+    int SetAnimationOffsets(float& x, float& y, float& rot, float& xScale, float& yScale);
+    // -1 when the current step's onStart is "kill", else 1.
+    int Draw(float x, float y, float rot, float xScale, float yScale, float frozen, float alpha, int width, int height,
+             float extra1, float extra2, float& outX, float& outY, float& outRot, float& outXScale, float& outYScale);
+    int LoadFromXML(const std::string& xml);
+    int Initialize(int n);
+};
+
+std::vector<AnimationPtr> AppendNewAnimation(const std::vector<AnimationPtr>& animations);

@@ -1,0 +1,78 @@
+// Particles: the pack's pool of short-lived particle sprites (trails, sparks, dust) and the
+// sources that animation steps feed to emit into it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Sprite;
+class ParticleSprites;
+class ParticleSource;
+using SpritePtr = std::shared_ptr<Sprite>;
+using ParticleSpritesPtr = std::shared_ptr<ParticleSprites>;
+using ParticleSourcePtr = std::shared_ptr<ParticleSource>;
+
+// A fixed pool of particle sprites, one per loaded pack. A null slot is free; a full pool
+// replaces a random particle instead of growing.
+class ParticleSprites {
+public:
+    int maxSprites = 512;
+    std::vector<SpritePtr> spriteArray;
+
+    ParticleSprites() = default;
+    ~ParticleSprites();
+    ParticleSprites(const ParticleSprites&) = delete;
+    ParticleSprites& operator=(const ParticleSprites&) = delete;
+
+    int Initialize(int size);
+    int Unlink();
+    int AddSprite(const SpritePtr& templateSprite, float x, float y, float dx, float dy, float vel, float rot);
+    int Update();
+    int Draw();
+};
+
+// An emitter: a template particle sprite, an emission point or box, the spreads of
+// position, direction, speed and spin, a rate and a life.
+class ParticleSource {
+public:
+    std::string name;
+    std::string spriteName;
+    SpritePtr particleSprite;
+    // Not owned: the pack owns its pool, and particles may carry sources of their own that
+    // target it, so a strong reference here would keep the pool alive through its own slots.
+    std::weak_ptr<ParticleSprites> particleSpriteTarget;
+    float rate = 1.0f;
+    float chance = 1.0f;
+    float ttl = -1.0f;
+    float randomX = 0.0f;
+    float randomY = 0.0f;
+    float randomDx = 0.0f;
+    float randomDy = 0.0f;
+    float randomVel = 0.0f;
+    float randomRot = 0.0f;
+    float x = 0.0f;
+    float y = 0.0f;
+    float xOffset = 0.0f;
+    float yOffset = 0.0f;
+    float dx = 0.0f;
+    float dy = 0.0f;
+    std::string style = "point";
+
+    int Unlink();
+    int SetPosition(float newX, float newY, float width, float height);
+    int Update();
+    int Clone(const ParticleSourcePtr& source);
+    int GenerateParticle();
+    std::string LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& sprites);
+};
+
+// The particle module's start-up, once: the core services and the sprites first.
+void InitParticle();
+
+// Drives a free-standing source once: targets pool, counts down, emits; a spent source
+// (ttl 0) is dropped from the caller's variable.
+int UpdateParticleSource(ParticleSourcePtr& source, const ParticleSpritesPtr& pool);
+std::vector<ParticleSourcePtr> AppendNewParticleSource(const std::vector<ParticleSourcePtr>& sources);
+// First source of that exact name; a miss reports code -14 and gives nullptr.
+ParticleSourcePtr GetParticleSourceByName(const std::string& name, const std::vector<ParticleSourcePtr>& sources);

@@ -1,0 +1,403 @@
+// Sprites: the state and motion of every body in play, one tick at a time, with its
+// animation jumps, target pointing, shake and freeze spreading through the tree.
+#include "sprites/sprites.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/globals.h"
+#include "platform/runtime.h"
+#include "sprites/animation.h"
+#include "sprites/sprites_internal.h"
+
+namespace {
+
+// Gives up once it runs out of ancestors; the linker refuses cycles, so this ends.
+void RaiseAssignFlagUpwards(Sprite& sprite) {
+    sprite.assignTargetSprite = 1;
+    for (SpritePtr p = sprite.parentSprite.lock(); p; p = p->parentSprite.lock()) {
+        p->assignTargetSprite = 1;
+        if (p.get() == &sprite) break;
+    }
+}
+
+int64_t Magnitude(int vote) { return std::llabs(static_cast<long long>(vote)); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Shared helpers of the sprite files.
+namespace spritemath {
+
+int TruncToInt(double value) {
+    if (!(value == value)) return 0;
+    if (value >= 2147483647.0) return 2147483647;
+    if (value <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<int>(value);
+}
+
+float WrapDegrees(float angle) {
+    if (!std::isfinite(angle)) return 0.0f;
+    float w = std::fmod(angle, 360.0f);
+    if (w < 0.0f) w += 360.0f;
+    // A tiny negative remainder plus a whole turn can round up to a whole turn.
+    if (w >= 360.0f) w = 0.0f;
+    return w;
+}
+
+int DegreeIndex(float degrees) {
+    double f = std::floor(static_cast<double>(degrees));
+    if (!std::isfinite(f)) return 0;
+    double m = std::fmod(f, 360.0);
+    if (m < 0.0) m += 360.0;
+    int i = static_cast<int>(m);
+    return i >= 360 ? 0 : i;
+}
+
+void AddVote(int& vote, double delta) {
+    double sum = static_cast<double>(vote) + static_cast<double>(TruncToInt(delta));
+    vote = TruncToInt(sum);
+}
+
+}  // namespace spritemath
+
+using namespace spritemath;
+
+// ---------------------------------------------------------------------------
+
+Sprite::Sprite() {
+    Guarded("sprites:Sprite.New() ", 0, [&] {
+        ++g_debugSpritesInMemory;
+        return 0;
+    });
+}
+
+Sprite::~Sprite() {
+    Guarded("sprites:Sprite.Delete() ", 0, [&] {
+        --g_debugSpritesInMemory;
+        Unlink();
+        return 0;
+    });
+}
+
+AnimationPtr Sprite::CurrentAnimationOrNull() {
+    if (currentAnimation < 0 || static_cast<size_t>(currentAnimation) >= animationArray.size()) return nullptr;
+    return animationArray[static_cast<size_t>(currentAnimation)];
+}
+
+int Sprite::Unlink() {
+    return Guarded("sprites:Sprite.Unlink() ", 0, [&] {
+        parentSprite.reset();
+        targetSprite.reset();
+        // Take the list first: releasing a child may run its destructor, which unlinks again.
+        std::vector<SpritePtr> children;
+        children.swap(childSprites);
+        for (SpritePtr& child : children) {
+            if (child) child->Unlink();
+            child = nullptr;
+        }
+        std::vector<AnimationPtr> animations;
+        animations.swap(animationArray);
+        for (AnimationPtr& animation : animations) {
+            if (animation) animation->Unlink();
+        }
+        return 0;
+    });
+}
+
+int Sprite::JumpToAnimation(const std::string& animationName) {
+    return Guarded("sprites:Sprite.JumpToAnimation() ", 0, [&] {
+        for (size_t i = 0; i < childSprites.size(); ++i) {
+            SpritePtr child = childSprites[i];
+            Deref(child).JumpToAnimation(animationName);
+        }
+        for (size_t i = 0; i < animationArray.size(); ++i) {
+            Animation& animation = Deref(animationArray[i]);
+            if (animation.name == animationName) {
+                currentAnimation = static_cast<int>(i);
+                animation.currentFrame = 0;
+                animation.StartNewFrame("", weak_from_this().lock());
+                return 1;
+            }
+        }
+        return 0;
+    });
+}
+
+std::string Sprite::GetCurrentAnimationName() {
+    return Guarded("sprites:Sprite.GetCurrentAnimationName() ", std::string(), [&] {
+        // A sprite without animations (a skipped element, a missing template) has no name to give.
+        AnimationPtr animation = CurrentAnimationOrNull();
+        return animation ? animation->name : std::string();
+    });
+}
+
+int Sprite::DetachSprite() {
+    return Guarded("sprites:Sprite.DetatchSprite() ", 0, [&] {
+        SpritePtr parent = parentSprite.lock();
+        if (!parent) return 0;
+        // Leaving the parent's list may drop the last reference to this sprite.
+        SpritePtr self = weak_from_this().lock();
+        x = absX;
+        y = absY;
+        rot = absRot;
+        xScale = absXScale;
+        yScale = absYScale;
+        std::vector<SpritePtr>& list = parent->childSprites;
+        auto it = std::find_if(list.begin(), list.end(), [&](const SpritePtr& c) { return c.get() == this; });
+        if (it != list.end()) list.erase(it);
+        parentSprite.reset();
+        return 0;
+    });
+}
+
+int Sprite::Update() {
+    return Guarded("sprites:Sprite.Update() ", 0, [&] {
+        if (isLive == 0) return 0;
+        SpritePtr self = weak_from_this().lock();
+        const float s = g_gameSpeedFactor;
+        // Without an animation the sprite still moves; only the animation work is skipped.
+        AnimationPtr animation = CurrentAnimationOrNull();
+
+        if (animation) {
+            animation->GenerateParticles(absX, absY, TruncToInt(widthBound), TruncToInt(heightBound), xScale, yScale);
+        }
+        shake = shake + dShake * s;
+        SpritePtr parent = parentSprite.lock();
+        if (animation && animation->mode == "parent" && parent) targetSprite = parent->targetSprite;
+        if (shake < 0.0f) {
+            shake = 0.0f;
+        } else if (shake > maxShake) {
+            shake = maxShake;
+        }
+        if (rotSnapback != 0) rot = 0.0f;
+        if (!targetSprite.expired()) PointAtTargetSprite();
+
+        // A vote for the direction the sprite already has costs no elasticity.
+        if ((xRebound < 0 && dx > 0.0f) || (xRebound > 0 && dx < 0.0f)) xRebound = 0;
+        if ((yRebound < 0 && dy > 0.0f) || (yRebound > 0 && dy < 0.0f)) yRebound = 0;
+        if (Magnitude(xRebound) > Magnitude(yRebound)) {
+            yRebound = 0;
+        } else if (Magnitude(xRebound) < Magnitude(yRebound)) {
+            xRebound = 0;
+        }
+        if (xRebound < 0) {
+            dx = std::fabs(dx);
+            vel = vel * elasticity;
+        } else if (xRebound > 0) {
+            dx = -std::fabs(dx);
+            vel = vel * elasticity;
+        }
+        if (yRebound < 0) {
+            dy = std::fabs(dy);
+            vel = vel * elasticity;
+        } else if (yRebound > 0) {
+            dy = -std::fabs(dy);
+            vel = vel * elasticity;
+        }
+
+        if (vel > maxVel) vel = maxVel;
+        x = x + dx * vel * s;
+        y = y + dy * vel * s;
+        if (!parent) {
+            absX = x;
+            absY = y;
+        }
+
+        if (accel != 0.0f) {
+            dx = dx * vel + ddx * accel * s;
+            dy = dy * vel + ddy * accel * s;
+            if (dx != 0.0f || dy != 0.0f) {
+                // In double: the squares of small components would vanish in single precision.
+                double length = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
+                vel = static_cast<float>(length);
+                dx = static_cast<float>(dx / length);
+                dy = static_cast<float>(dy / length);
+            } else {
+                vel = 0.0f;
+            }
+        }
+
+        drot = drot + ddrot;
+        if (drot > maxdRot) drot = maxdRot;
+        if (drot < -maxdRot) drot = -maxdRot;
+        rot = rot + drot * s;
+
+        xRebound = 0;
+        yRebound = 0;
+
+        if (isFrozen > 0.0f && isFrozen < 1.0f) {
+            isFrozen = isFrozen + 0.1f * s;
+            if (isFrozen > 1.0f) isFrozen = 1.0f;
+        }
+
+        if (animation) {
+            std::string target = animation->CheckTargetSprite();
+            if (target != targetSpriteName) {
+                targetSpriteName = target;
+                targetSprite.reset();
+                RaiseAssignFlagUpwards(*this);
+            }
+
+            if (animation->mode != "parent") {
+                int result = animation->Update(isFrozen, self);
+                if (result == -1) {
+                    isLive = 0;
+                } else if (result == -2) {
+                    // Over a copy: a child that cannot leave must not hold the loop for ever.
+                    std::vector<SpritePtr> children = childSprites;
+                    for (const SpritePtr& child : children) {
+                        if (child) child->DetachSprite();
+                    }
+                } else if (result == 0) {
+                    std::string next = animation->GetNextAnimation();
+                    if (!next.empty()) JumpToAnimation(next);
+                }
+            }
+        }
+
+        for (size_t i = 0; i < childSprites.size(); ++i) {
+            SpritePtr child = childSprites[i];
+            Deref(child).Update();
+        }
+        return 0;
+    });
+}
+
+int Sprite::PointAtTargetSprite() {
+    return Guarded("sprites:Sprite.PointAtTargetSprite() ", 0, [&] {
+        SpritePtr target = targetSprite.lock();
+        if (!target) return 0;
+        float tx = target->absX + target->widthBound / 2.0f;
+        float ty = target->absY + target->heightBound / 2.0f;
+        double angle = std::atan2(static_cast<double>(ty - absY), static_cast<double>(tx - absX)) * 180.0 / M_PI;
+        // Half the angle plus 45: the drawing doubles the rotation.
+        rot = static_cast<float>(angle / 2.0 + 45.0);
+        return 0;
+    });
+}
+
+int Sprite::SetShake(float value) {
+    return Guarded("sprites:Sprite.SetShake() ", 0, [&] {
+        shake = value;
+        for (size_t i = 0; i < childSprites.size(); ++i) Deref(childSprites[i]).SetShake(value);
+        return 0;
+    });
+}
+
+int Sprite::SetDShake(float value) {
+    return Guarded("sprites:Sprite.SetDShake() ", 0, [&] {
+        dShake = value;
+        for (size_t i = 0; i < childSprites.size(); ++i) Deref(childSprites[i]).SetDShake(value);
+        return 0;
+    });
+}
+
+int Sprite::SetFreeze(int level) {
+    return Guarded("sprites:Sprite.SetFreeze() ", 0, [&] {
+        isFrozen = static_cast<float>(level);
+        for (size_t i = 0; i < childSprites.size(); ++i) Deref(childSprites[i]).SetFreeze(level);
+        return 0;
+    });
+}
+
+float Sprite::GetRot(float offset) {
+    return Guarded("sprites:Sprite.GetRot() ", 0.0f, [&] {
+        // Whole turns one at a time would never bring a huge or infinite angle into range:
+        // a non-finite angle counts as 0, and large ones lose their whole turns by remainder
+        // first (exact, so the angle is unchanged).
+        if (!std::isfinite(rot)) rot = 0.0f;
+        if (!std::isfinite(offset)) offset = 0.0f;
+        if (std::fabs(rot) >= 1440.0f) rot = std::fmod(rot, 360.0f);
+        if (std::fabs(offset) >= 1440.0f) {
+            double turns = static_cast<double>(offset) - std::fmod(static_cast<double>(offset), 360.0);
+            rot = static_cast<float>(static_cast<double>(rot) - turns);
+        }
+        for (int i = 0; i < 8 && rot + offset < 0.0f; ++i) rot += 360.0f;
+        for (int i = 0; i < 8 && rot + offset >= 360.0f; ++i) rot -= 360.0f;
+        float result = rot + offset;
+        // Only a huge offset, whose sum single precision cannot place, gets here.
+        if (!(result >= 0.0f && result < 360.0f)) result = WrapDegrees(result);
+        return result;
+    });
+}
+
+float Sprite::GetRightEdge(float margin) {
+    return Guarded("sprites:Sprite.GetRightEdge() ", 0.0f, [&] { return x + xScale * widthBound + margin; });
+}
+
+float Sprite::GetBottomEdge(float margin) {
+    return Guarded("sprites:Sprite.GetBottomEdge() ", 0.0f, [&] { return y + yScale * heightBound + margin; });
+}
+
+float Sprite::GetCenterX() {
+    return Guarded("sprites:Sprite.GetCenterX() ", 0.0f, [&] { return absX + xScale * widthBound / 2.0f; });
+}
+
+float Sprite::GetCenterY() {
+    return Guarded("sprites:Sprite.GetCenterY() ", 0.0f, [&] { return absY + yScale * heightBound / 2.0f; });
+}
+
+float Sprite::GetWidth() {
+    return Guarded("sprites:Sprite.GetWidth() ", 0.0f, [&] { return GetRightEdge(0.0f) - x; });
+}
+
+float Sprite::GetHeight() {
+    return Guarded("sprites:Sprite.GetHeight() ", 0.0f, [&] { return GetBottomEdge(0.0f) - y; });
+}
+
+// The plain accessors cannot fail, so they need no handler.
+int Sprite::SetName(const std::string& newName) {
+    name = newName;
+    return 0;
+}
+int Sprite::SetPos(float newX, float newY) {
+    x = newX;
+    y = newY;
+    return 0;
+}
+int Sprite::SetVel(float newDx, float newDy) {
+    dx = newDx;
+    dy = newDy;
+    return 0;
+}
+int Sprite::SetAccel(float newDdx, float newDdy) {
+    ddx = newDdx;
+    ddy = newDdy;
+    return 0;
+}
+int Sprite::SetMaxVel(float value) {
+    maxVel = value;
+    return 0;
+}
+int Sprite::SetMaxAccel(float value) {
+    maxAccel = value;
+    return 0;
+}
+int Sprite::SetRot(float value) {
+    rot = value;
+    return 0;
+}
+int Sprite::SetDRot(float value) {
+    drot = value;
+    return 0;
+}
+int Sprite::SetDDRot(float value) {
+    ddrot = value;
+    return 0;
+}
+std::string Sprite::GetName() { return name; }
+float Sprite::GetXPos() { return x; }
+float Sprite::GetYPos() { return y; }
+float Sprite::GetXVel() { return dx; }
+float Sprite::GetYVel() { return dy; }
+float Sprite::GetXAccel() { return ddx; }
+float Sprite::GetYAccel() { return ddy; }
+float Sprite::GetMaxVel() { return maxVel; }
+float Sprite::GetMaxAccel() { return maxAccel; }
+float Sprite::GetDRot() { return drot; }
+float Sprite::GetDDRot() { return ddrot; }
+int Sprite::SetDirectionalVel(float, float) { return 0; }
+int Sprite::SetDirectionalAccel(float, float) { return 0; }
+int Sprite::TestCollision(const SpritePtr&) { return 0; }

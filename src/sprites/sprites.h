@@ -1,0 +1,200 @@
+// The body of every piece of play: a sprite with motion, rotation, shake, freezing, a tree
+// of child sprites, drawing and collision tests; the pack's sprite templates; floating texts.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Sprite;
+class Animation;
+class AnimationStep;
+class Shifter;
+class ShifterData;
+class ParticleSource;
+class ParticleSprites;
+class Random;
+class Image;
+class Sound;
+class ImageText;
+
+using SpritePtr = std::shared_ptr<Sprite>;
+using SpriteWeak = std::weak_ptr<Sprite>;
+using AnimationPtr = std::shared_ptr<Animation>;
+using AnimationStepPtr = std::shared_ptr<AnimationStep>;
+using ShifterPtr = std::shared_ptr<Shifter>;
+using ShifterDataPtr = std::shared_ptr<ShifterData>;
+using ParticleSourcePtr = std::shared_ptr<ParticleSource>;
+using ParticleSpritesPtr = std::shared_ptr<ParticleSprites>;
+using RandomPtr = std::shared_ptr<Random>;
+using ImagePtr = std::shared_ptr<Image>;
+using SoundPtr = std::shared_ptr<Sound>;
+using ImageTextPtr = std::shared_ptr<ImageText>;
+
+// Always held by a SpritePtr (make_shared): the sprite hands itself to its animations as the
+// source of the sounds they start.
+class Sprite : public std::enable_shared_from_this<Sprite> {
+public:
+    std::string name;
+    std::string parentSpriteName;
+    // Back references: the parent owns its children and the owner of a target owns it,
+    // so neither keeps the other alive.
+    SpriteWeak parentSprite;
+    int assignTargetSprite = 0;
+    std::string targetSpriteName;
+    SpriteWeak targetSprite;
+    std::vector<SpritePtr> childSprites;
+    float x = 0.0f;
+    float y = 0.0f;
+    float absX = 0.0f;
+    float absY = 0.0f;
+    float widthBound = 0.0f;
+    float heightBound = 0.0f;
+    int currentAnimation = 0;
+    float dx = 0.0f;
+    float dy = 0.0f;
+    float vel = 0.0f;
+    float absDX = 0.0f;
+    float absDY = 0.0f;
+    float absVel = 0.0f;
+    float ddx = 0.0f;
+    float ddy = 0.0f;
+    float accel = 0.0f;
+    float absDDX = 0.0f;
+    float absDDY = 0.0f;
+    float absAccel = 0.0f;
+    float maxVel = 0.0f;
+    float maxAccel = 0.0f;
+    float rot = 0.0f;
+    float drot = 0.0f;
+    float ddrot = 0.0f;
+    float absRot = 0.0f;
+    float absDRot = 0.0f;
+    float absDDRot = 0.0f;
+    float maxdRot = 1.0f;
+    float xScale = 1.0f;
+    float yScale = 1.0f;
+    float absXScale = 1.0f;
+    float absYScale = 1.0f;
+    float elasticity = 1.0f;
+    int xRebound = 0;
+    int yRebound = 0;
+    std::vector<AnimationPtr> animationArray;
+    float maxShake = 0.0f;
+    float shake = 0.0f;
+    float dShake = 0.0f;
+    float isFrozen = 0.0f;
+    int isLive = 1;
+    int rotSnapback = 0;
+
+    Sprite();
+    ~Sprite();
+    Sprite(const Sprite&) = delete;
+    Sprite& operator=(const Sprite&) = delete;
+
+    int Unlink();
+    int JumpToAnimation(const std::string& animationName);
+    std::string GetCurrentAnimationName();
+    SpritePtr TraverseForNamedSprite(const std::string& spriteName);
+    SpritePtr CheckChildrenInTraversal(const std::string& spriteName);
+    int DetachSprite();
+    int SetPositionFromParent(float& a1, float& a2, float& a3, float& a4, float& a5, float& a6, float& a7, float& a8,
+                              float& a9, float& a10, float& a11, float& a12);
+    int Debug(int boxFlag, int labelFlag);
+    // Pieces pass seven zeros; a parent hands its children their origin, turn and scale.
+    int Draw(float p1 = 0.0f, float p2 = 0.0f, float p3 = 0.0f, float p4 = 0.0f, float p5 = 0.0f, float p6 = 0.0f,
+             float p7 = 0.0f);
+    int GetSpriteHandle(float& hx, float& hy);
+    int ReboundBox(float left, float top, float right, float bottom);
+    int ReboundCollision(const SpritePtr& other, float margin);
+    int ImageCollision(const SpritePtr& other);
+    int PointCollision(float px, float py);
+    int BoundingBoxCollision(const SpritePtr& other, int inclusive, float margin);
+    int Update();
+    int PointAtTargetSprite();
+    int SetShake(float value);
+    int SetDShake(float value);
+    int Clone(const SpritePtr& source, const SpritePtr& parent);
+    int LoadFromXML(const std::string& xml);
+    float GetRightEdge(float margin);
+    float GetBottomEdge(float margin);
+    float GetCenterX();
+    float GetCenterY();
+    float GetWidth();
+    float GetHeight();
+    int SetName(const std::string& newName);
+    int SetPos(float newX, float newY);
+    int SetVel(float newDx, float newDy);
+    int SetAccel(float newDdx, float newDdy);
+    int SetMaxVel(float value);
+    int SetMaxAccel(float value);
+    int SetRot(float value);
+    int SetDRot(float value);
+    int SetDDRot(float value);
+    std::string GetName();
+    float GetXPos();
+    float GetYPos();
+    float GetXVel();
+    float GetYVel();
+    float GetXAccel();
+    float GetYAccel();
+    float GetMaxVel();
+    float GetMaxAccel();
+    float GetRot(float offset);
+    float GetDRot();
+    float GetDDRot();
+    int SetDirectionalVel(float a, float b);
+    int SetDirectionalAccel(float a, float b);
+    int TestCollision(const SpritePtr& other);
+    int SetFreeze(int level);
+
+    // The running animation, or null when the sprite has none at currentAnimation.
+    AnimationPtr CurrentAnimationOrNull();
+};
+
+// The first sprite of that name (exact case); a miss is reported under code -14.
+SpritePtr GetSpriteByName(const std::string& spriteName, const std::vector<SpritePtr>& sprites);
+// A copy of the array with a new sprite at the end.
+std::vector<SpritePtr> AppendNewSprite(const std::vector<SpritePtr>& sprites);
+// Resolves every name the pack's sprite templates carry, once the pack has loaded.
+int LinkSprites(const std::vector<SpritePtr>& sprites, const std::vector<ImagePtr>& images,
+                const std::vector<ShifterDataPtr>& curveData, const std::vector<ParticleSourcePtr>& particleSources,
+                const std::vector<SoundPtr>& sounds);
+
+// ---------------------------------------------------------------------------
+// Floating texts: scores and bonuses that drift, turn, pulse and fade over the field.
+class ImageText {
+public:
+    std::string textToDraw;
+    float r = 255.0f;
+    float g = 255.0f;
+    float b = 255.0f;
+    float x = 0.0f;
+    float y = 0.0f;
+    float dx = 0.0f;
+    float dy = 0.0f;
+    float scale = 0.0f;
+    float dScale = 0.0f;
+    float rot = 0.0f;
+    float dRot = 0.0f;
+    float cycleRate = 1.0f;
+    float currentCycle = 1.0f;
+    float ttl = -1.0f;
+
+    int Unlink();
+    int Create(const std::string& text, float newR, float newG, float newB, float newX, float newY, float newDx,
+               float newDy, float newScale, float newDScale, float newRot, float newDRot, float newCycleRate,
+               float newTtl);
+    // update 1 advances the text and counts its life down; anything else only draws.
+    int Draw(int update);
+};
+
+// The 24 floating texts, made at start-up and reused in place.
+extern std::vector<ImageTextPtr> g_ImageTextArray;
+
+int AddToImageTextArray(const std::string& text, float r, float g, float b, float x, float y, float dx, float dy,
+                        float scale, float dScale, float rot, float dRot, float cycleRate, float ttl);
+
+// The sprite module's start-up (makes the floating-text pool); later calls return at once.
+void InitSprites();

@@ -1,0 +1,299 @@
+// Sprites: the tree of child sprites, drawing a sprite with its children, and the contact
+// tests that feed the rebound votes.
+#include <cmath>
+#include <cstdint>
+
+#include "core/globals.h"
+#include "platform/graphics.h"
+#include "platform/runtime.h"
+#include "sprites/animation.h"
+#include "sprites/sprites.h"
+#include "sprites/sprites_internal.h"
+#include "text/parser.h"
+
+using namespace spritemath;
+
+namespace {
+
+int CeilToInt(float value) { return TruncToInt(std::ceil(static_cast<double>(value))); }
+
+int ClampToInt(int64_t value) {
+    if (value > INT32_MAX) return INT32_MAX;
+    if (value < INT32_MIN) return INT32_MIN;
+    return static_cast<int>(value);
+}
+
+bool HasParentMode(const AnimationPtr& animation) { return animation && animation->mode == "parent"; }
+
+// Clips a cropping sprite's viewport to the one in force and returns what it replaced.
+struct SavedViewport {
+    int x = 0, y = 0, w = 0, h = 0;
+};
+
+SavedViewport ApplyCrop(int left, int top, int width, int height) {
+    SavedViewport saved;
+    GetViewport(saved.x, saved.y, saved.w, saved.h);
+    // The platform's 0 x 0 viewport stands for the whole screen; clip against the screen then.
+    int64_t vx = saved.x, vy = saved.y, vw = saved.w, vh = saved.h;
+    bool clip = true;
+    if (saved.w == 0 && saved.h == 0) {
+        vx = 0;
+        vy = 0;
+        vw = GraphicsWidth();
+        vh = GraphicsHeight();
+        clip = vw > 0 && vh > 0;
+    }
+    SetViewport(left, top, width, height);
+    int nxi, nyi, nwi, nhi;
+    GetViewport(nxi, nyi, nwi, nhi);
+    int64_t nx = nxi, ny = nyi, nw = nwi, nh = nhi;
+    if (clip) {
+        if (vx > nx) {
+            nw = nw - (vx - nx);
+            nx = vx;
+        }
+        if (vy > ny) {
+            nh = nh - (vy - ny);
+            ny = vy;
+        }
+        if (vx + vw + 1 < nx + nw) nw = nw + (vx + vw) - (nx + nw) - 1;
+        if (vy + vh + 1 < ny + nh) nh = nh + (vy + vh) - (ny + nh) - 1;
+    }
+    SetViewport(ClampToInt(nx), ClampToInt(ny), ClampToInt(nw), ClampToInt(nh));
+    return saved;
+}
+
+}  // namespace
+
+SpritePtr Sprite::CheckChildrenInTraversal(const std::string& spriteName) {
+    return Guarded<SpritePtr>("sprites:Sprite.CheckChildrenInTraversal() ", nullptr, [&]() -> SpritePtr {
+        if (spriteName == name) return weak_from_this().lock();
+        SpritePtr found;
+        for (size_t i = 0; i < childSprites.size() && !found; ++i) {
+            found = Deref(childSprites[i]).CheckChildrenInTraversal(spriteName);
+        }
+        return found;
+    });
+}
+
+SpritePtr Sprite::TraverseForNamedSprite(const std::string& spriteName) {
+    return Guarded<SpritePtr>("sprites:Sprite.TraverseForNamedSprite() ", nullptr, [&]() -> SpritePtr {
+        SpritePtr found = CheckChildrenInTraversal(spriteName);
+        return found ? found : weak_from_this().lock();
+    });
+}
+
+int Sprite::SetPositionFromParent(float& a1, float& a2, float& a3, float& a4, float& a5, float& a6, float& a7,
+                                  float& a8, float& a9, float& a10, float& a11, float& a12) {
+    return Guarded("sprites:Sprite.SetPositionFromParent() ", 0, [&] {
+        SpritePtr parent = parentSprite.lock();
+        if (parent) parent->SetPositionFromParent(a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12);
+        a1 += x * xScale;
+        a2 += y * yScale;
+        a3 += dx;
+        a4 += dy;
+        a5 += vel;
+        a6 += ddx;
+        a7 += ddy;
+        a8 += accel;
+        a9 += rot;
+        a10 += drot;
+        return 0;
+    });
+}
+
+int Sprite::Debug(int boxFlag, int labelFlag) {
+    return Guarded("sprites:Sprite.Debug() ", 0, [&] {
+        float width = GetWidth();
+        float height = GetHeight();
+        if (boxFlag == 1) {
+            SetOrigin(0, 0);
+            SetHandle(0, 0);
+            SetColor(255, 255, 255);
+            SetBlend(ALPHABLEND);
+            SetAlpha(0.5f);
+            SetTransform(0, 1, 1);
+            DrawRect((x - 1.0f) * g_widthFactor, (y - 1.0f) * g_heightFactor, (width + 1.0f) * g_widthFactor,
+                     (height + 1.0f) * g_heightFactor);
+            SetAlpha(1.0f);
+            SetColor(0, 0, 0);
+            DrawRect(x * g_widthFactor, y * g_heightFactor, (width - 1.0f) * g_widthFactor,
+                     (height - 1.0f) * g_heightFactor);
+            SetColor(255, 255, 255);
+        }
+        if (labelFlag == 1) {
+            SetOrigin(0, 0);
+            SetHandle(0, 0);
+            SetColor(255, 0, 0);
+            SetBlend(ALPHABLEND);
+            SetAlpha(0.5f);
+            SetRotation(0);
+            DrawText(
+                "(" + FloatToText(x) + "," + FloatToText(y) + ") " + FloatToText(width) + " x " + FloatToText(height),
+                x, y - 14.0f);
+        }
+        return 0;
+    });
+}
+
+int Sprite::GetSpriteHandle(float& hx, float& hy) {
+    return Guarded("sprites:Sprite.GetSpriteHandle() ", 0, [&] {
+        AnimationPtr animation = CurrentAnimationOrNull();
+        if (animation) animation->GetAnimationHandle(hx, hy);
+        hx = hx * xScale;
+        hy = hy * yScale;
+        return 0;
+    });
+}
+
+// No handler: a failure here reaches the drawing piece's own.
+int Sprite::Draw(float p1, float p2, float p3, float p4, float p5, float p6, float p7) {
+    if (isLive == 0) return 0;
+    float hx = 0.0f, hy = 0.0f;
+    GetSpriteHandle(hx, hy);
+    float x0 = x, y0 = y, r0 = rot, sx = xScale, sy = yScale;
+
+    // A sprite in a "parent" animation shows its parent's current step; without a parent,
+    // or without animations at all, it shows its own (or nothing).
+    SpritePtr parent = parentSprite.lock();
+    AnimationPtr animation = CurrentAnimationOrNull();
+    if (HasParentMode(animation) && parent) animation = parent->CurrentAnimationOrNull();
+    if (animation) animation->SetAnimationOffsets(x0, y0, r0, sx, sy);
+
+    bool cropped = false;
+    SavedViewport saved;
+    int top = 0, bottom = 0, left = 0, right = 0;
+    if (animation && animation->GetCrop(top, bottom, left, right) == 1) {
+        // The sprite's own x, y (relative for a child); shake widens the area left and up only.
+        saved = ApplyCrop(CeilToInt((x - left - shake) * g_widthFactor), CeilToInt((y - top - shake) * g_heightFactor),
+                          CeilToInt((GetWidth() + left + right + shake) * g_widthFactor),
+                          CeilToInt((GetHeight() + top + bottom + shake) * g_heightFactor));
+        cropped = true;
+    }
+
+    float drawX, drawY;
+    if (parent) {
+        int degree = DegreeIndex(p3);
+        float c = At(g_Cos, degree);
+        float s = At(g_Sin, degree);
+        drawX = p1 + (x0 * sx * c - y0 * sy * s) - 2.0f * hx;
+        drawY = p2 + (x0 * sx * s + y0 * sy * c) - 2.0f * hy;
+    } else {
+        drawX = x0 + p1;
+        drawY = y0 + p2;
+    }
+    float r = p3 + r0;
+
+    if (animation) {
+        // The drawn turn is the parent's plus twice the sprite's own: aiming relies on it.
+        float oy = static_cast<float>(Rnd(-shake, shake));
+        float ox = static_cast<float>(Rnd(-shake, shake));
+        animation->Draw(drawX + ox, drawY + oy, r0 + r, sx + p4, sy + p5, isFrozen, 1.0f, TruncToInt(widthBound),
+                        TruncToInt(heightBound), p6, p7, absX, absY, absRot, absXScale, absYScale);
+        if (shake > 0.0f) {
+            oy = static_cast<float>(Rnd(-shake, shake));
+            ox = static_cast<float>(Rnd(-shake, shake));
+            animation->Draw(drawX + ox, drawY + oy, r0 + r, sx + p4, sy + p5, isFrozen, 0.5f, TruncToInt(widthBound),
+                            TruncToInt(heightBound), p6, p7, absX, absY, absRot, absXScale, absYScale);
+        }
+    }
+
+    float originX = parent ? drawX + 2.0f * hx : drawX + hx;
+    float originY = parent ? drawY + 2.0f * hy : drawY + hy;
+    const size_t count = childSprites.size();
+    for (size_t i = 0; i < count && i < childSprites.size(); ++i) {
+        SpritePtr child = childSprites[i];
+        if (!child) continue;
+        if (HasParentMode(child->CurrentAnimationOrNull())) {
+            child->Draw(p1, p2, p3, p4, p5, p6, p7);
+        } else {
+            child->Draw(originX, originY, GetRot(r), sx, sy, 0.0f, 0.0f);
+        }
+    }
+
+    if (cropped) SetViewport(saved.x, saved.y, saved.w, saved.h);
+    return 0;
+}
+
+int Sprite::ReboundBox(float left, float top, float right, float bottom) {
+    return Guarded("sprites:Sprite.ReboundBox() ", 0, [&] {
+        int touched = 0;
+        float width = GetWidth();
+        float height = GetHeight();
+        if (x < left) {
+            x = left;
+            AddVote(xRebound, -1.0);
+            touched = 1;
+        } else if (x + width > right) {
+            x = right - width;
+            AddVote(xRebound, 1.0);
+            touched = 1;
+        }
+        if (y < top) {
+            y = top;
+            AddVote(yRebound, -1.0);
+            touched = 1;
+        } else if (y + height > bottom) {
+            y = bottom - height;
+            AddVote(yRebound, 1.0);
+            touched = 1;
+        }
+        return touched;
+    });
+}
+
+int Sprite::BoundingBoxCollision(const SpritePtr& other, int inclusive, float margin) {
+    return Guarded("sprites:Sprite.BoundingBoxCollision() ", 0, [&] {
+        Sprite& o = Deref(other);
+        if (o.absX == 0.0f && o.absY == 0.0f) {
+            // A child that has never been drawn is nowhere yet.
+            if (!o.parentSprite.expired()) return 0;
+            o.absX = o.x;
+            o.absY = o.y;
+        }
+        float ow = o.GetWidth(), oh = o.GetHeight();
+        float w = GetWidth(), h = GetHeight();
+        if (inclusive == 1) {
+            if (!(y - margin <= o.absY + oh)) return 0;
+            if (!(y + h >= o.absY - margin)) return 0;
+            if (!(x - margin <= o.absX + ow)) return 0;
+            if (!(x + w >= o.absX - margin)) return 0;
+        } else {
+            if (!(y - margin < o.absY + oh)) return 0;
+            if (!(y + h > o.absY - margin)) return 0;
+            if (!(x - margin < o.absX + ow)) return 0;
+            if (!(x + w > o.absX - margin)) return 0;
+        }
+        return 1;
+    });
+}
+
+int Sprite::ImageCollision(const SpritePtr& other) {
+    return Guarded("sprites:Sprite.ImageCollision() ", 0,
+                   [&] { return BoundingBoxCollision(other, 1, 0.0f) == 1 ? 1 : 0; });
+}
+
+// No handler, as the design has it.
+int Sprite::PointCollision(float px, float py) {
+    return (x < px && px < GetRightEdge(0.0f) && y < py && py < GetBottomEdge(0.0f)) ? 1 : 0;
+}
+
+int Sprite::ReboundCollision(const SpritePtr& other, float margin) {
+    return Guarded("sprites:Sprite.ReboundCollision() ", 0, [&] {
+        if (BoundingBoxCollision(other, 1, margin) != 1) return 0;
+        Sprite& o = Deref(other);
+        float cxA = GetCenterX(), cyA = GetCenterY(), wA = GetWidth(), hA = GetHeight();
+        float cxB = o.GetCenterX(), cyB = o.GetCenterY(), wB = o.GetWidth(), hB = o.GetHeight();
+        // Each offset weighted by the other axis' extents, so the next update's arbitration
+        // picks the axis whose offset is larger for the boxes' shape.
+        float vx = (cxB - cxA) * hA * hB;
+        float vy = (cyB - cyA) * wA * wB;
+        double voteX = 100.0f * vx;
+        double voteY = 100.0f * vy;
+        AddVote(xRebound, voteX);
+        AddVote(yRebound, voteY);
+        AddVote(o.xRebound, -static_cast<double>(TruncToInt(voteX)));
+        AddVote(o.yRebound, -static_cast<double>(TruncToInt(voteY)));
+        return 1;
+    });
+}

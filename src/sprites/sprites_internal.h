@@ -1,0 +1,15 @@
+// Small number helpers shared by the sprite source files.
+#pragma once
+
+namespace spritemath {
+
+// Towards zero; NaN gives 0 and values beyond the int range stop at its ends.
+int TruncToInt(double value);
+// Into [0, 360); a non-finite angle becomes 0.
+float WrapDegrees(float angle);
+// The whole degree below an angle, as an index into the 360-entry sine and cosine tables.
+int DegreeIndex(float degrees);
+// Adds a truncated rebound vote, stopping at the ends of the int range.
+void AddVote(int& vote, double delta);
+
+}  // namespace spritemath

@@ -1,0 +1,205 @@
+// Sprites as content: reading a sprite element, deep copies for the pieces in play, the
+// pack's template array and the linking of every name the templates carry.
+#include <string>
+#include <vector>
+
+#include "core/globals.h"
+#include "platform/runtime.h"
+#include "sprites/animation.h"
+#include "sprites/particle.h"
+#include "sprites/shifter.h"
+#include "sprites/sprites.h"
+#include "text/parser.h"
+
+namespace {
+
+// True when hanging child under parent would make child its own ancestor.
+bool WouldBeOwnAncestor(const SpritePtr& child, const SpritePtr& parent) {
+    size_t guard = 0;
+    for (SpritePtr p = parent; p; p = p->parentSprite.lock()) {
+        if (p == child) return true;
+        // A chain longer than any real tree can only be a loop already.
+        if (++guard > 100000) return true;
+    }
+    return false;
+}
+
+void LinkStepCurves(AnimationStep& step, const std::vector<ShifterDataPtr>& curveData) {
+    const ShifterPtr curves[] = {step.redShift,    step.greenShift,     step.blueShift,
+                                 step.alphaShift,  step.xPositionShift, step.yPositionShift,
+                                 step.xScaleShift, step.yScaleShift,    step.rotationShift};
+    for (const ShifterPtr& curve : curves) {
+        if (curve) curve->SelectShifterDataFromName(curveData);
+    }
+}
+
+}  // namespace
+
+int Sprite::LoadFromXML(const std::string& xml) {
+    return Guarded("sprites:Sprite.LoadFromXML() ", 0, [&] {
+        std::string skip = GetDataFromXML(xml, g_isFastComputer == 0 ? "ignoreOnSlowSystems" : "ignoreOnFastSystems");
+        if (!skip.empty()) return 0;
+
+        SetStringFromXML(name, xml, "spriteName");
+        ThrowError(1, "Loading sprite data from XML: " + name);
+        SetStringFromXML(parentSpriteName, xml, "parentSpriteName");
+        // The last tag of the whole element counts, a step's included.
+        SetStringFromXML(targetSpriteName, xml, "targetSpriteName");
+        SetFloatFromXML(maxVel, xml, "maxVel");
+        SetFloatFromXML(maxAccel, xml, "maxAccel");
+        SetFloatFromXML(vel, xml, "vel");
+        SetFloatFromXML(accel, xml, "accel");
+        SetFloatFromXML(elasticity, xml, "elasticity");
+        SetFloatFromXML(x, xml, "x");
+        SetFloatFromXML(y, xml, "y");
+        SetFloatFromXML(dx, xml, "dx");
+        SetFloatFromXML(dy, xml, "dy");
+        SetFloatFromXML(ddx, xml, "ddx");
+        SetFloatFromXML(ddy, xml, "ddy");
+        SetFloatFromXML(rot, xml, "rot");
+        SetFloatFromXML(drot, xml, "dRot");
+        SetFloatFromXML(maxdRot, xml, "maxdRot");
+        SetFloatFromXML(widthBound, xml, "widthBound");
+        SetFloatFromXML(heightBound, xml, "heightBound");
+        SetFloatFromXML(shake, xml, "shake");
+        SetFloatFromXML(maxShake, xml, "maxShake");
+        SetFloatFromXML(dShake, xml, "dShake");
+        SetFloatFromXML(isFrozen, xml, "isFrozen");
+        SetIntFromXML(rotSnapback, xml, "rotSnapback");
+
+        int count = CountTagsInXML(xml, "animation");
+        animationArray.clear();
+        for (int i = 0; i < count; ++i) {
+            animationArray = AppendNewAnimation(animationArray);
+            Deref(At(animationArray, i)).LoadFromXML(ExtractTagFromXML(xml, "animation", i));
+        }
+        return 0;
+    });
+}
+
+int Sprite::Clone(const SpritePtr& source, const SpritePtr& parent) {
+    return Guarded("sprites:Sprite.Clone() ", 0, [&] {
+        // Hold the template and the parent first: they may be this sprite's own children,
+        // which unlinking releases.
+        SpritePtr tmpl = source;
+        SpritePtr newParent = parent;
+        Unlink();
+        if (!tmpl) RuntimeError("Sprite to clone is null!");
+        if (tmpl->name.empty()) RuntimeError("Sprite to clone name is null!");
+        name = tmpl->name;
+        parentSpriteName = tmpl->parentSpriteName;
+        targetSpriteName = tmpl->targetSpriteName;
+        x = tmpl->x;
+        y = tmpl->y;
+        currentAnimation = tmpl->currentAnimation;
+        widthBound = tmpl->widthBound;
+        heightBound = tmpl->heightBound;
+        dx = tmpl->dx;
+        dy = tmpl->dy;
+        vel = tmpl->vel;
+        ddx = tmpl->ddx;
+        ddy = tmpl->ddy;
+        accel = tmpl->accel;
+        maxVel = tmpl->maxVel;
+        maxAccel = tmpl->maxAccel;
+        rot = tmpl->rot;
+        drot = tmpl->drot;
+        ddrot = tmpl->ddrot;
+        maxdRot = tmpl->maxdRot;
+        xScale = tmpl->xScale;
+        yScale = tmpl->yScale;
+        elasticity = tmpl->elasticity;
+        xRebound = tmpl->xRebound;
+        yRebound = tmpl->yRebound;
+        shake = tmpl->shake;
+        maxShake = tmpl->maxShake;
+        dShake = tmpl->dShake;
+        isFrozen = tmpl->isFrozen;
+        rotSnapback = tmpl->rotSnapback;
+        parentSprite = newParent;
+
+        const size_t animations = tmpl->animationArray.size();
+        for (size_t i = 0; i < animations; ++i) {
+            animationArray = AppendNewAnimation(animationArray);
+            Deref(At(animationArray, static_cast<long long>(animationArray.size()) - 1)).Clone(tmpl->animationArray[i]);
+        }
+        SpritePtr self = weak_from_this().lock();
+        const size_t children = tmpl->childSprites.size();
+        for (size_t i = 0; i < children && i < tmpl->childSprites.size(); ++i) {
+            childSprites = AppendNewSprite(childSprites);
+            Deref(At(childSprites, static_cast<long long>(childSprites.size()) - 1)).Clone(tmpl->childSprites[i], self);
+        }
+        return 0;
+    });
+}
+
+SpritePtr GetSpriteByName(const std::string& spriteName, const std::vector<SpritePtr>& sprites) {
+    return Guarded<SpritePtr>("sprites:GetSpriteByName() ", nullptr, [&]() -> SpritePtr {
+        for (const SpritePtr& sprite : sprites) {
+            if (sprite && sprite->name == spriteName) return sprite;
+        }
+        ThrowError(-14, "Could not find sprite named \"" + spriteName + "\".");
+        return nullptr;
+    });
+}
+
+std::vector<SpritePtr> AppendNewSprite(const std::vector<SpritePtr>& sprites) {
+    return Guarded("sprites:AppendNewSprite() ", std::vector<SpritePtr>(), [&] {
+        std::vector<SpritePtr> grown;
+        grown.reserve(sprites.size() + 1);
+        grown = sprites;
+        grown.push_back(std::make_shared<Sprite>());
+        return grown;
+    });
+}
+
+int LinkSprites(const std::vector<SpritePtr>& sprites, const std::vector<ImagePtr>& images,
+                const std::vector<ShifterDataPtr>& curveData, const std::vector<ParticleSourcePtr>& particleSources,
+                const std::vector<SoundPtr>& sounds) {
+    return Guarded("sprites:LinkSprites() ", 0, [&] {
+        const size_t count = sprites.size();
+        for (size_t i = 0; i < count && i < sprites.size(); ++i) {
+            SpritePtr sprite = sprites[i];
+            Sprite& s = Deref(sprite);
+
+            if (!s.parentSpriteName.empty()) {
+                // A missing parent is reported by the lookup; that one link is skipped and
+                // the rest of the pack still links.
+                SpritePtr parent = GetSpriteByName(s.parentSpriteName, sprites);
+                if (parent && WouldBeOwnAncestor(sprite, parent)) {
+                    AddLineToDebugLog("sprites:LinkSprites() Sprite \"" + s.name + "\" cannot hang under \"" +
+                                      s.parentSpriteName + "\": it would be its own ancestor.");
+                } else if (parent) {
+                    s.parentSprite = parent;
+                    parent->childSprites.push_back(sprite);
+                }
+            }
+
+            if (!s.targetSpriteName.empty()) s.targetSprite = GetSpriteByName(s.targetSpriteName, sprites);
+
+            for (const AnimationPtr& animationPtr : s.animationArray) {
+                Animation& animation = Deref(animationPtr);
+                for (const AnimationStepPtr& stepPtr : animation.StepsArray) {
+                    AnimationStep& step = Deref(stepPtr);
+                    ThrowError(1, step.imageName);
+                    step.LinkImage(images);
+                    step.LinkSound(sounds);
+                    if (!step.particleSourceName.empty()) {
+                        step.particleSourceLink = GetParticleSourceByName(step.particleSourceName, particleSources);
+                    }
+                    LinkStepCurves(step, curveData);
+                }
+            }
+        }
+
+        // The particle sources copied their sprites before the templates were linked.
+        for (const ParticleSourcePtr& source : particleSources) {
+            if (!source || source->spriteName.empty()) continue;
+            SpritePtr particle = std::make_shared<Sprite>();
+            particle->Clone(GetSpriteByName(source->spriteName, sprites), nullptr);
+            if (source->particleSprite) source->particleSprite->Unlink();
+            source->particleSprite = particle;
+        }
+        return 0;
+    });
+}
