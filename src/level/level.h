@@ -1,0 +1,102 @@
+// One level of play with everything that lives in it: the paddle, the ball pool, the
+// bricks, nains, falling powerups, thrown projectiles, the weapon, goals and brick boxes.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Ball;
+class Brick;
+class BrickBox;
+class Difficulty;
+class GameStat;
+class Goal;
+class Nain;
+class Paddle;
+class Powerup;
+class Projectile;
+class Sound;
+class Sprite;
+class Weapon;
+class BigImage;
+
+using BallPtr = std::shared_ptr<Ball>;
+using BrickPtr = std::shared_ptr<Brick>;
+using BrickBoxPtr = std::shared_ptr<BrickBox>;
+using DifficultyPtr = std::shared_ptr<Difficulty>;
+using GameStatPtr = std::shared_ptr<GameStat>;
+using GoalPtr = std::shared_ptr<Goal>;
+using NainPtr = std::shared_ptr<Nain>;
+using PaddlePtr = std::shared_ptr<Paddle>;
+using PowerupPtr = std::shared_ptr<Powerup>;
+using ProjectilePtr = std::shared_ptr<Projectile>;
+using SoundPtr = std::shared_ptr<Sound>;
+using SpritePtr = std::shared_ptr<Sprite>;
+using WeaponPtr = std::shared_ptr<Weapon>;
+using BigImagePtr = std::shared_ptr<BigImage>;
+
+class Level {
+public:
+    // The pieces use the fields; the operations come with the level update.
+
+    int Unlink();
+    int AddNainToBrick(int j);
+    int GenerateExplosion(const SpritePtr& sprite, float value);
+    int Update(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives, int noNewNains);
+    int StartNewBall(const std::vector<SoundPtr>& sounds);
+    int GeneratePowerup(const NainPtr& nain);
+    int GenerateBrickPowerup(const BrickPtr& brick);
+    int UpdateGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, GameStatPtr& stat);
+    int TestGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, GameStatPtr& stat);
+    int AwardGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, GameStatPtr& stat);
+    int Clone(const std::shared_ptr<Level>& source);
+    int CreateBrickBoxGrid();
+    int SaveToFile();
+    std::string WriteToXML();
+
+    std::string name;
+    std::string nameOfFile;
+    PaddlePtr playerPaddle;
+    std::vector<BallPtr> ballsArray;
+    std::vector<BrickPtr> bricksArray;
+    std::vector<NainPtr> sourceNainsArray;
+    std::vector<NainPtr> nainsArray;
+    std::vector<PowerupPtr> sourcePowerupsArray;
+    std::vector<PowerupPtr> powerupsArray;
+    std::vector<ProjectilePtr> sourceProjectilesArray;
+    std::vector<ProjectilePtr> projectilesArray;
+    std::vector<WeaponPtr> sourceWeaponsArray;
+    WeaponPtr activeWeapon;
+    std::vector<BallPtr> sourceBallsArray;
+    std::vector<GoalPtr> goalsArray;
+    float brickMinX = 999999.0f;
+    float brickMinY = 999999.0f;
+    float brickMaxX = 0.0f;
+    float brickMaxY = 0.0f;
+    std::vector<BrickBoxPtr> brickBoxArray;
+    BrickBoxPtr brickShield;
+    int mustClearBrickCount = 0;
+    std::string nextLevel;
+    BigImagePtr backgroundImage;
+    std::string backgroundImageName;
+    std::string music;
+    int ballsAlive = 1;
+    int updateCounter = 0;
+    int updateBallsModulo = 1;
+    int updateBricksModulo = 4;
+    int updateNainsModulo = 4;
+    int updateProjectilesModulo = 4;
+    int updatePowerupsModulo = 4;
+    int updateGoalsModulo = 4;
+    float levelEndTTL = -1.0f;
+    float levelStartTTL = 25.0f;
+    float newPaddleTTL = -1.0f;
+    float newPaddleGracePeriod = -1.0f;
+    std::string ballXML;
+    std::vector<BallPtr> newBallsSourceArray;
+    PaddlePtr playerPaddleSource;
+    float gameOver = -1.0f;
+    std::vector<DifficultyPtr> difficultyArray;
+};
+using LevelPtr = std::shared_ptr<Level>;
