@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "core/globals.h"
-#include "core/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "core/globals.h"
-#include "core/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace {
 

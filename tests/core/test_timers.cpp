@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/globals.h"
-#include "core/scratch_folder.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
