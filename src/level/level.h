@@ -38,7 +38,11 @@ using BigImagePtr = std::shared_ptr<BigImage>;
 
 class Level {
 public:
-    // The pieces use the fields; the operations come with the level update.
+    Level() = default;
+    // Unlinks once more and frees the shield box with its bricks, which Unlink leaves alone.
+    ~Level();
+    Level(const Level&) = delete;
+    Level& operator=(const Level&) = delete;
 
     int Unlink();
     int AddNainToBrick(int j);
@@ -47,11 +51,22 @@ public:
     int StartNewBall(const std::vector<SoundPtr>& sounds);
     int GeneratePowerup(const NainPtr& nain);
     int GenerateBrickPowerup(const BrickPtr& brick);
-    int UpdateGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, GameStatPtr& stat);
-    int TestGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, GameStatPtr& stat);
-    int AwardGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, GameStatPtr& stat);
+    int UpdateGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, const GameStatPtr& stat);
+    int TestGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, const GameStatPtr& stat);
+    int AwardGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, const GameStatPtr& stat);
     int Clone(const std::shared_ptr<Level>& source);
     int CreateBrickBoxGrid();
+    int LoadFromFile(const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>& sprites,
+                     const std::vector<std::shared_ptr<Level>>& levels, const std::vector<PowerupPtr>& powerups,
+                     const std::vector<ProjectilePtr>& projectiles, const std::vector<WeaponPtr>& weapons,
+                     const std::vector<BallPtr>& balls, const std::string& path, const std::vector<SoundPtr>& sounds,
+                     const GameStatPtr& stat, const std::vector<DifficultyPtr>& difficulties);
+    int LoadFromXML(const std::string& xml, const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>& sprites,
+                    const std::vector<PowerupPtr>& powerups, const std::vector<WeaponPtr>& weapons,
+                    const std::vector<BallPtr>& balls, int headerOnly,
+                    const std::vector<std::shared_ptr<Level>>& levels, const std::vector<ProjectilePtr>& projectiles,
+                    const std::string& path, const std::vector<SoundPtr>& sounds, const GameStatPtr& stat,
+                    const std::vector<DifficultyPtr>& difficulties);
     int SaveToFile();
     std::string WriteToXML();
 
@@ -98,5 +113,15 @@ public:
     PaddlePtr playerPaddleSource;
     float gameOver = -1.0f;
     std::vector<DifficultyPtr> difficultyArray;
+    // The balls, paddle, goals and nains as the level file gave them, written out before play
+    // or the chosen difficulty changed them: the writer saves these, so a save never carries
+    // the difficulty into the file. Empty on a level that was not read from a file.
+    std::string loadedBallsXML;
+    std::string loadedPaddleXML;
+    std::string loadedGoalsXML;
+    std::string loadedNainsXML;
 };
 using LevelPtr = std::shared_ptr<Level>;
+
+LevelPtr GetLevelByName(const std::string& name, const std::vector<LevelPtr>& levels);
+std::vector<LevelPtr> AppendNewLevel(const std::vector<LevelPtr>& levels);

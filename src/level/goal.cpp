@@ -1,0 +1,63 @@
+// Level goals as the level file holds them: reading and writing the "goal" element, copying
+// a goal and growing a level's goal list.
+#include "level/goal.h"
+
+#include "core/globals.h"
+#include "platform/runtime.h"
+#include "text/parser.h"
+
+int Goal::LoadFromXML(const std::string& xml) {
+    return Guarded("level:Goal.LoadFromXML() ", 0, [&] {
+        SetStringFromXML(goalType, xml, "goalType");
+        ThrowError(1, "Loading goal data from XML: " + goalType);
+        SetIntFromXML(target, xml, "target");
+        // One tag sets both: the configured time and the running countdown.
+        SetIntFromXML(time, xml, "time");
+        SetIntFromXML(timeRemaining, xml, "time");
+        SetStringFromXML(successMessage, xml, "successMessage");
+        SetStringFromXML(successType, xml, "successType");
+        SetStringFromXML(successAction, xml, "successAction");
+        SetIntFromXML(repeats, xml, "repeats");
+        return 0;
+    });
+}
+
+std::string Goal::WriteToXML() {
+    return Guarded("level:Goal.WriteToXML() ", std::string(), [&] {
+        std::string data = GetXMLfromData("goalType", goalType, 0);
+        data += GetXMLfromData("target", IntToText(target), 0);
+        // The configured time, so a goal saved mid-countdown loads with its full time.
+        data += GetXMLfromData("time", IntToText(time), 0);
+        data += GetXMLfromData("successMessage", successMessage, 0);
+        data += GetXMLfromData("successType", successType, 0);
+        data += GetXMLfromData("successAction", successAction, 0);
+        data += GetXMLfromData("repeats", IntToText(repeats), 0);
+        return GetXMLfromData("goal", data, 1);
+    });
+}
+
+int Goal::Clone(const std::shared_ptr<Goal>& source) {
+    return Guarded("level:Goal.Clone() ", 0, [&] {
+        const Goal& s = Deref(source);
+        goalType = s.goalType;
+        target = s.target;
+        time = s.time;
+        timeRemaining = s.timeRemaining;
+        successMessage = s.successMessage;
+        successType = s.successType;
+        successAction = s.successAction;
+        isLive = s.isLive;
+        repeats = s.repeats;
+        return 0;
+    });
+}
+
+std::vector<GoalPtr> AppendNewGoal(const std::vector<GoalPtr>& goals) {
+    return Guarded("level:AppendNewGoal() ", std::vector<GoalPtr>(), [&] {
+        std::vector<GoalPtr> longer;
+        longer.reserve(goals.size() + 1);
+        longer = goals;
+        longer.push_back(std::make_shared<Goal>());
+        return longer;
+    });
+}

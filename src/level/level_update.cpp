@@ -1,0 +1,255 @@
+// One tick of a live level: balls through the brick grid in five sub-steps, bricks, nains,
+// projectiles, powerups, goals, paddle hits, the weapon, and the level's timers and fades.
+#include <string>
+#include <vector>
+
+#include "core/globals.h"
+#include "level/brickbox.h"
+#include "level/goal.h"
+#include "level/level.h"
+#include "pieces/ball.h"
+#include "pieces/brick.h"
+#include "pieces/nain.h"
+#include "pieces/paddle.h"
+#include "pieces/powerups.h"
+#include "pieces/projectile.h"
+#include "pieces/weapon.h"
+#include "platform/runtime.h"
+#include "sprites/sprites.h"
+
+namespace {
+
+constexpr int kBallSubSteps = 5;
+constexpr int kNotStuck = -999999;
+constexpr float kOff = -1.0f;
+// Ticks of fade-to-black at the end of a level and of fade-in at its start.
+constexpr float kFadeTicks = 25.0f;
+constexpr float kNewPaddleGraceTicks = 50.0f;
+
+// The grid boxes' own touch test, made here first: a ball is near only a few of the boxes, and
+// asking each of the others costs a call to hear "no". A box asked nothing is left unchecked,
+// as its own test would leave it.
+struct BallRect {
+    float left, top, right, bottom;
+};
+
+bool RectOfBall(const Ball& ball, BallRect& rect) {
+    Sprite* body = ball.ballSprite.get();
+    if (!body) return false;  // the box reports that itself
+    rect = {body->x, body->y, body->GetRightEdge(0.0f), body->GetBottomEdge(0.0f)};
+    return true;
+}
+
+bool MissesBox(const BrickBox& box, const BallRect& r, float margin) {
+    return (box.minX - margin) > r.right || box.maxX < (r.left - margin) || (box.minY - margin) > r.bottom ||
+           box.maxY < (r.top - margin);
+}
+
+void SetBlackOverlay(float alpha) {
+    g_ScreenOverlayRed = 0;
+    g_ScreenOverlayGreen = 0;
+    g_ScreenOverlayBlue = 0;
+    g_ScreenOverlayAlpha = alpha;
+}
+
+}  // namespace
+
+int Level::Update(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives, int noNewNains) {
+    return Guarded("level:Level.Update() ", 0, [&] {
+        // Once the game is over the pointer belongs to the game-over screen.
+        if (gameOver != 0.0f) g_useMouseAsProportionalController();
+
+        // New nains, projectiles and powerups are appended while the step runs: every walk fixes
+        // its bound first, and what is appended waits for the next walk. The ball pool, the grid
+        // and the bricks never change size within the step, so those walks borrow their entries.
+        SpritePtr nainTarget;
+        for (int subStep = 0; subStep < kBallSubSteps; ++subStep) {
+            ballsAlive = 0;
+
+            // Every ball moves before any is tested, so a hit never sees a half-moved pool.
+            const size_t ballCount = ballsArray.size();
+            long long lastLive = -1;
+            for (size_t i = 0; i < ballCount; ++i) {
+                Ball& ball = Deref(At(ballsArray, static_cast<long long>(i)));
+                ball.Update(playerPaddle);
+                if (ball.isLive == 1) lastLive = static_cast<long long>(i);
+                if (ball.isLive != 0 && ball.isWeaponBlast == 0) ++ballsAlive;
+            }
+            nainTarget = lastLive < 0 ? nullptr : ballsArray[static_cast<size_t>(lastLive)]->ballSprite;
+
+            // Nains and projectiles are slower and larger than bricks: two passes a tick suffice.
+            const bool testNainsAndProjectiles = (subStep % 4) == 0;
+            for (size_t i = 0; i < ballCount; ++i) {
+                const BallPtr& ballRef = At(ballsArray, static_cast<long long>(i));
+                Ball& ball = Deref(ballRef);
+                ball.PaddleCollision(playerPaddle);
+                if (ball.isLive == 1) {
+                    float reach = ball.isExploding > 0.0f ? ball.isExploding : 0.0f;
+                    const size_t boxCount = brickBoxArray.size();
+                    BallRect rect;
+                    bool known = RectOfBall(ball, rect);
+                    for (size_t b = 0; b < boxCount; ++b) {
+                        BrickBox& box = Deref(At(brickBoxArray, static_cast<long long>(b)));
+                        if (known && MissesBox(box, rect, reach)) {
+                            box.beingChecked = 0;
+                            continue;
+                        }
+                        mustClearBrickCount -= box.BrickBallCollision(ballRef, reach, gameStat, bricksArray);
+                        known = RectOfBall(ball, rect);  // a rebound may have moved it
+                    }
+                    // Shield bricks are a bonus, never part of what must be cleared.
+                    if (brickShield) brickShield->BrickBallCollision(ballRef, reach, gameStat, bricksArray);
+                    if (testNainsAndProjectiles) {
+                        const size_t nainCount = nainsArray.size();
+                        for (size_t n = 0; n < nainCount; ++n) {
+                            ball.NainCollision(At(nainsArray, static_cast<long long>(n)), reach);
+                        }
+                        const size_t projectileCount = projectilesArray.size();
+                        for (size_t p = 0; p < projectileCount; ++p) {
+                            const ProjectilePtr& projectile = At(projectilesArray, static_cast<long long>(p));
+                            if (projectile) ball.ProjectileCollision(projectile, reach, gameStat);
+                        }
+                    }
+                    // A fireball's blast acts in one collision pass only.
+                    if (reach > 0.0f) {
+                        reach = 0.0f;
+                        ball.isExploding = 0.0f;
+                    }
+                }
+                mustClearBrickCount -= ball.SmartBallDamage(bricksArray, gameStat);
+            }
+        }
+
+        const size_t brickCount = bricksArray.size();
+        for (size_t i = 0; i < brickCount; ++i) {
+            const BrickPtr& brick = At(bricksArray, static_cast<long long>(i));
+            mustClearBrickCount -= Deref(brick).Update(gameStat, bricksArray);
+            // "none" is the table's way of saying nothing: it stays so the brick asks no more.
+            if (!brick->powerupToGenerate.empty() && brick->powerupToGenerate != "none") {
+                GenerateBrickPowerup(brick);
+                brick->powerupToGenerate.clear();
+            }
+        }
+
+        if (brickShield) {
+            BrickBoxPtr shield = brickShield;
+            const size_t shieldCount = shield->bricksToCheck.size();
+            for (size_t i = 0; i < shieldCount; ++i) {
+                BrickPtr brick = At(shield->bricksToCheck, static_cast<long long>(i));
+                if (brick) brick->Update(gameStat, shield->bricksToCheck);
+            }
+        }
+
+        if (noNewNains == 0) {
+            const size_t kinds = sourceNainsArray.size();
+            for (size_t i = 0; i < kinds; ++i) {
+                const NainPtr& kind = At(sourceNainsArray, static_cast<long long>(i));
+                if (Rand(0, Deref(kind).frequency) < 1) AddNainToBrick(static_cast<int>(i));
+            }
+        }
+
+        const size_t nainCount = nainsArray.size();
+        for (size_t i = 0; i < nainCount; ++i) {
+            NainPtr nain = At(nainsArray, static_cast<long long>(i));
+            Deref(nain).Update(sourceProjectilesArray, projectilesArray, nainTarget, Deref(playerPaddle).paddleSprite);
+            if (!nain->powerupToGenerate.empty()) {
+                GeneratePowerup(nain);
+                nain->powerupToGenerate.clear();
+            }
+        }
+
+        // A projectile still in its nain's hand moves with the nain's sprite tree.
+        const size_t projectileCount = projectilesArray.size();
+        for (size_t i = 0; i < projectileCount; ++i) {
+            ProjectilePtr projectile = At(projectilesArray, static_cast<long long>(i));
+            if (!projectile) continue;
+            const SpritePtr& body = projectile->projectileSprite;
+            if (body && body->parentSprite.lock()) continue;
+            projectile->Update();
+        }
+
+        const size_t powerupCount = powerupsArray.size();
+        for (size_t i = 0; i < powerupCount; ++i) {
+            Deref(At(powerupsArray, static_cast<long long>(i))).Update();
+        }
+
+        // While the level fades out or a new paddle is awaited, nothing can be won or lost.
+        if (levelEndTTL == kOff && newPaddleTTL == kOff) {
+            GameStatPtr stat = gameStat;
+            const size_t goalCount = goalsArray.size();
+            for (size_t i = 0; i < goalCount; ++i) {
+                UpdateGoal(At(goalsArray, static_cast<long long>(i)), sounds, lives, stat);
+            }
+        }
+
+        const size_t thrownCount = projectilesArray.size();
+        for (size_t i = 0; i < thrownCount; ++i) {
+            ProjectilePtr projectile = At(projectilesArray, static_cast<long long>(i));
+            if (!projectile || projectile->isLive == 0) continue;
+            if (projectile->PaddleCollision(playerPaddle, gameStat) != 0) {
+                Deref(Deref(playerPaddle).paddleSprite).shake += projectile->stun;
+                if (NainPtr thrower = projectile->parentNain.lock()) thrower->Bullseye();
+                projectile->DestroyProjectile();
+            }
+        }
+
+        const size_t caughtCount = powerupsArray.size();
+        for (size_t i = 0; i < caughtCount; ++i) {
+            PowerupPtr powerup = At(powerupsArray, static_cast<long long>(i));
+            if (Deref(powerup).PaddleCollision(playerPaddle) != 0) {
+                powerup->AwardPowerup(playerPaddle, ballsArray, sourceWeaponsArray, activeWeapon, nainsArray, gameStat,
+                                      brickShield, lives, mustClearBrickCount, sounds);
+            }
+        }
+
+        const size_t bouncedCount = nainsArray.size();
+        for (size_t i = 0; i < bouncedCount; ++i) {
+            NainPtr nain = At(nainsArray, static_cast<long long>(i));
+            if (Deref(nain).PaddleCollision(playerPaddle) != 0) {
+                nain->Bounce(playerPaddle, gameStat);
+                // The jolt of a nain landing shakes every ball loose.
+                for (size_t b = 0; b < ballsArray.size(); ++b) Deref(ballsArray[b]).isStuck = kNotStuck;
+            }
+        }
+
+        if (activeWeapon) {
+            WeaponPtr weapon = activeWeapon;
+            weapon->Update(ballsArray, playerPaddle);
+        }
+
+        const float f = g_gameSpeedFactor;
+        if (newPaddleTTL != kOff) {
+            newPaddleTTL -= f;
+            if (newPaddleTTL < 0.0f) {
+                newPaddleTTL = kOff;
+                StartNewBall(sounds);
+                newPaddleGracePeriod = kNewPaddleGraceTicks;
+            }
+        }
+        if (newPaddleGracePeriod != kOff) {
+            newPaddleGracePeriod -= f;
+            if (newPaddleGracePeriod < 0.0f) newPaddleGracePeriod = kOff;
+        }
+        // The end timer rests at 0, which the main loop reads as "level over".
+        if (levelEndTTL != kOff) {
+            levelEndTTL -= f;
+            if (levelEndTTL < 0.0f) levelEndTTL = 0.0f;
+            if (levelEndTTL < kFadeTicks) SetBlackOverlay(1.0f - levelEndTTL / kFadeTicks);
+        }
+        // After the end fade on purpose: when both run, the fade-in wins.
+        if (levelStartTTL != kOff) {
+            levelStartTTL -= f;
+            if (levelStartTTL < 0.0f) {
+                levelStartTTL = kOff;
+                g_ScreenOverlayAlpha = 0.0f;
+            } else if (levelStartTTL < kFadeTicks) {
+                SetBlackOverlay(levelStartTTL / kFadeTicks);
+            }
+        }
+        if (gameOver != kOff) {
+            gameOver -= f;
+            if (gameOver < 0.0f) gameOver = 0.0f;
+        }
+        return 0;
+    });
+}

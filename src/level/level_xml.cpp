@@ -1,0 +1,318 @@
+// Reading a level: the pack's list entries (name and file only) and the whole level file with
+// its pieces, its bricks over the pack's templates, grid, shield and the chosen difficulty.
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <unordered_set>
+
+#include "core/globals.h"
+#include "core/io.h"
+#include "level/brickbox.h"
+#include "level/goal.h"
+#include "level/level.h"
+#include "media/largeimage.h"
+#include "pieces/ball.h"
+#include "pieces/brick.h"
+#include "pieces/difficulty.h"
+#include "pieces/nain.h"
+#include "pieces/paddle.h"
+#include "pieces/powerups.h"
+#include "pieces/projectile.h"
+#include "pieces/weapon.h"
+#include "platform/image.h"
+#include "platform/runtime.h"
+#include "players/gamestats.h"
+#include "sprites/random.h"
+#include "sprites/sprites.h"
+#include "text/parser.h"
+
+namespace {
+
+// isStuck of a ball that rides no paddle.
+constexpr int kFreeBall = -999999;
+
+// The last element of an array that was just grown by one.
+template <class T>
+T& Last(std::vector<std::shared_ptr<T>>& array) {
+    return Deref(At(array, static_cast<long long>(array.size()) - 1));
+}
+
+// Difficulty factors can come from any content: an int field takes the result truncated
+// toward zero, held at the int limits instead of overflowing.
+int SaturatedInt(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+// A table for one holder alone, so that what is appended to it reaches nobody else.
+RandomPtr OwnCopy(const RandomPtr& table) {
+    return table ? std::make_shared<Random>(*table) : std::make_shared<Random>();
+}
+
+// A level brick shares its powerup table, and each of its next forms shares theirs, with the
+// pack's templates. The level appends difficulty extras to these tables and empties them when
+// it is unlinked; with copies of their own the templates stay as the pack read them.
+void GiveOwnPowerupTables(Brick& brick, const RandomPtr& templateTable) {
+    if (!brick.powerupGenerated || brick.powerupGenerated == templateTable)
+        brick.powerupGenerated = OwnCopy(brick.powerupGenerated);
+    std::unordered_set<const Brick*> seen{&brick};
+    for (Brick* form = brick.nextBrick.get(); form && seen.insert(form).second; form = form->nextBrick.get()) {
+        form->powerupGenerated = OwnCopy(form->powerupGenerated);
+    }
+}
+
+// The rule for isStuck differs between a level's own difficulty and the pack's.
+enum class DifficultyRule { Level, Pack };
+
+void ApplyDifficulty(Level& level, const Difficulty& d, DifficultyRule rule, GameStat& stat) {
+    for (size_t i = 0, n = level.newBallsSourceArray.size(); i < n; ++i) {
+        Ball& ball = Deref(At(level.newBallsSourceArray, static_cast<long long>(i)));
+        Sprite& sprite = Deref(ball.ballSprite);
+        sprite.vel = sprite.vel * d.dBallStartSpeed;
+        sprite.maxVel = sprite.maxVel * d.dBallMaxSpeed;
+        // The marker of a free ball is no offset: scaled, it would stick the ball to the paddle.
+        if (ball.isStuck != kFreeBall) {
+            const double scaled = std::floor(static_cast<double>(ball.isStuck) * static_cast<double>(d.dPaddleSize));
+            ball.isStuck = rule == DifficultyRule::Level ? SaturatedInt(scaled) : SaturatedInt(scaled / 2.0);
+        }
+        if (rule == DifficultyRule::Pack) ThrowError(1, "   New ball isStuck: " + IntToText(ball.isStuck));
+    }
+
+    Sprite& paddleSprite = Deref(Deref(level.playerPaddleSource).paddleSprite);
+    paddleSprite.xScale = paddleSprite.xScale * d.dPaddleSize;
+
+    for (size_t i = 0, n = level.sourceNainsArray.size(); i < n; ++i) {
+        Nain& nain = Deref(At(level.sourceNainsArray, static_cast<long long>(i)));
+        nain.aggression = SaturatedInt(std::ceil(static_cast<double>(nain.aggression) * d.dNainAggression));
+        nain.frequency = SaturatedInt(std::ceil(static_cast<double>(nain.frequency) * d.dNainFreq));
+        nain.maxBounces = SaturatedInt(static_cast<double>(static_cast<int64_t>(nain.maxBounces) + d.dNainBounces));
+        if (d.extraNainPowerups) {
+            if (!nain.powerupGenerated) nain.powerupGenerated = std::make_shared<Random>();
+            nain.powerupGenerated->Append(d.extraNainPowerups);
+        }
+    }
+
+    if (d.extraBrickPowerups) {
+        for (size_t i = 0, n = level.bricksArray.size(); i < n; ++i) {
+            Brick& brick = Deref(At(level.bricksArray, static_cast<long long>(i)));
+            if (!brick.powerupGenerated) brick.powerupGenerated = std::make_shared<Random>();
+            brick.powerupGenerated->Append(d.extraBrickPowerups);
+        }
+    }
+
+    stat.difficultyPointModifier = d.dPointValues;
+    g_gameSpeedDifficultyAdjust = d.dGameSpeed;
+}
+
+// Level entries of the chosen name first; the pack's only when the level has none.
+void ApplyChosenDifficulty(Level& level, const std::vector<DifficultyPtr>& packDifficulties, GameStat& stat) {
+    const std::string chosen = stat.difficulty;
+    const std::string key = FoldToLowerCase(chosen);
+    ThrowError(1, "Checking for level difficluty level: \"" + chosen + "\"");
+
+    bool matched = false;
+    for (size_t i = 0, n = level.difficultyArray.size(); i < n; ++i) {
+        const DifficultyPtr d = At(level.difficultyArray, static_cast<long long>(i));
+        if (!d || FoldToLowerCase(d->name) != key) continue;
+        ThrowError(1, "Setting level difficulty level: \"" + d->name + "\"");
+        ApplyDifficulty(level, *d, DifficultyRule::Level, stat);
+        matched = true;
+    }
+    if (matched) return;
+
+    ThrowError(1, "No difficulty set: checking for pack difficluty level \"" + chosen + "\"");
+    for (size_t i = 0, n = packDifficulties.size(); i < n; ++i) {
+        const DifficultyPtr d = packDifficulties[i];
+        if (!d || FoldToLowerCase(d->name) != key) continue;
+        ThrowError(1, "Setting pack difficulty level: \"" + d->name + "\"");
+        ApplyDifficulty(level, *d, DifficultyRule::Pack, stat);
+    }
+}
+
+std::string CountNote(const std::string& what, size_t index, size_t length) {
+    return "   Loading " + what + " data from XML...(" + IntToText(static_cast<int>(index)) + " of " +
+           IntToText(static_cast<int>(length)) + ")";
+}
+
+}  // namespace
+
+int Level::LoadFromFile(const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>& sprites,
+                        const std::vector<LevelPtr>& levels, const std::vector<PowerupPtr>& powerups,
+                        const std::vector<ProjectilePtr>& projectiles, const std::vector<WeaponPtr>& weapons,
+                        const std::vector<BallPtr>& balls, const std::string& path, const std::vector<SoundPtr>& sounds,
+                        const GameStatPtr& stat, const std::vector<DifficultyPtr>& difficulties) {
+    return Guarded("level:Level.LoadFromFile() ", 0, [&] {
+        ThrowError(1, "reading file: " + nameOfFile);
+        // A file that cannot be read is reported there and loads as an empty level.
+        const std::string text = ReadFileToString(nameOfFile, 0);
+        LoadFromXML(text, bricks, sprites, powerups, weapons, balls, 0, levels, projectiles, path, sounds, stat,
+                    difficulties);
+        return 0;
+    });
+}
+
+int Level::LoadFromXML(const std::string& xml, const std::vector<BrickPtr>& bricks,
+                       const std::vector<SpritePtr>& sprites, const std::vector<PowerupPtr>& powerups,
+                       const std::vector<WeaponPtr>& weapons, const std::vector<BallPtr>& balls, int headerOnly,
+                       const std::vector<LevelPtr>& /*levels*/, const std::vector<ProjectilePtr>& projectiles,
+                       const std::string& path, const std::vector<SoundPtr>& /*sounds*/, const GameStatPtr& stat,
+                       const std::vector<DifficultyPtr>& difficulties) {
+    return Guarded("level:Level.LoadFromXML() ", 0, [&] {
+        if (headerOnly == 1) {
+            SetStringFromXML(name, xml, "levelName");
+            nameOfFile = GetDataFromXML(xml, "fileName");
+            return 0;
+        }
+
+        g_paddlePositionModifier = 1.0f;
+        Unlink();
+        updateCounter = 0;
+
+        SetStringFromXML(name, xml, "levelName");
+        SetStringFromXML(music, xml, "music");
+        ThrowError(1, "Loading level data from XML: " + name);
+
+        playerPaddle = std::make_shared<Paddle>();
+        playerPaddle->LoadFromXML(ExtractTagFromXML(xml, "paddle", 0), sprites, 0);
+        playerPaddleSource = std::make_shared<Paddle>();
+        playerPaddleSource->Clone(playerPaddle);
+        loadedPaddleXML = playerPaddle->WriteToXML();
+
+        goalsArray.clear();
+        loadedGoalsXML.clear();
+        const int goalCount = CountTagsInXML(xml, "goal");
+        for (int i = 0; i < goalCount; ++i) {
+            ThrowError(1, CountNote("goal", static_cast<size_t>(i), goalsArray.size()));
+            goalsArray = AppendNewGoal(goalsArray);
+            Goal& goal = Last(goalsArray);
+            goal.LoadFromXML(ExtractTagFromXML(xml, "goal", i));
+            loadedGoalsXML += goal.WriteToXML();
+        }
+
+        ballsArray.clear();
+        newBallsSourceArray.clear();
+        ballXML.clear();
+        loadedBallsXML.clear();
+        const int ballCount = CountTagsInXML(xml, "ball");
+        for (int i = 0; i < ballCount; ++i) {
+            ThrowError(1, CountNote("ball", static_cast<size_t>(i), ballsArray.size()));
+            newBallsSourceArray = AppendNewBall(newBallsSourceArray);
+            ballsArray = AppendNewBall(ballsArray);
+            const std::string element = ExtractTagFromXML(xml, "ball", i);
+            ballXML += element;
+            Ball& ball = Last(ballsArray);
+            ball.LoadFromXML(element, sprites, 0);
+            Last(newBallsSourceArray).LoadFromXML(element, sprites, 0);
+            loadedBallsXML += ball.WriteToXML();
+        }
+
+        sourceNainsArray.clear();
+        loadedNainsXML.clear();
+        const int nainCount = CountTagsInXML(xml, "nain");
+        for (int i = 0; i < nainCount; ++i) {
+            ThrowError(1, CountNote("nain", static_cast<size_t>(i), sourceNainsArray.size()));
+            sourceNainsArray = AppendNewNain(sourceNainsArray);
+            Nain& nain = Last(sourceNainsArray);
+            nain.LoadFromXML(ExtractTagFromXML(xml, "nain", i), sprites, 0);
+            loadedNainsXML += nain.WriteToXML();
+        }
+
+        difficultyArray.clear();
+        const int difficultyCount = CountTagsInXML(xml, "difficulty");
+        for (int i = 0; i < difficultyCount; ++i) {
+            ThrowError(1, CountNote("difficulty", static_cast<size_t>(i), difficultyArray.size()));
+            difficultyArray = AppendNewDifficulty(difficultyArray);
+            Last(difficultyArray).LoadFromXML(ExtractTagFromXML(xml, "difficulty", i));
+        }
+
+        for (BrickPtr& brick : bricksArray) {
+            if (brick) brick->Unlink();
+            brick = nullptr;
+        }
+        bricksArray.clear();
+        mustClearBrickCount = 0;
+        // A level read twice must not keep the bound of its first reading.
+        brickMinX = 999999.0f;
+        brickMinY = 999999.0f;
+        brickMaxX = 0.0f;
+        brickMaxY = 0.0f;
+        for (const std::string& element : ExtractListFromXML(xml, "brick")) {
+            auto brick = std::make_shared<Brick>();
+            brick->LoadFromXML(element, 1);
+            // The lookup reports a name the pack lacks. Such a brick would have no body and
+            // still count as one to clear, so the level could never be won: it is left out.
+            const BrickPtr source = GetBrickByName(brick->name, bricks);
+            if (!source) {
+                brick->Unlink();
+                continue;
+            }
+            bricksArray.push_back(brick);
+            brick->Clone(source);
+            brick->LoadFromXML(element, 0);
+            GiveOwnPowerupTables(*brick, source->powerupGenerated);
+
+            Sprite& sprite = Deref(brick->brickSprite);
+            const float right = sprite.GetRightEdge(0.0f);
+            const float bottom = sprite.GetBottomEdge(0.0f);
+            if (!(brickMinX <= sprite.x)) brickMinX = sprite.x;
+            if (!(brickMaxX >= right)) brickMaxX = right;
+            if (!(brickMinY <= sprite.y)) brickMinY = sprite.y;
+            if (!(brickMaxY >= bottom)) brickMaxY = bottom;
+            if (brick->mustClear == 1) ++mustClearBrickCount;
+        }
+        ThrowError(1, "Collision Bound: " + FloatToText(brickMinX) + "," + FloatToText(brickMinY) + " to " +
+                          FloatToText(brickMaxX) + "," + FloatToText(brickMaxY));
+
+        LinkBricks(bricksArray, sprites, 1);
+        brickBoxArray.clear();
+        CreateBrickBoxGrid();
+
+        sourcePowerupsArray.clear();
+        for (const PowerupPtr& powerup : powerups) {
+            sourcePowerupsArray = AppendNewPowerup(sourcePowerupsArray);
+            Last(sourcePowerupsArray).Clone(powerup);
+        }
+        powerupsArray.clear();
+        sourceProjectilesArray.clear();
+        for (const ProjectilePtr& projectile : projectiles) {
+            sourceProjectilesArray = AppendNewProjectile(sourceProjectilesArray);
+            Last(sourceProjectilesArray).Clone(projectile);
+        }
+        for (const WeaponPtr& weapon : weapons) {
+            sourceWeaponsArray = AppendNewWeapon(sourceWeaponsArray);
+            Last(sourceWeaponsArray).Clone(weapon);
+        }
+        for (const BallPtr& ball : balls) {
+            sourceBallsArray = AppendNewBall(sourceBallsArray);
+            Last(sourceBallsArray).Clone(ball);
+        }
+        projectilesArray.clear();
+
+        backgroundImageName = GetDataFromXML(xml, "background");
+        const std::string backgroundPath = path + backgroundImageName;
+        ThrowError(1, "Level background: " + backgroundPath);
+        backgroundImage = nullptr;
+        // Without a file name there is only the pack folder, which is no picture.
+        if (!backgroundImageName.empty()) backgroundImage = BigImage::create(LoadPixmap(backgroundPath));
+        if (!backgroundImage) ThrowError(1, "Failed to load background image!");
+
+        // A shield left from an earlier reading is the only holder of its bricks.
+        if (brickShield) brickShield->Unlink(1);
+        brickShield = std::make_shared<BrickBox>();
+        brickShield->SetDimensions(static_cast<float>(g_gamefieldXoffset),
+                                   static_cast<float>(g_gamefieldXoffset + g_gamefieldWidth), g_BrickShieldY,
+                                   g_BrickShieldY + 50.0f);
+
+        levelStartTTL = 25.0f;
+
+        g_gameSpeedDifficultyAdjust = 1.0f;
+        GameStat& record = Deref(stat);
+        record.difficultyPointModifier = 1.0f;
+        ApplyChosenDifficulty(*this, difficulties, record);
+
+        ThrowError(1, "Finished Loading Level!");
+        return 0;
+    });
+}

@@ -1,0 +1,90 @@
+// Bricks: the pack's brick templates and the live bricks of a level, with their damage model
+// (hits, freezing, burning, explosions, next forms, key bricks, points and powerups).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "level/level.h"
+
+class GameStat;
+class Nain;
+class Random;
+class Sprite;
+using RandomPtr = std::shared_ptr<Random>;
+
+// Bricks alive in memory: construction adds one, destruction takes one away.
+extern int g_debugBricksInMemory;
+
+// One type for both roles: a template read from the pack's "bricks.xml" and a live brick of a
+// level cloned from it. Always held by a BrickPtr.
+class Brick {
+public:
+    std::string name;
+    int isFreezeable = 1;
+    int isFrozen = 0;
+    int isConductive = 1;
+    int isElectric = 0;
+    int isBurnable = 1;
+    int isExplosive = 0;
+    int isSolid = 0;
+    int mustClear = 1;
+    int iceDamage = 0;
+    int fireDamage = 1;
+    int electricDamage = 1;
+    int physicalDamage = 1;
+    int strength = 1;
+    std::string spriteName;
+    // A template shares the pack's sprite; a level brick owns its own copy.
+    SpritePtr brickSprite;
+    std::string nextBrickName;
+    BrickPtr nextBrick;
+    std::string keyBrickName;
+    // Shared between a template and its clones (see Unlink).
+    RandomPtr powerupGenerated;
+    std::string powerupToGenerate;
+    int powerupCount = 0;
+    NainPtr currentNain;
+    // Mutual, may hold null entries once a neighbour has been unlinked.
+    std::vector<BrickPtr> adjacentBricks;
+    float ttl = -1.0f;
+    float ttFreeze = -1.0f;
+    float ttExplode = -1.0f;
+    float ttElectrify = -1.0f;
+    float ttShake = -999999.0f;  // read and copied only
+    float ttRecover = -1.0f;     // set by a ball that rebounds; balls pass it by until it is off
+    int pointValue = 0;
+    int isLive = 0;
+
+    Brick();
+    ~Brick();
+    Brick(const Brick&) = delete;
+    Brick& operator=(const Brick&) = delete;
+
+    int Unlink();
+    // 1 when the brick's fuse ran out and it died for good as a must-clear brick.
+    int Update(const GameStatPtr& stat, const std::vector<BrickPtr>& bricks);
+    int Draw();
+    // 1 when the brick died for good and must be cleared; a brick with a next form turns into it.
+    int Die(const GameStatPtr& stat, const std::vector<BrickPtr>& bricks);
+    int FreezeBrick(int depth, float originX, float originY);
+    int ExplodeBrick(int depth, float originX, float originY);
+    // 1 when this hit destroyed a must-clear brick for good.
+    int Damage(int physical, int fire, int ice, int electric, int plow, const GameStatPtr& stat,
+               const std::vector<BrickPtr>& bricks);
+    // nameOnly 1 reads the name alone.
+    int LoadFromXML(const std::string& xml, int nameOnly);
+    int Clone(const BrickPtr& source);
+    // Only what a level file needs: name, position and scale.
+    std::string WriteToXML(int flag);
+};
+
+// The first brick of that name (exact case); a miss is reported under code -14.
+BrickPtr GetBrickByName(const std::string& brickName, const std::vector<BrickPtr>& bricks);
+// adjacencyOnly 0 also resolves next forms and sprites by name (the pack's templates).
+int LinkBricks(const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>& sprites, int adjacencyOnly);
+// A copy of the array with a new default brick at the end.
+std::vector<BrickPtr> AppendNewBrick(const std::vector<BrickPtr>& bricks);
+// A copy of the array with an empty slot at the end.
+std::vector<BrickPtr> LengthenBrickArray(const std::vector<BrickPtr>& bricks);

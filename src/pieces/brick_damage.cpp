@@ -1,0 +1,273 @@
+// Bricks in play: hits of every kind, freezing and fire spreading along neighbouring bricks,
+// fuses, death with points and a powerup, key bricks and turning into the next form.
+#include <climits>
+#include <cmath>
+
+#include "core/globals.h"
+#include "pieces/brick.h"
+#include "pieces/nain.h"
+#include "platform/runtime.h"
+#include "players/gamestats.h"
+#include "sprites/random.h"
+#include "sprites/sprites.h"
+#include "text/parser.h"
+
+namespace {
+
+// Huge damage factors must not wrap the strength round to a large positive value.
+int64_t ClampToInt(int64_t value) {
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return value;
+}
+
+// Chains are measured from one origin, so delays grow with the distance from it; -1, -1 is
+// the brick's own centre.
+float DistanceFromOrigin(Sprite& sprite, float& originX, float& originY, float divisor) {
+    const float cx = sprite.GetCenterX();
+    const float cy = sprite.GetCenterY();
+    if (originX == -1.0f && originY == -1.0f) {
+        originX = cx;
+        originY = cy;
+    }
+    const float ox = (cx - originX) / divisor;
+    const float oy = (cy - originY) / divisor;
+    return std::sqrt(ox * ox + oy * oy);
+}
+
+}  // namespace
+
+int Brick::Update(const GameStatPtr& stat, const std::vector<BrickPtr>& bricks) {
+    return Guarded("brick:Brick.Update(): ", 0, [&] {
+        // A dead brick's sprite still runs, so its "kill" animation plays out.
+        if (Deref(brickSprite).isLive != 0) brickSprite->Update();
+        if (isLive == 0) return 0;
+        const float speed = g_gameSpeedFactor;
+
+        if (ttFreeze != -1.0f) {
+            ttFreeze = ttFreeze - speed;
+            if (!(ttFreeze > 0.0f)) {
+                ttFreeze = 0.0f;
+                FreezeBrick(0, -1.0f, -1.0f);
+            }
+        }
+        if (ttExplode != -1.0f) {
+            ttExplode = ttExplode - speed;
+            if (!(ttExplode > 0.0f)) {
+                ttExplode = 0.0f;
+                ExplodeBrick(0, -1.0f, -1.0f);
+            }
+        }
+        if (ttRecover != -1.0f) {
+            ttRecover = ttRecover - speed;
+            if (!(ttRecover > 0.0f)) ttRecover = -1.0f;
+        }
+        if (ttl != -1.0f) {
+            Sprite& sprite = Deref(brickSprite);
+            // The brick shakes harder as its fuse burns down.
+            if (ttl < sprite.maxShake * 10.0f) {
+                sprite.shake = sprite.maxShake - ttl / 10.0f;
+                sprite.dShake = 0.0f;
+            }
+            ttl = ttl - speed;
+            if (!(ttl > 0.0f)) return Die(stat, bricks);
+        }
+        if (currentNain) {
+            NainPtr nain = currentNain;
+            Deref(nain->nainSprite).SetShake(brickSprite->shake);
+        }
+        return 0;
+    });
+}
+
+int Brick::Draw() {
+    return Guarded("brick:Brick.Draw(): ", 0, [&] {
+        if (Deref(brickSprite).isLive != 0) brickSprite->Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        return 0;
+    });
+}
+
+int Brick::Die(const GameStatPtr& stat, const std::vector<BrickPtr>& bricks) {
+    return Guarded("brick:Brick.Die(): ", 0, [&] {
+        Deref(stat).AddToScore(static_cast<int64_t>(pointValue));
+
+        // Without a linked next form there is nothing to turn into: the brick goes for good
+        // rather than staying live at no strength.
+        if (nextBrickName.empty() || !nextBrick) {
+            ThrowError(1, "Dead!");
+            Sprite& sprite = Deref(brickSprite);
+            int found = 0;
+            if (sprite.isFrozen == 0.0f) {
+                found = sprite.JumpToAnimation("kill");
+            } else {
+                found = sprite.JumpToAnimation("frozen_kill");
+                if (found == 0) found = sprite.JumpToAnimation("kill");
+            }
+            if (found == 0) sprite.isLive = 0;
+            isLive = 0;
+
+            if (!keyBrickName.empty()) {
+                bool anotherStands = false;
+                for (const BrickPtr& other : bricks) {
+                    if (other && other->name == name && other->isLive == 1) {
+                        anotherStands = true;
+                        break;
+                    }
+                }
+                if (!anotherStands) {
+                    const size_t count = bricks.size();
+                    for (size_t i = 0; i < count && i < bricks.size(); ++i) {
+                        BrickPtr keyed = bricks[i];
+                        if (!keyed || keyed->name != keyBrickName) continue;
+                        // Results are dropped on purpose: bricks that go with their key do not
+                        // lower the must-clear count; content is made around that.
+                        for (int n = 0; n < 10 && keyed->isLive != 0; ++n) keyed->Die(stat, bricks);
+                    }
+                }
+            }
+
+            powerupToGenerate = powerupGenerated ? powerupGenerated->Pick() : std::string();
+            powerupCount = 1;
+            return mustClear == 1 ? 1 : 0;
+        }
+
+        // Turn into the next form where the brick stands.
+        Sprite& old = Deref(brickSprite);
+        const float keptX = old.x, keptY = old.y, keptXScale = old.xScale, keptYScale = old.yScale;
+        const float keptShake = old.shake, keptDShake = old.dShake, keptMaxShake = old.maxShake;
+        std::vector<BrickPtr> keptNeighbours = adjacentBricks;
+        BrickPtr next = nextBrick;
+        Clone(next);
+
+        Sprite& sprite = Deref(brickSprite);
+        sprite.x = keptX;
+        sprite.absX = keptX;
+        sprite.y = keptY;
+        sprite.absY = keptY;
+        sprite.xScale = keptXScale;
+        sprite.absXScale = keptXScale;
+        sprite.yScale = keptYScale;
+        sprite.absYScale = keptYScale;
+        sprite.shake = keptShake;
+        sprite.dShake = keptDShake;
+        sprite.maxShake = keptMaxShake;
+        ttl = -1.0f;
+        ttFreeze = -1.0f;
+        ttExplode = -1.0f;
+        isLive = 1;
+        sprite.JumpToAnimation("Struck");
+        adjacentBricks = keptNeighbours;
+        if (currentNain) {
+            NainPtr nain = currentNain;
+            nain->MakeNainFall(5.0f);
+        }
+        return 0;
+    });
+}
+
+int Brick::FreezeBrick(int depth, float originX, float originY) {
+    return Guarded("brick:Brick.FreezeBrick(): ", 0, [&] {
+        Sprite& sprite = Deref(brickSprite);
+        const float d = DistanceFromOrigin(sprite, originX, originY, 1.5f);
+        if (isLive != 1 || sprite.isLive != 1) return 0;
+        const float speed = g_gameSpeedFactor;
+
+        if (sprite.isFrozen != 0.0f) {
+            // Frozen already: it shatters and passes the cold on. A brick already shattering
+            // or burning passes nothing, which ends the chain.
+            if (ttl != -1.0f) return 0;
+            ttl = static_cast<float>(d * speed + Rnd(0.0, 5.0));
+            nextBrickName.clear();
+            sprite.shake = sprite.maxShake;
+            sprite.dShake = 0.0f;
+            const size_t count = adjacentBricks.size();
+            for (size_t i = 0; i < count && i < adjacentBricks.size(); ++i) {
+                BrickPtr neighbour = adjacentBricks[i];
+                if (neighbour) neighbour->FreezeBrick(depth + 1, originX, originY);
+            }
+            return 0;
+        }
+
+        if (isFreezeable == 0) return 0;
+        if (ttFreeze == 0.0f) {
+            ttFreeze = -1.0f;
+            sprite.SetFreeze(1);
+            sprite.JumpToAnimation("sound_freeze");
+            nextBrickName.clear();
+        } else {
+            ttFreeze = static_cast<float>(d * speed + Rnd(0.0, 5.0));
+        }
+        return 0;
+    });
+}
+
+int Brick::ExplodeBrick(int depth, float originX, float originY) {
+    return Guarded("brick:Brick.ExplodeBrick(): ", 0, [&] {
+        Sprite& sprite = Deref(brickSprite);
+        const float d = DistanceFromOrigin(sprite, originX, originY, 2.0f);
+        if (isLive != 1 || sprite.isLive != 1) return 0;
+        const float speed = g_gameSpeedFactor;
+
+        if (isBurnable != 0) {
+            if (isExplosive != 0) {
+                // Marked first so that the chain does not come back here.
+                ttl = 0.0f;
+                const size_t count = adjacentBricks.size();
+                for (size_t i = 0; i < count && i < adjacentBricks.size(); ++i) {
+                    BrickPtr neighbour = adjacentBricks[i];
+                    if (neighbour && neighbour->ttl == -1.0f) neighbour->ExplodeBrick(depth + 1, originX, originY);
+                }
+            }
+            ttl = static_cast<float>(speed * d + Rnd(0.0, 15.0 * speed));
+            nextBrickName.clear();
+        } else if (ttExplode == 0.0f) {
+            // The delay of a brick that cannot burn has run out; nothing more happens to it.
+            ttExplode = -1.0f;
+        } else {
+            ttExplode = static_cast<float>(speed * d + Rnd(0.0, 15.0 * speed));
+        }
+        return 0;
+    });
+}
+
+int Brick::Damage(int physical, int fire, int ice, int electric, int plow, const GameStatPtr& stat,
+                  const std::vector<BrickPtr>& bricks) {
+    return Guarded("brick:Brick.Damage(): ", 0, [&] {
+        if (isLive == 0) return 0;
+        Sprite& sprite = Deref(brickSprite);
+        sprite.shake = sprite.maxShake;
+        sprite.dShake = -0.1f;
+        if (currentNain) {
+            NainPtr nain = currentNain;
+            nain->MakeNainFall(5.0f);
+        }
+
+        int64_t left = strength;
+        left = ClampToInt(left - static_cast<int64_t>(physicalDamage) * physical);
+        left = ClampToInt(left - static_cast<int64_t>(fireDamage) * fire);
+        left = ClampToInt(left - static_cast<int64_t>(iceDamage) * ice);
+        left = ClampToInt(left - static_cast<int64_t>(electricDamage) * electric);
+        strength = static_cast<int>(left);
+        if (plow == 1) strength = 0;
+
+        ThrowError(1, "Shold we freeze? ice = " + IntToText(ice) + " and isFreezeable = " + IntToText(isFreezeable));
+        if (ice != 0 && isFreezeable != 0) {
+            ThrowError(1, "Yes, freeze this brick!");
+            FreezeBrick(1, -1.0f, -1.0f);
+            // Ice never breaks a brick that can freeze; it shatters later instead.
+            strength = 1;
+        }
+        if (fire != 0 && isBurnable != 0) isExplosive = 1;
+        if (isExplosive != 0) ExplodeBrick(1, -1.0f, -1.0f);
+
+        if (strength <= 0) {
+            if (Die(stat, bricks) == 1) {
+                isLive = 0;
+                return 1;
+            }
+        }
+        // The next form may have replaced the sprite.
+        if (isLive == 1) Deref(brickSprite).JumpToAnimation("sound_struck");
+        return 0;
+    });
+}

@@ -1,0 +1,484 @@
+// The falling prize a nain or a brick releases: its "powerup" element, its fall, the catch by
+// the paddle and every effect it has on the paddle, balls, weapon, nains, score, lives and shield.
+#include "pieces/powerups.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
+#include "core/globals.h"
+#include "level/brickbox.h"
+#include "media/mixer.h"
+#include "media/sounds.h"
+#include "pieces/ball.h"
+#include "pieces/brick.h"
+#include "pieces/nain.h"
+#include "pieces/paddle.h"
+#include "pieces/projectile.h"
+#include "pieces/weapon.h"
+#include "platform/runtime.h"
+#include "players/gamestats.h"
+#include "sprites/sprites.h"
+#include "text/parser.h"
+
+namespace {
+
+float RndF(double a, double b) { return static_cast<float>(Rnd(a, b)); }
+
+// The amount AddToScore adds, for the floating text: the same 64-bit product and
+// double-precision factor, rounded up and held inside the 64-bit range.
+int64_t ShownPoints(int points, const GameStat& stats) {
+    const double shown =
+        std::ceil(static_cast<double>(static_cast<int64_t>(points) * static_cast<int64_t>(stats.scoreMultiplier)) *
+                  static_cast<double>(stats.difficultyPointModifier));
+    if (std::isnan(shown)) return 0;
+    if (shown >= 9223372036854775808.0) return INT64_MAX;
+    if (shown < -9223372036854775808.0) return INT64_MIN;
+    return static_cast<int64_t>(shown);
+}
+
+// A nain's aggression divided down (or up) by the powerup, whole part, never below 1; a
+// factor so small that the quotient leaves the int range is held at the largest int.
+int DividedAggression(int aggression, float factor) {
+    const float q = static_cast<float>(aggression) / factor;
+    if (std::isnan(q)) return 1;
+    if (q >= 2147483648.0f) return INT_MAX;
+    if (q < 1.0f) return 1;
+    return static_cast<int>(q);
+}
+
+// Lives are an int the player can see; a huge content value must not wrap them.
+int AddLives(int lives, int amount) {
+    const int64_t sum = static_cast<int64_t>(lives) + static_cast<int64_t>(amount);
+    if (sum > INT_MAX) return INT_MAX;
+    if (sum < INT_MIN) return INT_MIN;
+    return static_cast<int>(sum);
+}
+
+// The yellow text that rises from a caught powerup. A powerup without a body has no place
+// to show it.
+void ShowText(const SpritePtr& sprite, const std::string& text) {
+    if (!sprite) return;
+    const float x = sprite->GetCenterX();
+    const float y = sprite->GetCenterY() - 25.0f * g_heightFactor;
+    const float dx = RndF(-0.5, 0.5);
+    const float dy = RndF(-7.5, 0.0);
+    const float rot = RndF(-10.0, 10.0);
+    const float dRot = RndF(-0.5, 0.5);
+    AddToImageTextArray(text, 255.0f, 255.0f, 0.0f, x, y, dx, dy, 0.75f, 0.0375f, rot, dRot, 1.0f, 10.0f);
+}
+
+bool Eligible(const Ball& ball) { return ball.isLive == 1 && ball.isWeaponBlast == 0; }
+
+}  // namespace
+
+int Powerup::Unlink() {
+    return Guarded("powerups:Powerup.Unlink() ", 0, [&] {
+        if (powerupSprite) {
+            powerupSprite->Unlink();
+            powerupSprite = nullptr;
+        }
+        if (brickShieldToUse) {
+            for (const BrickPtr& brick : brickShieldToUse->bricksToCheck) {
+                if (brick) brick->Unlink();
+            }
+            brickShieldToUse->Unlink(0);
+            brickShieldToUse = nullptr;
+        }
+        return 0;
+    });
+}
+
+int Powerup::LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& sprites,
+                         const std::vector<BrickPtr>& bricks, int keepSprite) {
+    return Guarded("powerups:Powerup.LoadFromXML() ", 0, [&] {
+        SetStringFromXML(name, xml, "name");
+        SetStringFromXML(spriteName, xml, "spriteName");
+        SetIntFromXML(duration, xml, "duration");
+        SetFloatFromXML(dBallSpeed, xml, "dBallSpeed");
+        SetFloatFromXML(dBallSize, xml, "dBallSize");
+        SetIntFromXML(dBallSplit, xml, "dBallSplit");
+        SetIntFromXML(isBrickplow, xml, "isBrickplow");
+        SetIntFromXML(isIceball, xml, "isIceball");
+        SetIntFromXML(isFireball, xml, "isFireball");
+        SetIntFromXML(isShockBall, xml, "isShockball");
+        SetIntFromXML(isSmartball, xml, "isSmartball");
+        SetStringFromXML(ballJumpToAnimation, xml, "ballJumpToAnimation");
+        SetFloatFromXML(dPaddleXScale, xml, "dPaddleXScale");
+        SetFloatFromXML(dPaddleElasticity, xml, "dPaddleElasticity");
+        SetIntFromXML(isPaddleSticky, xml, "isPaddleSticky");
+        SetStringFromXML(paddleJumpToAnimation, xml, "paddleJumpToAnimation");
+        SetFloatFromXML(GlobalSpeedTarget, xml, "globalSpeedTarget");
+        SetFloatFromXML(GlobalSpeedRate, xml, "globalSpeedRate");
+        SetFloatFromXML(GlobalSpeedDuration, xml, "globalSpeedDuration");
+        SetIntFromXML(isBrickZapper, xml, "isBrickZapper");
+        SetIntFromXML(isBrickDetonator, xml, "isBrickDetonator");
+        SetIntFromXML(isBrickShaker, xml, "isBrickShaker");
+        SetStringFromXML(brickJumpToAnimation, xml, "brickJumpToAnimation");
+        SetFloatFromXML(dNainAggression, xml, "dNainAggression");
+        SetFloatFromXML(dNainFrequency, xml, "dNainFrequency");
+        SetStringFromXML(awardWeaponName, xml, "awardWeaponName");
+        SetFloatFromXML(timeWarpFactor, xml, "timeWarpFactor");
+        SetFloatFromXML(nainDistractTTL, xml, "nainDistractTTL");
+        SetStringFromXML(nainDistractAnimation, xml, "nainDistractAnimation");
+        SetIntFromXML(addToScore, xml, "addToScore");
+        SetIntFromXML(addToScoreMultiplier, xml, "addToScoreMultiplier");
+        SetIntFromXML(setScoreMultiplierTo, xml, "setScoreMultiplierTo");
+        SetIntFromXML(addToLives, xml, "addToLives");
+        SetIntFromXML(finishLevel, xml, "finishLevel");
+        // The content files spell the shield tag this way.
+        SetStringFromXML(CreateShieldFromBrick, xml, "createSheildFromBrick");
+        SetIntFromXML(NumberOfBricksInShield, xml, "numberOfBricksInShield");
+        SetFloatFromXML(overrideMusicDuration, xml, "overrideMusicDuration");
+        SetStringFromXML(overrideMusicSong, xml, "overrideMusicSong");
+        SetFloatFromXML(dPaddlePositionModifier, xml, "dPaddlePositionModifier");
+
+        if (keepSprite == 0) {
+            SpritePtr sprite = std::make_shared<Sprite>();
+            sprite->Clone(GetSpriteByName(spriteName, sprites), nullptr);
+            if (powerupSprite) powerupSprite->Unlink();
+            powerupSprite = sprite;
+            if (brickShieldToUse) brickShieldToUse->Unlink(1);
+            brickShieldToUse = std::make_shared<BrickBox>();
+            CreateBrickShield(bricks);
+        }
+        return 0;
+    });
+}
+
+int Powerup::CreateBrickShield(const std::vector<BrickPtr>& bricks) {
+    return Guarded("powerups:Powerup.CreateBrickShield() ", 0, [&] {
+        if (CreateShieldFromBrick.empty() || NumberOfBricksInShield == 0) return 0;
+        BrickBox& box = Deref(brickShieldToUse);
+        box.SetDimensions(static_cast<float>(g_gamefieldXoffset - 1),
+                          static_cast<float>(g_gamefieldXoffset + g_gamefieldWidth + 2), g_BrickShieldY - 1.0f,
+                          g_BrickShieldY + 50.0f);
+        // A missing template was reported by the lookup; the shield then stays empty.
+        BrickPtr model = GetBrickByName(CreateShieldFromBrick, bricks);
+        if (!model) return 0;
+        const int count = NumberOfBricksInShield;
+        const float width = Deref(model->brickSprite).GetWidth();
+        // A body without width cannot be stretched across the field: no shield rather than
+        // bricks of infinite size.
+        if (width == 0.0f || !std::isfinite(width)) return 0;
+        const float scale = static_cast<float>(g_gamefieldWidth) / (width * static_cast<float>(count));
+        float x = static_cast<float>(g_gamefieldXoffset);
+        for (int i = 0; i < count; ++i) {
+            BrickPtr brick = std::make_shared<Brick>();
+            brick->Clone(model);
+            Sprite& sprite = Deref(brick->brickSprite);
+            sprite.x = x;
+            sprite.y = g_BrickShieldY;
+            sprite.xScale *= scale;
+            brick->isLive = 1;
+            sprite.isLive = 1;
+            box.TestAddBrick(brick);
+            x += sprite.GetWidth();
+        }
+        return 0;
+    });
+}
+
+int Powerup::AwardPowerup(const PaddlePtr& paddle, const std::vector<BallPtr>& balls,
+                          const std::vector<WeaponPtr>& weapons, WeaponPtr& activeWeapon,
+                          const std::vector<NainPtr>& nains, const GameStatPtr& stat, BrickBoxPtr& shield, int& lives,
+                          int& mustClearBrickCount, const std::vector<SoundPtr>& sounds) {
+    return Guarded("powerups:Powerup.AwardPowerup() ", 0, [&] {
+        if (hasBeenAwarded == 1) return 0;
+        ThrowError(1, "Awarding powerup!");
+        hasBeenAwarded = 1;
+
+        // The paddle grows or shrinks about its centre, within a quarter and four times its size.
+        Paddle& pad = Deref(paddle);
+        Sprite& padSprite = Deref(pad.paddleSprite);
+        if (dPaddleXScale != 0.0f) {
+            if (padSprite.xScale + dPaddleXScale > 4.0f) {
+                dPaddleXScale = 4.0f - padSprite.xScale;
+            } else if (padSprite.xScale + dPaddleXScale < 0.25f) {
+                dPaddleXScale = 0.25f - padSprite.xScale;
+            }
+        }
+        padSprite.x -= dPaddleXScale / 2.0f * padSprite.widthBound;
+        padSprite.xScale += dPaddleXScale;
+        if (isPaddleSticky != -1) pad.isSticky = isPaddleSticky;
+        padSprite.elasticity += dPaddleElasticity;
+        if (!paddleJumpToAnimation.empty()) padSprite.JumpToAnimation(paddleJumpToAnimation);
+
+        if (dBallSplit > 0) {
+            std::vector<BallPtr> copies;
+            for (const BallPtr& entry : balls) {
+                const Ball& ball = Deref(entry);
+                if (ball.isLive == 0 || ball.isWeaponBlast != 0) continue;
+                copies = AppendNewBall(copies);
+                copies.back()->Clone(entry);
+            }
+            // The pool never grows: twins that find no free slot are dropped.
+            size_t next = 0;
+            for (const BallPtr& entry : balls) {
+                if (next >= copies.size()) break;
+                Ball& ball = Deref(entry);
+                if (ball.isLive != 0 || ball.isWeaponBlast != 0) continue;
+                ball.Clone(copies[next++]);
+                Sprite& sprite = Deref(ball.ballSprite);
+                sprite.dx = -sprite.dx;
+                sprite.dy = -sprite.dy;
+                sprite.ddx = -sprite.ddx;
+                sprite.ddy = -sprite.ddy;
+            }
+            for (const BallPtr& copy : copies) copy->Unlink();
+        }
+
+        if (isIceball != -1) {
+            for (const BallPtr& entry : balls) {
+                if (Eligible(Deref(entry))) entry->isIceball = isIceball;
+            }
+        }
+        if (isFireball != -1) {
+            for (const BallPtr& entry : balls) {
+                if (Eligible(Deref(entry))) entry->isFireball = isFireball;
+            }
+        }
+        if (isShockBall != -1) {
+            for (const BallPtr& entry : balls) {
+                if (Eligible(Deref(entry))) entry->isShockball = isShockBall;
+            }
+        }
+        if (isBrickplow != -1) {
+            for (const BallPtr& entry : balls) {
+                if (Eligible(Deref(entry))) entry->isBrickplow = isBrickplow;
+            }
+        }
+        if (isSmartball != -1) {
+            for (const BallPtr& entry : balls) {
+                if (!Eligible(Deref(entry))) continue;
+                entry->smartTarget = nullptr;
+                entry->isSmart = isSmartball;
+            }
+        }
+        for (const BallPtr& entry : balls) {
+            if (!Eligible(Deref(entry))) continue;
+            Sprite& sprite = Deref(entry->ballSprite);
+            sprite.vel += dBallSpeed;
+            if (sprite.vel < 1.0f) sprite.vel = 1.0f;
+        }
+        if (!ballJumpToAnimation.empty()) {
+            for (const BallPtr& entry : balls) {
+                if (Eligible(Deref(entry))) Deref(entry->ballSprite).JumpToAnimation(ballJumpToAnimation);
+            }
+        }
+
+        if (isBrickShaker != 0) {
+            for (const NainPtr& nain : nains) Deref(nain).BumpFromBrick(5.0f);
+        }
+        if (!nainDistractAnimation.empty()) {
+            for (const NainPtr& entry : nains) {
+                Nain& nain = Deref(entry);
+                Deref(nain.nainSprite).JumpToAnimation(nainDistractAnimation);
+                nain.distracted = nainDistractTTL;
+                if (nain.currentProjectile) {
+                    nain.currentProjectile->ThrowProjectile(nullptr, 1.0f, 1.0f, 6.0f);
+                    nain.currentProjectile->parentNain.reset();
+                    nain.currentProjectile = nullptr;
+                }
+            }
+        }
+
+        // A song the sound list does not hold leaves the level music alone.
+        if (!overrideMusicSong.empty() && overrideMusicDuration > 0.0f) {
+            SoundPtr song = GetSoundByName(overrideMusicSong, sounds);
+            if (song) {
+                Mixer& mixer = Deref(g_MasterMixer);
+                SoundPtr copy = std::make_shared<Sound>();
+                copy->Clone(song);
+                mixer.musicOverride = copy;
+                mixer.musicOverrideDuration = overrideMusicDuration;
+            }
+        }
+
+        if (dNainAggression != 1.0f) {
+            for (const NainPtr& entry : nains) {
+                Nain& nain = Deref(entry);
+                nain.aggression = DividedAggression(nain.aggression, dNainAggression);
+            }
+        }
+
+        if (!awardWeaponName.empty()) {
+            WeaponPtr found = GetWeaponByName(awardWeaponName, weapons);
+            if (found) {
+                WeaponPtr weapon = std::make_shared<Weapon>();
+                weapon->Clone(found);
+                activeWeapon = weapon;
+            } else {
+                activeWeapon = nullptr;
+            }
+        }
+
+        if (GlobalSpeedTarget != -1.0f) SetGlobalGameSpeed(GlobalSpeedTarget, GlobalSpeedRate, GlobalSpeedDuration);
+
+        if (addToScore > 0) {
+            GameStat& record = Deref(stat);
+            record.AddToScore(static_cast<int64_t>(addToScore));
+            // The text shows what the score really gained, rounded up as AddToScore rounds.
+            ShowText(powerupSprite, FormatNumber(ShownPoints(addToScore, record)));
+        }
+        if (addToLives != 0) lives = AddLives(lives, addToLives);
+        if (finishLevel != 0) mustClearBrickCount = 0;
+        if (addToScoreMultiplier > 0) {
+            GameStat& record = Deref(stat);
+            record.AddToMultiplier(addToScoreMultiplier);
+            ShowText(powerupSprite, "$ x " + FormatNumber(record.scoreMultiplier));
+        }
+        if (setScoreMultiplierTo > -1) {
+            GameStat& record = Deref(stat);
+            record.SetMultiplier(setScoreMultiplierTo);
+            ShowText(powerupSprite, "$ x " + FormatNumber(record.scoreMultiplier));
+        }
+        if (dPaddlePositionModifier != 1.0f) g_paddlePositionModifier *= dPaddlePositionModifier;
+
+        if (!CreateShieldFromBrick.empty()) {
+            BrickBoxPtr box = std::make_shared<BrickBox>();
+            if (brickShieldToUse) box->Clone(brickShieldToUse);
+            shield = box;
+        }
+
+        // Without an "award" animation (or without a body) the powerup vanishes at once.
+        if (!powerupSprite || powerupSprite->JumpToAnimation("award") != 1) isLive = 0;
+        return 0;
+    });
+}
+
+int Powerup::Clone(const PowerupPtr& source) {
+    return Guarded("powerups:Powerup.Clone() ", 0, [&] {
+        // Held first: a powerup cloned from itself still has its own parts to copy.
+        PowerupPtr keep = source;
+        const Powerup& src = Deref(keep);
+        name = src.name;
+        spriteName = src.spriteName;
+        duration = src.duration;
+        dBallSpeed = src.dBallSpeed;
+        dBallSize = src.dBallSize;
+        dBallSplit = src.dBallSplit;
+        isBrickplow = src.isBrickplow;
+        isIceball = src.isIceball;
+        isFireball = src.isFireball;
+        isShockBall = src.isShockBall;
+        isSmartball = src.isSmartball;
+        ballJumpToAnimation = src.ballJumpToAnimation;
+        dPaddleXScale = src.dPaddleXScale;
+        dPaddleElasticity = src.dPaddleElasticity;
+        isPaddleSticky = src.isPaddleSticky;
+        paddleJumpToAnimation = src.paddleJumpToAnimation;
+        GlobalSpeedTarget = src.GlobalSpeedTarget;
+        GlobalSpeedRate = src.GlobalSpeedRate;
+        GlobalSpeedDuration = src.GlobalSpeedDuration;
+        isBrickZapper = src.isBrickZapper;
+        isBrickDetonator = src.isBrickDetonator;
+        isBrickShaker = src.isBrickShaker;
+        brickJumpToAnimation = src.brickJumpToAnimation;
+        dNainAggression = src.dNainAggression;
+        dNainFrequency = src.dNainFrequency;
+        awardWeaponName = src.awardWeaponName;
+        timeWarpFactor = src.timeWarpFactor;
+        nainDistractTTL = src.nainDistractTTL;
+        nainDistractAnimation = src.nainDistractAnimation;
+        addToScore = src.addToScore;
+        addToScoreMultiplier = src.addToScoreMultiplier;
+        setScoreMultiplierTo = src.setScoreMultiplierTo;
+        addToLives = src.addToLives;
+        finishLevel = src.finishLevel;
+        CreateShieldFromBrick = src.CreateShieldFromBrick;
+        NumberOfBricksInShield = src.NumberOfBricksInShield;
+        overrideMusicDuration = src.overrideMusicDuration;
+        overrideMusicSong = src.overrideMusicSong;
+        dPaddlePositionModifier = src.dPaddlePositionModifier;
+
+        SpritePtr sourceSprite = src.powerupSprite;
+        BrickBoxPtr sourceShield = src.brickShieldToUse;
+        BrickBoxPtr newShield;
+        if (sourceShield) {
+            newShield = std::make_shared<BrickBox>();
+            newShield->Clone(sourceShield);
+        }
+        SpritePtr newSprite;
+        if (sourceSprite) {
+            newSprite = std::make_shared<Sprite>();
+            newSprite->Clone(sourceSprite, nullptr);
+        }
+        Unlink();
+        powerupSprite = newSprite;
+        brickShieldToUse = newShield;
+        return 0;
+    });
+}
+
+int Powerup::Initialize(float x, float y, float dx, float dy, float vel) {
+    return Guarded("powerups:Powerup.Initialize() ", 0, [&] {
+        isLive = 1;
+        if (powerupSprite) {
+            Sprite& sprite = *powerupSprite;
+            sprite.x = x - sprite.GetWidth() / 2.0f;
+            sprite.y = y - sprite.GetHeight() / 2.0f;
+            sprite.dx = dx + RndF(-0.15, 0.15);
+            sprite.dy = dy + RndF(-0.15, 0.0);
+            sprite.vel = vel + RndF(-0.15, 0.15);
+            sprite.ddx = 0.0f;
+            sprite.ddy = 1.0f;
+            sprite.accel = g_gravitationalConstant;
+        }
+        return 0;
+    });
+}
+
+int Powerup::PaddleCollision(const PaddlePtr& paddle) {
+    return Guarded("powerups:Powerup.PaddleCollision() ", 0, [&] {
+        // A powerup without a body (its source was missing) can never be caught.
+        if (isLive == 0 || !powerupSprite) return 0;
+        Paddle& pad = Deref(paddle);
+        if (pad.isLive == 0) return 0;
+        return powerupSprite->BoundingBoxCollision(pad.paddleSprite, 0, 0.0f) == 1 ? 1 : 0;
+    });
+}
+
+int Powerup::Update() {
+    return Guarded("powerups:Powerup.Update() ", 0, [&] {
+        if (isLive != 1 || !powerupSprite) return 0;
+        Sprite& sprite = *powerupSprite;
+        if (sprite.isLive == 0) isLive = 0;
+        sprite.Update();
+        if (sprite.y > static_cast<float>(g_gamefieldHeight + g_gamefieldYoffset)) isLive = 0;
+        // Votes for the sprite's next update, which turns them into a rebound off the side walls.
+        if (sprite.x < static_cast<float>(g_gamefieldXoffset)) {
+            sprite.xRebound = -100;
+        } else if (sprite.GetRightEdge(0.0f) > static_cast<float>(g_gamefieldXoffset + g_gamefieldWidth)) {
+            sprite.xRebound = 100;
+        }
+        return 0;
+    });
+}
+
+int Powerup::Draw() {
+    return Guarded("powerups:Powerup.Draw() ", 0, [&] {
+        if (powerupSprite && isLive == 1) powerupSprite->Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        return 0;
+    });
+}
+
+PowerupPtr GetPowerupByName(const std::string& name, const std::vector<PowerupPtr>& powerups) {
+    return Guarded<PowerupPtr>("powerups:GetPowerupByName() ", nullptr, [&]() -> PowerupPtr {
+        for (const PowerupPtr& powerup : powerups) {
+            if (powerup && powerup->name == name) return powerup;
+        }
+        ThrowError(-14, "Could not find powerup named \"" + name + "\".");
+        return nullptr;
+    });
+}
+
+std::vector<PowerupPtr> AppendNewPowerup(const std::vector<PowerupPtr>& powerups) {
+    return Guarded("powerups:AppendNewPowerup() ", std::vector<PowerupPtr>(), [&] {
+        std::vector<PowerupPtr> grown;
+        grown.reserve(powerups.size() + 1);
+        grown = powerups;
+        grown.push_back(std::make_shared<Powerup>());
+        return grown;
+    });
+}

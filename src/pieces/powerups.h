@@ -1,0 +1,79 @@
+// The falling prize a nain or a brick releases: its "powerup" element, its fall, the catch by
+// the paddle and every effect it has on the paddle, balls, weapon, nains, score, lives and shield.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "level/level.h"
+
+class Powerup {
+public:
+    std::string name;
+    std::string spriteName;
+    SpritePtr powerupSprite;  // owned alone; Clone makes a fresh one
+    int duration = -1;        // read and copied; nothing uses it
+    int isLive = 0;
+    int hasBeenAwarded = 0;
+    float dBallSpeed = 0.0f;
+    float dBallSize = 0.0f;  // read and copied; nothing uses it
+    int dBallSplit = 0;
+    int isBrickplow = -1;  // -1 leaves the balls' kind alone; 0 removes it
+    int isIceball = -1;
+    int isFireball = -1;
+    int isShockBall = -1;
+    int isSmartball = -1;
+    std::string ballJumpToAnimation;
+    float dPaddleXScale = 0.0f;
+    float dPaddleElasticity = 0.0f;
+    int isPaddleSticky = -1;
+    std::string paddleJumpToAnimation;
+    int isBrickZapper = 0;     // read and copied; nothing uses it
+    int isBrickDetonator = 0;  // read and copied; nothing uses it
+    int isBrickShaker = 0;
+    std::string brickJumpToAnimation;  // read and copied; nothing uses it
+    std::string CreateShieldFromBrick;
+    int NumberOfBricksInShield = 0;
+    float GlobalSpeedTarget = -1.0f;
+    float GlobalSpeedRate = 10.0f;
+    float GlobalSpeedDuration = -1.0f;
+    float nainDistractTTL = -1.0f;
+    std::string nainDistractAnimation;
+    float dNainAggression = 1.0f;
+    float dNainFrequency = 1.0f;  // read and copied; nothing uses it
+    std::string awardWeaponName;
+    float timeWarpFactor = 0.0f;  // read and copied; nothing uses it
+    int addToScore = 0;
+    int addToScoreMultiplier = 0;
+    int setScoreMultiplierTo = -1;
+    int addToLives = 0;
+    int finishLevel = 0;
+    std::string overrideMusicSong;
+    float overrideMusicDuration = -1.0f;
+    float dPaddlePositionModifier = 1.0f;
+    BrickBoxPtr brickShieldToUse;  // owned: the prebuilt shield; the award hands the level a clone
+
+    Powerup() = default;
+    Powerup(const Powerup&) = delete;
+    Powerup& operator=(const Powerup&) = delete;
+
+    int Unlink();
+    // keepSprite 0 also clones the sprite template and builds the shield from the brick templates.
+    int LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& sprites, const std::vector<BrickPtr>& bricks,
+                    int keepSprite);
+    int CreateBrickShield(const std::vector<BrickPtr>& bricks);
+    int AwardPowerup(const PaddlePtr& paddle, const std::vector<BallPtr>& balls, const std::vector<WeaponPtr>& weapons,
+                     WeaponPtr& activeWeapon, const std::vector<NainPtr>& nains, const GameStatPtr& stat,
+                     BrickBoxPtr& shield, int& lives, int& mustClearBrickCount, const std::vector<SoundPtr>& sounds);
+    int Clone(const PowerupPtr& source);
+    int Initialize(float x, float y, float dx, float dy, float vel);
+    int PaddleCollision(const PaddlePtr& paddle);
+    int Update();
+    int Draw();
+};
+
+// The first powerup of that name (exact case); a miss is reported under code -14 and yields null.
+PowerupPtr GetPowerupByName(const std::string& name, const std::vector<PowerupPtr>& powerups);
+// A copy of the array with a new powerup at the end.
+std::vector<PowerupPtr> AppendNewPowerup(const std::vector<PowerupPtr>& powerups);
