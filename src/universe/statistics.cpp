@@ -1,0 +1,72 @@
+// The scores screen's statistics over all players: the 15 best scores and levels of clean
+// games, and the totals, rebuilt from the player files.
+#include <cstdint>
+
+#include "core/globals.h"
+#include "universe/universe.h"
+
+namespace {
+
+// One row's step of the insertion: a row below the offered value moves down one and takes
+// it. Walked from the last row up, this puts the value under the last row that is greater
+// or equal, so of equal values the one offered first stays above.
+template <class T>
+void OfferToRow(std::vector<T>& values, std::vector<std::string>& names, size_t row, T value, const std::string& name) {
+    if (!(values[row] < value)) return;
+    if (row + 1 < values.size()) {
+        values[row + 1] = values[row];
+        names[row + 1] = names[row];
+    }
+    values[row] = value;
+    names[row] = name;
+}
+
+}  // namespace
+
+int Universe::CalculatePlayerStatistics() {
+    return Guarded("universe:Universe.CalculatePlayerStatistics() ", 0, [&] {
+        const size_t rows = kStatsTableRows;
+        statsHighScoreNames.assign(rows, std::string());
+        statsHighScores.assign(rows, 0);
+        statsHighLevelNames.assign(rows, std::string());
+        statsHighLevels.assign(rows, 0);
+
+        // Cleared even without players, so the totals never outlive the players they came from.
+        statsTotalTimeForeverLost = 0;
+        statsTotalGamesPlayed = 0;
+        statsTotalPointsScored = 0;
+        statsTotalLevelsPlayed = 0;
+
+        // The sums wrap instead of overflowing.
+        uint64_t time = 0;
+        uint64_t points = 0;
+        uint32_t games = 0;
+        uint32_t levels = 0;
+
+        for (const PlayerPtr& player : playersArray) {
+            if (!player) continue;
+            // The tables show what is stored, not what is in memory.
+            player->LoadFromFile(playersPath, player->name);
+            for (const GameStatPtr& stat : player->gameStatsArray) {
+                if (!stat) continue;
+                time += static_cast<uint64_t>(static_cast<int64_t>(stat->time));
+                statsTotalTimeForeverLost = static_cast<int64_t>(time);
+                // A cheated game counts as time spent, and for nothing else.
+                if (stat->cheatEnabled != 0) continue;
+
+                points += static_cast<uint64_t>(stat->score);
+                levels += static_cast<uint32_t>(stat->level);
+                games += 1;
+                statsTotalPointsScored = static_cast<int64_t>(points);
+                statsTotalLevelsPlayed = static_cast<int>(levels);
+                statsTotalGamesPlayed = static_cast<int>(games);
+
+                for (size_t row = rows; row-- > 0;) {
+                    OfferToRow(statsHighScores, statsHighScoreNames, row, stat->score, player->name);
+                    OfferToRow(statsHighLevels, statsHighLevelNames, row, stat->level, player->name);
+                }
+            }
+        }
+        return 0;
+    });
+}

@@ -1,0 +1,192 @@
+// The application state: its global, players added, removed and reset, the release at
+// shutdown, the button sounds, saved-game presence and localised texts.
+#include "universe/universe.h"
+
+#include <initializer_list>
+
+#include "core/globals.h"
+#include "core/io.h"
+#include "media/mixer.h"
+#include "platform/files.h"
+#include "platform/runtime.h"
+#include "sprites/particle.h"
+#include "text/parser.h"
+
+UniversePtr g_gameUniverse;
+
+const char* const kDefaultPlayerName = "Nameless Wonder";
+
+namespace {
+
+// The player file's password padding. The default player has the empty password, and its
+// digest must be the one Player.TestPassword expects, byte for byte.
+const char kPasswordPadding[] = "|Here comes nonsense to fill a digest.  4471qkw%&!Z^|";
+
+}  // namespace
+
+void InitUniverse() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    InitGlobals();
+    InitParser();
+    InitMixer();
+    InitPlayers();
+    InitParticle();
+}
+
+int Universe::DeleteCurrentPlayer() {
+    return Guarded("universe:Universe.DeleteCurrentPlayer() ", 0, [&] {
+        Player& player = Deref(At(playersArray, currentPlayerIndex));
+
+        // The default player is reset: its folder goes and comes back with an empty password
+        // and the finished games it holds in memory.
+        if (player.name == kDefaultPlayerName) {
+            if (player.DeletePlayer(playersPath, "", 1) == 1) {
+                player.CreateNewPlayer(playersPath, kDefaultPlayerName, "");
+            }
+            return 0;
+        }
+
+        if (player.DeletePlayer(playersPath, "", 1) != 1) return 0;
+
+        At(playersArray, currentPlayerIndex) = nullptr;
+        size_t kept = 0;
+        for (size_t i = 0; i < playersArray.size(); ++i) {
+            if (playersArray[i]) playersArray[kept++] = playersArray[i];
+        }
+        playersArray.resize(kept);
+
+        // Everything after this expects a current player: never leave the list empty.
+        if (playersArray.empty()) AddDefaultPlayer();
+
+        currentPlayerIndex = 0;
+        for (size_t i = 0; i < playersArray.size(); ++i) {
+            if (playersArray[i] && playersArray[i]->name == kDefaultPlayerName)
+                currentPlayerIndex = static_cast<int>(i);
+        }
+        return 0;
+    });
+}
+
+int Universe::Unlink() {
+    return Guarded("universe:Universe.Unlink() ", 0, [&] {
+        for (PlayerPtr& player : playersArray) {
+            if (!player) continue;
+            player->Unlink();
+            player = nullptr;
+        }
+        playersArray = {};
+
+        for (PackPtr& pack : packsArray) {
+            if (!pack) continue;
+            pack->Unlink();
+            pack = nullptr;
+        }
+        packsArray = {};
+
+        // Game.Unlink joins this step with the game control; until then the game is only released.
+        currentGame = nullptr;
+
+        DialogImage = nullptr;
+        MenuBackgroundImage = nullptr;
+
+        // A universe whose start-up did not finish may lack some of these.
+        for (MenuButtonPtr* button :
+             {&buttonQuitToMain, &buttonQuitCompletely, &buttonNewFromThisLevel, &buttonNewGame}) {
+            if (*button) (*button)->Unlink();
+            *button = nullptr;
+        }
+        for (SoundPtr* sound : {&sndButtonClick, &sndButtonStartGame, &sndButtonQuit, &sndButtonCancel}) {
+            if (*sound) (*sound)->Unlink();
+            *sound = nullptr;
+        }
+
+        cursorImage = nullptr;
+        languageStringsArray = {};
+        return 0;
+    });
+}
+
+int Universe::AddPlayer(const std::string& name) {
+    return Guarded("universe:Universe.AddPlayer() ", 0, [&] {
+        const std::string folder = g_userPath + playersPath;
+        const std::string trimmed = TrimText(name);
+        for (const std::string& entry : LoadDir(folder)) {
+            if (entry == trimmed && FileType(folder + entry) == 2) return -5;
+        }
+        const size_t before = playersArray.size();
+        std::vector<PlayerPtr> grown = AppendNewPlayer(playersArray);
+        // A failed append hands back an empty array; taking it would drop every player.
+        if (grown.size() != before + 1) RuntimeError("Could not add a player");
+        playersArray = grown;
+        Deref(playersArray.back()).CreateNewPlayer(playersPath, name, "");
+        return 0;
+    });
+}
+
+int Universe::AddDefaultPlayer() {
+    return Guarded("universe:Universe.AddDefaultPlayer() ", -1, [&] {
+        const size_t before = playersArray.size();
+        if (AddPlayer(kDefaultPlayerName) != -5) {
+            return playersArray.size() > before ? static_cast<int>(playersArray.size()) - 1 : -1;
+        }
+
+        // A "Nameless Wonder" folder is already there. Refusing would leave the game without
+        // any player for good, so the default player moves into that folder.
+        const std::string folder = g_userPath + playersPath + kDefaultPlayerName;
+        auto player = std::make_shared<Player>();
+        if (FileType(folder + "/player.xml") == 1) {
+            // A player file made since start-up: take it as it stands, never write over it.
+            player->LoadFromFile(playersPath, kDefaultPlayerName);
+        } else {
+            // Only the player file is missing; saved games in the folder stay where they are.
+            player->name = kDefaultPlayerName;
+            Deref(player->password).UpdateHash(std::string(kDefaultPlayerName) + kPasswordPadding + "|");
+            player->SaveToFile(playersPath);
+        }
+        playersArray.push_back(player);
+        return static_cast<int>(playersArray.size()) - 1;
+    });
+}
+
+int Universe::GetThisPartyStarted() { return 0; }
+
+int Universe::ContinueExists() {
+    return Guarded("universe:Universe.ContinueExists() ", 0, [&] {
+        // Without a player or a pack there is nothing that could have been saved.
+        if (playersArray.empty() || packsArray.empty()) return 0;
+        const Player& player = Deref(At(playersArray, currentPlayerIndex));
+        const Pack& pack = Deref(At(packsArray, currentPackIndex));
+        const std::string path = g_userPath + playersPath + player.name + "/save_" + pack.saveName + ".xml";
+        return ReadFileToString(path, 1).empty() ? 0 : 1;
+    });
+}
+
+int Universe::LoadButtonSounds() {
+    return Guarded("universe:Universe.LoadButtonSounds() ", 0, [&] {
+        buttonSoundXML = ReadFileToString(g_dataPath + "data/sounds/sound.xml", 0);
+
+        sndButtonClick = std::make_shared<Sound>();
+        sndButtonStartGame = std::make_shared<Sound>();
+        sndButtonCancel = std::make_shared<Sound>();
+        sndButtonQuit = std::make_shared<Sound>();
+
+        // Buttons click whatever the effect volume: their sounds are always loaded.
+        const std::string folder = g_dataPath + "data/sounds/";
+        sndButtonClick->LoadFromXML(ExtractTagFromXML(buttonSoundXML, "button_click", 0), folder, 0);
+        sndButtonStartGame->LoadFromXML(ExtractTagFromXML(buttonSoundXML, "button_startgame", 0), folder, 0);
+        sndButtonQuit->LoadFromXML(ExtractTagFromXML(buttonSoundXML, "button_quit", 0), folder, 0);
+        sndButtonCancel->LoadFromXML(ExtractTagFromXML(buttonSoundXML, "button_cancel", 0), folder, 0);
+        return 0;
+    });
+}
+
+std::string Universe::GetLocalizedString(const std::string& key) {
+    return Guarded("universe:Universe.GetLocalizedString() ", std::string(), [&]() -> std::string {
+        for (const std::string& entry : languageStringsArray) {
+            if (GetDataFromXML(entry, "name") == key) return GetLocalizedStringFromXML(entry, g_language);
+        }
+        return key;
+    });
+}

@@ -1,0 +1,119 @@
+// The single application state: folders, players and packs with the current one of each,
+// the game in progress, the scores tables, localised strings, screen mode, shared images,
+// the in-game buttons and the button sounds. Every subsystem reaches it through g_gameUniverse.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "media/largeimage.h"
+#include "media/sounds.h"
+#include "menu/menubutton.h"
+#include "pack/packs.h"
+#include "platform/image.h"
+#include "players/players.h"
+
+class Game;
+class Universe;
+using GamePtr = std::shared_ptr<Game>;
+using UniversePtr = std::shared_ptr<Universe>;
+
+// The player the game makes when there is none, and which is reset instead of deleted.
+extern const char* const kDefaultPlayerName;  // "Nameless Wonder"
+// Rows of each scores table.
+constexpr int kStatsTableRows = 15;
+
+class Universe {
+public:
+    // Folder settings from the preferences. packsPath is relative to g_dataPath,
+    // playersPath to g_userPath; both end in "/". The other three are only held.
+    std::string appPath;
+    std::string packsPath;
+    std::string soundsPath;
+    std::string imagesPath;
+    std::string playersPath;
+
+    std::vector<PlayerPtr> playersArray;  // after start-up never empty
+    std::vector<PackPtr> packsArray;      // header packs; after start-up never empty
+    GamePtr currentGame;
+    int currentPlayerIndex = 0;
+    int currentPackIndex = 0;
+    std::string currentDifficulty = "Normal";
+
+    // The scores screen's tables (15 rows each, greatest first; a row without a name is
+    // vacant) and totals, rebuilt by CalculatePlayerStatistics.
+    std::vector<std::string> statsHighScoreNames;
+    std::vector<int64_t> statsHighScores;
+    std::vector<std::string> statsHighLevelNames;
+    std::vector<int> statsHighLevels;
+    int64_t statsTotalTimeForeverLost = 0;  // milliseconds, cheated games included
+    int statsTotalGamesPlayed = 0;
+    int64_t statsTotalPointsScored = 0;
+    int statsTotalLevelsPlayed = 0;
+
+    std::string languageStringsXML;
+    std::vector<std::string> languageStringsArray;  // one whole "string" element each
+
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int screenDepth = 0;
+    int screenHertz = 0;
+
+    // Null when their picture could not be read (reported at start-up); drawers skip them.
+    BigImagePtr DialogImage;
+    BigImagePtr MenuBackgroundImage;
+
+    MenuButtonPtr buttonQuitToMain;
+    MenuButtonPtr buttonQuitCompletely;
+    MenuButtonPtr buttonNewFromThisLevel;
+    MenuButtonPtr buttonNewGame;
+
+    std::string buttonSoundXML;
+    SoundPtr sndButtonClick;
+    SoundPtr sndButtonStartGame;
+    SoundPtr sndButtonQuit;
+    SoundPtr sndButtonCancel;
+
+    TImagePtr cursorImage;  // null when "data/images/cursor.png" could not be read
+
+    Universe() = default;
+    Universe(const Universe&) = delete;
+    Universe& operator=(const Universe&) = delete;
+
+    // Removes the current player's folder and entry; "Nameless Wonder" is reset instead.
+    // The list never ends up empty: the default player comes back. Always 0.
+    int DeleteCurrentPlayer();
+    // Releases players, packs, the current game, images, buttons and sounds, in that order.
+    // Always 0.
+    int Unlink();
+    // Rebuilds the scores tables and totals from the player files. Always 0.
+    int CalculatePlayerStatistics();
+    // The text for an English wording in g_language; the wording itself when unknown.
+    std::string GetLocalizedString(const std::string& key);
+    // 1 when the current player has a non-empty saved game for the current pack.
+    int ContinueExists();
+    // Writes the eleven remembered settings back into the per-user preferences. Always 0.
+    int UpdatePrefsFile();
+    // Loads the four button sounds from "data/sounds/sound.xml". Always 0.
+    int LoadButtonSounds();
+    // Start-up from the preferences, strings, images, sounds, fonts, error codes, players
+    // and pack headers. No handler: what it raises ends the program. Without a pack the
+    // program ends here with the -11 alert.
+    int Initialize();
+    // -5 when a folder of that (trimmed) name exists in the players folder; else appends
+    // and creates the player without password, 0.
+    int AddPlayer(const std::string& name);
+    // Kept for its slot; does nothing.
+    int GetThisPartyStarted();
+
+    // Appends the default player, writing it into a left-over "Nameless Wonder" folder
+    // that holds no player file. The index of the new entry, -1 when none was added.
+    int AddDefaultPlayer();
+};
+
+extern UniversePtr g_gameUniverse;
+
+// The universe module's start-up: the modules it stands on. Once; later calls return at once.
+void InitUniverse();

@@ -1,0 +1,176 @@
+// Application start-up: the preferences (copied from the defaults on the first run), strings,
+// interface pictures, button sounds, fonts, settings, error codes, players and pack headers.
+#include "core/globals.h"
+#include "core/io.h"
+#include "platform/files.h"
+#include "platform/runtime.h"
+#include "text/parser.h"
+#include "universe/universe.h"
+
+namespace {
+
+const char* const kNoDefaultPrefs = "Your default preferences file is missing.  Please re-install Brondelvix 2.";
+
+// Makes every missing folder along a relative path below base ("data/players/" makes "data"
+// and then "data/players"). A path that climbs out of base is left alone.
+void MakeFoldersAlong(const std::string& base, const std::string& relative) {
+    if (relative.find("..") != std::string::npos) return;
+    for (size_t slash = relative.find('/');; slash = relative.find('/', slash + 1)) {
+        const std::string part = relative.substr(0, slash);
+        if (!part.empty() && FileType(base + part) == 0) CreateDir(base + part);
+        if (slash == std::string::npos) break;
+    }
+}
+
+// A picture of the interface; null when it cannot be read. The report names the file, and
+// the menus draw around a missing picture.
+TPixmapPtr LoadInterfacePicture(const std::string& path) {
+    return Guarded("universe:LoadInterfacePicture() ", TPixmapPtr(), [&] {
+        TPixmapPtr pixmap = LoadPixmap(path);
+        if (!pixmap) ThrowError(-13, path);
+        return pixmap;
+    });
+}
+
+// The game cannot run without content: whatever severity the table gives "no pack found",
+// the player is told and the program ends, with the error log saved when it holds anything.
+[[noreturn]] void EndWithoutPacks() {
+    try {
+        ThrowError(-11, "");
+    } catch (...) {
+        // Already logged as its severity says; the end below follows in every case.
+    }
+    const std::string message = GetErrorMessage(-11);
+    if (!g_DebugLog.empty()) {
+        WriteDebugLog(message);
+        End();
+    }
+    Notify(message, true);
+    End();
+}
+
+bool IsValidEntry(const std::string& folder, const std::string& entry, const char* requiredFile) {
+    return FileType(folder + entry) == 2 && FileType(folder + entry + "/" + requiredFile) == 1;
+}
+
+}  // namespace
+
+int Universe::Initialize() {
+    // Preferences: the user's own, else a read-only copy of the defaults.
+    std::string prefs = ReadFileToString(g_userPath + "data/prefs.xml", 1);
+    if (prefs.empty()) {
+        prefs = ReadFileToString(g_dataPath + "data/default_prefs.xml", 1);
+        if (prefs.empty()) {
+            ThrowError(-13, kNoDefaultPrefs);
+        } else {
+            MakeFoldersAlong(g_userPath, "data/");
+            WriteStringToFile(prefs, g_userPath + "data/prefs.xml", 1);
+        }
+    }
+
+    // Localised strings, one whole "string" element per entry.
+    languageStringsXML = ReadFileToString(g_dataPath + "data/strings.xml", 0);
+    const int stringCount = CountTagsInXML(languageStringsXML, "string");
+    const std::vector<std::string> strings = ExtractListFromXML(languageStringsXML, "string");
+    languageStringsArray.assign(static_cast<size_t>(stringCount), std::string());
+    for (size_t i = 0; i < languageStringsArray.size() && i < strings.size(); ++i) languageStringsArray[i] = strings[i];
+
+    DialogImage = BigImage::create(LoadInterfacePicture(g_dataPath + "data/images/dialog.png"));
+    MenuBackgroundImage = BigImage::create(LoadInterfacePicture(g_dataPath + "data/images/title.png"));
+    LoadButtonSounds();
+    TPixmapPtr cursorPicture = LoadInterfacePicture(g_dataPath + "data/images/cursor.png");
+    cursorImage = cursorPicture ? LoadImage(cursorPicture, FILTEREDIMAGE | MIPMAPPEDIMAGE) : nullptr;
+
+    appPath = GetDataFromXML(prefs, "appPath");
+    packsPath = GetDataFromXML(prefs, "packsPath");
+    soundsPath = GetDataFromXML(prefs, "soundsPath");
+    imagesPath = GetDataFromXML(prefs, "imagesPath");
+    playersPath = GetDataFromXML(prefs, "playersPath");
+    g_language = GetDataFromXML(prefs, "language");
+
+    std::string rememberedPlayer;
+    std::string rememberedPack;
+    SetStringFromXML(rememberedPlayer, prefs, "currentPlayerName");
+    SetStringFromXML(rememberedPack, prefs, "currentPackName");
+
+    // A font path equal to the built-in one stays absolute; any other names a file in the
+    // data folder.
+    const std::string builtInFont = g_fontPath;
+    SetStringFromXML(g_fontPath, prefs, "fontPath");
+    if (g_fontPath != builtInFont) g_fontPath = g_dataPath + g_fontPath;
+    LoadGameFont();
+
+    SetIntFromXML(g_virtualWidth, prefs, "virtualWidth");
+    SetIntFromXML(g_virtualHeight, prefs, "virtualHeight");
+    SetIntFromXML(g_maxBalls, prefs, "maxBalls");
+    SetIntFromXML(g_maxParticles, prefs, "maxParticles");
+    SetIntFromXML(g_useBallTrails, prefs, "useBallTrails");
+    SetFloatFromXML(g_sfxVolume, prefs, "soundVolume");
+    SetFloatFromXML(g_musicVolume, prefs, "musicVolume");
+    SetIntFromXML(g_ScreenWidth, prefs, "screenWidth");
+    SetIntFromXML(g_ScreenHeight, prefs, "screenHeight");
+    SetIntFromXML(g_ScreenDepth, prefs, "screenDepth");
+    SetIntFromXML(g_ScreenHertz, prefs, "screenHertz");
+    SetIntFromXML(g_isFullscreen, prefs, "isFullscreen");
+    SetIntFromXML(g_forceDesktopResolution, prefs, "forceDesktopResolution");
+    SetIntFromXML(g_isFastComputer, prefs, "isFastComputer");
+
+    LoadErrorCodes("data/", g_language);
+
+    // Players: every folder holding a player file.
+    MakeFoldersAlong(g_userPath, playersPath);
+    const std::string playersFolder = g_userPath + playersPath;
+    const std::vector<std::string> playerEntries = LoadDir(playersFolder);
+    int validPlayers = 0;
+    for (const std::string& entry : playerEntries) {
+        if (IsValidEntry(playersFolder, entry, "player.xml")) ++validPlayers;
+    }
+    if (validPlayers == 0) {
+        AddDefaultPlayer();
+    } else {
+        playersArray = {};
+        for (const std::string& entry : playerEntries) {
+            if (!IsValidEntry(playersFolder, entry, "player.xml")) continue;
+            auto player = std::make_shared<Player>();
+            playersArray.push_back(player);
+            player->LoadFromFile(playersPath, entry);
+        }
+    }
+
+    // Pack headers: every folder holding "info.xml".
+    const std::string packsFolder = g_dataPath + packsPath;
+    const std::vector<std::string> packEntries = LoadDir(packsFolder);
+    int validPacks = 0;
+    for (const std::string& entry : packEntries) {
+        if (IsValidEntry(packsFolder, entry, "info.xml")) ++validPacks;
+    }
+    if (validPacks == 0) EndWithoutPacks();
+    for (const std::string& entry : packEntries) {
+        if (!IsValidEntry(packsFolder, entry, "info.xml")) continue;
+        auto pack = std::make_shared<Pack>();
+        packsArray.push_back(pack);
+        pack->Initialize(packsFolder + entry + "/");
+    }
+
+    // The remembered player only when it has no password; else the last default player.
+    currentPlayerIndex = 0;
+    for (size_t i = 0; i < playersArray.size(); ++i) {
+        if (playersArray[i]->name == kDefaultPlayerName) currentPlayerIndex = static_cast<int>(i);
+    }
+    for (size_t i = 0; i < playersArray.size(); ++i) {
+        Player& player = *playersArray[i];
+        if (player.name == rememberedPlayer && player.TestPassword("") == 1) currentPlayerIndex = static_cast<int>(i);
+    }
+
+    // Packs are remembered by their save name, never by the name shown.
+    currentPackIndex = 0;
+    for (size_t i = 0; i < packsArray.size(); ++i) {
+        if (packsArray[i]->saveName == rememberedPack) currentPackIndex = static_cast<int>(i);
+    }
+
+    buttonQuitToMain = std::make_shared<MenuButton>();
+    buttonQuitCompletely = std::make_shared<MenuButton>();
+    buttonNewFromThisLevel = std::make_shared<MenuButton>();
+    buttonNewGame = std::make_shared<MenuButton>();
+    return 0;
+}

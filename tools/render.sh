@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Renders the data folder's own pictures and sounds again from the programs beside this file.
+# Needs Debian's python3-cairo, fonts-dejavu-core and vorbis-tools (see tools/README.md).
+# PYTHON picks the interpreter; Debian's own is the default, since python3-cairo installs there.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+data="$here/../resources/data"
+python="${PYTHON:-/usr/bin/python3}"
+"$python" "$here/draw_interface.py" "$data/images"
+"$python" "$here/make_sounds.py" "$data/sounds"
