@@ -27,18 +27,6 @@ int PhysicalFlag(const Ball& ball) {
     return kinds <= 0 ? 1 : 0;
 }
 
-// The points the record will add, for the floating text: points x multiplier in wrapping
-// 64-bit integers, then the difficulty's factor and the ceiling.
-int64_t CountedPoints(int points, const GameStat& stats) {
-    int64_t product = static_cast<int64_t>(static_cast<uint64_t>(static_cast<int64_t>(points)) *
-                                           static_cast<uint64_t>(static_cast<int64_t>(stats.scoreMultiplier)));
-    double value = std::ceil(static_cast<double>(product) * static_cast<double>(stats.difficultyPointModifier));
-    if (!(value == value)) return 0;
-    if (value >= 9223372036854775807.0) return INT64_MAX;
-    if (value <= -9223372036854775808.0) return INT64_MIN;
-    return static_cast<int64_t>(value);
-}
-
 // The last form a brick turns into. Content may chain its forms in a circle; the walk stops at
 // the first form it has already seen.
 Brick* FinalForm(Brick* brick) {
@@ -80,7 +68,7 @@ int Ball::ProjectileCollision(const ProjectilePtr& projectile, float margin, con
         isStuck = kNotStuck;
         GameStat& record = Deref(stats);
         record.AddToScore(static_cast<int64_t>(target.pointValue));
-        std::string text = FormatNumber(CountedPoints(target.pointValue, record));
+        std::string text = FormatNumber(record.ScoredPoints(target.pointValue));
         float dRot = static_cast<float>(Rnd(-0.5, 0.5));
         float rot = static_cast<float>(Rnd(-10.0, 10.0));
         float dy = static_cast<float>(Rnd(-7.5, 0.0));

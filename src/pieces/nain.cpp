@@ -20,18 +20,6 @@ namespace {
 
 float RndF(double a, double b) { return static_cast<float>(Rnd(a, b)); }
 
-// The amount AddToScore adds, for the floating text: a 64-bit product (a 32-bit one turns
-// negative on long bounce runs) and the double-precision factor, held inside 64 bits.
-int64_t ShownPoints(int points, const GameStat& stats) {
-    const double shown =
-        std::ceil(static_cast<double>(static_cast<int64_t>(points) * static_cast<int64_t>(stats.scoreMultiplier)) *
-                  static_cast<double>(stats.difficultyPointModifier));
-    if (std::isnan(shown)) return 0;
-    if (shown >= 9223372036854775808.0) return INT64_MAX;
-    if (shown < -9223372036854775808.0) return INT64_MIN;
-    return static_cast<int64_t>(shown);
-}
-
 // Doubling stops at the ends of the int range instead of wrapping to the other sign.
 int DoublePoints(int value) {
     if (value > INT_MAX / 2) return INT_MAX;
@@ -284,7 +272,7 @@ int Nain::Bounce(const PaddlePtr& paddle, const GameStatPtr& stats) {
             r = 0.0f, g = 255.0f, b = 0.0f, scale = 0.75f, dScale = 0.0375f, cycleRate = 1.0f, ttl = 10.0f;
             dyLow = -7.5;
         }
-        const std::string text = FormatNumber(ShownPoints(currentPointValue, record));
+        const std::string text = FormatNumber(record.ScoredPoints(currentPointValue));
         const float x = sprite.GetCenterX();
         const float y = sprite.GetCenterY() - 25.0f * g_heightFactor;
         const float dx = RndF(-0.5, 0.5);

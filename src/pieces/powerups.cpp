@@ -25,18 +25,6 @@ namespace {
 
 float RndF(double a, double b) { return static_cast<float>(Rnd(a, b)); }
 
-// The amount AddToScore adds, for the floating text: the same 64-bit product and
-// double-precision factor, rounded up and held inside the 64-bit range.
-int64_t ShownPoints(int points, const GameStat& stats) {
-    const double shown =
-        std::ceil(static_cast<double>(static_cast<int64_t>(points) * static_cast<int64_t>(stats.scoreMultiplier)) *
-                  static_cast<double>(stats.difficultyPointModifier));
-    if (std::isnan(shown)) return 0;
-    if (shown >= 9223372036854775808.0) return INT64_MAX;
-    if (shown < -9223372036854775808.0) return INT64_MIN;
-    return static_cast<int64_t>(shown);
-}
-
 // A nain's aggression divided down (or up) by the powerup, whole part, never below 1; a
 // factor so small that the quotient leaves the int range is held at the largest int.
 int DividedAggression(int aggression, float factor) {
@@ -319,7 +307,7 @@ int Powerup::AwardPowerup(const PaddlePtr& paddle, const std::vector<BallPtr>& b
             GameStat& record = Deref(stat);
             record.AddToScore(static_cast<int64_t>(addToScore));
             // The text shows what the score really gained, rounded up as AddToScore rounds.
-            ShowText(powerupSprite, FormatNumber(ShownPoints(addToScore, record)));
+            ShowText(powerupSprite, FormatNumber(record.ScoredPoints(addToScore)));
         }
         if (addToLives != 0) lives = AddLives(lives, addToLives);
         if (finishLevel != 0) mustClearBrickCount = 0;

@@ -14,17 +14,6 @@
 
 namespace {
 
-// The amount SubtractFromScore takes, for the floating text: the same 64-bit product and
-// double-precision factor, held inside the 64-bit range.
-int64_t ShownPoints(int64_t points, const GameStat& stats) {
-    const double shown = std::ceil(static_cast<double>(points * static_cast<int64_t>(stats.scoreMultiplier)) *
-                                   static_cast<double>(stats.difficultyPointModifier));
-    if (std::isnan(shown)) return 0;
-    if (shown >= 9223372036854775808.0) return INT64_MAX;
-    if (shown < -9223372036854775808.0) return INT64_MIN;
-    return static_cast<int64_t>(shown);
-}
-
 float RndF(double a, double b) { return static_cast<float>(Rnd(a, b)); }
 
 }  // namespace
@@ -119,7 +108,7 @@ int Projectile::PaddleCollision(const PaddlePtr& paddle, const GameStatPtr& stat
         if (sprite.BoundingBoxCollision(pad.paddleSprite, 0, 0.0f) != 1) return 0;
         GameStat& record = Deref(stats);
         record.SubtractFromScore(static_cast<int64_t>(pointValue));
-        const std::string text = "-" + FormatNumber(ShownPoints(pointValue, record));
+        const std::string text = "-" + FormatNumber(record.ScoredPoints(pointValue));
         const float x = sprite.GetCenterX();
         const float y = sprite.GetCenterY() - 25.0f * g_heightFactor;
         const float dx = RndF(-0.5, 0.5);

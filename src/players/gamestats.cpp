@@ -144,6 +144,11 @@ int GameStat::AddToScore(int64_t points) {
     });
 }
 
+int64_t GameStat::ScoredPoints(int64_t points) const {
+    const double gain = PointGain(points, scoreMultiplier, difficultyPointModifier);
+    return std::isnan(gain) ? 0 : DoubleToScore(gain);
+}
+
 int GameStat::SubtractFromScore(int64_t points) {
     return Guarded("gamestats:GameStat.SubtractFromScore() ", 0, [&] {
         const double gain = PointGain(points, scoreMultiplier, difficultyPointModifier);

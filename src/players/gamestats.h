@@ -47,6 +47,9 @@ public:
 
     // points x multiplier x point factor, rounded up.
     int AddToScore(int64_t points);
+    // What AddToScore adds for these points (the floating texts show it): 0 when the
+    // factor is not a number, held inside the 64-bit range.
+    int64_t ScoredPoints(int64_t points) const;
     // The same deduction, never taking the score below 0.
     int SubtractFromScore(int64_t points);
     int AddToMultiplier(int amount);
