@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Renders the data folder's own pictures and sounds again from the programs beside this file.
+# Renders the data folder's pictures and sounds, the default pack's included, from the programs beside this file.
 # Needs Debian's python3-cairo, fonts-dejavu-core and vorbis-tools (see tools/README.md).
 # PYTHON picks the interpreter; Debian's own is the default, since python3-cairo installs there.
 set -euo pipefail
@@ -8,3 +8,6 @@ data="$here/../resources/data"
 python="${PYTHON:-/usr/bin/python3}"
 "$python" "$here/draw_interface.py" "$data/images"
 "$python" "$here/make_sounds.py" "$data/sounds"
+"$python" "$here/pack_art.py"
+"$python" "$here/pack_sounds.py"
+"$python" "$here/pack_xml.py"
