@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "level/autoplayer.h"
 #include "test_level_update_support.h"
 
 namespace {
@@ -10,7 +11,7 @@ namespace {
 using namespace levelplay;
 
 constexpr int kMaxSteps = 40000;
-constexpr int kFree = -999999;
+using namespace autoplayer;
 
 struct PlayResult {
     int stepsToClear = -1;  // update steps until the "clear level" goal ended the level
@@ -27,83 +28,12 @@ struct PlayResult {
     std::string log;
 };
 
-float Width(const Sprite& s) { return s.widthBound * s.xScale; }
-float Height(const Sprite& s) { return s.heightBound * s.yScale; }
-
-// Folds a straight-line x back into the walls the ball rebounds from.
-float FoldIntoField(float x, float lo, float hi) {
-    const float span = hi - lo;
-    if (span <= 0.0f) return lo;
-    float t = std::fmod(x - lo, 2.0f * span);
-    if (t < 0.0f) t += 2.0f * span;
-    return lo + (t <= span ? t : 2.0f * span - t);
-}
-
 int LiveMustClearBricks(const Level& level) {
     int count = 0;
     for (const BrickPtr& brick : level.bricksArray) {
         if (brick->isLive == 1 && brick->mustClear == 1) ++count;
     }
     return count;
-}
-
-// Where the paddle's left edge should be for the ball to come back: under the lowest ball,
-// offset so that the rebound heads for the lowest brick still to clear.
-float PaddleTarget(const Level& level) {
-    const Sprite& paddle = *level.playerPaddle->paddleSprite;
-    const float wp = Width(paddle);
-    BallPtr chosen;
-    for (const BallPtr& ball : level.ballsArray) {
-        if (ball->isLive != 1 || ball->isStuck != kFree) continue;
-        if (!chosen || ball->ballSprite->y > chosen->ballSprite->y) chosen = ball;
-    }
-    if (!chosen) return paddle.x;
-    const Sprite& b = *chosen->ballSprite;
-    const float wb = Width(b);
-    const float hb = Height(b);
-    if (b.dy <= 0.0f) return b.x + wb / 2.0f - wp / 2.0f;
-
-    const float ceiling = paddle.y - hb;
-    const float along = (ceiling - b.y) / b.dy;
-    const float impactX = FoldIntoField(b.x + b.dx * along, static_cast<float>(g_gamefieldXoffset),
-                                        static_cast<float>(g_gamefieldWidth) - wb);
-    BrickPtr target;
-    for (const BrickPtr& brick : level.bricksArray) {
-        if (brick->isLive != 1 || brick->mustClear != 1) continue;
-        const Sprite& s = *brick->brickSprite;
-        if (!target) {
-            target = brick;
-            continue;
-        }
-        const Sprite& t = *target->brickSprite;
-        const float dNew = std::fabs(s.x + Width(s) / 2.0f - impactX);
-        const float dOld = std::fabs(t.x + Width(t) / 2.0f - impactX);
-        if (s.y > t.y || (s.y == t.y && dNew < dOld)) target = brick;
-    }
-    float angle = 0.0f;
-    if (target) {
-        const Sprite& t = *target->brickSprite;
-        const float dx = t.x + Width(t) / 2.0f - (impactX + wb / 2.0f);
-        const float dy = paddle.y - (t.y + Height(t));
-        angle = std::clamp(static_cast<float>(std::atan2(dx, dy) * 180.0 / 3.14159265358979), -40.0f, 40.0f);
-    }
-    // The paddle's rebound angle, solved for the paddle's x.
-    return impactX + 1.5f * wb - (angle + 80.0f) / 160.0f * (wp + 2.0f * wb);
-}
-
-// The player's hand: one mouse motion that will move the paddle to x at its next update.
-void MoveMouseToward(const Level& level, float x) {
-    const Sprite& paddle = *level.playerPaddle->paddleSprite;
-    const float left = static_cast<float>(g_gamefieldXoffset);
-    const float right = static_cast<float>(g_gamefieldXoffset + g_gamefieldWidth) - Width(paddle);
-    x = std::clamp(x, left, std::max(left, right));
-    const float modifier = g_paddlePositionModifier != 0.0f ? g_paddlePositionModifier : 1.0f;
-    const int motion = static_cast<int>(std::lround((x - paddle.x) / modifier));
-    InputEvent move;
-    move.type = InputEventType::MouseMove;
-    move.x = g_MouseXPrev + motion;
-    move.y = g_MouseYPrev;
-    InjectEvent(move);
 }
 
 PlayResult PlayAutoplayLevel(int seed) {
