@@ -43,9 +43,7 @@ protected:
         setenv("XDG_DATA_HOME", pattern.c_str(), 1);
         setenv("BX2_DATA_DIR", pattern.c_str(), 1);
         g_dataPath = root_;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_DebugStrings.assign(10, "");
+        ClearDebugLog();
         g_errorcode.clear();
         g_errorseverity.clear();
         g_errormessage.clear();

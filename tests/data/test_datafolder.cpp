@@ -38,9 +38,7 @@ protected:
         savedLanguage_ = g_language;
         g_dataPath = ResourcesFolder();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_DebugStrings.assign(10, "");
+        ClearDebugLog();
         g_errorcode.clear();
         g_errorseverity.clear();
         g_errormessage.clear();

@@ -66,11 +66,6 @@ inline std::vector<std::string> Failures() {
     return lines;
 }
 
-inline void ClearLog() {
-    g_DebugLog.clear();
-    g_totalErrors = 0;
-}
-
 inline void Place(const SpritePtr& sprite, float x, float y) {
     sprite->x = sprite->absX = x;
     sprite->y = sprite->absY = y;
@@ -272,8 +267,7 @@ protected:
         SetBackend(Backend::Headless);
         InitSprites();
         g_debugLogQuiet = 1;
-        ClearLog();
-        g_DebugStrings.assign(10, "");
+        ClearDebugLog();
         // Progress notes are logged so that they can be counted; a missing name too.
         g_errorcode = {1, -14};
         g_errorseverity = {1, 1};
@@ -292,7 +286,7 @@ protected:
         pack.Load();
         spritesWithPack = g_debugSpritesInMemory;
         bricksWithPack = g_debugBricksInMemory;
-        ClearLog();
+        ClearDebugLog();
     }
     void TearDown() override {
         pack.Unlink();

@@ -135,9 +135,7 @@ protected:
         SetBackend(Backend::Headless);
         InitSprites();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_DebugStrings.assign(10, "");
+        ClearDebugLog();
         // Progress notes are remembered but not logged; a missing name is logged without raising.
         g_errorcode = {1, -14};
         g_errorseverity = {0, 1};

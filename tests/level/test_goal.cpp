@@ -1,6 +1,7 @@
 // The goal record of a level file: its "goal" element read and written back, copying a goal
 // with its running state, and growing a level's goal list.
 #include "levelcore_support.h"
+#include "support/support.h"
 
 using namespace levelcore;
 
@@ -12,7 +13,7 @@ protected:
         SetBackend(Backend::Headless);
         InitGlobals();
         g_debugLogQuiet = 1;
-        ClearLog();
+        ClearDebugLog();
         g_errorcode = {1};
         g_errorseverity = {1};
         g_errormessage = {"Note"};
@@ -75,7 +76,7 @@ TEST_F(GoalTest, LoadReadsEachChildAndKeepsDefaultsForMissingOrBadOnes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ClearLog();
+        ClearDebugLog();
         Goal goal;
         EXPECT_EQ(goal.LoadFromXML(c.xml), 0);
         ExpectGoal(goal, c.expected);
@@ -130,7 +131,7 @@ TEST_F(GoalTest, CloneCopiesEveryFieldWithTheRunningState) {
     ExpectGoal(copy, {"game over", 2, 500, 120, "bye", "game over", "80", 0, 1});
 
     // Nothing to copy from: logged, and the goal keeps what it had.
-    ClearLog();
+    ClearDebugLog();
     EXPECT_EQ(copy.Clone(nullptr), 0);
     ExpectGoal(copy, {"game over", 2, 500, 120, "bye", "game over", "80", 0, 1});
     ASSERT_EQ(DebugLogLines().size(), 1u);

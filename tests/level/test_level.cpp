@@ -3,6 +3,7 @@
 #include <set>
 
 #include "levelcore_support.h"
+#include "support/support.h"
 
 using namespace levelcore;
 
@@ -153,7 +154,7 @@ TEST_F(LevelTest, UnlinkEmptiesThePiecesAndKeepsShieldBackgroundNamesTimersAndCo
     const NainPtr nain = level->nainsArray[0];
     ASSERT_FALSE(seat->adjacentBricks.empty());
     ASSERT_EQ(seat->currentNain, nain);
-    ClearLog();
+    ClearDebugLog();
 
     auto expectUnlinked = [&] {
         EXPECT_EQ(level->playerPaddle, nullptr);
@@ -269,7 +270,7 @@ TEST_F(LevelTest, CloneMakesAPlayableCopyThatSharesNothing) {
     copy->gameOver = 5.0f;
     copy->ballsAlive = 3;
     copy->backgroundImageName = "bg.png";
-    ClearLog();
+    ClearDebugLog();
 
     EXPECT_EQ(copy->Clone(source), 0);
 
@@ -383,7 +384,7 @@ TEST_F(LevelTest, CloneRefusesASourceItCannotCopyAndLeavesTheLevelAsItWas) {
                 source = target;
                 break;
         }
-        ClearLog();
+        ClearDebugLog();
 
         EXPECT_EQ(target->Clone(source), 0);
 

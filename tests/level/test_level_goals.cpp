@@ -4,6 +4,7 @@
 
 #include "levelcore_support.h"
 #include "media/sounds.h"
+#include "support/support.h"
 
 using namespace levelcore;
 
@@ -127,7 +128,7 @@ TEST_F(LevelGoalsTest, OneGoalStepAgainstTheLevelState) {
         stat->scoreMultiplier = 5;
         GoalPtr goal = MakeGoal(GoalXml(c.goalType, c.successType, c.action, c.timed ? "<time>0</time>" : ""));
         int lives = c.lives;
-        ClearLog();
+        ClearDebugLog();
 
         EXPECT_EQ(level->UpdateGoal(goal, sounds, lives, stat), 0);
 
@@ -181,7 +182,7 @@ TEST_F(LevelGoalsTest, TimedGoalIsAwardedOncePerRunOutAndRepeatsAsConfigured) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ClearLog();
+        ClearDebugLog();
         LevelPtr level = Keep(BuildLevel(pack, {.balls = 1, .bricks = 4, .sourceNains = 0}));
         g_frameDelay = c.frameDelay;
         GoalPtr goal = MakeGoal(
@@ -232,7 +233,7 @@ TEST_F(LevelGoalsTest, LoseLifeAheadOfKillPaddleBringsANewBallOnlyWithLivesLeft)
     const Case cases[] = {{2, 1, -1, 200, 1}, {1, 0, -1, -1, 1}, {0, 0, 100, -1, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lives);
-        ClearLog();
+        ClearDebugLog();
         LevelPtr level = Keep(BuildLevel(pack, {.balls = 2, .bricks = 4, .sourceNains = 0}));
         level->ballsAlive = 0;
         std::vector<GoalPtr> goals = {MakeGoal(GoalXml("lose ball", "lose life", "1")),
@@ -270,7 +271,7 @@ TEST_F(LevelGoalsTest, KillPaddleStopsEverythingInPlay) {
     SetGlobalGameSpeed(0.3f, 2.0f, 40.0f);
     auto goal = MakeGoal(GoalXml("", "kill paddle", ""));
     int lives = 2;
-    ClearLog();
+    ClearDebugLog();
 
     EXPECT_EQ(level->AwardGoal(goal, sounds, lives, stat), 0);
 
@@ -302,7 +303,7 @@ TEST_F(LevelGoalsTest, KillPaddleStopsEverythingInPlay) {
 
     // With no paddle in the level the rest still happens.
     LevelPtr bare = Keep(BuildLevel(pack, {.balls = 2, .bricks = 4, .sourceNains = 0, .paddle = false}));
-    ClearLog();
+    ClearDebugLog();
     bare->AwardGoal(goal, sounds, lives, stat);
     for (const BallPtr& ball : bare->ballsArray) EXPECT_EQ(ball->isLive, 0);
     EXPECT_EQ(bare->activeWeapon, nullptr);
@@ -371,7 +372,7 @@ TEST_F(LevelGoalsTest, FailuresAreLoggedUnderTheOperationThatMetThem) {
     int lives = 3;
     GoalPtr music = MakeGoal(GoalXml("", "music", "tune"));
     GoalPtr loss = MakeGoal(GoalXml("", "lose life", "3"));
-    ClearLog();
+    ClearDebugLog();
 
     level->UpdateGoal(nullptr, sounds, lives, stat);
     level->TestGoal(nullptr, sounds, lives, stat);
@@ -387,7 +388,7 @@ TEST_F(LevelGoalsTest, FailuresAreLoggedUnderTheOperationThatMetThem) {
                                }));
 
     // Without a game record a lost life still counts, and the game still ends past the last.
-    ClearLog();
+    ClearDebugLog();
     lives = 1;
     level->AwardGoal(loss, sounds, lives, nullptr);
     EXPECT_EQ(lives, 0);

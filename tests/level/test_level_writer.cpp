@@ -5,6 +5,7 @@
 
 #include "level/test_level_xml_support.h"
 #include "support/scratch_folder.h"
+#include "support/support.h"
 
 namespace leveltest {
 namespace {
@@ -197,7 +198,7 @@ TEST_F(LevelTest, FailedSaveIsReportedAndLeavesTheFile) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        ClearLog();
+        ClearDebugLog();
         if (!c.fileBefore.empty()) {
             ASSERT_EQ(WriteStringToFile(c.fileBefore, c.path, 1), 1);
         }
@@ -234,7 +235,7 @@ TEST_F(LevelTest, GetLevelByNameFindsTheFirstExactName) {
     const Case cases[] = {{"Alpha", 0}, {"Beta", 1}, {"beta", 3}, {"ALPHA", -1}, {"", -1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ClearLog();
+        ClearDebugLog();
         const LevelPtr found = GetLevelByName(c.name, levels);
         if (c.index < 0) {
             EXPECT_EQ(found, nullptr);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "level/test_level_xml_support.h"
+#include "support/support.h"
 
 namespace leveltest {
 namespace {
@@ -31,7 +32,7 @@ TEST_F(LevelTest, HeaderOnlyLoadReadsNameAndFileAlone) {
     };
     for (const HeaderCase& c : cases) {
         SCOPED_TRACE(c.label);
-        ClearLog();
+        ClearDebugLog();
         auto level = std::make_shared<Level>();
         level->name = c.nameBefore;
         level->nameOfFile = c.fileBefore;
@@ -207,7 +208,7 @@ TEST_F(LevelTest, CollisionBoundGathersTheBrickRectangles) {
     };
     for (const BoundCase& c : cases) {
         SCOPED_TRACE(c.label);
-        ClearLog();
+        ClearDebugLog();
         LevelPtr level = LoadText("<level><levelName>Bound</levelName>" + c.bricks + "</level>");
         EXPECT_FLOAT_EQ(level->brickMinX, c.minX);
         EXPECT_FLOAT_EQ(level->brickMinY, c.minY);
@@ -252,7 +253,7 @@ TEST_F(LevelTest, UnknownBrickIsReportedAndLeftOut) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
-        ClearLog();
+        ClearDebugLog();
         LevelPtr level =
             c.file.empty() ? LoadText(
                                  "<level><levelName>Odd</levelName><brick><brickName>purple</brickName><x>5</x></brick>"
@@ -280,7 +281,7 @@ TEST_F(LevelTest, MissingLevelFileIsReportedAndLoadsEmpty) {
     const std::string cases[] = {PackPath() + "levels/missing.xml", "", PackPath() + "levels"};
     for (const std::string& path : cases) {
         SCOPED_TRACE(path);
-        ClearLog();
+        ClearDebugLog();
         g_gameSpeedDifficultyAdjust = 7.0f;
         LevelPtr level = LoadFile(path, "Hard");
         EXPECT_TRUE(LogHas(path.empty() ? " ERR: Could not read\n" : "Could not read (" + path + ")")) << g_DebugLog;

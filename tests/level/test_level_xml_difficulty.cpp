@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "level/test_level_xml_support.h"
+#include "support/support.h"
 
 namespace leveltest {
 namespace {
@@ -125,7 +126,7 @@ TEST_F(LevelTest, ChosenDifficultyTunesTheLevelTemplates) {
     // clang-format on
     for (const DifficultyCase& c : cases) {
         SCOPED_TRACE(c.label);
-        ClearLog();
+        ClearDebugLog();
         // Left over from an earlier level: the load starts both from neutral.
         stat->difficultyPointModifier = 9.0f;
         g_gameSpeedDifficultyAdjust = 9.0f;

@@ -153,7 +153,7 @@ protected:
         g_MasterMixer->Initialize(16);
         pack.Load();
         stat = std::make_shared<GameStat>();
-        ClearLog();
+        ClearDebugLog();
     }
 
     void TearDown() override {
@@ -169,11 +169,6 @@ protected:
         g_debugLogQuiet = 0;
     }
 
-    static void ClearLog() {
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_DebugStrings.assign(10, "");
-    }
 
     // A new level read in full from the text, as the game's level change reads a file.
     LevelPtr LoadText(const std::string& xml, const std::string& difficulty = "Normal") {

@@ -38,9 +38,7 @@ protected:
     void SetUp() override {
         SetBackend(Backend::Headless);
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_DebugStrings.assign(10, "");
+        ClearDebugLog();
         UseErrorTable();
         g_isFastComputer = 1;
         g_widthFactor = 1.0f;

@@ -12,6 +12,7 @@
 #include "platform/audio.h"
 #include "platform/runtime.h"
 #include "text/parser.h"
+#include "support/support.h"
 
 namespace {
 
@@ -47,9 +48,7 @@ protected:
     void SetUp() override {
         SetBackend(Backend::Headless);
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_DebugStrings.assign(10, "");
+        ClearDebugLog();
         g_errorcode = {1};
         g_errorseverity = {0};
         g_errormessage = {"Progress note"};

@@ -40,11 +40,6 @@ inline std::vector<std::string> FaultLines() {
     return faults;
 }
 
-inline void ClearLog() {
-    g_DebugLog.clear();
-    g_totalErrors = 0;
-    g_DebugStrings.assign(10, "");
-}
 
 // Sets the clock so that every frame from now on measures frameMs milliseconds; 80 ms is
 // a game-speed factor of exactly 1.
@@ -123,7 +118,7 @@ protected:
         g_MasterMixer->Initialize(16);
         g_LoadTimers = std::make_shared<performanceTimers>();
         g_gameUniverse = std::make_shared<Universe>();
-        ClearLog();
+        ClearDebugLog();
     }
 
     void TearDown() override {

@@ -33,10 +33,10 @@
 #include "sprites/animation.h"
 #include "sprites/particle.h"
 #include "sprites/random.h"
+#include "support/support.h"
 
 namespace {
 
-using packtest::ClearLog;
 
 constexpr int kMaxSteps = 30000;
 using namespace autoplayer;
@@ -57,10 +57,10 @@ protected:
         g_paddlePositionModifier = 1.0f;
         ResetInput();
         SeedRnd(kSeed);
-        ClearLog();
+        ClearDebugLog();
         pack_ = LoadPack(PackFolder());
         loadLog_ = g_DebugLog;
-        ClearLog();
+        ClearDebugLog();
     }
     void TearDown() override {
         if (pack_) pack_->Unlink();
@@ -306,7 +306,7 @@ TEST_F(DefaultPack, EveryLevelLoadsCleanlyAndLeadsToTheNext) {
     }
     for (size_t i = 0; i < levels.size(); ++i) {
         SCOPED_TRACE(levels[i]->name);
-        ClearLog();
+        ClearDebugLog();
         auto stat = std::make_shared<GameStat>();
         auto level = ReadLevel(levels[i], stat);
         EXPECT_EQ(g_DebugLog, "");
@@ -371,7 +371,7 @@ TEST_F(DefaultPack, EveryTableNamesAPieceOfThePack) {
         check(d->extraBrickPowerups, powerups, "difficulty " + d->name);
         check(d->extraNainPowerups, powerups, "difficulty " + d->name);
         for (const LevelPtr& header : pack_->levelsArray) {
-            ClearLog();
+            ClearDebugLog();
             auto stat = std::make_shared<GameStat>();
             stat->difficulty = d->name;
             auto level = ReadLevel(header, stat);
@@ -393,7 +393,7 @@ TEST_F(DefaultPack, EveryPowerupAwardsCleanlyAndTheGunFires) {
     auto stat = std::make_shared<GameStat>();
     auto level = StartLevel(pack_->levelsArray.back(), stat);
     int lives = 3;
-    ClearLog();
+    ClearDebugLog();
     for (const PowerupPtr& source : level->sourcePowerupsArray) {
         SCOPED_TRACE(source->name);
         auto powerup = std::make_shared<Powerup>();
@@ -438,7 +438,7 @@ TEST_F(DefaultPack, APlayerClearsEveryLevelAtNormal) {
         g_MouseYPrev = static_cast<int>(g_ScreenCenterY);
         g_MouseXSpeed = 0.0f;
         g_gameSpeedFactor = 1.0f;
-        ClearLog();
+        ClearDebugLog();
 
         const auto started = std::chrono::steady_clock::now();
         auto stat = std::make_shared<GameStat>();

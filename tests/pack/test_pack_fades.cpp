@@ -1,6 +1,7 @@
 // The pack loader's frames on a fixed clock: the fade in from black, one captioned frame per
 // step, the fade out behind "COMPLETE", and fades that end whatever the game-speed factor.
 #include "pack_support.h"
+#include "support/support.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ TEST_F(PackFades, FadesAdvanceByTheMeasuredFrameTimeAndAlwaysEnd) {
         g_gameSpeedModulation = c.modulation;
         g_gameSpeedTargetModulation = c.modulation;
         g_ScreenOverlayAlpha = 0.0f;
-        ClearLog();
+        ClearDebugLog();
         StartRecording();
         PackPtr pack = LoadPack(FixturePath("pack/fixturepack/"));
         const std::vector<Frame> frames = Frames(StopRecording());

@@ -20,6 +20,7 @@
 #include "sprites/particle.h"
 #include "sprites/random.h"
 #include "sprites/shifter.h"
+#include "support/support.h"
 
 namespace {
 
@@ -204,7 +205,7 @@ TEST_F(PackLoader, MissingFilesAreReportedWithTheirPathAndTheLoadGoesOn) {
         SCOPED_TRACE(c.file);
         ScratchPack scratch;
         std::filesystem::remove_all(scratch + c.file);
-        ClearLog();
+        ClearDebugLog();
         PackPtr pack = LoadPack(scratch.path());
 
         EXPECT_EQ(LogLinesWith(" ERR: Could not read (" + (scratch + c.file) + ")"), 1);
@@ -296,7 +297,7 @@ TEST_F(PackLoader, OneTemplatePerElementWhereverTheFirstElementBegins) {
             SCOPED_TRACE(std::string(c.file) + ", " + start.name);
             ScratchPack scratch;
             WriteStringToFile(start.before + c.elements, scratch + c.file, 0);
-            ClearLog();
+            ClearDebugLog();
             PackPtr pack = LoadPack(scratch.path());
 
             EXPECT_EQ(c.size(*pack), c.expected);
@@ -328,7 +329,7 @@ TEST_F(PackLoader, ALevelWithoutAFileNameGetsThePackFolder) {
 
 TEST_F(PackLoader, ALoadedPackPlaysItsLevelsFromItsTemplates) {
     PackPtr pack = LoadPack(FixturePath("pack/fixturepack/"));
-    ClearLog();
+    ClearDebugLog();
     auto stat = std::make_shared<GameStat>();
     auto level = std::make_shared<Level>();
     level->nameOfFile = pack->levelsArray.at(0)->nameOfFile;

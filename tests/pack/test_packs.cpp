@@ -8,6 +8,7 @@
 #include "pieces/difficulty.h"
 #include "sprites/particle.h"
 #include "sprites/random.h"
+#include "support/support.h"
 
 namespace {
 
@@ -171,7 +172,7 @@ TEST_F(PackRecord, ReloadGivesEveryBrickAFreshTableFromTheFile) {
     ScratchPack scratch;
     PackPtr pack = LoadPack(scratch.path());
     ASSERT_EQ(pack->bricksArray.size(), 3u);
-    ClearLog();
+    ClearDebugLog();
 
     // What levels appended is gone, and a table held elsewhere is left as it was.
     const RandomPtr oldRed = pack->bricksArray[0]->powerupGenerated;

@@ -43,9 +43,7 @@ protected:
         SetBackend(Backend::Headless);
         InitGlobals();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_DebugStrings.assign(10, "");
+        ClearDebugLog();
         // Progress notes stay silent; a missing name is logged without raising.
         g_errorcode = {1, 0, -14};
         g_errorseverity = {0, 0, 1};

@@ -134,9 +134,7 @@ protected:
         InitGlobals();
         InitSprites();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_DebugStrings.assign(10, "");
+        ClearDebugLog();
         // Progress notes are only remembered; a missing name is an error that raises.
         g_errorcode = {1, 0, -14};
         g_errorseverity = {0, 0, 3};

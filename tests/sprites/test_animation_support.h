@@ -120,9 +120,7 @@ protected:
     void SetUp() override {
         SetBackend(Backend::Headless);
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_DebugStrings.assign(10, "");
+        ClearDebugLog();
         // Progress notes and failed picks stay silent; a missing name and a bad curve index
         // are logged without raising.
         g_errorcode = {1, 0, -14, -15};

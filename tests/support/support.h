@@ -13,6 +13,13 @@ inline std::string FixturePath(const std::string& relative) {
     return std::string(root ? root : ".") + "/" + relative;
 }
 
+// An empty debug log, as at start-up: no lines, no count, ten empty recent messages.
+inline void ClearDebugLog() {
+    g_DebugLog.clear();
+    g_totalErrors = 0;
+    g_DebugStrings.assign(10, "");
+}
+
 // The debug log's lines, without their line feeds.
 inline std::vector<std::string> DebugLogLines() {
     std::vector<std::string> lines;

@@ -22,9 +22,7 @@ const std::string LF = "\n";
 class Parser : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_DebugStrings.assign(10, "");
+        ClearDebugLog();
         g_errorcode.clear();
         g_errorseverity.clear();
         g_errormessage.clear();
