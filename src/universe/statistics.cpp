@@ -1,5 +1,7 @@
 // The scores screen's statistics over all players: the 15 best scores and levels of clean
 // games, and the totals, rebuilt from the player files.
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include "core/globals.h"
@@ -37,11 +39,13 @@ int Universe::CalculatePlayerStatistics() {
         statsTotalPointsScored = 0;
         statsTotalLevelsPlayed = 0;
 
-        // The sums wrap instead of overflowing.
+        // The sums wrap instead of overflowing, but for the levels: like a player's own total,
+        // theirs is summed wide and stops at the end of its range, so that a hand-edited file
+        // cannot turn it negative.
         uint64_t time = 0;
         uint64_t points = 0;
         uint32_t games = 0;
-        uint32_t levels = 0;
+        int64_t levels = 0;
 
         for (const PlayerPtr& player : playersArray) {
             if (!player) continue;
@@ -55,10 +59,10 @@ int Universe::CalculatePlayerStatistics() {
                 if (stat->cheatEnabled != 0) continue;
 
                 points += static_cast<uint64_t>(stat->score);
-                levels += static_cast<uint32_t>(stat->level);
+                levels += stat->level;
                 games += 1;
                 statsTotalPointsScored = static_cast<int64_t>(points);
-                statsTotalLevelsPlayed = static_cast<int>(levels);
+                statsTotalLevelsPlayed = static_cast<int>(std::clamp<int64_t>(levels, INT_MIN, INT_MAX));
                 statsTotalGamesPlayed = static_cast<int>(games);
 
                 for (size_t row = rows; row-- > 0;) {

@@ -203,12 +203,33 @@ TEST_F(Statistics, WithoutPlayersTablesAndTotalsAreCleared) {
     EXPECT_EQ(u.statsTotalLevelsPlayed, 0);
 }
 
-TEST_F(Statistics, TheLevelTotalWrapsAt32Bits) {
-    MakePlayers({{"A", {{1, INT_MAX, INT_MAX, 0}, {1, INT_MAX, INT_MAX, 0}}}});
-    u.CalculatePlayerStatistics();
-    EXPECT_EQ(u.statsTotalLevelsPlayed, -2);
-    // One player's play time may pass 32 bits in the total.
-    EXPECT_EQ(u.statsTotalTimeForeverLost, 2 * static_cast<int64_t>(INT_MAX));
+TEST_F(Statistics, TheLevelTotalStopsAtTheEndOfItsRange) {
+    struct Case {
+        const char* name;
+        std::vector<int> levels;
+        int expected;
+    };
+    // Saturated like the player's own total, never wrapped: the whole sum is clamped, not
+    // each step, so a level taken off a sum past the end still leaves it there.
+    const Case cases[] = {
+        {"past the top", {INT_MAX, INT_MAX}, INT_MAX},
+        {"past the bottom", {INT_MIN, INT_MIN}, INT_MIN},
+        {"back from past the top", {INT_MAX, INT_MAX, -INT_MAX}, INT_MAX},
+        {"a plain sum", {100, 20, -3}, 117},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        std::vector<Played> games;
+        for (int level : c.levels) games.push_back({1, level, INT_MAX, 0});
+        MakePlayers({{"A", games}});
+        u.CalculatePlayerStatistics();
+        EXPECT_EQ(u.statsTotalLevelsPlayed, c.expected);
+        EXPECT_EQ(u.statsTotalLevelsPlayed, u.playersArray[0]->GetTotalLevels(1));
+        // One player's play time may pass 32 bits in the total.
+        EXPECT_EQ(u.statsTotalTimeForeverLost, static_cast<int64_t>(c.levels.size()) * INT_MAX);
+        TearDown();
+    }
 }
 
 }  // namespace
