@@ -2,7 +2,9 @@
 // shutdown, the button sounds, saved-game presence and localised texts.
 #include "universe/universe.h"
 
+#include <cstdio>
 #include <initializer_list>
+#include <iostream>
 
 #include "core/globals.h"
 #include "core/io.h"
@@ -21,6 +23,33 @@ namespace {
 // The player file's password padding. The default player has the empty password, and its
 // digest must be the one Player.TestPassword expects, byte for byte.
 const char kPasswordPadding[] = "|Here comes nonsense to fill a digest.  4471qkw%&!Z^|";
+
+bool HasEntry(const std::string& folder, const std::string& name) {
+    for (const std::string& entry : LoadDir(folder)) {
+        if (entry == name) return true;
+    }
+    return false;
+}
+
+// Renames what is at path to the first free "path.blocked", "path.blocked-2", ... and says
+// so on standard error: a line in the debug log would end a game start. False when it stays.
+bool MoveAside(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = path.substr(0, slash + 1);
+    const std::string name = path.substr(slash + 1);
+    for (int n = 1; n < 1000; ++n) {
+        const std::string aside = name + ".blocked" + (n == 1 ? std::string() : "-" + IntToText(n));
+        if (FileType(folder + aside) != 0 || HasEntry(folder, aside)) continue;
+        if (std::rename(Latin1ToUtf8(path).c_str(), Latin1ToUtf8(folder + aside).c_str()) != 0) break;
+        std::cerr << Latin1ToUtf8("\"" + path + "\" was in the way of the default player and has been moved to \"" +
+                                  folder + aside + "\".")
+                  << std::endl;
+        return true;
+    }
+    std::cerr << Latin1ToUtf8("\"" + path + "\" is in the way of the default player and could not be moved aside.")
+              << std::endl;
+    return false;
+}
 
 }  // namespace
 
@@ -119,22 +148,30 @@ int Universe::AddPlayer(const std::string& name) {
         std::vector<PlayerPtr> grown = AppendNewPlayer(playersArray);
         // A failed append hands back an empty array; taking it would drop every player.
         if (grown.size() != before + 1) RuntimeError("Could not add a player");
+        // Only a player that exists on disk joins the list: one without a folder would take
+        // the player's finished games with it when the game ends.
+        const int created = Deref(grown.back()).CreateNewPlayer(playersPath, name, "");
+        if (created != 1) return created == 0 ? -6 : created;
         playersArray = grown;
-        Deref(playersArray.back()).CreateNewPlayer(playersPath, name, "");
         return 0;
     });
 }
 
 int Universe::AddDefaultPlayer() {
     return Guarded("universe:Universe.AddDefaultPlayer() ", -1, [&] {
-        const size_t before = playersArray.size();
-        if (AddPlayer(kDefaultPlayerName) != -5) {
-            return playersArray.size() > before ? static_cast<int>(playersArray.size()) - 1 : -1;
+        const std::string folder = g_userPath + playersPath + kDefaultPlayerName;
+        // Something that is not a folder stands where the default player's folder goes: it is
+        // the player's own, so it is moved aside, never deleted, and the player is told.
+        if (FileType(folder) != 2 && HasEntry(g_userPath + playersPath, kDefaultPlayerName)) {
+            MoveAside(folder);
         }
+
+        const int added = AddPlayer(kDefaultPlayerName);
+        if (added == 0) return static_cast<int>(playersArray.size()) - 1;
+        if (added != -5 || FileType(folder) != 2) return -1;
 
         // A "Nameless Wonder" folder is already there. Refusing would leave the game without
         // any player for good, so the default player moves into that folder.
-        const std::string folder = g_userPath + playersPath + kDefaultPlayerName;
         auto player = std::make_shared<Player>();
         if (FileType(folder + "/player.xml") == 1) {
             // A player file made since start-up: take it as it stands, never write over it.

@@ -102,15 +102,30 @@ public:
     // and pack headers. No handler: what it raises ends the program. Without a pack the
     // program ends here with the -11 alert.
     int Initialize();
-    // -5 when a folder of that (trimmed) name exists in the players folder; else appends
-    // and creates the player without password, 0.
+    // -5 when a folder of that (trimmed) name exists in the players folder. Else creates the
+    // player without password and appends it, 0; when the creation fails, nothing is
+    // appended and its code comes back (-5 the name is taken, -6 it cannot be made).
     int AddPlayer(const std::string& name);
     // Kept for its slot; does nothing.
     int GetThisPartyStarted();
 
     // Appends the default player, writing it into a left-over "Nameless Wonder" folder
-    // that holds no player file. The index of the new entry, -1 when none was added.
+    // that holds no player file. A file of that name is first moved aside (said on standard
+    // error). The index of the new entry, -1 when none was added.
     int AddDefaultPlayer();
+
+private:
+    // The phases of Initialize, in the order it runs them.
+    std::string ReadPreferencesText();
+    void LoadLanguageStrings();
+    void LoadInterfaceImages();
+    void LoadPointerImage();
+    void ReadFolderSettings(const std::string& prefs);
+    void LoadPlayers();
+    void LoadPackHeaders();
+    void ChooseCurrentPlayer(const std::string& rememberedPlayer);
+    void ChooseCurrentPack(const std::string& rememberedPack);
+    void MakeInGameButtons();
 };
 
 extern UniversePtr g_gameUniverse;

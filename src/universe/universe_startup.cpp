@@ -53,53 +53,30 @@ bool IsValidEntry(const std::string& folder, const std::string& entry, const cha
     return FileType(folder + entry) == 2 && FileType(folder + entry + "/" + requiredFile) == 1;
 }
 
-}  // namespace
+// The player and pack the preferences remember from the last run.
+struct RememberedNames {
+    std::string player;
+    std::string pack;
+};
 
-int Universe::Initialize() {
-    // Preferences: the user's own, else a read-only copy of the defaults.
-    std::string prefs = ReadFileToString(g_userPath + "data/prefs.xml", 1);
-    if (prefs.empty()) {
-        prefs = ReadFileToString(g_dataPath + "data/default_prefs.xml", 1);
-        if (prefs.empty()) {
-            ThrowError(-13, kNoDefaultPrefs);
-        } else {
-            MakeFoldersAlong(g_userPath, "data/");
-            WriteStringToFile(prefs, g_userPath + "data/prefs.xml", 1);
-        }
-    }
+RememberedNames ReadRememberedNames(const std::string& prefs) {
+    RememberedNames remembered;
+    SetStringFromXML(remembered.player, prefs, "currentPlayerName");
+    SetStringFromXML(remembered.pack, prefs, "currentPackName");
+    return remembered;
+}
 
-    // Localised strings, one whole "string" element per entry.
-    languageStringsXML = ReadFileToString(g_dataPath + "data/strings.xml", 0);
-    const int stringCount = CountTagsInXML(languageStringsXML, "string");
-    const std::vector<std::string> strings = ExtractListFromXML(languageStringsXML, "string");
-    languageStringsArray.assign(static_cast<size_t>(stringCount), std::string());
-    for (size_t i = 0; i < languageStringsArray.size() && i < strings.size(); ++i) languageStringsArray[i] = strings[i];
-
-    DialogImage = BigImage::create(LoadInterfacePicture(g_dataPath + "data/images/dialog.png"));
-    MenuBackgroundImage = BigImage::create(LoadInterfacePicture(g_dataPath + "data/images/title.png"));
-    LoadButtonSounds();
-    TPixmapPtr cursorPicture = LoadInterfacePicture(g_dataPath + "data/images/cursor.png");
-    cursorImage = cursorPicture ? LoadImage(cursorPicture, FILTEREDIMAGE | MIPMAPPEDIMAGE) : nullptr;
-
-    appPath = GetDataFromXML(prefs, "appPath");
-    packsPath = GetDataFromXML(prefs, "packsPath");
-    soundsPath = GetDataFromXML(prefs, "soundsPath");
-    imagesPath = GetDataFromXML(prefs, "imagesPath");
-    playersPath = GetDataFromXML(prefs, "playersPath");
-    g_language = GetDataFromXML(prefs, "language");
-
-    std::string rememberedPlayer;
-    std::string rememberedPack;
-    SetStringFromXML(rememberedPlayer, prefs, "currentPlayerName");
-    SetStringFromXML(rememberedPack, prefs, "currentPackName");
-
-    // A font path equal to the built-in one stays absolute; any other names a file in the
-    // data folder.
+// A font path equal to the built-in one stays absolute; any other names a file in the data
+// folder.
+void LoadFonts(const std::string& prefs) {
     const std::string builtInFont = g_fontPath;
     SetStringFromXML(g_fontPath, prefs, "fontPath");
     if (g_fontPath != builtInFont) g_fontPath = g_dataPath + g_fontPath;
     LoadGameFont();
+}
 
+// Each setting absent from the preferences keeps its value.
+void ReadPlaySettings(const std::string& prefs) {
     SetIntFromXML(g_virtualWidth, prefs, "virtualWidth");
     SetIntFromXML(g_virtualHeight, prefs, "virtualHeight");
     SetIntFromXML(g_maxBalls, prefs, "maxBalls");
@@ -114,10 +91,86 @@ int Universe::Initialize() {
     SetIntFromXML(g_isFullscreen, prefs, "isFullscreen");
     SetIntFromXML(g_forceDesktopResolution, prefs, "forceDesktopResolution");
     SetIntFromXML(g_isFastComputer, prefs, "isFastComputer");
+}
 
+}  // namespace
+
+int Universe::Initialize() {
+    // The user's preferences, else a read-only copy of the defaults; without either, the end.
+    const std::string prefs = ReadPreferencesText();
+    // Localised strings, one whole "string" element per entry.
+    LoadLanguageStrings();
+    // The menu box and the menu background.
+    LoadInterfaceImages();
+    // The four button sounds, before any setting is read.
+    LoadButtonSounds();
+    // The mouse pointer.
+    LoadPointerImage();
+    // The five folders and the language.
+    ReadFolderSettings(prefs);
+    // The player and pack of the last run.
+    const RememberedNames remembered = ReadRememberedNames(prefs);
+    // The font file and the four game fonts.
+    LoadFonts(prefs);
+    // Play, sound and screen settings.
+    ReadPlaySettings(prefs);
+    // Error messages in the language; every report before this meets an empty table.
     LoadErrorCodes("data/", g_language);
+    // Every folder holding a player file, else the default player.
+    LoadPlayers();
+    // Every pack folder's header; without any, the end.
+    LoadPackHeaders();
+    // The remembered player only when it has no password; else the last default player.
+    ChooseCurrentPlayer(remembered.player);
+    // The remembered pack, by its save name.
+    ChooseCurrentPack(remembered.pack);
+    // The four in-game buttons.
+    MakeInGameButtons();
+    return 0;
+}
 
-    // Players: every folder holding a player file.
+std::string Universe::ReadPreferencesText() {
+    std::string prefs = ReadFileToString(g_userPath + "data/prefs.xml", 1);
+    if (prefs.empty()) {
+        prefs = ReadFileToString(g_dataPath + "data/default_prefs.xml", 1);
+        if (prefs.empty()) {
+            ThrowError(-13, kNoDefaultPrefs);
+        } else {
+            MakeFoldersAlong(g_userPath, "data/");
+            WriteStringToFile(prefs, g_userPath + "data/prefs.xml", 1);
+        }
+    }
+    return prefs;
+}
+
+void Universe::LoadLanguageStrings() {
+    languageStringsXML = ReadFileToString(g_dataPath + "data/strings.xml", 0);
+    const int stringCount = CountTagsInXML(languageStringsXML, "string");
+    const std::vector<std::string> strings = ExtractListFromXML(languageStringsXML, "string");
+    languageStringsArray.assign(static_cast<size_t>(stringCount), std::string());
+    for (size_t i = 0; i < languageStringsArray.size() && i < strings.size(); ++i) languageStringsArray[i] = strings[i];
+}
+
+void Universe::LoadInterfaceImages() {
+    DialogImage = BigImage::create(LoadInterfacePicture(g_dataPath + "data/images/dialog.png"));
+    MenuBackgroundImage = BigImage::create(LoadInterfacePicture(g_dataPath + "data/images/title.png"));
+}
+
+void Universe::LoadPointerImage() {
+    TPixmapPtr cursorPicture = LoadInterfacePicture(g_dataPath + "data/images/cursor.png");
+    cursorImage = cursorPicture ? LoadImage(cursorPicture, FILTEREDIMAGE | MIPMAPPEDIMAGE) : nullptr;
+}
+
+void Universe::ReadFolderSettings(const std::string& prefs) {
+    appPath = GetDataFromXML(prefs, "appPath");
+    packsPath = GetDataFromXML(prefs, "packsPath");
+    soundsPath = GetDataFromXML(prefs, "soundsPath");
+    imagesPath = GetDataFromXML(prefs, "imagesPath");
+    playersPath = GetDataFromXML(prefs, "playersPath");
+    g_language = GetDataFromXML(prefs, "language");
+}
+
+void Universe::LoadPlayers() {
     MakeFoldersAlong(g_userPath, playersPath);
     const std::string playersFolder = g_userPath + playersPath;
     const std::vector<std::string> playerEntries = LoadDir(playersFolder);
@@ -127,17 +180,18 @@ int Universe::Initialize() {
     }
     if (validPlayers == 0) {
         AddDefaultPlayer();
-    } else {
-        playersArray = {};
-        for (const std::string& entry : playerEntries) {
-            if (!IsValidEntry(playersFolder, entry, "player.xml")) continue;
-            auto player = std::make_shared<Player>();
-            playersArray.push_back(player);
-            player->LoadFromFile(playersPath, entry);
-        }
+        return;
     }
+    playersArray = {};
+    for (const std::string& entry : playerEntries) {
+        if (!IsValidEntry(playersFolder, entry, "player.xml")) continue;
+        auto player = std::make_shared<Player>();
+        playersArray.push_back(player);
+        player->LoadFromFile(playersPath, entry);
+    }
+}
 
-    // Pack headers: every folder holding "info.xml".
+void Universe::LoadPackHeaders() {
     const std::string packsFolder = g_dataPath + packsPath;
     const std::vector<std::string> packEntries = LoadDir(packsFolder);
     int validPacks = 0;
@@ -151,8 +205,9 @@ int Universe::Initialize() {
         packsArray.push_back(pack);
         pack->Initialize(packsFolder + entry + "/");
     }
+}
 
-    // The remembered player only when it has no password; else the last default player.
+void Universe::ChooseCurrentPlayer(const std::string& rememberedPlayer) {
     currentPlayerIndex = 0;
     for (size_t i = 0; i < playersArray.size(); ++i) {
         if (playersArray[i]->name == kDefaultPlayerName) currentPlayerIndex = static_cast<int>(i);
@@ -161,16 +216,19 @@ int Universe::Initialize() {
         Player& player = *playersArray[i];
         if (player.name == rememberedPlayer && player.TestPassword("") == 1) currentPlayerIndex = static_cast<int>(i);
     }
+}
 
-    // Packs are remembered by their save name, never by the name shown.
+// Packs are remembered by their save name, never by the name shown.
+void Universe::ChooseCurrentPack(const std::string& rememberedPack) {
     currentPackIndex = 0;
     for (size_t i = 0; i < packsArray.size(); ++i) {
         if (packsArray[i]->saveName == rememberedPack) currentPackIndex = static_cast<int>(i);
     }
+}
 
+void Universe::MakeInGameButtons() {
     buttonQuitToMain = std::make_shared<MenuButton>();
     buttonQuitCompletely = std::make_shared<MenuButton>();
     buttonNewFromThisLevel = std::make_shared<MenuButton>();
     buttonNewGame = std::make_shared<MenuButton>();
-    return 0;
 }

@@ -195,6 +195,42 @@ TEST_F(StartUp, ADefaultPlayerFolderWithoutPlayerFileGetsThePlayerWritten) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
+TEST_F(StartUp, AFileInTheWayOfTheDefaultPlayerIsMovedAside) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> earlier;  // names already taken beside it
+        const char* movedTo;
+    };
+    const Case cases[] = {
+        {"first", {}, "Nameless Wonder.blocked"},
+        {"taken", {"Nameless Wonder.blocked", "Nameless Wonder.blocked-2"}, "Nameless Wonder.blocked-3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        const std::string players = userFolder + "data/players/";
+        WriteUserFile("data/players/Nameless Wonder", "the player's own bytes\n");
+        for (const std::string& name : c.earlier) WriteUserFile("data/players/" + name, name);
+
+        testing::internal::CaptureStderr();
+        testing::internal::CaptureStdout();
+        Universe& u = StartUniverse();
+        testing::internal::GetCapturedStdout();
+        const std::string err = testing::internal::GetCapturedStderr();
+
+        EXPECT_EQ(ReadText(players + c.movedTo), "the player's own bytes\n");
+        for (const std::string& name : c.earlier) EXPECT_EQ(ReadText(players + name), name);
+        EXPECT_NE(err.find(players + c.movedTo), std::string::npos) << err;
+        EXPECT_EQ(g_DebugLog, "");
+
+        ASSERT_EQ(PlayerNames(u), std::vector<std::string>{"Nameless Wonder"});
+        EXPECT_EQ(u.currentPlayerIndex, 0);
+        EXPECT_EQ(ReadText(players + "Nameless Wonder/player.xml"),
+                  ReadText(FixturePath("universe/expected/nameless_wonder_player.xml")));
+        TearDown();
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Packs and the current pack.
 

@@ -71,13 +71,29 @@ TEST_F(State, AddPlayerRefusesOnlyAnExistingFolderOfTheTrimmedName) {
     AddPlayers({"Nameless Wonder"});
     EXPECT_EQ(u.AddPlayer("  Nameless Wonder "), -5);
     EXPECT_EQ(u.playersArray.size(), 1u);
+}
 
-    // A plain file of that name is no player: the entry is added, its creation fails.
+TEST_F(State, APlayerThatCannotBeCreatedIsNeverAdded) {
+    // A plain file of that name is no player; the other names can never be folders.
     ASSERT_EQ(WriteWholeFile(PlayerFolder("Filed"), "x", 0644), 1);
-    EXPECT_EQ(u.AddPlayer("Filed"), 0);
-    ASSERT_EQ(u.playersArray.size(), 2u);
-    EXPECT_EQ(u.playersArray[1]->name, "");
+    struct Case {
+        const char* name;
+        int expected;
+    };
+    const Case cases[] = {{"Filed", -5}, {" Filed ", -5}, {"a/b", -6}, {"..", -6}, {"   ", -6}};
+    AddPlayers({"Alice"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(u.AddPlayer(c.name), c.expected);
+        EXPECT_EQ(PlayerNames(u), std::vector<std::string>{"Alice"});
+    }
     EXPECT_EQ(ReadText(PlayerFolder("Filed")), "x");
+
+    // With the players folder gone nothing can be made either.
+    u.playersPath = "data/missing/";
+    EXPECT_EQ(u.AddPlayer("Bob"), -6);
+    EXPECT_EQ(PlayerNames(u), std::vector<std::string>{"Alice"});
+    EXPECT_EQ(g_DebugLog, "");
 }
 
 // ---------------------------------------------------------------------------
