@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renders the data folder's pictures and sounds, the default pack's included, from the programs beside this file.
-# Needs Debian's python3-cairo, fonts-dejavu-core and vorbis-tools (see tools/README.md).
+# Needs Debian's python3-cairo, fonts-dejavu-core and vorbis-tools: scripts/install-deps --tools.
 # PYTHON picks the interpreter; Debian's own is the default, since python3-cairo installs there.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
