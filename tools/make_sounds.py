@@ -20,6 +20,10 @@ import wave
 RATE = 44100
 TAU = 2.0 * math.pi
 
+# Music sits this far below full scale on average (RMS about -19 dBFS), which at the
+# sounds' own volumes puts it some 5 dB under a typical effect: the effects carry the play.
+MUSIC_RMS = 0.11
+
 
 # ---------------------------------------------------------------------------
 # Building blocks, each working on plain lists of floats in -1..1
@@ -73,7 +77,9 @@ def osc(length, freq, shape="sine", phase=0.0, sweep_to=None):
         elif shape == "square":
             v = 1.0 if p < 0.5 else -1.0
         elif shape == "pulse":
-            v = 1.0 if p < 0.25 else -1.0
+            # A quarter-duty pulse between -1 and 1 averages -0.5: lifted by that, it
+            # carries no offset into the mix.
+            v = 1.5 if p < 0.25 else -0.5
         else:
             raise ValueError(shape)
         out[i] = v
@@ -131,6 +137,38 @@ def normalise(signal, peak):
     return [v * peak / top for v in signal]
 
 
+def dc_block(signal, cutoff=20.0):
+    """Takes out any offset below hearing: it would eat headroom and click at the edges."""
+    return highpass(signal, cutoff)
+
+
+def centred(signal):
+    """The signal less its mean. A loop stays a loop: every sample moves by the same amount."""
+    mean = sum(signal) / max(1, len(signal))
+    return [v - mean for v in signal]
+
+
+def start_at_quiet_point(left, right, window_ms=20.0, ease_ms=3.0):
+    """Turns a loop round so that it begins, within its first milliseconds, where both
+    channels cross zero most gently; the last sample still leads into the first as it did
+    inside the loop. The encoder does not know the file loops and is least exact at its
+    two ends, so the last and first `ease_ms` ease into that crossing as well: decoded,
+    neither the start nor the seam clicks."""
+    n = min(len(left), seconds(window_ms / 1000.0))
+
+    def roughness(i):  # i - 2 and i - 1 come round from the end, as in the loop
+        return max(abs(ch[j]) for ch in (left, right) for j in (i - 2, i - 1, i, i + 1))
+    at = min(range(n), key=roughness)
+    left, right = left[at:] + left[:at], right[at:] + right[:at]
+    ease = seconds(ease_ms / 1000.0)
+    for ch in (left, right):
+        for i in range(ease):
+            g = 0.5 - 0.5 * math.cos(math.pi * i / ease)
+            ch[i] *= g
+            ch[-1 - i] *= g
+    return left, right
+
+
 def fade_edges(signal, ms=2.0):
     """A couple of milliseconds in and out so no sound starts or ends with a click."""
     n = min(len(signal) // 2, seconds(ms / 1000.0))
@@ -169,7 +207,7 @@ def button_click(rng):
     puff = mul(bandpass(noise(n, rng), 2500.0, 9000.0), exp_decay(n, 0.004))
     body = mul(osc(n, 420.0, "tri"), exp_decay(n, 0.012))
     out = [b * 0.7 + p * 0.9 + c * 0.35 for b, p, c in zip(blip, puff, body)]
-    return fade_edges(normalise(out, 1.0))
+    return fade_edges(normalise(dc_block(out), 1.0))
 
 
 def button_startgame(rng):
@@ -188,7 +226,7 @@ def button_startgame(rng):
         tone = mul(tone, exp_decay(length, 0.09))
         tone = mul(tone, envelope(length, 0.004, 0.0, 1.0, 0.05))
         mix_into(out, tone, seconds(start), 0.55)
-    return fade_edges(normalise(out, 1.0))
+    return fade_edges(normalise(dc_block(out), 1.0))
 
 
 def button_quit(rng):
@@ -199,7 +237,7 @@ def button_quit(rng):
     tone = osc(n, note_hz(76), "tri", sweep_to=note_hz(52))
     tone = mul(tone, envelope(n, 0.01, 0.52))
     out = [w * 0.8 + t * 0.45 for w, t in zip(whoosh, tone)]
-    return fade_edges(normalise(out, 1.0))
+    return fade_edges(normalise(dc_block(out), 1.0))
 
 
 def button_cancel(rng):
@@ -214,7 +252,7 @@ def button_cancel(rng):
         tone = mul(tone, envelope(length, 0.003, 0.0, 1.0, 0.01))
         mix_into(out, tone, seconds(start), 1.0)
     out = [v + 0.15 * x for v, x in zip(out, mul(lowpass(noise(n, rng), 900.0), exp_decay(n, 0.02)))]
-    return fade_edges(normalise(out, 1.0))
+    return fade_edges(normalise(dc_block(out), 1.0))
 
 
 # ---------------------------------------------------------------------------
@@ -337,8 +375,10 @@ def intro_music(rng):
         put(note, step, 0.22, 0.15)
         # A quiet echo a dotted eighth later, to the other side.
         put(note, step + 3, 0.07, -0.6)
-    peak = max(max(abs(v) for v in left), max(abs(v) for v in right))
-    return [v / peak for v in left], [v / peak for v in right]
+    left, right = centred(left), centred(right)
+    rms = math.sqrt(sum(v * v for v in left + right) / (2 * total))
+    k = MUSIC_RMS / max(1e-9, rms)
+    return start_at_quiet_point([v * k for v in left], [v * k for v in right])
 
 
 # ---------------------------------------------------------------------------
@@ -361,7 +401,7 @@ def main():
         sys.exit("oggenc not found: install vorbis-tools")
     with tempfile.TemporaryDirectory() as tmp:
         wav = os.path.join(tmp, "intro_music.wav")
-        write_wav(wav, [left, right], 0.8)
+        write_wav(wav, [left, right], 1.0)
         subprocess.run([oggenc, "-Q", "-q", "3", "-s", "1", "-o",
                         os.path.join(out_dir, "intro_music.ogg"), wav], check=True)
     print("wrote intro_music.ogg")

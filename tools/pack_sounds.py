@@ -26,10 +26,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import make_sounds as ms  # noqa: E402  (shared building blocks)
 from make_sounds import (RATE, TAU, seconds, note_hz, envelope, exp_decay, osc, noise,  # noqa: E402
                          lowpass, highpass, bandpass, mul, scale, mix_into, normalise,
-                         fade_edges, write_wav)
+                         fade_edges, write_wav, dc_block, centred, start_at_quiet_point, MUSIC_RMS)
 
 EFFECT_PEAK = 0.5          # -6 dBFS: many effects at once stay clear of clipping
-MUSIC_RMS = 0.22           # about -13 dBFS on average
 MUSIC_CEILING = 0.75       # about -2.5 dBFS: room for the encoder's overshoot
 OGG_QUALITY = "2"
 
@@ -159,9 +158,9 @@ def soft_clip(signal, drive):
 
 
 def finish(signal):
-    """Every effect ends the same way: faded edges, normalised to full scale (the peak is
-    applied when written)."""
-    return fade_edges(normalise(signal, 1.0))
+    """Every effect ends the same way: no offset, faded edges, normalised to full scale (the
+    peak is applied when written)."""
+    return fade_edges(normalise(dc_block(signal), 1.0))
 
 
 # ---------------------------------------------------------------------------
@@ -578,8 +577,10 @@ class Song:
         return triad[degree % 3] + 12 * (degree // 3) + 12 * octave
 
     def mixdown(self):
-        """Stereo lists scaled to the music level, their peaks rounded off below full scale."""
-        rms = math.sqrt(sum(v * v for v in self.left + self.right) / (2 * self.total))
+        """Stereo lists without offset, scaled to the music level, their peaks rounded off
+        below full scale, turned to begin at a quiet point."""
+        left, right = centred(self.left), centred(self.right)
+        rms = math.sqrt(sum(v * v for v in left + right) / (2 * self.total))
         k = MUSIC_RMS / max(1e-9, rms)
         knee = 0.45
         room = MUSIC_CEILING - knee
@@ -591,7 +592,7 @@ class Song:
                 return v
             return math.copysign(knee + room * math.tanh((a - knee) / room), v)
 
-        return [limit(v) for v in self.left], [limit(v) for v in self.right]
+        return start_at_quiet_point([limit(v) for v in left], [limit(v) for v in right])
 
 
 def drums(song, rng, kicks, snares, hats, hat_gain=0.1, open_steps=(), kick_gain=0.45,
