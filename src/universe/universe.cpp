@@ -148,8 +148,8 @@ int Universe::AddPlayer(const std::string& name) {
         std::vector<PlayerPtr> grown = AppendNewPlayer(playersArray);
         // A failed append hands back an empty array; taking it would drop every player.
         if (grown.size() != before + 1) RuntimeError("Could not add a player");
-        // Only a player that exists on disk joins the list: one without a folder would take
-        // the player's finished games with it when the game ends.
+        // Only a player that is on disk joins the list: one that is not would silently lose
+        // every game it finishes.
         const int created = Deref(grown.back()).CreateNewPlayer(playersPath, name, "");
         if (created != 1) return created == 0 ? -6 : created;
         playersArray = grown;
