@@ -39,13 +39,15 @@ int Universe::CalculatePlayerStatistics() {
         statsTotalPointsScored = 0;
         statsTotalLevelsPlayed = 0;
 
-        // The sums wrap instead of overflowing, but for the levels: like a player's own total,
-        // theirs is summed wide and stops at the end of its range, so that a hand-edited file
-        // cannot turn it negative.
-        uint64_t time = 0;
-        uint64_t points = 0;
-        uint32_t games = 0;
+        // Like a player's own totals, these are summed wide and stop at the ends of their
+        // range, so that a hand-edited file cannot turn them negative.
+        __int128 time = 0;
+        __int128 points = 0;
+        int64_t games = 0;
         int64_t levels = 0;
+        const auto toLong = [](__int128 v) {
+            return static_cast<int64_t>(std::clamp<__int128>(v, INT64_MIN, INT64_MAX));
+        };
 
         for (const PlayerPtr& player : playersArray) {
             if (!player) continue;
@@ -53,17 +55,17 @@ int Universe::CalculatePlayerStatistics() {
             player->LoadFromFile(playersPath, player->name);
             for (const GameStatPtr& stat : player->gameStatsArray) {
                 if (!stat) continue;
-                time += static_cast<uint64_t>(static_cast<int64_t>(stat->time));
-                statsTotalTimeForeverLost = static_cast<int64_t>(time);
+                time += stat->time;
+                statsTotalTimeForeverLost = toLong(time);
                 // A cheated game counts as time spent, and for nothing else.
                 if (stat->cheatEnabled != 0) continue;
 
-                points += static_cast<uint64_t>(stat->score);
+                points += stat->score;
                 levels += stat->level;
                 games += 1;
-                statsTotalPointsScored = static_cast<int64_t>(points);
+                statsTotalPointsScored = toLong(points);
                 statsTotalLevelsPlayed = static_cast<int>(std::clamp<int64_t>(levels, INT_MIN, INT_MAX));
-                statsTotalGamesPlayed = static_cast<int>(games);
+                statsTotalGamesPlayed = static_cast<int>(std::min<int64_t>(games, INT_MAX));
 
                 for (size_t row = rows; row-- > 0;) {
                     OfferToRow(statsHighScores, statsHighScoreNames, row, stat->score, player->name);

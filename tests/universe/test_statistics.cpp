@@ -232,4 +232,13 @@ TEST_F(Statistics, TheLevelTotalStopsAtTheEndOfItsRange) {
     }
 }
 
+TEST_F(Statistics, ThePointsTotalStopsAtTheEndOfItsRange) {
+    // Two players whose scores pass the 64-bit range together: the total stays at its end,
+    // like each player's own total, instead of wrapping to a negative number.
+    MakePlayers({{"A", {{INT64_MAX, 1, 10, 0}}}, {"B", {{INT64_MAX / 2, 1, 10, 0}}}});
+    u.CalculatePlayerStatistics();
+    EXPECT_EQ(u.statsTotalPointsScored, INT64_MAX);
+    EXPECT_EQ(u.playersArray[0]->GetTotalScore(1), INT64_MAX);
+}
+
 }  // namespace
