@@ -64,7 +64,7 @@ TEST_F(PackLoader, FixturePackFillsEveryArrayAndLinksTheTemplates) {
 
     // Loading again on the same pack must rebuild, not add to, what the first load made.
     for (int load = 0; load < 2; ++load) {
-        if (load == 1) pack->LoadPackData(0);
+        if (load == 1) pack->LoadPackData(0, KeysAsShown);
         SCOPED_TRACE(load);
         struct Count {
             const char* array;
@@ -224,7 +224,7 @@ TEST_F(PackLoader, MissingInfoFileLeavesTheHeaderEmptyAndTheLivesAlone) {
     pack->path = scratch.path();
     pack->name = "old";
     pack->startingLives = 4;
-    pack->LoadPackData(1);
+    pack->LoadPackData(1, KeysAsShown);
 
     EXPECT_EQ(LogLinesWith(" ERR: Could not read (" + (scratch + "info.xml") + ")"), 1);
     // The loading picture's name is gone too, so the frames are drawn without one.
