@@ -241,7 +241,7 @@ int UpdateTagInXML(std::string& text, const std::string& tag, const std::string&
 }
 
 // ---------------------------------------------------------------------------
-// The error-code table's loader; its log label keeps the name of the file it came from.
+// The error-code table's loader, under the io module's log label.
 
 int LoadErrorCodes(const std::string& subFolder, const std::string& language) {
     return Guarded("io:LoadErrorCodes() ", 0, [&] {
