@@ -11,16 +11,16 @@
 #include <vector>
 
 #include "core/globals.h"
-#include "level/brickbox.h"
 #include "level/level.h"
 #include "media/mixer.h"
 #include "pieces/ball.h"
 #include "pieces/brick.h"
+#include "pieces/brickbox.h"
+#include "pieces/gamestats.h"
 #include "pieces/nain.h"
 #include "pieces/paddle.h"
 #include "pieces/projectile.h"
 #include "platform/runtime.h"
-#include "players/gamestats.h"
 #include "sprites/particle.h"
 #include "sprites/sprites.h"
 #include "text/parser.h"

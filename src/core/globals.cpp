@@ -1,10 +1,12 @@
-// The game's global settings and state, the whole-degree tables and the debug log.
+// The game's global settings and state and the whole-degree tables.
 #include "core/globals.h"
 
 #include <cmath>
 
+#include "core/numbertext.h"
 #include "core/volumes.h"
-#include "text/parser.h"
+#include "platform/files.h"
+#include "platform/runtime.h"
 
 std::string g_dataPath;
 std::string g_userPath;
@@ -52,12 +54,9 @@ TImageFontPtr g_LargeFont, g_MenuFont, g_MidFont, g_SmallFont;
 float g_sfxVolume = 0.0f, g_musicVolume = 0.0f;
 std::string g_language;
 
-std::string g_DebugLog;
-int g_totalErrors = 0;
 std::vector<std::string> g_DebugStrings;
 int g_debugSpritesInMemory = 0;
 int g_enableOnscreenDebug = 0;
-int g_debugLogQuiet = 0;
 
 std::vector<float> g_Sin, g_Cos;
 
@@ -105,61 +104,6 @@ void InitGlobals() {
         g_Cos[i] = static_cast<float>(std::cos(rad));
     }
     g_LoadTimers = std::make_shared<performanceTimers>();
-}
-
-// ---------------------------------------------------------------------------
-// The debug log: one entry per caught failure or progress note, echoed at once and
-// saved whole to the error-log file when it overflows and at the ends of a run.
-
-std::string ErrorLogPath() { return g_userPath + "bx2_error_log.txt"; }
-
-namespace {
-const char* const kCouldNotSave = "Could not save the following message to the error log: ";
-}
-
-int AddLineToDebugLog(const std::string& line) {
-    try {
-        g_DebugLog += line;
-        g_DebugLog += '\n';
-        ++g_totalErrors;
-        if (g_totalErrors > 500) {
-            WriteDebugLog(std::string("Whoops!  Something has gone very, very wrong.") + "\n\n" +
-                          "Please see the file named \"" + ErrorLogPath() + "\" For details.");
-        }
-        // Print ends the line with LF; the log's echo ends each line with CR LF.
-        if (!g_debugLogQuiet) Print(line + "\r");
-    } catch (...) {
-        // Logging must never fail its caller.
-    }
-    return 0;
-}
-
-int WriteDebugLog(const std::string& message) {
-    int written = 0;
-    try {
-        // The whole log replaces the file atomically (an old read-only file included)
-        // and is left read-only.
-        written = WriteWholeFile(ErrorLogPath(), g_DebugLog, 0444);
-    } catch (...) {
-        written = 0;
-    }
-    if (written == 0) {
-        // The save failed part-way: say so, and let the run go on.
-        Notify(kCouldNotSave + message, false);
-        return 0;
-    }
-    // A file that could not even be opened was never written: don't point the player at it.
-    Notify(written == 1 ? message : kCouldNotSave + message, false);
-    End();
-}
-
-int PrintDebugLog() {
-    try {
-        Print(g_DebugLog + "\r");
-    } catch (const std::exception& e) {
-        AddLineToDebugLog(std::string("globals:PrintDebugLog() ") + e.what());
-    }
-    return 0;
 }
 
 // ---------------------------------------------------------------------------

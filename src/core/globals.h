@@ -1,5 +1,5 @@
-// The game's global settings and state, the whole-degree tables, the debug log and the
-// guard that every failing body reports through.
+// The game's global settings and state, the whole-degree tables, the frame services and
+// the debug timers; the debug log and its guard come with it.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "core/debuglog.h"
+#include "platform/font.h"
 
 // Folders and files.
 extern std::string g_dataPath;
@@ -64,14 +65,10 @@ extern TImageFontPtr g_LargeFont, g_MenuFont, g_MidFont, g_SmallFont;
 extern float g_sfxVolume, g_musicVolume;
 extern std::string g_language;
 
-// Debug state.
-extern std::string g_DebugLog;
-extern int g_totalErrors;
+// Debug state; the debug log itself is in core/debuglog.h.
 extern std::vector<std::string> g_DebugStrings;
 extern int g_debugSpritesInMemory;
 extern int g_enableOnscreenDebug;
-// Keeps debug-log lines off standard output (the fuzzers add thousands a second).
-extern int g_debugLogQuiet;
 
 // Tables.
 extern std::vector<float> g_Sin, g_Cos;
@@ -80,19 +77,6 @@ extern std::vector<float> g_Sin, g_Cos;
 void InitGlobals();
 // For tests: lets InitGlobals run again.
 void ResetGlobalsForTest();
-
-// The debug log. Each entry is kept with an LF and echoed to standard output with CR LF;
-// the 501st entry (and every one after it) saves the log and ends the process.
-int AddLineToDebugLog(const std::string& line);
-// Saves the whole log to ErrorLogPath() (left read-only), shows message and ends the
-// process. A save that fails part-way shows "Could not save the following message to the
-// error log: " + message and returns 0; a file that cannot be opened shows that text too,
-// then ends the process.
-int WriteDebugLog(const std::string& message);
-// The whole log to standard output in one line.
-int PrintDebugLog();
-// The per-user folder + "bx2_error_log.txt".
-std::string ErrorLogPath();
 
 // Frame timing and game speed: once per drawn frame, after the screen's drawing and
 // before the flip. showDebug 1 draws the debug texts; a non-zero menuMode freezes the
@@ -146,21 +130,3 @@ using PerformanceTimersPtr = std::shared_ptr<performanceTimers>;
 
 // The content-pack loader's phase timers; made at start-up.
 extern PerformanceTimersPtr g_LoadTimers;
-
-// Runs body; anything it raises becomes one debug-log line (label + the exception's
-// text) and the neutral value is returned instead.
-template <class T, class F>
-T Guarded(const char* label, T neutral, F&& body) {
-    try {
-        return body();
-    } catch (const TRuntimeException& e) {
-        AddLineToDebugLog(label + e.ToString());
-    } catch (const std::exception& e) {
-        AddLineToDebugLog(label + std::string(e.what()));
-    } catch (const std::string& s) {
-        AddLineToDebugLog(label + s);
-    } catch (...) {
-        AddLineToDebugLog(std::string(label));
-    }
-    return neutral;
-}

@@ -5,7 +5,10 @@
 #include <cmath>
 
 #include "core/globals.h"
-#include "text/parser.h"
+#include "core/numbertext.h"
+#include "platform/graphics.h"
+#include "platform/input.h"
+#include "platform/runtime.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Debug timers of the globals module: named stopwatches that time steps such as the
 // phases of a pack load, and sets of them that print a report.
 #include "core/globals.h"
-#include "text/parser.h"
+#include "core/numbertext.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-// Whole-file reading and writing for every file the game keeps, the error-code table
-// loader, and the small HTTP text fetch.
+// Whole-file reading and writing for every file the game keeps, and the small HTTP text fetch.
 #include "core/io.h"
 
-#include "core/globals.h"
+#include "core/debuglog.h"
+#include "core/errors.h"
 #include "platform/files.h"
+#include "platform/runtime.h"
 #include "platform/stream.h"
-#include "text/parser.h"
 
 std::string ReadFileToString(const std::string& path, int silent) {
     return Guarded("io:ReadFileToString() ", std::string(), [&] {
@@ -33,26 +33,6 @@ int DeleteGameFile(const std::string& path) {
     return Guarded("io:DeleteGameFile() ", 0, [&] {
         SetFileMode(path, 0744);
         DeleteFile(path);
-        return 0;
-    });
-}
-
-int LoadErrorCodes(const std::string& subFolder, const std::string& language) {
-    return Guarded("io:LoadErrorCodes() ", 0, [&] {
-        std::string text = ReadFileToString(g_dataPath + subFolder + "errorcodes.xml", 0);
-        int n = CountTagsInXML(text, "errorCode");
-        // One entry more than counted: the count skips an element at the very start of
-        // the text, and the spare entry is how such a file still loads whole.
-        size_t size = static_cast<size_t>(n) + 1;
-        g_errorcode.assign(size, 0);
-        g_errorseverity.assign(size, 0);
-        g_errormessage.assign(size, std::string());
-        for (int i = 0; i <= n; ++i) {
-            std::string entry = ExtractTagFromXML(text, "errorCode", i);
-            At(g_errorcode, i) = TextToInt(GetDataFromXML(entry, "code"));
-            At(g_errorseverity, i) = TextToInt(GetDataFromXML(entry, "severity"));
-            At(g_errormessage, i) = GetLocalizedStringFromXML(ExtractTagFromXML(entry, "message", 0), language);
-        }
         return 0;
     });
 }

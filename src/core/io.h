@@ -1,5 +1,4 @@
-// Whole-file reading and writing for every file the game keeps, the error-code table
-// loader, and the small HTTP text fetch.
+// Whole-file reading and writing for every file the game keeps, and the small HTTP text fetch.
 #pragma once
 
 #include <string>
@@ -13,9 +12,6 @@ std::string ReadFileToString(const std::string& path, int silent = 0);
 int WriteStringToFile(const std::string& text, const std::string& path, int readOnly = 0);
 // Deletes the file, read-only or not; always 0.
 int DeleteGameFile(const std::string& path);
-// Fills the error-code table from g_dataPath + subFolder + "errorcodes.xml", messages in
-// the given language; always 0.
-int LoadErrorCodes(const std::string& subFolder, const std::string& language);
 
 // One HTTP/1.1 GET; host may carry ":port". Everything the server sent, lines run
 // together without their line ends; "" when no connection could be made.

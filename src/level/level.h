@@ -6,34 +6,12 @@
 #include <string>
 #include <vector>
 
-class Ball;
-class Brick;
-class BrickBox;
-class Difficulty;
-class GameStat;
+#include "pieces/fwd.h"
+
 class Goal;
-class Nain;
-class Paddle;
-class Powerup;
-class Projectile;
-class Sound;
-class Sprite;
-class Weapon;
 class BigImage;
 
-using BallPtr = std::shared_ptr<Ball>;
-using BrickPtr = std::shared_ptr<Brick>;
-using BrickBoxPtr = std::shared_ptr<BrickBox>;
-using DifficultyPtr = std::shared_ptr<Difficulty>;
-using GameStatPtr = std::shared_ptr<GameStat>;
 using GoalPtr = std::shared_ptr<Goal>;
-using NainPtr = std::shared_ptr<Nain>;
-using PaddlePtr = std::shared_ptr<Paddle>;
-using PowerupPtr = std::shared_ptr<Powerup>;
-using ProjectilePtr = std::shared_ptr<Projectile>;
-using SoundPtr = std::shared_ptr<Sound>;
-using SpritePtr = std::shared_ptr<Sprite>;
-using WeaponPtr = std::shared_ptr<Weapon>;
 using BigImagePtr = std::shared_ptr<BigImage>;
 
 class Level {
@@ -121,7 +99,6 @@ public:
     std::string loadedGoalsXML;
     std::string loadedNainsXML;
 };
-using LevelPtr = std::shared_ptr<Level>;
 
 LevelPtr GetLevelByName(const std::string& name, const std::vector<LevelPtr>& levels);
 std::vector<LevelPtr> AppendNewLevel(const std::vector<LevelPtr>& levels);

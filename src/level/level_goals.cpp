@@ -11,12 +11,12 @@
 #include "media/sounds.h"
 #include "pieces/ball.h"
 #include "pieces/brick.h"
+#include "pieces/gamestats.h"
 #include "pieces/nain.h"
 #include "pieces/paddle.h"
 #include "pieces/projectile.h"
 #include "pieces/weapon.h"
 #include "platform/runtime.h"
-#include "players/gamestats.h"
 #include "sprites/sprites.h"
 #include "text/parser.h"
 

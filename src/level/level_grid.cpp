@@ -1,8 +1,8 @@
 // The level's brick-box grid: splits the rectangle around the bricks into 1x1 to 5x5 boxes
 // so that a ball is only tested against the bricks near it.
 #include "core/globals.h"
-#include "level/brickbox.h"
 #include "level/level.h"
+#include "pieces/brickbox.h"
 #include "platform/runtime.h"
 #include "text/parser.h"
 

@@ -1,12 +1,12 @@
 // What a running level brings into play: a fresh paddle with its balls, nains on bricks,
 // and the powerups that nains and bricks let fall.
 #include "core/globals.h"
-#include "level/brickbox.h"
 #include "level/level.h"
 #include "media/mixer.h"
 #include "media/sounds.h"
 #include "pieces/ball.h"
 #include "pieces/brick.h"
+#include "pieces/brickbox.h"
 #include "pieces/nain.h"
 #include "pieces/paddle.h"
 #include "pieces/powerups.h"

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "core/globals.h"
-#include "level/brickbox.h"
 #include "level/goal.h"
 #include "level/level.h"
 #include "pieces/ball.h"
 #include "pieces/brick.h"
+#include "pieces/brickbox.h"
 #include "pieces/nain.h"
 #include "pieces/paddle.h"
 #include "pieces/powerups.h"

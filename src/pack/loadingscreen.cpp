@@ -5,11 +5,8 @@
 #include "core/globals.h"
 #include "platform/graphics.h"
 #include "platform/runtime.h"
-#include "universe/universe.h"
 
 namespace {
-
-std::string Localized(const std::string& key) { return Deref(g_gameUniverse).GetLocalizedString(key); }
 
 // Centred on the screen's middle column at height y.
 void DrawCentred(const std::string& text, float y) {
@@ -20,7 +17,8 @@ void DrawCentred(const std::string& text, float y) {
 
 }  // namespace
 
-int DrawLoadingScreen(const std::string& message, const TImagePtr& image, int red, int green, int blue) {
+int DrawLoadingScreen(const std::string& message, const TImagePtr& image, int red, int green, int blue,
+                      const TextLookup& localize) {
     return Guarded("globals:DrawLoadingScreen() ", 0, [&] {
         Cls();
         SetImageFont(g_LargeFont);
@@ -37,8 +35,8 @@ int DrawLoadingScreen(const std::string& message, const TImagePtr& image, int re
         // A text that cannot be drawn still leaves a frame that fades.
         Guarded("globals:DrawLoadingScreen(error 2) ", 0, [&] {
             SetColor(red, green, blue);
-            DrawCentred(Localized("LOADING"), 20.0f * g_heightFactor);
-            DrawCentred(Localized(message), 155.0f * g_heightFactor);
+            DrawCentred(localize("LOADING"), 20.0f * g_heightFactor);
+            DrawCentred(localize(message), 155.0f * g_heightFactor);
             return 0;
         });
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "pack/loadingscreen.h"
+
 class Ball;
 class Brick;
 class Difficulty;
@@ -83,8 +85,9 @@ public:
     int Initialize(const std::string& newPath);
     // A fresh powerup table for every brick from "bricks.xml", undoing what levels appended.
     int ReloadBrickPowerupData();
-    // The full load behind the loading screen; the argument is not read. Always 0.
-    int LoadPackData(int flag);
+    // The full load behind the loading screen, whose texts localize gives; flag is not read.
+    // Always 0.
+    int LoadPackData(int flag, const TextLookup& localize);
 };
 
 // A copy one slot longer with a new default pack at the end.

@@ -44,8 +44,8 @@ void StopTimer(const std::string& timer) {
     if (g_LoadTimers) g_LoadTimers->Stop(timer);
 }
 
-void Caption(const std::string& message, const TImagePtr& image) {
-    DrawLoadingScreen(message, image, kCaptionGrey, kCaptionGrey, kCaptionGrey);
+void Caption(const std::string& message, const TImagePtr& image, const TextLookup& localize) {
+    DrawLoadingScreen(message, image, kCaptionGrey, kCaptionGrey, kCaptionGrey, localize);
 }
 
 // One new template per element, wherever the first element begins: counting opening tags
@@ -63,8 +63,8 @@ void LoadElements(std::vector<std::shared_ptr<T>>& field, Append append, const s
 }
 
 // Every entry of the "sprites" folder but "." and ".." is a sprite file, whatever its name.
-void LoadSpriteFolder(Pack& pack, const TImagePtr& loadingImage) {
-    Caption("SPRITES", loadingImage);
+void LoadSpriteFolder(Pack& pack, const TImagePtr& loadingImage, const TextLookup& localize) {
+    Caption("SPRITES", loadingImage, localize);
     const std::string folder = pack.path + "sprites";
     TDirHandle* dir = ReadDir(folder);
     pack.spritesArray = {};
@@ -102,7 +102,7 @@ void LoadSpriteFolder(Pack& pack, const TImagePtr& loadingImage) {
 
 }  // namespace
 
-int Pack::LoadPackData(int /*flag*/) {
+int Pack::LoadPackData(int /*flag*/, const TextLookup& localize) {
     return Guarded("packs:Pack.LoadPackData() ", 0, [&] {
         // The header, read again: a game's pack starts from its folder alone.
         const std::string info = ReadFileToString(path + "info.xml", 0);
@@ -120,7 +120,7 @@ int Pack::LoadPackData(int /*flag*/) {
         float t = 0.0f;
         while (t < 10.0f) {
             g_ScreenOverlayAlpha = 1.0f - t / 10.0f;
-            Caption("", loadingImage);
+            Caption("", loadingImage, localize);
             t += FadeStep();
             if (t > 10.0f) t = 10.0f;
             g_ScreenOverlayRed = 0;
@@ -131,29 +131,29 @@ int Pack::LoadPackData(int /*flag*/) {
         std::string xml;
 
         StartTimer("Pack: Images");
-        Caption("IMAGES", loadingImage);
+        Caption("IMAGES", loadingImage, localize);
         xml = ReadFileToString(path + "images.xml", 0);
         LoadElements(imagesArray, AppendNewImage, xml, "image",
                      [&](Image& image, const std::string& element) { image.LoadFromXML(element, path); });
         StopTimer("Pack: Images");
 
-        Caption("SOUNDS", loadingImage);
+        Caption("SOUNDS", loadingImage, localize);
         StartTimer("Pack: Sounds");
         xml = ReadFileToString(path + "sounds.xml", 0);
         LoadElements(soundsArray, AppendNewSound, xml, "sound",
                      [&](Sound& sound, const std::string& element) { sound.LoadFromXML(element, path, 1); });
         StopTimer("Pack: Sounds");
 
-        Caption("SHIFTERS", loadingImage);
+        Caption("SHIFTERS", loadingImage, localize);
         StartTimer("Pack: Shifters");
         xml = ReadFileToString(path + "shifters.xml", 0);
         LoadElements(shifterDataArray, AppendNewShifterData, xml, "shifterData",
                      [&](ShifterData& data, const std::string& element) { data.LoadFromXML(element, path); });
         StopTimer("Pack: Shifters");
 
-        LoadSpriteFolder(*this, loadingImage);
+        LoadSpriteFolder(*this, loadingImage, localize);
 
-        Caption("PARTICLES", loadingImage);
+        Caption("PARTICLES", loadingImage, localize);
         StartTimer("Pack: Particles");
         packParticleSprites = std::make_shared<ParticleSprites>();
         packParticleSprites->Initialize(g_maxParticles);
@@ -167,7 +167,7 @@ int Pack::LoadPackData(int /*flag*/) {
         }
         StopTimer("Pack: Particles");
 
-        Caption("PROJECTILES", loadingImage);
+        Caption("PROJECTILES", loadingImage, localize);
         StartTimer("Pack: Projectiles");
         xml = ReadFileToString(path + "projectiles.xml", 0);
         LoadElements(projectilesArray, AppendNewProjectile, xml, "projectile",
@@ -176,14 +176,14 @@ int Pack::LoadPackData(int /*flag*/) {
                      });
         StopTimer("Pack: Projectiles");
 
-        Caption("BALLS", loadingImage);
+        Caption("BALLS", loadingImage, localize);
         StartTimer("Pack: Balls");
         xml = ReadFileToString(path + "balls.xml", 0);
         LoadElements(ballsArray, AppendNewBall, xml, "ball",
                      [&](Ball& ball, const std::string& element) { ball.LoadFromXML(element, spritesArray, 0); });
         StopTimer("Pack: Balls");
 
-        Caption("WEAPONS", loadingImage);
+        Caption("WEAPONS", loadingImage, localize);
         StartTimer("Pack: Weapons");
         xml = ReadFileToString(path + "weapons.xml", 0);
         LoadElements(weaponsArray, AppendNewWeapon, xml, "weapon", [&](Weapon& weapon, const std::string& element) {
@@ -192,7 +192,7 @@ int Pack::LoadPackData(int /*flag*/) {
         });
         StopTimer("Pack: Weapons");
 
-        Caption("BRICKS", loadingImage);
+        Caption("BRICKS", loadingImage, localize);
         StartTimer("Pack: Bricks: Load");
         xml = ReadFileToString(path + "bricks.xml", 0);
         LoadElements(bricksArray, AppendNewBrick, xml, "brick",
@@ -206,7 +206,7 @@ int Pack::LoadPackData(int /*flag*/) {
         LinkBricks(bricksArray, spritesArray, 0);
         StopTimer("Pack: Bricks: Link");
 
-        Caption("POWERUPS", loadingImage);
+        Caption("POWERUPS", loadingImage, localize);
         StartTimer("Pack: Powerups");
         xml = ReadFileToString(path + "powerups.xml", 0);
         LoadElements(powerupsArray, AppendNewPowerup, xml, "powerup",
@@ -215,7 +215,7 @@ int Pack::LoadPackData(int /*flag*/) {
                      });
         StopTimer("Pack: Powerups");
 
-        Caption("LEVELS", loadingImage);
+        Caption("LEVELS", loadingImage, localize);
         StartTimer("Pack: Levels");
         ThrowError(1, "Loading levels array...");
         xml = ReadFileToString(path + "levels.xml", 0);
@@ -237,12 +237,12 @@ int Pack::LoadPackData(int /*flag*/) {
                      });
         StopTimer("Pack: Levels");
 
-        Caption("COMPLETE", loadingImage);
+        Caption("COMPLETE", loadingImage, localize);
 
         // Fade out to opaque black behind "COMPLETE".
         t = 10.0f;
         while (t > 0.0f) {
-            Caption("COMPLETE", loadingImage);
+            Caption("COMPLETE", loadingImage, localize);
             t -= FadeStep();
             if (!(t >= 0.0f)) t = 0.0f;
             if (t < 10.0f) {

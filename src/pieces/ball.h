@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "level/level.h"
+#include "pieces/fwd.h"
 
 class Ball {
 public:

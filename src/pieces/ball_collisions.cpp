@@ -8,10 +8,10 @@
 #include "pieces/ball.h"
 #include "pieces/ball_internal.h"
 #include "pieces/brick.h"
+#include "pieces/gamestats.h"
 #include "pieces/nain.h"
 #include "pieces/projectile.h"
 #include "platform/runtime.h"
-#include "players/gamestats.h"
 #include "sprites/sprites.h"
 
 using ballmath::AddSaturated;

@@ -5,9 +5,9 @@
 
 #include "core/globals.h"
 #include "pieces/brick.h"
+#include "pieces/gamestats.h"
 #include "pieces/nain.h"
 #include "platform/runtime.h"
-#include "players/gamestats.h"
 #include "sprites/random.h"
 #include "sprites/sprites.h"
 #include "text/parser.h"

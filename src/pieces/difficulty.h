@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "level/level.h"
+#include "pieces/fwd.h"
 
 class Random;
 using RandomPtr = std::shared_ptr<Random>;

@@ -8,10 +8,10 @@
 
 #include "core/globals.h"
 #include "pieces/brick.h"
+#include "pieces/gamestats.h"
 #include "pieces/paddle.h"
 #include "pieces/projectile.h"
 #include "platform/runtime.h"
-#include "players/gamestats.h"
 #include "sprites/random.h"
 #include "sprites/sprites.h"
 #include "text/parser.h"

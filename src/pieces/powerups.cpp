@@ -7,17 +7,17 @@
 #include <cstdint>
 
 #include "core/globals.h"
-#include "level/brickbox.h"
 #include "media/mixer.h"
 #include "media/sounds.h"
 #include "pieces/ball.h"
 #include "pieces/brick.h"
+#include "pieces/brickbox.h"
+#include "pieces/gamestats.h"
 #include "pieces/nain.h"
 #include "pieces/paddle.h"
 #include "pieces/projectile.h"
 #include "pieces/weapon.h"
 #include "platform/runtime.h"
-#include "players/gamestats.h"
 #include "sprites/sprites.h"
 #include "text/parser.h"
 

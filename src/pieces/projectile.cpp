@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "core/globals.h"
+#include "pieces/gamestats.h"
 #include "pieces/paddle.h"
 #include "platform/runtime.h"
-#include "players/gamestats.h"
 #include "sprites/sprites.h"
 #include "text/parser.h"
 

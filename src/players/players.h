@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/hash.h"
-#include "players/gamestats.h"
+#include "pieces/gamestats.h"
 
 class Player;
 using PlayerPtr = std::shared_ptr<Player>;

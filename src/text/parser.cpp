@@ -1,100 +1,19 @@
-// The game's XML text, number text, error reports and value-curve formulas: every content,
-// preference, player and saved-game file is read and written through these functions.
+// The game's XML text, the error-code table's loader and the value-curve formulas: every
+// content, preference, player and saved-game file is read and written through these functions.
 #include "text/parser.h"
 
-#include <cfloat>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <limits>
 #include <string_view>
 
+#include "core/debuglog.h"
 #include "core/globals.h"
-
-std::vector<int> g_errorcode;
-std::vector<int> g_errorseverity;
-std::vector<std::string> g_errormessage;
-
-const char* const kUnknownErrorMessage = "An error occured.  (Specifics are unavailable.)";
+#include "core/io.h"
 
 namespace {
 
 constexpr size_t kNotFound = std::string::npos;
 
-// White space as the C library sees it in the C locale.
-bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 32; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexDigitValue(char c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// Unsigned arithmetic so that long digit runs wrap instead of overflowing.
-template <class U>
-U ParseWholeNumber(std::string_view text) {
-    size_t i = 0;
-    const size_t n = text.size();
-    while (i < n && IsWhiteSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    U value = 0;
-    if (i < n && text[i] == '%') {
-        for (++i; i < n && (text[i] == '0' || text[i] == '1'); ++i) value = value * 2 + U(text[i] - '0');
-    } else if (i < n && text[i] == '$') {
-        for (++i; i < n && HexDigitValue(text[i]) >= 0; ++i) value = value * 16 + U(HexDigitValue(text[i]));
-    } else {
-        for (; i < n && IsDigit(text[i]); ++i) value = value * 10 + U(text[i] - '0');
-    }
-    return negative ? U(0) - value : value;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view word) {
-    if (text.size() < word.size()) return false;
-    for (size_t i = 0; i < word.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-        if (c != word[i]) return false;
-    }
-    return true;
-}
-
-double ParseDecimal(std::string_view text) {
-    size_t i = 0;
-    const size_t n = text.size();
-    while (i < n && IsWhiteSpace(text[i])) ++i;
-    const size_t begin = i;
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    // The words the C library knows; hexadecimal floats are no number text of ours.
-    std::string_view rest = text.substr(i);
-    if (StartsWithNoCase(rest, "inf") || StartsWithNoCase(rest, "nan")) {
-        std::string word(text.substr(begin));
-        return std::strtod(word.c_str(), nullptr);
-    }
-    size_t digits = 0;
-    while (i < n && IsDigit(text[i])) ++i, ++digits;
-    if (i < n && text[i] == '.') {
-        ++i;
-        while (i < n && IsDigit(text[i])) ++i, ++digits;
-    }
-    if (digits == 0) return 0.0;
-    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-        size_t j = i + 1;
-        if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
-        if (j < n && IsDigit(text[j])) {
-            while (j < n && IsDigit(text[j])) ++j;
-            i = j;
-        }
-    }
-    std::string number(text.substr(begin, i - begin));
-    return std::strtod(number.c_str(), nullptr);
-}
 
 std::string_view TrimView(std::string_view text) {
     size_t first = 0, last = text.size();
@@ -158,37 +77,6 @@ bool FindLastElementData(const std::string& text, const std::string& tag, size_t
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------------------
-std::string IntToText(int value) { return std::to_string(value); }
-std::string LongToText(int64_t value) { return std::to_string(value); }
-
-std::string FloatToText(float value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%#.9g", static_cast<double>(value));
-    return buffer;
-}
-
-std::string DoubleToText(double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%#.17lg", value);
-    return buffer;
-}
-
-int TextToInt(const std::string& text) { return static_cast<int>(ParseWholeNumber<uint32_t>(text)); }
-int64_t TextToLong(const std::string& text) { return static_cast<int64_t>(ParseWholeNumber<uint64_t>(text)); }
-double TextToDouble(const std::string& text) { return ParseDecimal(text); }
-float TextToFloat(const std::string& text) { return NarrowToFloat(ParseDecimal(text)); }
-
-float NarrowToFloat(double value) {
-    // From FLT_MAX plus half a step on, rounding to nearest gives infinity.
-    constexpr double kOverflow = 0x1.ffffffp127;
-    if (value >= kOverflow) return std::numeric_limits<float>::infinity();
-    if (value <= -kOverflow) return -std::numeric_limits<float>::infinity();
-    if (value > FLT_MAX) return FLT_MAX;
-    if (value < -FLT_MAX) return -FLT_MAX;
-    return static_cast<float>(value);
-}
 
 std::string TrimText(const std::string& text) { return std::string(TrimView(text)); }
 
@@ -353,55 +241,26 @@ int UpdateTagInXML(std::string& text, const std::string& tag, const std::string&
 }
 
 // ---------------------------------------------------------------------------
-// Error reporting
+// The error-code table's loader, under the io module's log label.
 
-std::string GetErrorMessage(int code) {
-    return Guarded("parser:GetErrorMessage() ", std::string(), [&]() -> std::string {
-        for (size_t i = 0; i < g_errormessage.size(); ++i) {
-            if (At(g_errorcode, static_cast<long long>(i)) == code) return g_errormessage[i];
+int LoadErrorCodes(const std::string& subFolder, const std::string& language) {
+    return Guarded("io:LoadErrorCodes() ", 0, [&] {
+        std::string text = ReadFileToString(g_dataPath + subFolder + "errorcodes.xml", 0);
+        int n = CountTagsInXML(text, "errorCode");
+        // One entry more than counted: the count skips an element at the very start of
+        // the text, and the spare entry is how such a file still loads whole.
+        size_t size = static_cast<size_t>(n) + 1;
+        g_errorcode.assign(size, 0);
+        g_errorseverity.assign(size, 0);
+        g_errormessage.assign(size, std::string());
+        for (int i = 0; i <= n; ++i) {
+            std::string entry = ExtractTagFromXML(text, "errorCode", i);
+            At(g_errorcode, i) = TextToInt(GetDataFromXML(entry, "code"));
+            At(g_errorseverity, i) = TextToInt(GetDataFromXML(entry, "severity"));
+            At(g_errormessage, i) = GetLocalizedStringFromXML(ExtractTagFromXML(entry, "message", 0), language);
         }
-        return kUnknownErrorMessage;
+        return 0;
     });
-}
-
-int GetErrorSeverity(int code) {
-    return Guarded("parser:GetErrorSeverity() ", 0, [&] {
-        for (size_t i = 0; i < g_errorseverity.size(); ++i) {
-            if (At(g_errorcode, static_cast<long long>(i)) == code) return g_errorseverity[i];
-        }
-        return 4;
-    });
-}
-
-int ThrowError(int code, const std::string& detail) {
-    std::string message = GetErrorMessage(code);
-    if (!detail.empty()) message += " (" + detail + ")";
-
-    // The on-screen debug overlay shows the latest reports, newest first. Before start-up
-    // has made the list there is nowhere to keep them.
-    if (!g_DebugStrings.empty()) {
-        for (size_t i = g_DebugStrings.size() - 1; i > 0; --i) g_DebugStrings[i] = std::move(g_DebugStrings[i - 1]);
-        g_DebugStrings[0] = message;
-    }
-
-    switch (GetErrorSeverity(code)) {
-        case 0:
-            return code;
-        case 1:
-            AddLineToDebugLog(" NOTE: " + message);
-            return code;
-        case 2:
-            AddLineToDebugLog(" WARN: " + message);
-            RuntimeError(message);
-        case 3:
-            AddLineToDebugLog(" ERR: " + message);
-            RuntimeError(message);
-        case 4:
-            AddLineToDebugLog(message);
-            throw message;
-        default:
-            RuntimeError(message);
-    }
 }
 
 // ---------------------------------------------------------------------------
@@ -523,7 +382,7 @@ int RPNPop(std::string& stack, float& value) {
             stack.clear();
             return 0;
         }
-        value = NarrowToFloat(ParseDecimal(std::string_view(stack).substr(blank)));
+        value = TextToFloat(stack.substr(blank));
         stack.resize(blank);
         TrimInPlace(stack);
         return 0;

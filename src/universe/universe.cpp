@@ -227,3 +227,5 @@ std::string Universe::GetLocalizedString(const std::string& key) {
         return key;
     });
 }
+
+std::string LocalizedText(const std::string& key) { return Deref(g_gameUniverse).GetLocalizedString(key); }

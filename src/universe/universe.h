@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "media/largeimage.h"
+#include "media/menubutton.h"
 #include "media/sounds.h"
-#include "menu/menubutton.h"
 #include "pack/packs.h"
 #include "platform/image.h"
 #include "players/players.h"
@@ -129,6 +129,10 @@ private:
 };
 
 extern UniversePtr g_gameUniverse;
+
+// The current universe's text for a key, for the screens below the universe that are handed a
+// lookup (the pack's loading screen). Without a universe it raises like any null access.
+std::string LocalizedText(const std::string& key);
 
 // The universe module's start-up: the modules it stands on. Once; later calls return at once.
 void InitUniverse();

@@ -8,6 +8,8 @@
 #include <fstream>
 
 #include "core/globals.h"
+#include "platform/files.h"
+#include "platform/graphics.h"
 #include "support/scratch_folder.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/globals.h"
+#include "platform/input.h"
 
 namespace {
 

@@ -5,6 +5,8 @@
 #include <regex>
 
 #include "core/globals.h"
+#include "platform/files.h"
+#include "platform/graphics.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // each lists, and a ball crossing box borders.
 #include <algorithm>
 
-#include "level/test_brickbox_support.h"
+#include "level/levelbox_support.h"
 
 using namespace boxtest;
 

@@ -245,5 +245,14 @@ TEST_F(LevelTest, ExtraBrickPowerupsNeverReachThePackTemplates) {
     }
 }
 
+TEST_F(LevelTest, TheDifficultysLevelHookLeavesTheLevelAsItIs) {
+    const DifficultyPtr difficulty = AppendNewDifficulty({})[0];
+    auto level = std::make_shared<Level>();
+    level->mustClearBrickCount = 5;
+    EXPECT_EQ(difficulty->AdjustLevelForDifficulty(level), 0);
+    EXPECT_EQ(level->mustClearBrickCount, 5);
+    EXPECT_TRUE(DebugLogLines().empty());
+}
+
 }  // namespace
 }  // namespace leveltest

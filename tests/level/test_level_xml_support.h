@@ -10,7 +10,6 @@
 
 #include "core/globals.h"
 #include "core/io.h"
-#include "level/brickbox.h"
 #include "level/goal.h"
 #include "level/level.h"
 #include "media/images.h"
@@ -18,7 +17,9 @@
 #include "media/mixer.h"
 #include "pieces/ball.h"
 #include "pieces/brick.h"
+#include "pieces/brickbox.h"
 #include "pieces/difficulty.h"
+#include "pieces/gamestats.h"
 #include "pieces/nain.h"
 #include "pieces/paddle.h"
 #include "pieces/powerups.h"
@@ -26,7 +27,6 @@
 #include "pieces/weapon.h"
 #include "platform/image.h"
 #include "platform/runtime.h"
-#include "players/gamestats.h"
 #include "sprites/random.h"
 #include "sprites/sprites.h"
 #include "support/support.h"
@@ -168,7 +168,6 @@ protected:
         g_paddlePositionModifier = 1.0f;
         g_debugLogQuiet = 0;
     }
-
 
     // A new level read in full from the text, as the game's level change reads a file.
     LevelPtr LoadText(const std::string& xml, const std::string& difficulty = "Normal") {

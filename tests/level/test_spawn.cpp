@@ -2,7 +2,7 @@
 // bricks, and powerups released by nains and bricks.
 #include <cmath>
 
-#include "level/test_brickbox_support.h"
+#include "level/levelbox_support.h"
 #include "media/sounds.h"
 
 using namespace boxtest;

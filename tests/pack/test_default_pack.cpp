@@ -12,16 +12,17 @@
 #include <set>
 
 #include "core/io.h"
-#include "level/brickbox.h"
+#include "level/autoplayer.h"
 #include "level/goal.h"
 #include "level/level.h"
 #include "media/images.h"
 #include "media/sounds.h"
-#include "level/autoplayer.h"
 #include "pack_support.h"
 #include "pieces/ball.h"
 #include "pieces/brick.h"
+#include "pieces/brickbox.h"
 #include "pieces/difficulty.h"
+#include "pieces/gamestats.h"
 #include "pieces/nain.h"
 #include "pieces/paddle.h"
 #include "pieces/powerups.h"
@@ -29,14 +30,12 @@
 #include "pieces/weapon.h"
 #include "platform/image.h"
 #include "platform/input.h"
-#include "players/gamestats.h"
 #include "sprites/animation.h"
 #include "sprites/particle.h"
 #include "sprites/random.h"
 #include "support/support.h"
 
 namespace {
-
 
 constexpr int kMaxSteps = 30000;
 using namespace autoplayer;
@@ -423,7 +422,6 @@ TEST_F(DefaultPack, EveryPowerupAwardsCleanlyAndTheGunFires) {
     EXPECT_EQ(g_DebugLog, "");
     level->Unlink();
 }
-
 
 TEST_F(DefaultPack, APlayerClearsEveryLevelAtNormal) {
     ASSERT_FALSE(pack_->levelsArray.empty());

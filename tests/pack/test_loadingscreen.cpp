@@ -37,7 +37,7 @@ TEST_F(LoadingScreen, TextsAreCentredAndPlacedByTheScreenFactors) {
         g_widthFactor = c.factor;
         g_heightFactor = c.factor;
         StartRecording();
-        EXPECT_EQ(DrawLoadingScreen("BRICKS", c.withImage ? picture : nullptr, 77, 66, 55), 0);
+        EXPECT_EQ(DrawLoadingScreen("BRICKS", c.withImage ? picture : nullptr, 77, 66, 55, KeysAsShown), 0);
         const std::vector<DrawCall> calls = StopRecording();
 
         ASSERT_FALSE(calls.empty());
@@ -80,12 +80,12 @@ TEST_F(LoadingScreen, TextsAreCentredAndPlacedByTheScreenFactors) {
 }
 
 TEST_F(LoadingScreen, CaptionsAreLocalisedAndUnknownKeysShownAsThey) {
-    g_gameUniverse->languageStringsArray = {
-        "<string><name>LOADING</name><en>LOADING</en><fr>CHARGEMENT</fr></string>",
-        "<string><name>SOUNDS</name><en>SOUNDS</en><fr>SONS</fr></string>",
+    // A French lookup as the universe gives it: unknown keys come back as they are.
+    const TextLookup french = [](const std::string& key) -> std::string {
+        if (key == "LOADING") return "CHARGEMENT";
+        if (key == "SOUNDS") return "SONS";
+        return key;
     };
-    const std::string language = g_language;
-    g_language = "fr";
     const struct {
         const char* message;
         std::vector<std::string> shown;
@@ -97,14 +97,13 @@ TEST_F(LoadingScreen, CaptionsAreLocalisedAndUnknownKeysShownAsThey) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         StartRecording();
-        DrawLoadingScreen(c.message, nullptr, 77, 77, 77);
+        DrawLoadingScreen(c.message, nullptr, 77, 77, 77, french);
         std::vector<std::string> shown;
         for (const DrawCall& call : OfKind(StopRecording(), DrawKind::Text)) {
             if (!call.text.empty()) shown.push_back(call.text);
         }
         EXPECT_EQ(shown, c.shown);
     }
-    g_language = language;
     EXPECT_EQ(FaultLines(), std::vector<std::string>());
 }
 
@@ -118,7 +117,7 @@ TEST_F(LoadingScreen, TheOverlayCoversTheFrameOnlyWhileItsAlphaIsAboveZero) {
         g_ScreenOverlayAlpha = c.alpha;
         g_ScreenOverlayRed = 10;
         StartRecording();
-        DrawLoadingScreen("IMAGES", nullptr, 77, 77, 77);
+        DrawLoadingScreen("IMAGES", nullptr, 77, 77, 77, KeysAsShown);
         const std::vector<Frame> frames = Frames(RecordedCalls());
         const std::vector<DrawCall> rects = OfKind(StopRecording(), DrawKind::Rect);
         ASSERT_EQ(frames.size(), 1u);
@@ -135,11 +134,11 @@ TEST_F(LoadingScreen, TheOverlayCoversTheFrameOnlyWhileItsAlphaIsAboveZero) {
 }
 
 TEST_F(LoadingScreen, AFailingTextStillLeavesAShownFrame) {
-    // Without the universe there are no localised texts to draw.
-    g_gameUniverse = nullptr;
+    // Without the universe there are no localised texts to draw: its lookup raises.
+    const TextLookup noUniverse = [](const std::string&) -> std::string { RuntimeError(kNullAccessMessage); };
     g_ScreenOverlayAlpha = 0.5f;
     StartRecording();
-    EXPECT_EQ(DrawLoadingScreen("IMAGES", nullptr, 77, 77, 77), 0);
+    EXPECT_EQ(DrawLoadingScreen("IMAGES", nullptr, 77, 77, 77, noUniverse), 0);
     const std::vector<DrawCall> calls = StopRecording();
 
     EXPECT_EQ(FaultLines(),

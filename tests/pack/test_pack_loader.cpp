@@ -11,11 +11,11 @@
 #include "pieces/ball.h"
 #include "pieces/brick.h"
 #include "pieces/difficulty.h"
+#include "pieces/gamestats.h"
 #include "pieces/powerups.h"
 #include "pieces/projectile.h"
 #include "pieces/weapon.h"
 #include "platform/files.h"
-#include "players/gamestats.h"
 #include "sprites/animation.h"
 #include "sprites/particle.h"
 #include "sprites/random.h"
@@ -64,7 +64,7 @@ TEST_F(PackLoader, FixturePackFillsEveryArrayAndLinksTheTemplates) {
 
     // Loading again on the same pack must rebuild, not add to, what the first load made.
     for (int load = 0; load < 2; ++load) {
-        if (load == 1) pack->LoadPackData(0);
+        if (load == 1) pack->LoadPackData(0, KeysAsShown);
         SCOPED_TRACE(load);
         struct Count {
             const char* array;
@@ -224,7 +224,7 @@ TEST_F(PackLoader, MissingInfoFileLeavesTheHeaderEmptyAndTheLivesAlone) {
     pack->path = scratch.path();
     pack->name = "old";
     pack->startingLives = 4;
-    pack->LoadPackData(1);
+    pack->LoadPackData(1, KeysAsShown);
 
     EXPECT_EQ(LogLinesWith(" ERR: Could not read (" + (scratch + "info.xml") + ")"), 1);
     // The loading picture's name is gone too, so the frames are drawn without one.

@@ -101,7 +101,7 @@ TEST_F(PackRecord, UnlinkEmptiesTheTemplatesResetsTheMixerAndKeepsTheHeader) {
         auto pack = std::make_shared<Pack>();
         if (c.loaded) {
             pack->path = FixturePath("pack/fixturepack/");
-            pack->LoadPackData(1);
+            pack->LoadPackData(1, KeysAsShown);
         } else {
             pack->Initialize(FixturePath("pack/fixturepack/"));
         }
@@ -144,7 +144,7 @@ TEST_F(PackRecord, AReleasedPackFreesItsTemplates) {
         SCOPED_TRACE(unlinkFirst ? "unlinked, then released" : "released only");
         auto pack = std::make_shared<Pack>();
         pack->path = FixturePath("pack/fixturepack/");
-        pack->LoadPackData(1);
+        pack->LoadPackData(1, KeysAsShown);
         ASSERT_EQ(pack->bricksArray.size(), 3u);
         std::weak_ptr<Brick> brick = pack->bricksArray[1];
         std::weak_ptr<Sprite> sprite = pack->spritesArray[0];

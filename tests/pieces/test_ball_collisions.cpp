@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "pieces/brick.h"
+#include "pieces/gamestats.h"
 #include "pieces/nain.h"
 #include "pieces/projectile.h"
-#include "players/gamestats.h"
 #include "sprites/random.h"
 #include "test_ball_support.h"
 

@@ -1,5 +1,5 @@
-// The game's XML text, number text, error reports and value-curve formulas, as the loaders,
-// writers and curves of the rest of the game rely on them.
+// The game's XML text and value-curve formulas, as the loaders, writers and curves of the rest
+// of the game rely on them.
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -10,8 +10,8 @@
 
 #include "core/globals.h"
 #include "platform/runtime.h"
-#include "text/parser.h"
 #include "support/support.h"
+#include "text/parser.h"
 
 namespace {
 
@@ -32,96 +32,11 @@ protected:
         g_errorseverity.clear();
         g_errormessage.clear();
     }
-    static std::vector<std::string> LogLines() {
-        return DebugLogLines();
-    }
-    // What LoadErrorCodes would leave behind.
-    static void SetErrorTable(std::vector<int> codes, std::vector<int> severities, std::vector<std::string> messages) {
-        g_errorcode = std::move(codes);
-        g_errorseverity = std::move(severities);
-        g_errormessage = std::move(messages);
-    }
+    static std::vector<std::string> LogLines() { return DebugLogLines(); }
 };
 
 // ---------------------------------------------------------------------------
-// Number text
-
-TEST_F(Parser, WholeNumberTextFollowsTheGameRules) {
-    struct Case {
-        const char* text;
-        int value;
-    } cases[] = {
-        {"12abc", 12},
-        {"$1F", 31},
-        {"$1f", 31},
-        {"%101", 5},
-        {"%102", 2},
-        {"-7", -7},
-        {"+5", 5},
-        {" \t\n 42", 42},
-        {"abc", 0},
-        {"", 0},
-        {"-", 0},
-        {"$", 0},
-        {"%", 0},
-        {"- 5", 0},
-        {"-$10", -16},
-        {"1 2", 1},
-        {"0.9", 0},
-        {"007", 7},
-        {"$G", 0},
-        {"2147483647", INT_MAX},
-        // Wraps at 32 bits instead of overflowing.
-        {"2147483648", INT_MIN},
-        {"4294967297", 1},
-        {"-2147483648", INT_MIN},
-        {"$FFFFFFFF", -1},
-    };
-    for (const Case& c : cases) EXPECT_EQ(TextToInt(c.text), c.value) << '"' << c.text << '"';
-
-    EXPECT_EQ(TextToLong("9223372036854775807"), INT64_MAX);
-    EXPECT_EQ(TextToLong("-9223372036854775808"), INT64_MIN);
-    EXPECT_EQ(TextToLong("18446744073709551617"), 1);
-    EXPECT_EQ(TextToLong("$10 0000 0000"), 16);
-    EXPECT_EQ(IntToText(-42), "-42");
-    EXPECT_EQ(LongToText(INT64_MIN), "-9223372036854775808");
-}
-
-TEST_F(Parser, FloatTextIsWrittenWithNineOrSeventeenDigits) {
-    EXPECT_EQ(FloatToText(1.0f), "1.00000000");
-    EXPECT_EQ(FloatToText(0.5f), "0.500000000");
-    EXPECT_EQ(FloatToText(5.0f), "5.00000000");
-    EXPECT_EQ(FloatToText(50000000.0f), "50000000.0");
-    EXPECT_EQ(FloatToText(1e10f), "1.00000000e+10");
-    EXPECT_EQ(FloatToText(-0.1f), "-0.100000001");
-    EXPECT_EQ(DoubleToText(2.0), "2.0000000000000000");
-    EXPECT_EQ(DoubleToText(0.1), "0.10000000000000001");
-}
-
-TEST_F(Parser, FloatTextIsReadLikeAtof) {
-    struct Case {
-        const char* text;
-        double value;
-    } cases[] = {
-        {"0.5", 0.5}, {"  0.5", 0.5},  {"1.00000000", 1.0}, {"1e3x", 1000.0}, {"1e", 1.0},  {"1e+", 1.0},
-        {".5", 0.5},  {"-.5e1", -5.0}, {"5.", 5.0},         {"abc", 0.0},     {"", 0.0},    {".", 0.0},
-        {"-", 0.0},   {"1,5", 1.0},    {"+2.5", 2.5},       {"0x10", 0.0},    {"1 2", 1.0}, {"\n-3", -3.0},
-    };
-    for (const Case& c : cases) EXPECT_EQ(TextToDouble(c.text), c.value) << '"' << c.text << '"';
-
-    EXPECT_TRUE(std::isnan(TextToDouble("nan")));
-    EXPECT_TRUE(std::isnan(TextToDouble("-nan")));
-    EXPECT_EQ(TextToDouble("-inf"), -INFINITY);
-    EXPECT_EQ(TextToDouble("Infinity"), INFINITY);
-    // Narrowed to 32 bits: out-of-range values become infinite, tiny ones zero.
-    EXPECT_EQ(TextToFloat("0.1"), 0.1f);
-    EXPECT_EQ(TextToFloat("1e40"), INFINITY);
-    EXPECT_EQ(TextToFloat("-1e300"), -INFINITY);
-    EXPECT_EQ(TextToFloat("3.4028235e38"), FLT_MAX);
-    EXPECT_EQ(TextToFloat("1e-50"), 0.0f);
-    // Every written float reads back as itself.
-    for (float f : {0.1f, -123.456f, 1e-30f, 3.0e38f, 1.0f / 3.0f}) EXPECT_EQ(TextToFloat(FloatToText(f)), f);
-}
+// Text helpers
 
 TEST_F(Parser, TrimmingAndCaseFoldingWorkOnLatin1) {
     EXPECT_EQ(TrimText(" \t\x01 a b \n\r"), "a b");
@@ -404,125 +319,6 @@ TEST_F(Parser, UpdateTagInXMLReplacesOnlyTheLastElementsData) {
     UpdateTagInXML(text, "a", "a<b");
     EXPECT_EQ(GetDataFromXML(text, "a"), "a<b");
     EXPECT_EQ(g_DebugLog, "");
-}
-
-// ---------------------------------------------------------------------------
-// Error reporting
-
-TEST_F(Parser, AnUnknownCodeIsLoggedBareAndThrownAsItsMessage) {
-    const std::string message = std::string(kUnknownErrorMessage) + " (missing.png)";
-    EXPECT_EQ(std::string(kUnknownErrorMessage), "An error occured.  (Specifics are unavailable.)");
-    EXPECT_EQ(GetErrorMessage(-13), kUnknownErrorMessage);
-    EXPECT_EQ(GetErrorSeverity(-13), 4);
-    try {
-        ThrowError(-13, "missing.png");
-        FAIL() << "nothing thrown";
-    } catch (const std::string& thrown) {
-        EXPECT_EQ(thrown, message);
-    }
-    EXPECT_EQ(LogLines(), std::vector<std::string>{message});
-    EXPECT_EQ(g_DebugStrings[0], message);
-}
-
-TEST_F(Parser, ThrowErrorActsOnEachSeverity) {
-    enum Raised { kNothing, kRuntimeError, kMessageText };
-    struct Case {
-        int severity;
-        const char* logLine;  // nullptr: no line
-        Raised raised;
-    } cases[] = {
-        {0, nullptr, kNothing},
-        {1, " NOTE: Oops (d)", kNothing},
-        {2, " WARN: Oops (d)", kRuntimeError},
-        {3, " ERR: Oops (d)", kRuntimeError},
-        {4, "Oops (d)", kMessageText},
-        {5, nullptr, kRuntimeError},
-        {-1, nullptr, kRuntimeError},
-    };
-    for (const Case& c : cases) {
-        SetUp();
-        SetErrorTable({7}, {c.severity}, {"Oops"});
-        Raised raised = kNothing;
-        int result = 0;
-        try {
-            result = ThrowError(7, "d");
-        } catch (const TRuntimeException& e) {
-            raised = kRuntimeError;
-            EXPECT_EQ(e.error, "Oops (d)");
-        } catch (const std::string& s) {
-            raised = kMessageText;
-            EXPECT_EQ(s, "Oops (d)");
-        }
-        EXPECT_EQ(raised, c.raised) << "severity " << c.severity;
-        if (raised == kNothing) {
-            EXPECT_EQ(result, 7) << "severity " << c.severity;
-        }
-        std::vector<std::string> expectedLog;
-        if (c.logLine) expectedLog.push_back(c.logLine);
-        EXPECT_EQ(LogLines(), expectedLog) << "severity " << c.severity;
-        EXPECT_EQ(g_DebugStrings[0], "Oops (d)") << "severity " << c.severity;
-        EXPECT_EQ(g_DebugStrings.size(), 10u);
-    }
-}
-
-TEST_F(Parser, ACallersHandlerLogsWhatThrowErrorRaises) {
-    struct Case {
-        int severity;
-        std::vector<std::string> log;
-    } cases[] = {
-        {2, {" WARN: Missing", "images:Image.Load() Missing"}},
-        {3, {" ERR: Missing", "images:Image.Load() Missing"}},
-        {4, {"Missing", "images:Image.Load() Missing"}},
-        {5, {"images:Image.Load() Missing"}},
-    };
-    for (const Case& c : cases) {
-        SetUp();
-        SetErrorTable({-14}, {c.severity}, {"Missing"});
-        int result = Guarded("images:Image.Load() ", -1, [] {
-            ThrowError(-14, "");
-            return 1;
-        });
-        EXPECT_EQ(result, -1);
-        EXPECT_EQ(LogLines(), c.log) << "severity " << c.severity;
-    }
-}
-
-TEST_F(Parser, TheFirstOfRepeatedCodesWinsAndAnEmptyDetailAddsNothing) {
-    SetErrorTable({1, -10, -10, 0}, {0, 1, 4, 0}, {"Note", "Wrong password", "Other", ""});
-    EXPECT_EQ(GetErrorMessage(-10), "Wrong password");
-    EXPECT_EQ(GetErrorSeverity(-10), 1);
-    EXPECT_EQ(ThrowError(-10, ""), -10);
-    EXPECT_EQ(LogLines(), std::vector<std::string>{" NOTE: Wrong password"});
-    EXPECT_EQ(ThrowError(1, "Loading levels array..."), 1);
-    EXPECT_EQ(g_DebugStrings[0], "Note (Loading levels array...)");
-    // Severity 0 touches nothing but the recent messages.
-    EXPECT_EQ(LogLines().size(), 1u);
-    EXPECT_EQ(ThrowError(0, ""), 0);
-    EXPECT_EQ(g_DebugStrings[0], "");
-    EXPECT_EQ(g_DebugStrings[1], "Note (Loading levels array...)");
-    EXPECT_EQ(LogLines().size(), 1u);
-}
-
-TEST_F(Parser, TheRecentMessagesKeepTheLastTenNewestFirst) {
-    SetErrorTable({1}, {0}, {"Note"});
-    for (int i = 1; i <= 11; ++i) ThrowError(1, std::to_string(i));
-    ASSERT_EQ(g_DebugStrings.size(), 10u);
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(g_DebugStrings[i], "Note (" + std::to_string(11 - i) + ")");
-    EXPECT_EQ(g_DebugLog, "");
-
-    // Before start-up has made the list, a report still goes through.
-    g_DebugStrings.clear();
-    EXPECT_EQ(ThrowError(1, "early"), 1);
-    EXPECT_TRUE(g_DebugStrings.empty());
-}
-
-TEST_F(Parser, ATableWithShortCodeColumnIsCaughtByTheLookups) {
-    // The lookups scan the column they read; a shorter code column raises a bad index.
-    SetErrorTable({}, {2}, {"Text"});
-    EXPECT_EQ(GetErrorMessage(3), "");
-    EXPECT_EQ(GetErrorSeverity(3), 0);
-    EXPECT_EQ(LogLines(), (std::vector<std::string>{std::string("parser:GetErrorMessage() ") + kBadIndexMessage,
-                                                    std::string("parser:GetErrorSeverity() ") + kBadIndexMessage}));
 }
 
 // ---------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 // Localised texts: the strings table as start-up loads it and the lookup of an English
 // wording in the current language with its fallbacks.
+#include "pack/loadingscreen.h"
+#include "platform/graphics.h"
 #include "universe_support.h"
 
 namespace {
@@ -44,6 +46,35 @@ TEST_F(Strings, LookupsFallBackToEnglishThenToTheKey) {
         EXPECT_EQ(u.GetLocalizedString(c.key), c.expected);
     }
     EXPECT_EQ(g_DebugLog, "");
+}
+
+// The screens below the universe are handed its lookup; the pack's loading screen is one.
+TEST_F(Strings, TheLoadingScreenShowsTheCurrentUniversesTexts) {
+    Universe& u = StartUniverse();
+    g_language = "fr";
+    EXPECT_EQ(LocalizedText("New Game"), "Nouvelle partie");
+    EXPECT_EQ(LocalizedText("Not In The File"), "Not In The File");
+
+    Graphics(1024, 768, 0, 60);
+    StartRecording();
+    EXPECT_EQ(DrawLoadingScreen("New Game", nullptr, 77, 77, 77, LocalizedText), 0);
+    std::vector<std::string> shown;
+    for (const DrawCall& call : StopRecording()) {
+        if (call.kind == DrawKind::Text && !call.text.empty()) shown.push_back(call.text);
+    }
+    EndGraphics();
+    EXPECT_EQ(shown, (std::vector<std::string>{"LOADING", "Nouvelle partie"}));
+    EXPECT_EQ(g_DebugLog, "");
+
+    // Without a universe the lookup raises, and the loading screen reports that.
+    u.Unlink();
+    g_gameUniverse = nullptr;
+    try {
+        LocalizedText("New Game");
+        ADD_FAILURE() << "nothing raised";
+    } catch (const TRuntimeException& e) {
+        EXPECT_EQ(e.error, kNullAccessMessage);
+    }
 }
 
 }  // namespace

@@ -12,8 +12,8 @@
 
 #include "core/globals.h"
 #include "core/io.h"
+#include "pieces/gamestats.h"
 #include "platform/runtime.h"
-#include "players/gamestats.h"
 #include "text/parser.h"
 
 namespace {
@@ -26,11 +26,11 @@ const char kExampleDigest[] = "389125A4FDF714ABAD626DE4EF0E3063";
 // The digest of a record reset for a new run (score 0, level 1, time 0, no date, fair, Normal).
 const char kContinueDigest[] = "33A54FACB0C9527467E8D37DDBA52566";
 
-std::string PlayerFixtures() {
+std::string PiecesFixtures() {
     const char* env = std::getenv("BX2_FIXTURES");
     std::string root =
         env && *env ? env : std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) + "/../fixtures";
-    return root + "/players/";
+    return root + "/pieces/";
 }
 
 class GameRecord : public ::testing::Test {
@@ -296,7 +296,7 @@ TEST_F(GameRecord, DataToXMLWritesTheEightChildrenInOrder) {
 }
 
 TEST_F(GameRecord, StoredRecordReadsBackVerifiesAndWritesTheSameText) {
-    const std::string stored = ReadFileToString(PlayerFixtures() + "stored_gamestat.xml", 1);
+    const std::string stored = ReadFileToString(PiecesFixtures() + "stored_gamestat.xml", 1);
     ASSERT_FALSE(stored.empty());
 
     GameStat stat;
@@ -323,7 +323,7 @@ TEST_F(GameRecord, StoredRecordReadsBackVerifiesAndWritesTheSameText) {
 }
 
 TEST_F(GameRecord, HandEditedRecordNoLongerVerifies) {
-    const std::string stored = ReadFileToString(PlayerFixtures() + "stored_gamestat.xml", 1);
+    const std::string stored = ReadFileToString(PiecesFixtures() + "stored_gamestat.xml", 1);
     ASSERT_FALSE(stored.empty());
     struct Case {
         const char* from;

@@ -1,6 +1,6 @@
 // Brick boxes: which bricks a ball or a nain needs to be tested against, and the shield
 // row's own box of bricks.
-#include "level/brickbox.h"
+#include "pieces/brickbox.h"
 
 #include "core/globals.h"
 #include "pieces/ball.h"

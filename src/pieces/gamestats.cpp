@@ -1,6 +1,6 @@
 // The record of one game: score arithmetic during play, the digest that exposes hand-edited
 // records, and the "gameStat" element that player files and saved games embed.
-#include "players/gamestats.h"
+#include "pieces/gamestats.h"
 
 #include <climits>
 #include <cmath>

@@ -1,5 +1,6 @@
-// Shared set-up for the brick-box, grid and spawning tests: a quiet log with a known error
-// table, a fixed speed and seed, and small bricks, balls, nains and paddles placed by hand.
+// Shared set-up for the brick-box tests and the level's grid and spawning tests: a quiet log
+// with a known error table, a fixed speed and seed, and small bricks, balls, nains and paddles
+// placed by hand.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,16 +10,15 @@
 #include <vector>
 
 #include "core/globals.h"
-#include "level/brickbox.h"
-#include "level/level.h"
 #include "media/mixer.h"
 #include "pieces/ball.h"
 #include "pieces/brick.h"
+#include "pieces/brickbox.h"
+#include "pieces/gamestats.h"
 #include "pieces/nain.h"
 #include "pieces/paddle.h"
 #include "pieces/powerups.h"
 #include "platform/runtime.h"
-#include "players/gamestats.h"
 #include "sprites/sprites.h"
 #include "support/support.h"
 #include "text/parser.h"
@@ -81,37 +81,6 @@ inline void UnlinkAll(std::vector<BrickPtr>& bricks) {
         if (brick) brick->Unlink();
     }
     bricks.clear();
-}
-
-// Breaks every cycle a test level may hold; the level's own Unlink is not needed for that.
-inline void UnlinkLevel(Level& level) {
-    if (level.playerPaddle) level.playerPaddle->Unlink();
-    if (level.playerPaddleSource) level.playerPaddleSource->Unlink();
-    level.playerPaddle = nullptr;
-    level.playerPaddleSource = nullptr;
-    for (auto* balls : {&level.ballsArray, &level.newBallsSourceArray}) {
-        for (BallPtr& ball : *balls) {
-            if (ball) ball->Unlink();
-        }
-        balls->clear();
-    }
-    for (auto* nains : {&level.nainsArray, &level.sourceNainsArray}) {
-        for (NainPtr& nain : *nains) {
-            if (nain) nain->Unlink();
-        }
-        nains->clear();
-    }
-    for (auto* powerups : {&level.powerupsArray, &level.sourcePowerupsArray}) {
-        for (PowerupPtr& powerup : *powerups) {
-            if (powerup) powerup->Unlink();
-        }
-        powerups->clear();
-    }
-    UnlinkAll(level.bricksArray);
-    for (BrickBoxPtr& box : level.brickBoxArray) box->Unlink(1);
-    level.brickBoxArray.clear();
-    if (level.brickShield) level.brickShield->Unlink(1);
-    level.brickShield = nullptr;
 }
 
 inline bool Reported(const std::string& text) {

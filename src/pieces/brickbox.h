@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "level/level.h"
+#include "pieces/fwd.h"
 
 // One rectangle of the grid and the bricks whose rectangles touch it. A grid box only refers
 // to bricks the level also holds; the shield box is the sole holder of its own bricks.

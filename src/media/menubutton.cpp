@@ -1,6 +1,6 @@
 // The clickable text button of every menu screen: its defaults, its own click sound and
 // the release of that sound.
-#include "menu/menubutton.h"
+#include "media/menubutton.h"
 
 #include "core/globals.h"
 #include "media/sounds.h"

@@ -1,6 +1,6 @@
 // Brick boxes: which bricks a box lists, when a ball or a nain is tested against them, how
 // a shield box is copied and let go, and the debugging overlay.
-#include "level/test_brickbox_support.h"
+#include "pieces/test_brickbox_support.h"
 #include "platform/graphics.h"
 
 using namespace boxtest;
