@@ -230,8 +230,8 @@ int LinkBricks(const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>
                 if (a->brickSprite->BoundingBoxCollision(b->brickSprite, 1, 0.25f) == 1) {
                     a->adjacentBricks = LengthenBrickArray(a->adjacentBricks);
                     b->adjacentBricks = LengthenBrickArray(b->adjacentBricks);
-                    At(a->adjacentBricks, static_cast<long long>(a->adjacentBricks.size()) - 1) = b;
-                    At(b->adjacentBricks, static_cast<long long>(b->adjacentBricks.size()) - 1) = a;
+                    At(a->adjacentBricks, a->adjacentBricks.size() - 1) = b;
+                    At(b->adjacentBricks, b->adjacentBricks.size() - 1) = a;
                 }
             }
         }

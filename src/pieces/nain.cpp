@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "pieces/brick.h"
 #include "pieces/paddle.h"
 #include "pieces/projectile.h"
@@ -17,8 +18,6 @@
 #include "text/parser.h"
 
 namespace {
-
-float RndF(double a, double b) { return static_cast<float>(Rnd(a, b)); }
 
 // Doubling stops at the ends of the int range instead of wrapping to the other sign.
 int DoublePoints(int value) {

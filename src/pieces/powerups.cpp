@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "level/brickbox.h"
 #include "media/mixer.h"
 #include "media/sounds.h"
@@ -23,8 +24,6 @@
 
 namespace {
 
-float RndF(double a, double b) { return static_cast<float>(Rnd(a, b)); }
-
 // A nain's aggression divided down (or up) by the powerup, whole part, never below 1; a
 // factor so small that the quotient leaves the int range is held at the largest int.
 int DividedAggression(int aggression, float factor) {
@@ -36,12 +35,7 @@ int DividedAggression(int aggression, float factor) {
 }
 
 // Lives are an int the player can see; a huge content value must not wrap them.
-int AddLives(int lives, int amount) {
-    const int64_t sum = static_cast<int64_t>(lives) + static_cast<int64_t>(amount);
-    if (sum > INT_MAX) return INT_MAX;
-    if (sum < INT_MIN) return INT_MIN;
-    return static_cast<int>(sum);
-}
+int AddLives(int lives, int amount) { return AddSaturated(lives, amount); }
 
 // The yellow text that rises from a caught powerup. A powerup without a body has no place
 // to show it.

@@ -6,17 +6,12 @@
 #include <cstdint>
 
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "pieces/paddle.h"
 #include "platform/runtime.h"
 #include "players/gamestats.h"
 #include "sprites/sprites.h"
 #include "text/parser.h"
-
-namespace {
-
-float RndF(double a, double b) { return static_cast<float>(Rnd(a, b)); }
-
-}  // namespace
 
 int Projectile::Unlink() {
     return Guarded("projectile:Projectile.Unlink() ", 0, [&] {

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "platform/runtime.h"
 #include "text/parser.h"
 
@@ -197,8 +198,7 @@ int GameStat::AddToTime(int milliseconds) {
     return Guarded("gamestats:GameStat.AddToTime() ", 0, [&] {
         // Some 24.8 days of play fill the field; a longer game stays at the top rather than
         // turning into a negative play time.
-        const int64_t sum = static_cast<int64_t>(time) + milliseconds;
-        time = sum > INT_MAX ? INT_MAX : sum < INT_MIN ? INT_MIN : static_cast<int>(sum);
+        time = AddSaturated(time, milliseconds);
         return 0;
     });
 }

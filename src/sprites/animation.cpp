@@ -395,7 +395,7 @@ int Animation::Clone(const AnimationPtr& source) {
         StepsArray.clear();
         for (const AnimationStepPtr& step : sourceSteps) {
             StepsArray = AppendNewAnimationStep(StepsArray);
-            At(StepsArray, static_cast<long long>(StepsArray.size()) - 1)->Clone(step);
+            At(StepsArray, StepsArray.size() - 1)->Clone(step);
         }
         return 0;
     });
@@ -427,8 +427,7 @@ int Animation::LoadFromXML(const std::string& xml) {
         outRangeAnimation = LoadTable(xml, "outRangeAnimation");
         for (int i = 0; i < count; ++i) {
             StepsArray = AppendNewAnimationStep(StepsArray);
-            At(StepsArray, static_cast<long long>(StepsArray.size()) - 1)
-                ->LoadFromXML(ExtractTagFromXML(xml, "animationStep", i));
+            At(StepsArray, StepsArray.size() - 1)->LoadFromXML(ExtractTagFromXML(xml, "animationStep", i));
         }
         SetStringFromXML(mode, xml, "mode");
         // A template stands in its first step with rolled counts; its steps are not linked

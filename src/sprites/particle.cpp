@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "sprites/sprites.h"
 #include "text/parser.h"
 
@@ -25,9 +26,6 @@ void Discard(SpritePtr& slot) {
     if (slot) slot->Unlink();
     slot = nullptr;
 }
-
-// A uniform draw between two bounds in either order, as a float.
-float Uniform(float a, float b) { return static_cast<float>(Rnd(a, b)); }
 
 }  // namespace
 
@@ -188,14 +186,14 @@ int ParticleSource::GenerateParticle() {
                                            : static_cast<int>(ceiling);
         for (int roll = 0; roll < n + 1; ++roll) {
             // A roll over [0, chance x F) must beat F: probability 1 - 1/chance, never for chance <= 1.
-            const float r = Uniform(0.0f, chance * speed);
+            const float r = RndF(0.0f, chance * speed);
             if (!(r > speed)) continue;
-            const float pRot = Uniform(-randomRot, randomRot);
-            const float pVel = Uniform(0.0f, randomVel);
-            const float pDy = dy + Uniform(-randomDy, randomDy);
-            const float pDx = dx + Uniform(-randomDx, randomDx);
-            const float pY = (y - yOffset) + Uniform(-randomY, randomY);
-            const float pX = (x - xOffset) + Uniform(-randomX, randomX);
+            const float pRot = RndF(-randomRot, randomRot);
+            const float pVel = RndF(0.0f, randomVel);
+            const float pDy = dy + RndF(-randomDy, randomDy);
+            const float pDx = dx + RndF(-randomDx, randomDx);
+            const float pY = (y - yOffset) + RndF(-randomY, randomY);
+            const float pX = (x - xOffset) + RndF(-randomX, randomX);
             ParticleSpritesPtr pool = particleSpriteTarget.lock();
             Deref(pool).AddSprite(particleSprite, pX, pY, pDx, pDy, pVel, pRot);
         }

@@ -121,13 +121,13 @@ int Sprite::Clone(const SpritePtr& source, const SpritePtr& parent) {
         const size_t animations = tmpl->animationArray.size();
         for (size_t i = 0; i < animations; ++i) {
             animationArray = AppendNewAnimation(animationArray);
-            Deref(At(animationArray, static_cast<long long>(animationArray.size()) - 1)).Clone(tmpl->animationArray[i]);
+            Deref(At(animationArray, animationArray.size() - 1)).Clone(tmpl->animationArray[i]);
         }
         SpritePtr self = weak_from_this().lock();
         const size_t children = tmpl->childSprites.size();
         for (size_t i = 0; i < children && i < tmpl->childSprites.size(); ++i) {
             childSprites = AppendNewSprite(childSprites);
-            Deref(At(childSprites, static_cast<long long>(childSprites.size()) - 1)).Clone(tmpl->childSprites[i], self);
+            Deref(At(childSprites, childSprites.size() - 1)).Clone(tmpl->childSprites[i], self);
         }
         return 0;
     });

@@ -358,7 +358,7 @@ int UpdateTagInXML(std::string& text, const std::string& tag, const std::string&
 std::string GetErrorMessage(int code) {
     return Guarded("parser:GetErrorMessage() ", std::string(), [&]() -> std::string {
         for (size_t i = 0; i < g_errormessage.size(); ++i) {
-            if (At(g_errorcode, static_cast<long long>(i)) == code) return g_errormessage[i];
+            if (At(g_errorcode, i) == code) return g_errormessage[i];
         }
         return kUnknownErrorMessage;
     });
@@ -367,7 +367,7 @@ std::string GetErrorMessage(int code) {
 int GetErrorSeverity(int code) {
     return Guarded("parser:GetErrorSeverity() ", 0, [&] {
         for (size_t i = 0; i < g_errorseverity.size(); ++i) {
-            if (At(g_errorcode, static_cast<long long>(i)) == code) return g_errorseverity[i];
+            if (At(g_errorcode, i) == code) return g_errorseverity[i];
         }
         return 4;
     });
