@@ -4,12 +4,14 @@
 
 #include <cmath>
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "core/numeric.h"
 #include "pieces/paddle.h"
 #include "platform/runtime.h"
 #include "sprites/animation.h"
 #include "sprites/sprites.h"
+#include "text/lookup.h"
 #include "text/parser.h"
 
 namespace {
@@ -276,21 +278,9 @@ int Ball::Draw() {
 }
 
 BallPtr GetBallByName(const std::string& name, const std::vector<BallPtr>& balls) {
-    return Guarded<BallPtr>("ball:GetBallByName(): ", nullptr, [&]() -> BallPtr {
-        for (const BallPtr& ball : balls) {
-            if (ball && ball->ballName == name) return ball;
-        }
-        ThrowError(-14, "Could not find ball named \"" + name + "\".");
-        return nullptr;
-    });
+    return GetByName("ball:GetBallByName(): ", balls, &Ball::ballName, name, "ball");
 }
 
 std::vector<BallPtr> AppendNewBall(const std::vector<BallPtr>& balls) {
-    return Guarded("ball:AppendNewBall(): ", std::vector<BallPtr>(), [&] {
-        std::vector<BallPtr> grown;
-        grown.reserve(balls.size() + 1);
-        grown = balls;
-        grown.push_back(std::make_shared<Ball>());
-        return grown;
-    });
+    return AppendNew("ball:AppendNewBall(): ", balls);
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "core/numeric.h"
 #include "pieces/brick.h"
@@ -427,11 +428,5 @@ int Nain::LeaveBrick() {
 }
 
 std::vector<NainPtr> AppendNewNain(const std::vector<NainPtr>& nains) {
-    return Guarded("nain:AppendNewNain() ", std::vector<NainPtr>(), [&] {
-        std::vector<NainPtr> grown;
-        grown.reserve(nains.size() + 1);
-        grown = nains;
-        grown.push_back(std::make_shared<Nain>());
-        return grown;
-    });
+    return AppendNew("nain:AppendNewNain() ", nains);
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "core/numeric.h"
 #include "level/brickbox.h"
@@ -20,6 +21,7 @@
 #include "platform/runtime.h"
 #include "players/gamestats.h"
 #include "sprites/sprites.h"
+#include "text/lookup.h"
 #include "text/parser.h"
 
 namespace {
@@ -446,21 +448,9 @@ int Powerup::Draw() {
 }
 
 PowerupPtr GetPowerupByName(const std::string& name, const std::vector<PowerupPtr>& powerups) {
-    return Guarded<PowerupPtr>("powerups:GetPowerupByName() ", nullptr, [&]() -> PowerupPtr {
-        for (const PowerupPtr& powerup : powerups) {
-            if (powerup && powerup->name == name) return powerup;
-        }
-        ThrowError(-14, "Could not find powerup named \"" + name + "\".");
-        return nullptr;
-    });
+    return GetByName("powerups:GetPowerupByName() ", powerups, &Powerup::name, name, "powerup");
 }
 
 std::vector<PowerupPtr> AppendNewPowerup(const std::vector<PowerupPtr>& powerups) {
-    return Guarded("powerups:AppendNewPowerup() ", std::vector<PowerupPtr>(), [&] {
-        std::vector<PowerupPtr> grown;
-        grown.reserve(powerups.size() + 1);
-        grown = powerups;
-        grown.push_back(std::make_shared<Powerup>());
-        return grown;
-    });
+    return AppendNew("powerups:AppendNewPowerup() ", powerups);
 }

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "core/numeric.h"
 #include "platform/runtime.h"
@@ -263,9 +264,5 @@ int GameStat::GetCheat() {
 }
 
 std::vector<GameStatPtr> AppendNewGameStat(const std::vector<GameStatPtr>& array) {
-    return Guarded("gamestats:AppendNewGameStat() ", std::vector<GameStatPtr>(), [&] {
-        std::vector<GameStatPtr> grown(array);
-        grown.push_back(std::make_shared<GameStat>());
-        return grown;
-    });
+    return AppendNew("gamestats:AppendNewGameStat() ", array);
 }

@@ -5,9 +5,11 @@
 #include <climits>
 #include <cmath>
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "core/numeric.h"
 #include "sprites/sprites.h"
+#include "text/lookup.h"
 #include "text/parser.h"
 
 void InitParticle() {
@@ -246,19 +248,10 @@ int UpdateParticleSource(ParticleSourcePtr& source, const ParticleSpritesPtr& po
 }
 
 std::vector<ParticleSourcePtr> AppendNewParticleSource(const std::vector<ParticleSourcePtr>& sources) {
-    return Guarded("particle:AppendNewParticleSource() ", std::vector<ParticleSourcePtr>(), [&] {
-        std::vector<ParticleSourcePtr> grown = sources;
-        grown.push_back(std::make_shared<ParticleSource>());
-        return grown;
-    });
+    return AppendNew("particle:AppendNewParticleSource() ", sources);
 }
 
 ParticleSourcePtr GetParticleSourceByName(const std::string& name, const std::vector<ParticleSourcePtr>& sources) {
-    return Guarded("sprites:GetParticleSourceByName() ", ParticleSourcePtr(), [&]() -> ParticleSourcePtr {
-        for (const ParticleSourcePtr& source : sources) {
-            if (Deref(source).name == name) return source;
-        }
-        ThrowError(-14, "Could not find particle source named \"" + name + "\".");
-        return nullptr;
-    });
+    return GetByName("sprites:GetParticleSourceByName() ", sources, &ParticleSource::name, name, "particle source",
+                     EmptySlot::Raise);
 }
