@@ -15,7 +15,7 @@ const char* const kUnknownErrorMessage = "An error occured.  (Specifics are unav
 std::string GetErrorMessage(int code) {
     return Guarded("parser:GetErrorMessage() ", std::string(), [&]() -> std::string {
         for (size_t i = 0; i < g_errormessage.size(); ++i) {
-            if (At(g_errorcode, static_cast<long long>(i)) == code) return g_errormessage[i];
+            if (At(g_errorcode, i) == code) return g_errormessage[i];
         }
         return kUnknownErrorMessage;
     });
@@ -24,7 +24,7 @@ std::string GetErrorMessage(int code) {
 int GetErrorSeverity(int code) {
     return Guarded("parser:GetErrorSeverity() ", 0, [&] {
         for (size_t i = 0; i < g_errorseverity.size(); ++i) {
-            if (At(g_errorcode, static_cast<long long>(i)) == code) return g_errorseverity[i];
+            if (At(g_errorcode, i) == code) return g_errorseverity[i];
         }
         return 4;
     });

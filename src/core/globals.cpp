@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/numbertext.h"
+#include "core/arrays.h"
 #include "core/volumes.h"
 #include "platform/files.h"
 #include "platform/runtime.h"
@@ -146,26 +147,12 @@ std::string FormatNumber(int64_t value) {
     });
 }
 
-std::vector<int> AppendNewInt(const std::vector<int>& array) {
-    return Guarded("globals:AppendNewInt() ", std::vector<int>(), [&] {
-        std::vector<int> out(array);
-        out.push_back(0);
-        return out;
-    });
-}
+std::vector<int> AppendNewInt(const std::vector<int>& array) { return AppendNew("globals:AppendNewInt() ", array); }
 
 std::vector<float> AppendNewFloat(const std::vector<float>& array) {
-    return Guarded("globals:AppendNewFloat() ", std::vector<float>(), [&] {
-        std::vector<float> out(array);
-        out.push_back(0.0f);
-        return out;
-    });
+    return AppendNew("globals:AppendNewFloat() ", array);
 }
 
 std::vector<std::string> AppendNewString(const std::vector<std::string>& array) {
-    return Guarded("globals:AppendNewString() ", std::vector<std::string>(), [&] {
-        std::vector<std::string> out(array);
-        out.push_back("");
-        return out;
-    });
+    return AppendNew("globals:AppendNewString() ", array);
 }

@@ -2,6 +2,7 @@
 // a goal and growing a level's goal list.
 #include "level/goal.h"
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "platform/runtime.h"
 #include "text/parser.h"
@@ -53,11 +54,5 @@ int Goal::Clone(const std::shared_ptr<Goal>& source) {
 }
 
 std::vector<GoalPtr> AppendNewGoal(const std::vector<GoalPtr>& goals) {
-    return Guarded("level:AppendNewGoal() ", std::vector<GoalPtr>(), [&] {
-        std::vector<GoalPtr> longer;
-        longer.reserve(goals.size() + 1);
-        longer = goals;
-        longer.push_back(std::make_shared<Goal>());
-        return longer;
-    });
+    return AppendNew("level:AppendNewGoal() ", goals);
 }

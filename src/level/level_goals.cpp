@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "level/goal.h"
 #include "level/level.h"
 #include "media/mixer.h"
@@ -21,12 +22,6 @@
 #include "text/parser.h"
 
 namespace {
-
-int SaturateToInt(int64_t value) {
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
-    return static_cast<int>(value);
-}
 
 // A timer read from a level file: "nan" or "inf" would never count down to its end and
 // would hold the goals suspended for good, so such a text ends at once like no number.

@@ -23,7 +23,7 @@ PowerupPtr ReleasePowerup(std::vector<PowerupPtr>& powerups, const std::vector<P
     PowerupPtr definition = GetPowerupByName(name, sources);
     if (!definition) return nullptr;
     powerups = AppendNewPowerup(powerups);
-    PowerupPtr powerup = At(powerups, static_cast<long long>(powerups.size()) - 1);
+    PowerupPtr powerup = At(powerups, powerups.size() - 1);
     Deref(powerup).Clone(definition);
     return powerup;
 }
@@ -107,7 +107,7 @@ int Level::AddNainToBrick(int j) {
         if (hits != 0) return 0;
 
         nainsArray = AppendNewNain(nainsArray);
-        const NainPtr nain = At(nainsArray, static_cast<long long>(nainsArray.size()) - 1);
+        const NainPtr nain = At(nainsArray, nainsArray.size() - 1);
         Deref(nain).Clone(source);
         nain->parentBrick = brick;
         b.currentNain = nain;

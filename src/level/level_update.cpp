@@ -20,7 +20,7 @@
 namespace {
 
 constexpr int kBallSubSteps = 5;
-constexpr int kNotStuck = -999999;
+constexpr int kNotStuck = kBallNotStuck;
 constexpr float kOff = -1.0f;
 // Ticks of fade-to-black at the end of a level and of fade-in at its start.
 constexpr float kFadeTicks = 25.0f;

@@ -1,5 +1,6 @@
 // Writing a level back to its file (the editor's save) and the pack's list of levels: finding
 // a level by name and growing the list.
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "core/io.h"
 #include "level/goal.h"
@@ -11,6 +12,7 @@
 #include "pieces/paddle.h"
 #include "platform/runtime.h"
 #include "sprites/random.h"
+#include "core/lookup.h"
 #include "text/parser.h"
 
 namespace {
@@ -83,19 +85,9 @@ int Level::SaveToFile() {
 }
 
 LevelPtr GetLevelByName(const std::string& name, const std::vector<LevelPtr>& levels) {
-    return Guarded<LevelPtr>("level:GetLevelByName() ", nullptr, [&]() -> LevelPtr {
-        for (const LevelPtr& level : levels) {
-            if (level && level->name == name) return level;
-        }
-        ThrowError(-14, "Could not find level named \"" + name + "\".");
-        return nullptr;
-    });
+    return GetByName("level:GetLevelByName() ", levels, &Level::name, name, "level");
 }
 
 std::vector<LevelPtr> AppendNewLevel(const std::vector<LevelPtr>& levels) {
-    return Guarded("level:Level.AppendNewLevel() ", std::vector<LevelPtr>(), [&] {
-        std::vector<LevelPtr> longer(levels);
-        longer.push_back(std::make_shared<Level>());
-        return longer;
-    });
+    return AppendNew("level:Level.AppendNewLevel() ", levels);
 }

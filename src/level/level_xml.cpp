@@ -7,6 +7,7 @@
 
 #include "core/globals.h"
 #include "core/io.h"
+#include "core/numeric.h"
 #include "level/goal.h"
 #include "level/level.h"
 #include "media/largeimage.h"
@@ -28,22 +29,10 @@
 
 namespace {
 
-// isStuck of a ball that rides no paddle.
-constexpr int kFreeBall = -999999;
-
 // The last element of an array that was just grown by one.
 template <class T>
 T& Last(std::vector<std::shared_ptr<T>>& array) {
-    return Deref(At(array, static_cast<long long>(array.size()) - 1));
-}
-
-// Difficulty factors can come from any content: an int field takes the result truncated
-// toward zero, held at the int limits instead of overflowing.
-int SaturatedInt(double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(value);
+    return Deref(At(array, array.size() - 1));
 }
 
 // A table for one holder alone, so that what is appended to it reaches nobody else.
@@ -68,14 +57,14 @@ enum class DifficultyRule { Level, Pack };
 
 void ApplyDifficulty(Level& level, const Difficulty& d, DifficultyRule rule, GameStat& stat) {
     for (size_t i = 0, n = level.newBallsSourceArray.size(); i < n; ++i) {
-        Ball& ball = Deref(At(level.newBallsSourceArray, static_cast<long long>(i)));
+        Ball& ball = Deref(At(level.newBallsSourceArray, i));
         Sprite& sprite = Deref(ball.ballSprite);
         sprite.vel = sprite.vel * d.dBallStartSpeed;
         sprite.maxVel = sprite.maxVel * d.dBallMaxSpeed;
         // The marker of a free ball is no offset: scaled, it would stick the ball to the paddle.
-        if (ball.isStuck != kFreeBall) {
+        if (ball.isStuck != kBallNotStuck) {
             const double scaled = std::floor(static_cast<double>(ball.isStuck) * static_cast<double>(d.dPaddleSize));
-            ball.isStuck = rule == DifficultyRule::Level ? SaturatedInt(scaled) : SaturatedInt(scaled / 2.0);
+            ball.isStuck = rule == DifficultyRule::Level ? TruncToInt(scaled) : TruncToInt(scaled / 2.0);
         }
         if (rule == DifficultyRule::Pack) ThrowError(1, "   New ball isStuck: " + IntToText(ball.isStuck));
     }
@@ -84,10 +73,10 @@ void ApplyDifficulty(Level& level, const Difficulty& d, DifficultyRule rule, Gam
     paddleSprite.xScale = paddleSprite.xScale * d.dPaddleSize;
 
     for (size_t i = 0, n = level.sourceNainsArray.size(); i < n; ++i) {
-        Nain& nain = Deref(At(level.sourceNainsArray, static_cast<long long>(i)));
-        nain.aggression = SaturatedInt(std::ceil(static_cast<double>(nain.aggression) * d.dNainAggression));
-        nain.frequency = SaturatedInt(std::ceil(static_cast<double>(nain.frequency) * d.dNainFreq));
-        nain.maxBounces = SaturatedInt(static_cast<double>(static_cast<int64_t>(nain.maxBounces) + d.dNainBounces));
+        Nain& nain = Deref(At(level.sourceNainsArray, i));
+        nain.aggression = TruncToInt(std::ceil(static_cast<double>(nain.aggression) * d.dNainAggression));
+        nain.frequency = TruncToInt(std::ceil(static_cast<double>(nain.frequency) * d.dNainFreq));
+        nain.maxBounces = TruncToInt(static_cast<double>(static_cast<int64_t>(nain.maxBounces) + d.dNainBounces));
         if (d.extraNainPowerups) {
             if (!nain.powerupGenerated) nain.powerupGenerated = std::make_shared<Random>();
             nain.powerupGenerated->Append(d.extraNainPowerups);
@@ -96,7 +85,7 @@ void ApplyDifficulty(Level& level, const Difficulty& d, DifficultyRule rule, Gam
 
     if (d.extraBrickPowerups) {
         for (size_t i = 0, n = level.bricksArray.size(); i < n; ++i) {
-            Brick& brick = Deref(At(level.bricksArray, static_cast<long long>(i)));
+            Brick& brick = Deref(At(level.bricksArray, i));
             if (!brick.powerupGenerated) brick.powerupGenerated = std::make_shared<Random>();
             brick.powerupGenerated->Append(d.extraBrickPowerups);
         }
@@ -114,7 +103,7 @@ void ApplyChosenDifficulty(Level& level, const std::vector<DifficultyPtr>& packD
 
     bool matched = false;
     for (size_t i = 0, n = level.difficultyArray.size(); i < n; ++i) {
-        const DifficultyPtr d = At(level.difficultyArray, static_cast<long long>(i));
+        const DifficultyPtr d = At(level.difficultyArray, i);
         if (!d || FoldToLowerCase(d->name) != key) continue;
         ThrowError(1, "Setting level difficulty level: \"" + d->name + "\"");
         ApplyDifficulty(level, *d, DifficultyRule::Level, stat);

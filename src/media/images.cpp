@@ -2,9 +2,11 @@
 // animations, and drawn with their own handle, origin, scale, alpha and blend mode.
 #include "media/images.h"
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "platform/graphics.h"
 #include "platform/runtime.h"
+#include "core/lookup.h"
 #include "text/parser.h"
 
 namespace {
@@ -206,20 +208,11 @@ std::string Image::GetBlendMode() {
 }
 
 ImagePtr GetImageByName(const std::string& name, const std::vector<ImagePtr>& images) {
-    return Guarded("images:GetImageByName() ", ImagePtr(), [&]() -> ImagePtr {
-        for (const ImagePtr& image : images) {
-            if (image && image->name == name) return image;
-        }
-        // Frozen variants are optional: an animation looks for one beside every picture.
-        if (name.compare(0, 8, "_frozen_") != 0) ThrowError(-14, "Could not find image named \"" + name + "\".");
-        return nullptr;
-    });
+    // Frozen variants are optional: an animation looks for one beside every picture.
+    const bool optional = name.compare(0, 8, "_frozen_") == 0;
+    return GetByName("images:GetImageByName() ", images, &Image::name, name, optional ? nullptr : "image");
 }
 
 std::vector<ImagePtr> AppendNewImage(const std::vector<ImagePtr>& images) {
-    return Guarded("images:AppendNewImage() ", std::vector<ImagePtr>(), [&] {
-        std::vector<ImagePtr> grown(images);
-        grown.push_back(std::make_shared<Image>());
-        return grown;
-    });
+    return AppendNew("images:AppendNewImage() ", images);
 }

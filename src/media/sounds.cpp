@@ -2,8 +2,10 @@
 // by the volume settings) and started on a channel the mixer hands them.
 #include "media/sounds.h"
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "platform/runtime.h"
+#include "core/lookup.h"
 #include "text/parser.h"
 
 namespace {
@@ -171,18 +173,9 @@ int Sound::SetPriority(int n) {
 }
 
 SoundPtr GetSoundByName(const std::string& name, const std::vector<SoundPtr>& sounds) {
-    return Guarded("sounds:GetSoundByName() ", SoundPtr(), [&]() -> SoundPtr {
-        for (const SoundPtr& sound : sounds) {
-            if (sound && sound->name == name) return sound;
-        }
-        return nullptr;
-    });
+    return GetByName("sounds:GetSoundByName() ", sounds, &Sound::name, name, nullptr);
 }
 
 std::vector<SoundPtr> AppendNewSound(const std::vector<SoundPtr>& sounds) {
-    return Guarded("sounds:AppendNewSound() ", std::vector<SoundPtr>(), [&] {
-        std::vector<SoundPtr> grown(sounds);
-        grown.push_back(std::make_shared<Sound>());
-        return grown;
-    });
+    return AppendNew("sounds:AppendNewSound() ", sounds);
 }

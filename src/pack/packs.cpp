@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "core/io.h"
 #include "level/level.h"
@@ -94,9 +95,5 @@ int Pack::ReloadBrickPowerupData() {
 }
 
 std::vector<PackPtr> AppendNewPack(const std::vector<PackPtr>& packs) {
-    return Guarded("packs:AppendNewPack() ", std::vector<PackPtr>(), [&] {
-        std::vector<PackPtr> longer = packs;
-        longer.push_back(std::make_shared<Pack>());
-        return longer;
-    });
+    return AppendNew("packs:AppendNewPack() ", packs);
 }

@@ -58,7 +58,7 @@ void LoadElements(std::vector<std::shared_ptr<T>>& field, Append append, const s
     field = {};
     for (size_t i = 0; i < elements.size(); ++i) {
         field = append(field);
-        load(Deref(At(field, static_cast<long long>(i))), elements[i]);
+        load(Deref(At(field, i)), elements[i]);
     }
 }
 
@@ -94,7 +94,7 @@ void LoadSpriteFolder(Pack& pack, const TImagePtr& loadingImage, const TextLooku
         ThrowError(1, "Loading sprites/" + entry + " + (" + LongToText(static_cast<int64_t>(xml.size())) + " bytes)");
         for (const std::string& element : elements) {
             pack.spritesArray = AppendNewSprite(pack.spritesArray);
-            Deref(At(pack.spritesArray, static_cast<long long>(pack.spritesArray.size()) - 1)).LoadFromXML(element);
+            Deref(At(pack.spritesArray, pack.spritesArray.size() - 1)).LoadFromXML(element);
         }
         StopTimer("Pack: Sprite files");
     }

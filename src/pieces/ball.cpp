@@ -2,41 +2,19 @@
 // leaving the paddle at the angle of the hit, and the hit count that ends short-lived balls.
 #include "pieces/ball.h"
 
-#include <climits>
 #include <cmath>
 
+#include "core/arrays.h"
 #include "core/globals.h"
-#include "pieces/ball_internal.h"
+#include "core/numeric.h"
 #include "pieces/paddle.h"
 #include "platform/runtime.h"
 #include "sprites/animation.h"
 #include "sprites/sprites.h"
+#include "core/lookup.h"
 #include "text/parser.h"
 
-namespace ballmath {
-
-int TruncToInt(double value) {
-    if (!(value == value)) return 0;
-    if (value >= 2147483647.0) return INT_MAX;
-    if (value <= -2147483648.0) return INT_MIN;
-    return static_cast<int>(value);
-}
-
-int AddSaturated(int a, int64_t b) {
-    int64_t sum = static_cast<int64_t>(a) + b;
-    if (sum > INT_MAX) return INT_MAX;
-    if (sum < INT_MIN) return INT_MIN;
-    return static_cast<int>(sum);
-}
-
-}  // namespace ballmath
-
-using ballmath::AddSaturated;
-using ballmath::TruncToInt;
-
 namespace {
-
-constexpr int kNotStuck = -999999;
 
 // The whole-degree angle at which the paddle sends the ball, -80 beyond its left end to +80
 // beyond its right end.
@@ -213,12 +191,12 @@ int Ball::Update(const PaddlePtr& paddle) {
             if (ttl < 0.0f) isLive = 0;
         }
         sprite.Update();
-        if (isStuck != kNotStuck) {
+        if (isStuck != kBallNotStuck) {
             Sprite& pad = Deref(Deref(paddle).paddleSprite);
             sprite.x = pad.x + static_cast<float>(isStuck);
             sprite.y = pad.y - sprite.heightBound * sprite.yScale - 0.01f;
             // A struck paddle lets go of its balls; they leave as they were moving.
-            if (pad.shake != 0.0f) isStuck = kNotStuck;
+            if (pad.shake != 0.0f) isStuck = kBallNotStuck;
         }
         return 0;
     });
@@ -275,8 +253,8 @@ int Ball::HitTaken() {
             // Caught in a loop between walls and bricks: a nudge that grows with every hit.
             Sprite& sprite = Deref(ballSprite);
             double k = static_cast<double>(consecutiveRebounds - 250) / 10.0;
-            sprite.x += static_cast<float>(Rnd(-k, k));
-            sprite.y += static_cast<float>(Rnd(-k, k));
+            sprite.x += RndF(-k, k);
+            sprite.y += RndF(-k, k);
         }
         hitsRemaining = AddSaturated(hitsRemaining, -1);
         if (hitsRemaining == 0) {
@@ -300,21 +278,9 @@ int Ball::Draw() {
 }
 
 BallPtr GetBallByName(const std::string& name, const std::vector<BallPtr>& balls) {
-    return Guarded<BallPtr>("ball:GetBallByName(): ", nullptr, [&]() -> BallPtr {
-        for (const BallPtr& ball : balls) {
-            if (ball && ball->ballName == name) return ball;
-        }
-        ThrowError(-14, "Could not find ball named \"" + name + "\".");
-        return nullptr;
-    });
+    return GetByName("ball:GetBallByName(): ", balls, &Ball::ballName, name, "ball");
 }
 
 std::vector<BallPtr> AppendNewBall(const std::vector<BallPtr>& balls) {
-    return Guarded("ball:AppendNewBall(): ", std::vector<BallPtr>(), [&] {
-        std::vector<BallPtr> grown;
-        grown.reserve(balls.size() + 1);
-        grown = balls;
-        grown.push_back(std::make_shared<Ball>());
-        return grown;
-    });
+    return AppendNew("ball:AppendNewBall(): ", balls);
 }

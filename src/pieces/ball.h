@@ -8,6 +8,9 @@
 
 #include "pieces/fwd.h"
 
+// isStuck of a ball that rides no paddle.
+constexpr int kBallNotStuck = -999999;
+
 class Ball {
 public:
     std::string ballName;
@@ -18,9 +21,9 @@ public:
     int isIceball = 0;
     int isShockball = 0;
     int isBrickplow = 0;
-    int isStuck = -999999;  // offset from the paddle's x while riding it; -999999 = free
-    int isSmart = 0;        // smart charges left
-    BrickPtr smartTarget;   // last brick struck, consumed by SmartBallDamage
+    int isStuck = kBallNotStuck;  // offset from the paddle's x while riding it
+    int isSmart = 0;              // smart charges left
+    BrickPtr smartTarget;         // last brick struck, consumed by SmartBallDamage
     int hitsRemaining = -1;
     float ttl = -1.0f;
     int isWeaponBlast = 0;

@@ -5,8 +5,8 @@
 #include <unordered_set>
 
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "pieces/ball.h"
-#include "pieces/ball_internal.h"
 #include "pieces/brick.h"
 #include "pieces/gamestats.h"
 #include "pieces/nain.h"
@@ -14,12 +14,7 @@
 #include "platform/runtime.h"
 #include "sprites/sprites.h"
 
-using ballmath::AddSaturated;
-using ballmath::TruncToInt;
-
 namespace {
-
-constexpr int kNotStuck = -999999;
 
 // Plain damage only when the ball carries no fire, ice or shock.
 int PhysicalFlag(const Ball& ball) {
@@ -48,7 +43,7 @@ int Ball::NainCollision(const NainPtr& nain, float margin) {
         if (isIceball != 0) target.FreezeNain();
         if (isShockball != 0) target.ZapNain();
         if (target.deflectsBall > 0 && isBrickplow == 0) Deref(ballSprite).ReboundCollision(nainSprite, 0.0f);
-        isStuck = kNotStuck;
+        isStuck = kBallNotStuck;
         target.HitBySomething(0.0f, 0.0f, 0.0f, 1);
         if (isFireball != 0) target.BurnNain();
         HitTaken();
@@ -65,14 +60,14 @@ int Ball::ProjectileCollision(const ProjectilePtr& projectile, float margin, con
         SpritePtr shot = target.projectileSprite;
         if (Deref(shot).BoundingBoxCollision(ballSprite, 0, margin) != 1) return 0;
         target.DestroyProjectile();
-        isStuck = kNotStuck;
+        isStuck = kBallNotStuck;
         GameStat& record = Deref(stats);
         record.AddToScore(static_cast<int64_t>(target.pointValue));
         std::string text = FormatNumber(record.ScoredPoints(target.pointValue));
-        float dRot = static_cast<float>(Rnd(-0.5, 0.5));
-        float rot = static_cast<float>(Rnd(-10.0, 10.0));
-        float dy = static_cast<float>(Rnd(-7.5, 0.0));
-        float dx = static_cast<float>(Rnd(-0.5, 0.5));
+        float dRot = RndF(-0.5, 0.5);
+        float rot = RndF(-10.0, 10.0);
+        float dy = RndF(-7.5, 0.0);
+        float dx = RndF(-0.5, 0.5);
         AddToImageTextArray(text, 0.0f, 255.0f, 0.0f, shot->GetCenterX(), shot->GetCenterY() - 25.0f * g_heightFactor,
                             dx, dy, 0.75f, 0.0375f, rot, dRot, 1.0f, 6.0f);
         HitTaken();

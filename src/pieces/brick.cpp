@@ -4,11 +4,13 @@
 
 #include <unordered_set>
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "pieces/nain.h"
 #include "platform/runtime.h"
 #include "sprites/random.h"
 #include "sprites/sprites.h"
+#include "core/lookup.h"
 #include "text/parser.h"
 
 int g_debugBricksInMemory = 0;
@@ -162,13 +164,7 @@ std::string Brick::WriteToXML(int) {
 }
 
 BrickPtr GetBrickByName(const std::string& brickName, const std::vector<BrickPtr>& bricks) {
-    return Guarded<BrickPtr>("brick:GetBrickByName(): ", nullptr, [&]() -> BrickPtr {
-        for (const BrickPtr& brick : bricks) {
-            if (brick && brick->name == brickName) return brick;
-        }
-        ThrowError(-14, "Could not find brick named \"" + brickName + "\".");
-        return nullptr;
-    });
+    return GetByName("brick:GetBrickByName(): ", bricks, &Brick::name, brickName, "brick");
 }
 
 namespace {
@@ -230,8 +226,8 @@ int LinkBricks(const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>
                 if (a->brickSprite->BoundingBoxCollision(b->brickSprite, 1, 0.25f) == 1) {
                     a->adjacentBricks = LengthenBrickArray(a->adjacentBricks);
                     b->adjacentBricks = LengthenBrickArray(b->adjacentBricks);
-                    At(a->adjacentBricks, static_cast<long long>(a->adjacentBricks.size()) - 1) = b;
-                    At(b->adjacentBricks, static_cast<long long>(b->adjacentBricks.size()) - 1) = a;
+                    At(a->adjacentBricks, a->adjacentBricks.size() - 1) = b;
+                    At(b->adjacentBricks, b->adjacentBricks.size() - 1) = a;
                 }
             }
         }
@@ -240,11 +236,7 @@ int LinkBricks(const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>
 }
 
 std::vector<BrickPtr> AppendNewBrick(const std::vector<BrickPtr>& bricks) {
-    return Guarded("brick:AppendNewBrick(): ", std::vector<BrickPtr>(), [&] {
-        std::vector<BrickPtr> longer(bricks);
-        longer.push_back(std::make_shared<Brick>());
-        return longer;
-    });
+    return AppendNew("brick:AppendNewBrick(): ", bricks);
 }
 
 std::vector<BrickPtr> LengthenBrickArray(const std::vector<BrickPtr>& bricks) {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "pieces/brick.h"
 #include "pieces/gamestats.h"
 #include "pieces/nain.h"
@@ -15,11 +16,7 @@
 namespace {
 
 // Huge damage factors must not wrap the strength round to a large positive value.
-int64_t ClampToInt(int64_t value) {
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
-    return value;
-}
+int64_t ClampToInt(int64_t value) { return SaturateToInt(value); }
 
 // Chains are measured from one origin, so delays grow with the distance from it; -1, -1 is
 // the brick's own centre.

@@ -2,6 +2,7 @@
 // row's own box of bricks.
 #include "pieces/brickbox.h"
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "pieces/ball.h"
 #include "pieces/brick.h"
@@ -150,9 +151,5 @@ int BrickBox::DrawDebugBox() {
 }
 
 std::vector<BrickBoxPtr> AppendNewBrickBox(const std::vector<BrickBoxPtr>& boxes) {
-    return Guarded("level:AppendNewBrickBox() ", std::vector<BrickBoxPtr>{}, [&] {
-        std::vector<BrickBoxPtr> grown(boxes);
-        grown.push_back(std::make_shared<BrickBox>());
-        return grown;
-    });
+    return AppendNew("level:AppendNewBrickBox() ", boxes);
 }

@@ -2,6 +2,7 @@
 // point values) and its extra powerup tables, which the level loader applies.
 #include "pieces/difficulty.h"
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "sprites/random.h"
 #include "text/parser.h"
@@ -30,11 +31,5 @@ int Difficulty::AdjustLevelForDifficulty(const LevelPtr&) {
 }
 
 std::vector<DifficultyPtr> AppendNewDifficulty(const std::vector<DifficultyPtr>& difficulties) {
-    return Guarded("difficulty:AppendNewDifficulty() ", std::vector<DifficultyPtr>(), [&] {
-        std::vector<DifficultyPtr> grown;
-        grown.reserve(difficulties.size() + 1);
-        grown = difficulties;
-        grown.push_back(std::make_shared<Difficulty>());
-        return grown;
-    });
+    return AppendNew("difficulty:AppendNewDifficulty() ", difficulties);
 }

@@ -5,7 +5,9 @@
 #include <climits>
 #include <cmath>
 
+#include "core/arrays.h"
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "platform/runtime.h"
 #include "text/parser.h"
 
@@ -197,8 +199,7 @@ int GameStat::AddToTime(int milliseconds) {
     return Guarded("gamestats:GameStat.AddToTime() ", 0, [&] {
         // Some 24.8 days of play fill the field; a longer game stays at the top rather than
         // turning into a negative play time.
-        const int64_t sum = static_cast<int64_t>(time) + milliseconds;
-        time = sum > INT_MAX ? INT_MAX : sum < INT_MIN ? INT_MIN : static_cast<int>(sum);
+        time = AddSaturated(time, milliseconds);
         return 0;
     });
 }
@@ -263,9 +264,5 @@ int GameStat::GetCheat() {
 }
 
 std::vector<GameStatPtr> AppendNewGameStat(const std::vector<GameStatPtr>& array) {
-    return Guarded("gamestats:AppendNewGameStat() ", std::vector<GameStatPtr>(), [&] {
-        std::vector<GameStatPtr> grown(array);
-        grown.push_back(std::make_shared<GameStat>());
-        return grown;
-    });
+    return AppendNew("gamestats:AppendNewGameStat() ", array);
 }

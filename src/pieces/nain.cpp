@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/arrays.h"
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "pieces/brick.h"
 #include "pieces/gamestats.h"
 #include "pieces/paddle.h"
@@ -17,8 +19,6 @@
 #include "text/parser.h"
 
 namespace {
-
-float RndF(double a, double b) { return static_cast<float>(Rnd(a, b)); }
 
 // Doubling stops at the ends of the int range instead of wrapping to the other sign.
 int DoublePoints(int value) {
@@ -428,11 +428,5 @@ int Nain::LeaveBrick() {
 }
 
 std::vector<NainPtr> AppendNewNain(const std::vector<NainPtr>& nains) {
-    return Guarded("nain:AppendNewNain() ", std::vector<NainPtr>(), [&] {
-        std::vector<NainPtr> grown;
-        grown.reserve(nains.size() + 1);
-        grown = nains;
-        grown.push_back(std::make_shared<Nain>());
-        return grown;
-    });
+    return AppendNew("nain:AppendNewNain() ", nains);
 }

@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/arrays.h"
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "media/mixer.h"
 #include "media/sounds.h"
 #include "pieces/ball.h"
@@ -19,11 +21,10 @@
 #include "pieces/weapon.h"
 #include "platform/runtime.h"
 #include "sprites/sprites.h"
+#include "core/lookup.h"
 #include "text/parser.h"
 
 namespace {
-
-float RndF(double a, double b) { return static_cast<float>(Rnd(a, b)); }
 
 // A nain's aggression divided down (or up) by the powerup, whole part, never below 1; a
 // factor so small that the quotient leaves the int range is held at the largest int.
@@ -36,12 +37,7 @@ int DividedAggression(int aggression, float factor) {
 }
 
 // Lives are an int the player can see; a huge content value must not wrap them.
-int AddLives(int lives, int amount) {
-    const int64_t sum = static_cast<int64_t>(lives) + static_cast<int64_t>(amount);
-    if (sum > INT_MAX) return INT_MAX;
-    if (sum < INT_MIN) return INT_MIN;
-    return static_cast<int>(sum);
-}
+int AddLives(int lives, int amount) { return AddSaturated(lives, amount); }
 
 // The yellow text that rises from a caught powerup. A powerup without a body has no place
 // to show it.
@@ -452,21 +448,9 @@ int Powerup::Draw() {
 }
 
 PowerupPtr GetPowerupByName(const std::string& name, const std::vector<PowerupPtr>& powerups) {
-    return Guarded<PowerupPtr>("powerups:GetPowerupByName() ", nullptr, [&]() -> PowerupPtr {
-        for (const PowerupPtr& powerup : powerups) {
-            if (powerup && powerup->name == name) return powerup;
-        }
-        ThrowError(-14, "Could not find powerup named \"" + name + "\".");
-        return nullptr;
-    });
+    return GetByName("powerups:GetPowerupByName() ", powerups, &Powerup::name, name, "powerup");
 }
 
 std::vector<PowerupPtr> AppendNewPowerup(const std::vector<PowerupPtr>& powerups) {
-    return Guarded("powerups:AppendNewPowerup() ", std::vector<PowerupPtr>(), [&] {
-        std::vector<PowerupPtr> grown;
-        grown.reserve(powerups.size() + 1);
-        grown = powerups;
-        grown.push_back(std::make_shared<Powerup>());
-        return grown;
-    });
+    return AppendNew("powerups:AppendNewPowerup() ", powerups);
 }

@@ -5,18 +5,15 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/arrays.h"
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "pieces/gamestats.h"
 #include "pieces/paddle.h"
 #include "platform/runtime.h"
 #include "sprites/sprites.h"
+#include "core/lookup.h"
 #include "text/parser.h"
-
-namespace {
-
-float RndF(double a, double b) { return static_cast<float>(Rnd(a, b)); }
-
-}  // namespace
 
 int Projectile::Unlink() {
     return Guarded("projectile:Projectile.Unlink() ", 0, [&] {
@@ -180,21 +177,9 @@ int Projectile::DestroyProjectile() {
 }
 
 std::vector<ProjectilePtr> AppendNewProjectile(const std::vector<ProjectilePtr>& list) {
-    return Guarded("projectile:AppendNewProjectile() ", std::vector<ProjectilePtr>(), [&] {
-        std::vector<ProjectilePtr> grown;
-        grown.reserve(list.size() + 1);
-        grown = list;
-        grown.push_back(std::make_shared<Projectile>());
-        return grown;
-    });
+    return AppendNew("projectile:AppendNewProjectile() ", list);
 }
 
 ProjectilePtr GetProjectileByName(const std::string& name, const std::vector<ProjectilePtr>& list) {
-    return Guarded<ProjectilePtr>("projectile:GetProjectileByName() ", nullptr, [&]() -> ProjectilePtr {
-        for (const ProjectilePtr& projectile : list) {
-            if (projectile && projectile->name == name) return projectile;
-        }
-        ThrowError(-14, "Could not find projectile named \"" + name + "\".");
-        return nullptr;
-    });
+    return GetByName("projectile:GetProjectileByName() ", list, &Projectile::name, name, "projectile");
 }

@@ -2,11 +2,13 @@
 // fire, shoots clones of its shot ball from one muzzle or from two mirrored ones.
 #include "pieces/weapon.h"
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "pieces/ball.h"
 #include "pieces/paddle.h"
 #include "platform/runtime.h"
 #include "sprites/sprites.h"
+#include "core/lookup.h"
 #include "text/parser.h"
 
 namespace {
@@ -192,20 +194,9 @@ int Weapon::Draw(const PaddlePtr& paddle) {
 }
 
 std::vector<WeaponPtr> AppendNewWeapon(const std::vector<WeaponPtr>& weapons) {
-    return Guarded("weapon:AppendNewWeapon() ", std::vector<WeaponPtr>(), [&] {
-        std::vector<WeaponPtr> grown;
-        grown.reserve(weapons.size() + 1);
-        grown = weapons;
-        grown.push_back(std::make_shared<Weapon>());
-        return grown;
-    });
+    return AppendNew("weapon:AppendNewWeapon() ", weapons);
 }
 
 WeaponPtr GetWeaponByName(const std::string& name, const std::vector<WeaponPtr>& weapons) {
-    return Guarded<WeaponPtr>("weapon:GetWeaponByName() ", nullptr, [&]() -> WeaponPtr {
-        for (const WeaponPtr& weapon : weapons) {
-            if (weapon && weapon->weaponName == name) return weapon;
-        }
-        return nullptr;
-    });
+    return GetByName("weapon:GetWeaponByName() ", weapons, &Weapon::weaponName, name, nullptr);
 }

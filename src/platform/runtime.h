@@ -2,11 +2,13 @@
 // random numbers, console output, alerts, the browser and process exit.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 // ---------------------------------------------------------------------------
@@ -45,8 +47,11 @@ template <class T> T& Deref(T* p) {
     if (!p) RuntimeError(kNullAccessMessage);
     return *p;
 }
-template <class V> auto& At(V& v, long long i) {
-    if (i < 0 || static_cast<unsigned long long>(i) >= v.size()) RuntimeError(kBadIndexMessage);
+// Any integer type: the comparisons are exact across signedness, so an unsigned index that
+// wrapped below zero raises like a negative one.
+template <class V, std::integral I>
+auto& At(V& v, I i) {
+    if (std::cmp_less(i, 0) || !std::cmp_less(i, v.size())) RuntimeError(kBadIndexMessage);
     return v[static_cast<size_t>(i)];
 }
 

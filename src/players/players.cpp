@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "core/io.h"
 #include "platform/files.h"
@@ -227,9 +228,5 @@ int Player::DeletePlayer(const std::string& playersFolder, const std::string& pa
 }
 
 std::vector<PlayerPtr> AppendNewPlayer(const std::vector<PlayerPtr>& array) {
-    return Guarded("player:AppendNewPlayer() ", std::vector<PlayerPtr>(), [&] {
-        std::vector<PlayerPtr> grown(array);
-        grown.push_back(std::make_shared<Player>());
-        return grown;
-    });
+    return AppendNew("player:AppendNewPlayer() ", array);
 }

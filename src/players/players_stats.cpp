@@ -3,16 +3,13 @@
 #include <climits>
 
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "platform/runtime.h"
 #include "players/players.h"
 
 namespace {
 
 bool Counts(const GameStat& stat, int legitOnly) { return legitOnly == 0 || stat.cheatEnabled == 0; }
-
-int SaturateToInt(int64_t value) {
-    return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
-}
 
 int64_t SaturateToLong(__int128 value) {
     return value > INT64_MAX ? INT64_MAX : value < INT64_MIN ? INT64_MIN : static_cast<int64_t>(value);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "media/mixer.h"
 #include "platform/runtime.h"
@@ -244,11 +245,7 @@ int AnimationStep::LoadFromXML(const std::string& xml) {
 }
 
 std::vector<AnimationStepPtr> AppendNewAnimationStep(const std::vector<AnimationStepPtr>& steps) {
-    return Guarded("sprites:AppendNewAnimationStep() ", std::vector<AnimationStepPtr>(), [&] {
-        std::vector<AnimationStepPtr> grown(steps);
-        grown.push_back(std::make_shared<AnimationStep>());
-        return grown;
-    });
+    return AppendNew("sprites:AppendNewAnimationStep() ", steps);
 }
 
 // ---------------------------------------------------------------------------
@@ -395,7 +392,7 @@ int Animation::Clone(const AnimationPtr& source) {
         StepsArray.clear();
         for (const AnimationStepPtr& step : sourceSteps) {
             StepsArray = AppendNewAnimationStep(StepsArray);
-            At(StepsArray, static_cast<long long>(StepsArray.size()) - 1)->Clone(step);
+            At(StepsArray, StepsArray.size() - 1)->Clone(step);
         }
         return 0;
     });
@@ -427,8 +424,7 @@ int Animation::LoadFromXML(const std::string& xml) {
         outRangeAnimation = LoadTable(xml, "outRangeAnimation");
         for (int i = 0; i < count; ++i) {
             StepsArray = AppendNewAnimationStep(StepsArray);
-            At(StepsArray, static_cast<long long>(StepsArray.size()) - 1)
-                ->LoadFromXML(ExtractTagFromXML(xml, "animationStep", i));
+            At(StepsArray, StepsArray.size() - 1)->LoadFromXML(ExtractTagFromXML(xml, "animationStep", i));
         }
         SetStringFromXML(mode, xml, "mode");
         // A template stands in its first step with rolled counts; its steps are not linked
@@ -449,9 +445,5 @@ int Animation::Initialize(int n) {
 }
 
 std::vector<AnimationPtr> AppendNewAnimation(const std::vector<AnimationPtr>& animations) {
-    return Guarded("sprites:AppendNewAnimation() ", std::vector<AnimationPtr>(), [&] {
-        std::vector<AnimationPtr> grown(animations);
-        grown.push_back(std::make_shared<Animation>());
-        return grown;
-    });
+    return AppendNew("sprites:AppendNewAnimation() ", animations);
 }

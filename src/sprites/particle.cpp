@@ -5,8 +5,11 @@
 #include <climits>
 #include <cmath>
 
+#include "core/arrays.h"
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "sprites/sprites.h"
+#include "core/lookup.h"
 #include "text/parser.h"
 
 void InitParticle() {
@@ -25,9 +28,6 @@ void Discard(SpritePtr& slot) {
     if (slot) slot->Unlink();
     slot = nullptr;
 }
-
-// A uniform draw between two bounds in either order, as a float.
-float Uniform(float a, float b) { return static_cast<float>(Rnd(a, b)); }
 
 }  // namespace
 
@@ -188,14 +188,14 @@ int ParticleSource::GenerateParticle() {
                                            : static_cast<int>(ceiling);
         for (int roll = 0; roll < n + 1; ++roll) {
             // A roll over [0, chance x F) must beat F: probability 1 - 1/chance, never for chance <= 1.
-            const float r = Uniform(0.0f, chance * speed);
+            const float r = RndF(0.0f, chance * speed);
             if (!(r > speed)) continue;
-            const float pRot = Uniform(-randomRot, randomRot);
-            const float pVel = Uniform(0.0f, randomVel);
-            const float pDy = dy + Uniform(-randomDy, randomDy);
-            const float pDx = dx + Uniform(-randomDx, randomDx);
-            const float pY = (y - yOffset) + Uniform(-randomY, randomY);
-            const float pX = (x - xOffset) + Uniform(-randomX, randomX);
+            const float pRot = RndF(-randomRot, randomRot);
+            const float pVel = RndF(0.0f, randomVel);
+            const float pDy = dy + RndF(-randomDy, randomDy);
+            const float pDx = dx + RndF(-randomDx, randomDx);
+            const float pY = (y - yOffset) + RndF(-randomY, randomY);
+            const float pX = (x - xOffset) + RndF(-randomX, randomX);
             ParticleSpritesPtr pool = particleSpriteTarget.lock();
             Deref(pool).AddSprite(particleSprite, pX, pY, pDx, pDy, pVel, pRot);
         }
@@ -248,19 +248,10 @@ int UpdateParticleSource(ParticleSourcePtr& source, const ParticleSpritesPtr& po
 }
 
 std::vector<ParticleSourcePtr> AppendNewParticleSource(const std::vector<ParticleSourcePtr>& sources) {
-    return Guarded("particle:AppendNewParticleSource() ", std::vector<ParticleSourcePtr>(), [&] {
-        std::vector<ParticleSourcePtr> grown = sources;
-        grown.push_back(std::make_shared<ParticleSource>());
-        return grown;
-    });
+    return AppendNew("particle:AppendNewParticleSource() ", sources);
 }
 
 ParticleSourcePtr GetParticleSourceByName(const std::string& name, const std::vector<ParticleSourcePtr>& sources) {
-    return Guarded("sprites:GetParticleSourceByName() ", ParticleSourcePtr(), [&]() -> ParticleSourcePtr {
-        for (const ParticleSourcePtr& source : sources) {
-            if (Deref(source).name == name) return source;
-        }
-        ThrowError(-14, "Could not find particle source named \"" + name + "\".");
-        return nullptr;
-    });
+    return GetByName("sprites:GetParticleSourceByName() ", sources, &ParticleSource::name, name, "particle source",
+                     EmptySlot::Raise);
 }

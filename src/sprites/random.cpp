@@ -14,7 +14,7 @@ namespace {
 void RebuildThresholds(Random& table) {
     float total = 0.0f;
     for (size_t i = 0; i < table.value.size(); ++i) {
-        total = total + At(table.rootValue, static_cast<long long>(i));
+        total = total + At(table.rootValue, i);
         table.value[i] = total;
     }
     for (float& threshold : table.value) {
@@ -36,8 +36,8 @@ std::string Random::WriteToXML(const std::string& tag) {
     return Guarded("random:Random.WriteToXML() ", std::string(), [&] {
         std::string choices;
         for (size_t i = 0; i < action.size(); ++i) {
-            std::string choice = GetXMLfromData("action", action[i], 0) +
-                                 GetXMLfromData("value", FloatToText(At(rootValue, static_cast<long long>(i))), 0);
+            std::string choice =
+                GetXMLfromData("action", action[i], 0) + GetXMLfromData("value", FloatToText(At(rootValue, i)), 0);
             choices += GetXMLfromData("randomData", choice, 1);
         }
         return GetXMLfromData(tag, choices, 1);
@@ -67,7 +67,7 @@ int Random::Append(const RandomPtr& other) {
         const size_t count = from.action.size();
         for (size_t j = 0; j < count; ++j) {
             std::string name = from.action[j];
-            float weight = At(from.rootValue, static_cast<long long>(j));
+            float weight = At(from.rootValue, j);
             action.push_back(name);
             rootValue.push_back(weight);
             value.push_back(0.0f);
@@ -82,7 +82,7 @@ std::string Random::Pick() {
         if (value.empty()) return "";
         const float r = RndFloat();
         for (size_t i = 0; i < value.size(); ++i) {
-            if (value[i] > r) return At(action, static_cast<long long>(i));
+            if (value[i] > r) return At(action, i);
         }
         ThrowError(0, "a Random.Pick$() call failed to return a valid action.  chosenRandomNumber = " + FloatToText(r) +
                           "; total random choices: " + IntToText(static_cast<int>(value.size())));

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "text/parser.h"
 
@@ -101,9 +102,8 @@ int ShifterData::Normalize() {
 }
 
 std::vector<ShifterDataPtr> AppendNewShifterData(const std::vector<ShifterDataPtr>& list) {
-    std::vector<ShifterDataPtr> grown = list;
-    grown.push_back(std::make_shared<ShifterData>());
-    return grown;
+    // No handler of its own: a failure reaches the caller's.
+    return AppendNew(nullptr, list);
 }
 
 // ---------------------------------------------------------------------------
@@ -226,9 +226,5 @@ int Shifter::CalculateValues() {
 }
 
 std::vector<ShifterPtr> AppendNewShifter(const std::vector<ShifterPtr>& list) {
-    return Guarded("shifter:AppendNewShifter() ", std::vector<ShifterPtr>(), [&] {
-        std::vector<ShifterPtr> grown = list;
-        grown.push_back(std::make_shared<Shifter>());
-        return grown;
-    });
+    return AppendNew("shifter:AppendNewShifter() ", list);
 }

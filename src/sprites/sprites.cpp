@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "platform/runtime.h"
 #include "sprites/animation.h"
 #include "sprites/sprites_internal.h"
@@ -29,13 +30,6 @@ int64_t Magnitude(int vote) { return std::llabs(static_cast<long long>(vote)); }
 // ---------------------------------------------------------------------------
 // Shared helpers of the sprite files.
 namespace spritemath {
-
-int TruncToInt(double value) {
-    if (!(value == value)) return 0;
-    if (value >= 2147483647.0) return 2147483647;
-    if (value <= -2147483648.0) return -2147483647 - 1;
-    return static_cast<int>(value);
-}
 
 float WrapDegrees(float angle) {
     if (!std::isfinite(angle)) return 0.0f;

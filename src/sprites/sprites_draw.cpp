@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "platform/graphics.h"
 #include "platform/runtime.h"
 #include "sprites/animation.h"
@@ -14,14 +15,6 @@
 using namespace spritemath;
 
 namespace {
-
-int CeilToInt(float value) { return TruncToInt(std::ceil(static_cast<double>(value))); }
-
-int ClampToInt(int64_t value) {
-    if (value > INT32_MAX) return INT32_MAX;
-    if (value < INT32_MIN) return INT32_MIN;
-    return static_cast<int>(value);
-}
 
 bool HasParentMode(const AnimationPtr& animation) { return animation && animation->mode == "parent"; }
 
@@ -59,7 +52,7 @@ SavedViewport ApplyCrop(int left, int top, int width, int height) {
         if (vx + vw + 1 < nx + nw) nw = nw + (vx + vw) - (nx + nw) - 1;
         if (vy + vh + 1 < ny + nh) nh = nh + (vy + vh) - (ny + nh) - 1;
     }
-    SetViewport(ClampToInt(nx), ClampToInt(ny), ClampToInt(nw), ClampToInt(nh));
+    SetViewport(SaturateToInt(nx), SaturateToInt(ny), SaturateToInt(nw), SaturateToInt(nh));
     return saved;
 }
 

@@ -3,8 +3,6 @@
 
 namespace spritemath {
 
-// Towards zero; NaN gives 0 and values beyond the int range stop at its ends.
-int TruncToInt(double value);
 // Into [0, 360); a non-finite angle becomes 0.
 float WrapDegrees(float angle);
 // The whole degree below an angle, as an index into the 360-entry sine and cosine tables.

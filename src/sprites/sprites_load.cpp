@@ -3,12 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "core/arrays.h"
 #include "core/globals.h"
 #include "platform/runtime.h"
 #include "sprites/animation.h"
 #include "sprites/particle.h"
 #include "sprites/shifter.h"
 #include "sprites/sprites.h"
+#include "core/lookup.h"
 #include "text/parser.h"
 
 namespace {
@@ -121,36 +123,24 @@ int Sprite::Clone(const SpritePtr& source, const SpritePtr& parent) {
         const size_t animations = tmpl->animationArray.size();
         for (size_t i = 0; i < animations; ++i) {
             animationArray = AppendNewAnimation(animationArray);
-            Deref(At(animationArray, static_cast<long long>(animationArray.size()) - 1)).Clone(tmpl->animationArray[i]);
+            Deref(At(animationArray, animationArray.size() - 1)).Clone(tmpl->animationArray[i]);
         }
         SpritePtr self = weak_from_this().lock();
         const size_t children = tmpl->childSprites.size();
         for (size_t i = 0; i < children && i < tmpl->childSprites.size(); ++i) {
             childSprites = AppendNewSprite(childSprites);
-            Deref(At(childSprites, static_cast<long long>(childSprites.size()) - 1)).Clone(tmpl->childSprites[i], self);
+            Deref(At(childSprites, childSprites.size() - 1)).Clone(tmpl->childSprites[i], self);
         }
         return 0;
     });
 }
 
 SpritePtr GetSpriteByName(const std::string& spriteName, const std::vector<SpritePtr>& sprites) {
-    return Guarded<SpritePtr>("sprites:GetSpriteByName() ", nullptr, [&]() -> SpritePtr {
-        for (const SpritePtr& sprite : sprites) {
-            if (sprite && sprite->name == spriteName) return sprite;
-        }
-        ThrowError(-14, "Could not find sprite named \"" + spriteName + "\".");
-        return nullptr;
-    });
+    return GetByName("sprites:GetSpriteByName() ", sprites, &Sprite::name, spriteName, "sprite");
 }
 
 std::vector<SpritePtr> AppendNewSprite(const std::vector<SpritePtr>& sprites) {
-    return Guarded("sprites:AppendNewSprite() ", std::vector<SpritePtr>(), [&] {
-        std::vector<SpritePtr> grown;
-        grown.reserve(sprites.size() + 1);
-        grown = sprites;
-        grown.push_back(std::make_shared<Sprite>());
-        return grown;
-    });
+    return AppendNew("sprites:AppendNewSprite() ", sprites);
 }
 
 int LinkSprites(const std::vector<SpritePtr>& sprites, const std::vector<ImagePtr>& images,

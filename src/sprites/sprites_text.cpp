@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/globals.h"
+#include "core/numeric.h"
 #include "media/mixer.h"
 #include "platform/font.h"
 #include "platform/graphics.h"

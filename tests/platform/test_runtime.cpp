@@ -144,6 +144,40 @@ TEST(CheckedAccess, NullAndBadIndexRaiseTheGameException) {
     EXPECT_EQ(three[2], 30);
 }
 
+// Each index type checked against the same table. An index below zero reaches an unsigned
+// type wrapped to its top, where it must still raise rather than read past the end.
+template <class I>
+void CheckIndexType(const char* typeName) {
+    struct Case {
+        long long index;
+        bool inRange;
+    };
+    const Case cases[] = {{-1, false}, {-3, false}, {0, true}, {2, true}, {3, false}, {4, false}};
+    std::vector<int> three{10, 20, 30};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(typeName) + " index " + std::to_string(c.index));
+        const I i = static_cast<I>(c.index);
+        if (c.inRange) {
+            EXPECT_EQ(&At(three, i), &three[static_cast<size_t>(c.index)]);
+        } else {
+            EXPECT_EQ(RaisedText([&] { At(three, i); }), kBadIndexMessage);
+        }
+    }
+}
+
+TEST(CheckedAccess, EveryIndexTypeRaisesOutsideTheArray) {
+    CheckIndexType<int>("int");
+    CheckIndexType<long long>("long long");
+    CheckIndexType<int64_t>("int64_t");
+    CheckIndexType<size_t>("size_t");
+    CheckIndexType<unsigned>("unsigned");
+    // The far ends of the signed types, which no narrowing may bring back into range.
+    std::vector<int> one{1};
+    EXPECT_EQ(RaisedText([&] { At(one, INT_MIN); }), kBadIndexMessage);
+    EXPECT_EQ(RaisedText([&] { At(one, LLONG_MIN); }), kBadIndexMessage);
+    EXPECT_EQ(RaisedText([&] { At(one, LLONG_MAX); }), kBadIndexMessage);
+}
+
 TEST(Text, Latin1RoundTripsThroughUtf8) {
     std::string all;
     for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
