@@ -3,6 +3,7 @@
 
 int main() {
     SetBackend(BackendFromEnvironment());
+    ApplyClockFromEnvironment();
     OpenAudio();
     if (!Graphics(1024, 768, 0, 60)) {
         Notify("Could not open a 1024 x 768 window.", true);

@@ -71,6 +71,10 @@ void UseRealClock();
 bool UsingTestClock();
 // Called by Flip(): advances the test clock by its per-frame step.
 void ClockFrameTick();
+// BX2_FRAME_MS=N (a whole number, at least 1) starts the test clock advancing N ms per drawn
+// frame, so that fades and timers of a run under test repeat exactly. Any other value is
+// refused on standard error and the real clock stays.
+void ApplyClockFromEnvironment();
 
 // ---------------------------------------------------------------------------
 // Random numbers: one seedable generator for the whole game.

@@ -321,6 +321,42 @@ TEST(OutsideWorld, OpenUrlFailsQuietlyWithoutABrowserLauncher) {
     rmdir(empty);
 }
 
+// The frame time a test run asks for through the environment.
+TEST_F(TestClock, FrameTimeFromTheEnvironment) {
+    EnvGuard frameMs("BX2_FRAME_MS");
+    struct Case {
+        const char* value;  // nullptr: not set
+        int step;           // 0: the real clock stays, else ms per frame
+        bool refused;
+    };
+    const Case cases[] = {
+        {nullptr, 0, false}, {"16", 16, false}, {"1", 1, false},      {"1000000", 1000000, false},
+        {"0", 0, true},      {"", 0, true},     {"-5", 0, true},      {"16ms", 0, true},
+        {" 16", 0, true},    {"1.5", 0, true},  {"1000001", 0, true}, {"99999999999999999999", 0, true},
+    };
+    for (const Case& c : cases) {
+        const std::string label = c.value ? std::string("\"") + c.value + "\"" : "unset";
+        UseRealClock();
+        if (c.value) {
+            setenv("BX2_FRAME_MS", c.value, 1);
+        } else {
+            unsetenv("BX2_FRAME_MS");
+        }
+        testing::internal::CaptureStderr();
+        ApplyClockFromEnvironment();
+        std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.find("BX2_FRAME_MS") != std::string::npos, c.refused) << label << ": " << said;
+        EXPECT_EQ(UsingTestClock(), c.step != 0) << label;
+        if (c.step == 0) continue;
+        // Time stands still between frames and moves by the step at each one.
+        int start = MilliSecs();
+        EXPECT_EQ(MilliSecs(), start) << label;
+        ClockFrameTick();
+        ClockFrameTick();
+        EXPECT_EQ(MilliSecs() - start, 2 * c.step) << label;
+    }
+}
+
 TEST(Shutdown, RunsInOrderOnce) {
     std::string order;
     RegisterShutdown(2, [&] { order += "graphics;"; });
