@@ -120,6 +120,24 @@ public:
     std::string loadedPaddleXML;
     std::string loadedGoalsXML;
     std::string loadedNainsXML;
+
+private:
+    // The phases of Update, in the order it runs them.
+    SpritePtr UpdateBalls(const GameStatPtr& gameStat);
+    SpritePtr MoveBalls();
+    void CollideBall(const BallPtr& ballRef, const GameStatPtr& gameStat, bool testNainsAndProjectiles);
+    void UpdateBricks(const GameStatPtr& gameStat);
+    void UpdateShield(const GameStatPtr& gameStat);
+    void AddNewNains(int noNewNains);
+    void UpdateNains(SpritePtr& nainTarget);
+    void UpdateProjectiles();
+    void UpdatePowerups();
+    void UpdateGoals(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives);
+    void CatchProjectiles(const GameStatPtr& gameStat);
+    void CatchPowerups(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives);
+    void CatchNains(const GameStatPtr& gameStat);
+    void UpdateWeapon();
+    void CountDownTimers(const std::vector<SoundPtr>& sounds);
 };
 using LevelPtr = std::shared_ptr<Level>;
 
