@@ -71,6 +71,18 @@ public:
     int PaddleCollision(const PaddlePtr& paddle);
     int Update();
     int Draw();
+
+private:
+    // The phases of AwardPowerup, in the order it runs them.
+    void AwardToPaddle(const PaddlePtr& paddle);
+    void SplitBalls(const std::vector<BallPtr>& balls);
+    void AwardToBalls(const std::vector<BallPtr>& balls);
+    void DisturbNains(const std::vector<NainPtr>& nains);
+    void OverrideMusic(const std::vector<SoundPtr>& sounds);
+    void ScaleNainAggression(const std::vector<NainPtr>& nains);
+    void AwardWeapon(const std::vector<WeaponPtr>& weapons, WeaponPtr& activeWeapon);
+    void AwardToGame(const GameStatPtr& stat, int& lives, int& mustClearBrickCount);
+    void AwardShield(BrickBoxPtr& shield);
 };
 
 // The first powerup of that name (exact case); a miss is reported under code -14 and yields null.
