@@ -160,109 +160,126 @@ int Sprite::Update() {
         // Without an animation the sprite still moves; only the animation work is skipped.
         AnimationPtr animation = CurrentAnimationOrNull();
 
-        if (animation) {
+        if (animation) {  // the animation's particles leave from where the sprite was drawn
             animation->GenerateParticles(absX, absY, TruncToInt(widthBound), TruncToInt(heightBound), xScale, yScale);
         }
-        shake = shake + dShake * s;
-        SpritePtr parent = parentSprite.lock();
-        if (animation && animation->mode == "parent" && parent) targetSprite = parent->targetSprite;
-        if (shake < 0.0f) {
-            shake = 0.0f;
-        } else if (shake > maxShake) {
-            shake = maxShake;
-        }
-        if (rotSnapback != 0) rot = 0.0f;
-        if (!targetSprite.expired()) PointAtTargetSprite();
-
-        // A vote for the direction the sprite already has costs no elasticity.
-        if ((xRebound < 0 && dx > 0.0f) || (xRebound > 0 && dx < 0.0f)) xRebound = 0;
-        if ((yRebound < 0 && dy > 0.0f) || (yRebound > 0 && dy < 0.0f)) yRebound = 0;
-        if (Magnitude(xRebound) > Magnitude(yRebound)) {
-            yRebound = 0;
-        } else if (Magnitude(xRebound) < Magnitude(yRebound)) {
-            xRebound = 0;
-        }
-        if (xRebound < 0) {
-            dx = std::fabs(dx);
-            vel = vel * elasticity;
-        } else if (xRebound > 0) {
-            dx = -std::fabs(dx);
-            vel = vel * elasticity;
-        }
-        if (yRebound < 0) {
-            dy = std::fabs(dy);
-            vel = vel * elasticity;
-        } else if (yRebound > 0) {
-            dy = -std::fabs(dy);
-            vel = vel * elasticity;
-        }
-
-        if (vel > maxVel) vel = maxVel;
-        x = x + dx * vel * s;
-        y = y + dy * vel * s;
-        if (!parent) {
-            absX = x;
-            absY = y;
-        }
-
-        if (accel != 0.0f) {
-            dx = dx * vel + ddx * accel * s;
-            dy = dy * vel + ddy * accel * s;
-            if (dx != 0.0f || dy != 0.0f) {
-                // In double: the squares of small components would vanish in single precision.
-                double length = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
-                vel = static_cast<float>(length);
-                dx = static_cast<float>(dx / length);
-                dy = static_cast<float>(dy / length);
-            } else {
-                vel = 0.0f;
-            }
-        }
-
-        drot = drot + ddrot;
-        if (drot > maxdRot) drot = maxdRot;
-        if (drot < -maxdRot) drot = -maxdRot;
-        rot = rot + drot * s;
-
-        xRebound = 0;
-        yRebound = 0;
-
-        if (isFrozen > 0.0f && isFrozen < 1.0f) {
-            isFrozen = isFrozen + 0.1f * s;
-            if (isFrozen > 1.0f) isFrozen = 1.0f;
-        }
-
-        if (animation) {
-            std::string target = animation->CheckTargetSprite();
-            if (target != targetSpriteName) {
-                targetSpriteName = target;
-                targetSprite.reset();
-                RaiseAssignFlagUpwards(*this);
-            }
-
-            if (animation->mode != "parent") {
-                int result = animation->Update(isFrozen, self);
-                if (result == -1) {
-                    isLive = 0;
-                } else if (result == -2) {
-                    // Over a copy: a child that cannot leave must not hold the loop for ever.
-                    std::vector<SpritePtr> children = childSprites;
-                    for (const SpritePtr& child : children) {
-                        if (child) child->DetachSprite();
-                    }
-                } else if (result == 0) {
-                    std::string next = animation->GetNextAnimation();
-                    if (!next.empty()) JumpToAnimation(next);
-                }
-            }
-        }
-
-        for (size_t i = 0; i < childSprites.size(); ++i) {
-            SpritePtr child = childSprites[i];
-            Deref(child).Update();
-        }
+        // Taken after the particles: a full pool may have let go of the parent to make room.
+        const SpritePtr parent = parentSprite.lock();
+        ShakeAndAim(animation, parent, s);              // shake builds or settles; the sprite turns to its target
+        Rebound();                                      // the side votes become a bounce
+        Move(parent, s);                                // speed, position, acceleration and spin; the votes are spent
+        Thaw(s);                                        // a thawing sprite warms towards unfrozen
+        if (animation) RunAnimation(*animation, self);  // its target name, then its frames
+        UpdateChildren();                               // the whole tree moves with it
         return 0;
     });
+}
+
+void Sprite::ShakeAndAim(const AnimationPtr& animation, const SpritePtr& parent, float s) {
+    shake = shake + dShake * s;
+    if (animation && animation->mode == "parent" && parent) targetSprite = parent->targetSprite;
+    if (shake < 0.0f) {
+        shake = 0.0f;
+    } else if (shake > maxShake) {
+        shake = maxShake;
+    }
+    if (rotSnapback != 0) rot = 0.0f;
+    if (!targetSprite.expired()) PointAtTargetSprite();
+}
+
+void Sprite::Rebound() {
+    // A vote for the direction the sprite already has costs no elasticity.
+    if ((xRebound < 0 && dx > 0.0f) || (xRebound > 0 && dx < 0.0f)) xRebound = 0;
+    if ((yRebound < 0 && dy > 0.0f) || (yRebound > 0 && dy < 0.0f)) yRebound = 0;
+    if (Magnitude(xRebound) > Magnitude(yRebound)) {
+        yRebound = 0;
+    } else if (Magnitude(xRebound) < Magnitude(yRebound)) {
+        xRebound = 0;
+    }
+    if (xRebound < 0) {
+        dx = std::fabs(dx);
+        vel = vel * elasticity;
+    } else if (xRebound > 0) {
+        dx = -std::fabs(dx);
+        vel = vel * elasticity;
+    }
+    if (yRebound < 0) {
+        dy = std::fabs(dy);
+        vel = vel * elasticity;
+    } else if (yRebound > 0) {
+        dy = -std::fabs(dy);
+        vel = vel * elasticity;
+    }
+}
+
+void Sprite::Move(const SpritePtr& parent, float s) {
+    if (vel > maxVel) vel = maxVel;
+    x = x + dx * vel * s;
+    y = y + dy * vel * s;
+    if (!parent) {
+        absX = x;
+        absY = y;
+    }
+
+    if (accel != 0.0f) {
+        dx = dx * vel + ddx * accel * s;
+        dy = dy * vel + ddy * accel * s;
+        if (dx != 0.0f || dy != 0.0f) {
+            // In double: the squares of small components would vanish in single precision.
+            double length = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
+            vel = static_cast<float>(length);
+            dx = static_cast<float>(dx / length);
+            dy = static_cast<float>(dy / length);
+        } else {
+            vel = 0.0f;
+        }
+    }
+
+    drot = drot + ddrot;
+    if (drot > maxdRot) drot = maxdRot;
+    if (drot < -maxdRot) drot = -maxdRot;
+    rot = rot + drot * s;
+
+    xRebound = 0;
+    yRebound = 0;
+}
+
+void Sprite::Thaw(float s) {
+    if (isFrozen > 0.0f && isFrozen < 1.0f) {
+        isFrozen = isFrozen + 0.1f * s;
+        if (isFrozen > 1.0f) isFrozen = 1.0f;
+    }
+}
+
+void Sprite::RunAnimation(Animation& animation, const SpritePtr& self) {
+    std::string target = animation.CheckTargetSprite();
+    if (target != targetSpriteName) {
+        targetSpriteName = target;
+        targetSprite.reset();
+        RaiseAssignFlagUpwards(*this);
+    }
+
+    if (animation.mode == "parent") return;
+    int result = animation.Update(isFrozen, self);
+    if (result == -1) {
+        isLive = 0;
+    } else if (result == -2) {
+        // Over a copy: a child that cannot leave must not hold the loop for ever.
+        std::vector<SpritePtr> children = childSprites;
+        for (const SpritePtr& child : children) {
+            if (child) child->DetachSprite();
+        }
+    } else if (result == 0) {
+        std::string next = animation.GetNextAnimation();
+        if (!next.empty()) JumpToAnimation(next);
+    }
+}
+
+void Sprite::UpdateChildren() {
+    for (size_t i = 0; i < childSprites.size(); ++i) {
+        SpritePtr child = childSprites[i];
+        Deref(child).Update();
+    }
 }
 
 int Sprite::PointAtTargetSprite() {
