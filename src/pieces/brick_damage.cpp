@@ -82,7 +82,7 @@ int Brick::Update(const GameStatPtr& stat, const std::vector<BrickPtr>& bricks) 
 
 int Brick::Draw() {
     return Guarded("brick:Brick.Draw(): ", 0, [&] {
-        if (Deref(brickSprite).isLive != 0) brickSprite->Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        if (Deref(brickSprite).isLive != 0) brickSprite->Draw();
         return 0;
     });
 }

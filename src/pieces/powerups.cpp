@@ -467,7 +467,7 @@ int Powerup::Update() {
 
 int Powerup::Draw() {
     return Guarded("powerups:Powerup.Draw() ", 0, [&] {
-        if (powerupSprite && isLive == 1) powerupSprite->Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        if (powerupSprite && isLive == 1) powerupSprite->Draw();
         return 0;
     });
 }
