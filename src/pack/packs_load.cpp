@@ -248,6 +248,11 @@ void LoadPieces(Pack& pack, const TImagePtr& loadingImage) {
 
 // The levels' headers, then the pack's difficulties under the same timer.
 void LoadLevels(Pack& pack, const TImagePtr& loadingImage) {
+    const LevelSources templates{.bricks = pack.bricksArray,
+                                 .sprites = pack.spritesArray,
+                                 .powerups = pack.powerupsArray,
+                                 .weapons = pack.weaponsArray,
+                                 .balls = pack.ballsArray};
     const auto note = [] { ThrowError(1, "Loading levels array..."); };
     const auto loadDifficulties = [&] {
         const std::string xml = ReadFileToString(pack.path + "game.xml", 0);
@@ -264,8 +269,7 @@ void LoadLevels(Pack& pack, const TImagePtr& loadingImage) {
         pack.levelsArray, AppendNewLevel,
         [&](Level& level, const std::string& element) {
             // Header only: the rest of a level stays in its own file until play reaches it.
-            level.LoadFromXML(element, pack.bricksArray, pack.spritesArray, pack.powerupsArray, pack.weaponsArray,
-                              pack.ballsArray, 1, {}, {}, "", {}, nullptr, {});
+            level.LoadFromXML(element, templates, 1, "", nullptr);
             level.nameOfFile = pack.path + level.nameOfFile;
             ThrowError(1, "Loading level info only: " + level.name + ", " + level.nameOfFile);
         },

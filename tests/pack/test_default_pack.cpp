@@ -12,12 +12,12 @@
 #include <set>
 
 #include "core/io.h"
+#include "level/autoplayer.h"
 #include "level/brickbox.h"
 #include "level/goal.h"
 #include "level/level.h"
 #include "media/images.h"
 #include "media/sounds.h"
-#include "level/autoplayer.h"
 #include "pack_support.h"
 #include "pieces/ball.h"
 #include "pieces/brick.h"
@@ -36,7 +36,6 @@
 #include "support/support.h"
 
 namespace {
-
 
 constexpr int kMaxSteps = 30000;
 using namespace autoplayer;
@@ -74,8 +73,7 @@ protected:
         level->nameOfFile = header->nameOfFile;
         level->gameOver = -1.0f;
         const Pack& p = *pack_;
-        level->LoadFromFile(p.bricksArray, p.spritesArray, p.levelsArray, p.powerupsArray, p.projectilesArray,
-                            p.weaponsArray, p.ballsArray, p.path, p.soundsArray, stat, p.packDifficultyArray);
+        level->LoadFromFile(packtest::PackSources(p), p.path, stat);
         return level;
     }
 
@@ -423,7 +421,6 @@ TEST_F(DefaultPack, EveryPowerupAwardsCleanlyAndTheGunFires) {
     EXPECT_EQ(g_DebugLog, "");
     level->Unlink();
 }
-
 
 TEST_F(DefaultPack, APlayerClearsEveryLevelAtNormal) {
     ASSERT_FALSE(pack_->levelsArray.empty());
