@@ -231,13 +231,20 @@ void Level::CatchProjectiles(const GameStatPtr& gameStat) {
 }
 
 void Level::CatchPowerups(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives) {
+    const AwardTargets targets{.paddle = playerPaddle,
+                               .balls = ballsArray,
+                               .weapons = sourceWeaponsArray,
+                               .activeWeapon = activeWeapon,
+                               .nains = nainsArray,
+                               .stat = gameStat,
+                               .shield = brickShield,
+                               .lives = lives,
+                               .mustClearBrickCount = mustClearBrickCount,
+                               .sounds = sounds};
     const size_t caughtCount = powerupsArray.size();
     for (size_t i = 0; i < caughtCount; ++i) {
         PowerupPtr powerup = At(powerupsArray, static_cast<long long>(i));
-        if (Deref(powerup).PaddleCollision(playerPaddle) != 0) {
-            powerup->AwardPowerup(playerPaddle, ballsArray, sourceWeaponsArray, activeWeapon, nainsArray, gameStat,
-                                  brickShield, lives, mustClearBrickCount, sounds);
-        }
+        if (Deref(powerup).PaddleCollision(playerPaddle) != 0) powerup->AwardPowerup(targets);
     }
 }
 

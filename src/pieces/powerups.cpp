@@ -167,24 +167,21 @@ int Powerup::CreateBrickShield(const std::vector<BrickPtr>& bricks) {
     });
 }
 
-int Powerup::AwardPowerup(const PaddlePtr& paddle, const std::vector<BallPtr>& balls,
-                          const std::vector<WeaponPtr>& weapons, WeaponPtr& activeWeapon,
-                          const std::vector<NainPtr>& nains, const GameStatPtr& stat, BrickBoxPtr& shield, int& lives,
-                          int& mustClearBrickCount, const std::vector<SoundPtr>& sounds) {
+int Powerup::AwardPowerup(const AwardTargets& targets) {
     return Guarded("powerups:Powerup.AwardPowerup() ", 0, [&] {
         if (hasBeenAwarded == 1) return 0;
         ThrowError(1, "Awarding powerup!");
         hasBeenAwarded = 1;
 
-        AwardToPaddle(paddle);                          // size, stickiness, bounce and look
-        SplitBalls(balls);                              // a twin for every ball in play, while slots last
-        AwardToBalls(balls);                            // kinds, speed and look of the balls in play
-        DisturbNains(nains);                            // shaken, distracted, made to drop what they hold
-        OverrideMusic(sounds);                          // a song of its own for a while
-        ScaleNainAggression(nains);                     // calmer or angrier nains
-        AwardWeapon(weapons, activeWeapon);             // a fresh weapon, or none
-        AwardToGame(stat, lives, mustClearBrickCount);  // pace, score, lives, the level's end, steering
-        AwardShield(shield);                            // a copy of the prebuilt shield
+        AwardToPaddle(targets.paddle);                       // size, stickiness, bounce and look
+        SplitBalls(targets.balls);                           // a twin for every ball in play, while slots last
+        AwardToBalls(targets.balls);                         // kinds, speed and look of the balls in play
+        DisturbNains(targets.nains);                         // shaken, distracted, made to drop what they hold
+        OverrideMusic(targets.sounds);                       // a song of its own for a while
+        ScaleNainAggression(targets.nains);                  // calmer or angrier nains
+        AwardWeapon(targets.weapons, targets.activeWeapon);  // a fresh weapon, or none
+        AwardToGame(targets.stat, targets.lives, targets.mustClearBrickCount);  // pace, score, lives, finish, steering
+        AwardShield(targets.shield);                                            // a copy of the prebuilt shield
 
         // Without an "award" animation (or without a body) the powerup vanishes at once.
         if (!powerupSprite || powerupSprite->JumpToAnimation("award") != 1) isLive = 0;
