@@ -178,15 +178,6 @@ public:
 
     // The running animation, or null when the sprite has none at currentAnimation.
     AnimationPtr CurrentAnimationOrNull();
-
-private:
-    // The phases of Update, in the order it runs them.
-    void ShakeAndAim(const AnimationPtr& animation, const SpritePtr& parent, float s);
-    void Rebound();
-    void Move(const SpritePtr& parent, float s);
-    void Thaw(float s);
-    void RunAnimation(Animation& animation, const SpritePtr& self);
-    void UpdateChildren();
 };
 
 // The first sprite of that name (exact case); a miss is reported under code -14.
