@@ -136,7 +136,9 @@ struct BusyLevel {
         }
         xml += "</level>";
         level->gameOver = -1.0f;
-        level->LoadFromXML(xml, bricks, sprites, {}, {}, balls, 0, {}, projectiles, "", sounds, stat, {});
+        level->LoadFromXML(
+            xml, {.bricks = bricks, .sprites = sprites, .balls = balls, .projectiles = projectiles, .sounds = sounds},
+            0, "", stat);
         for (const BrickPtr& brick : level->bricksArray) brick->isLive = 1;
         level->CreateBrickBoxGrid();
         level->StartNewBall(sounds);

@@ -14,6 +14,23 @@ class BigImage;
 using GoalPtr = std::shared_ptr<Goal>;
 using BigImagePtr = std::shared_ptr<BigImage>;
 
+class Level;
+
+// The pack's templates a level is read from: its bricks and their sprites, and the powerups,
+// projectiles, weapons and balls it takes copies of. Levels and sounds are not read. Every
+// array starts empty, so a caller names only those it has.
+struct LevelSources {
+    std::vector<BrickPtr> bricks = {};
+    std::vector<SpritePtr> sprites = {};
+    std::vector<PowerupPtr> powerups = {};
+    std::vector<WeaponPtr> weapons = {};
+    std::vector<BallPtr> balls = {};
+    std::vector<std::shared_ptr<Level>> levels = {};
+    std::vector<ProjectilePtr> projectiles = {};
+    std::vector<SoundPtr> sounds = {};
+    std::vector<DifficultyPtr> difficulties = {};
+};
+
 class Level {
 public:
     Level() = default;
@@ -34,17 +51,11 @@ public:
     int AwardGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, const GameStatPtr& stat);
     int Clone(const std::shared_ptr<Level>& source);
     int CreateBrickBoxGrid();
-    int LoadFromFile(const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>& sprites,
-                     const std::vector<std::shared_ptr<Level>>& levels, const std::vector<PowerupPtr>& powerups,
-                     const std::vector<ProjectilePtr>& projectiles, const std::vector<WeaponPtr>& weapons,
-                     const std::vector<BallPtr>& balls, const std::string& path, const std::vector<SoundPtr>& sounds,
-                     const GameStatPtr& stat, const std::vector<DifficultyPtr>& difficulties);
-    int LoadFromXML(const std::string& xml, const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>& sprites,
-                    const std::vector<PowerupPtr>& powerups, const std::vector<WeaponPtr>& weapons,
-                    const std::vector<BallPtr>& balls, int headerOnly,
-                    const std::vector<std::shared_ptr<Level>>& levels, const std::vector<ProjectilePtr>& projectiles,
-                    const std::string& path, const std::vector<SoundPtr>& sounds, const GameStatPtr& stat,
-                    const std::vector<DifficultyPtr>& difficulties);
+    // The level file named by nameOfFile, read in full; path is the pack folder.
+    int LoadFromFile(const LevelSources& sources, const std::string& path, const GameStatPtr& stat);
+    // headerOnly 1 reads the name and file name alone.
+    int LoadFromXML(const std::string& xml, const LevelSources& sources, int headerOnly, const std::string& path,
+                    const GameStatPtr& stat);
     int SaveToFile();
     std::string WriteToXML();
 
@@ -98,6 +109,24 @@ public:
     std::string loadedPaddleXML;
     std::string loadedGoalsXML;
     std::string loadedNainsXML;
+
+private:
+    // The phases of Update, in the order it runs them.
+    SpritePtr UpdateBalls(const GameStatPtr& gameStat);
+    SpritePtr MoveBalls();
+    void CollideBall(const BallPtr& ballRef, const GameStatPtr& gameStat, bool testNainsAndProjectiles);
+    void UpdateBricks(const GameStatPtr& gameStat);
+    void UpdateShield(const GameStatPtr& gameStat);
+    void AddNewNains(int noNewNains);
+    void UpdateNains(SpritePtr& nainTarget);
+    void UpdateProjectiles();
+    void UpdatePowerups();
+    void UpdateGoals(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives);
+    void CatchProjectiles(const GameStatPtr& gameStat);
+    void CatchPowerups(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives);
+    void CatchNains(const GameStatPtr& gameStat);
+    void UpdateWeapon();
+    void CountDownTimers(const std::vector<SoundPtr>& sounds);
 };
 
 LevelPtr GetLevelByName(const std::string& name, const std::vector<LevelPtr>& levels);

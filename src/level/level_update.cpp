@@ -20,7 +20,6 @@
 namespace {
 
 constexpr int kBallSubSteps = 5;
-constexpr int kNotStuck = kBallNotStuck;
 constexpr float kOff = -1.0f;
 // Ticks of fade-to-black at the end of a level and of fade-in at its start.
 constexpr float kFadeTicks = 25.0f;
@@ -62,194 +61,242 @@ int Level::Update(const GameStatPtr& gameStat, const std::vector<SoundPtr>& soun
         // New nains, projectiles and powerups are appended while the step runs: every walk fixes
         // its bound first, and what is appended waits for the next walk. The ball pool, the grid
         // and the bricks never change size within the step, so those walks borrow their entries.
-        SpritePtr nainTarget;
-        for (int subStep = 0; subStep < kBallSubSteps; ++subStep) {
-            ballsAlive = 0;
-
-            // Every ball moves before any is tested, so a hit never sees a half-moved pool.
-            const size_t ballCount = ballsArray.size();
-            long long lastLive = -1;
-            for (size_t i = 0; i < ballCount; ++i) {
-                Ball& ball = Deref(At(ballsArray, static_cast<long long>(i)));
-                ball.Update(playerPaddle);
-                if (ball.isLive == 1) lastLive = static_cast<long long>(i);
-                if (ball.isLive != 0 && ball.isWeaponBlast == 0) ++ballsAlive;
-            }
-            nainTarget = lastLive < 0 ? nullptr : ballsArray[static_cast<size_t>(lastLive)]->ballSprite;
-
-            // Nains and projectiles are slower and larger than bricks: two passes a tick suffice.
-            const bool testNainsAndProjectiles = (subStep % 4) == 0;
-            for (size_t i = 0; i < ballCount; ++i) {
-                const BallPtr& ballRef = At(ballsArray, static_cast<long long>(i));
-                Ball& ball = Deref(ballRef);
-                ball.PaddleCollision(playerPaddle);
-                if (ball.isLive == 1) {
-                    float reach = ball.isExploding > 0.0f ? ball.isExploding : 0.0f;
-                    const size_t boxCount = brickBoxArray.size();
-                    BallRect rect;
-                    bool known = RectOfBall(ball, rect);
-                    for (size_t b = 0; b < boxCount; ++b) {
-                        BrickBox& box = Deref(At(brickBoxArray, static_cast<long long>(b)));
-                        if (known && MissesBox(box, rect, reach)) {
-                            box.beingChecked = 0;
-                            continue;
-                        }
-                        mustClearBrickCount -= box.BrickBallCollision(ballRef, reach, gameStat, bricksArray);
-                        known = RectOfBall(ball, rect);  // a rebound may have moved it
-                    }
-                    // Shield bricks are a bonus, never part of what must be cleared.
-                    if (brickShield) brickShield->BrickBallCollision(ballRef, reach, gameStat, bricksArray);
-                    if (testNainsAndProjectiles) {
-                        const size_t nainCount = nainsArray.size();
-                        for (size_t n = 0; n < nainCount; ++n) {
-                            ball.NainCollision(At(nainsArray, static_cast<long long>(n)), reach);
-                        }
-                        const size_t projectileCount = projectilesArray.size();
-                        for (size_t p = 0; p < projectileCount; ++p) {
-                            const ProjectilePtr& projectile = At(projectilesArray, static_cast<long long>(p));
-                            if (projectile) ball.ProjectileCollision(projectile, reach, gameStat);
-                        }
-                    }
-                    // A fireball's blast acts in one collision pass only.
-                    if (reach > 0.0f) {
-                        reach = 0.0f;
-                        ball.isExploding = 0.0f;
-                    }
-                }
-                mustClearBrickCount -= ball.SmartBallDamage(bricksArray, gameStat);
-            }
-        }
-
-        const size_t brickCount = bricksArray.size();
-        for (size_t i = 0; i < brickCount; ++i) {
-            const BrickPtr& brick = At(bricksArray, static_cast<long long>(i));
-            mustClearBrickCount -= Deref(brick).Update(gameStat, bricksArray);
-            // "none" is the table's way of saying nothing: it stays so the brick asks no more.
-            if (!brick->powerupToGenerate.empty() && brick->powerupToGenerate != "none") {
-                GenerateBrickPowerup(brick);
-                brick->powerupToGenerate.clear();
-            }
-        }
-
-        if (brickShield) {
-            BrickBoxPtr shield = brickShield;
-            const size_t shieldCount = shield->bricksToCheck.size();
-            for (size_t i = 0; i < shieldCount; ++i) {
-                BrickPtr brick = At(shield->bricksToCheck, static_cast<long long>(i));
-                if (brick) brick->Update(gameStat, shield->bricksToCheck);
-            }
-        }
-
-        if (noNewNains == 0) {
-            const size_t kinds = sourceNainsArray.size();
-            for (size_t i = 0; i < kinds; ++i) {
-                const NainPtr& kind = At(sourceNainsArray, static_cast<long long>(i));
-                if (Rand(0, Deref(kind).frequency) < 1) AddNainToBrick(static_cast<int>(i));
-            }
-        }
-
-        const size_t nainCount = nainsArray.size();
-        for (size_t i = 0; i < nainCount; ++i) {
-            NainPtr nain = At(nainsArray, static_cast<long long>(i));
-            Deref(nain).Update(sourceProjectilesArray, projectilesArray, nainTarget, Deref(playerPaddle).paddleSprite);
-            if (!nain->powerupToGenerate.empty()) {
-                GeneratePowerup(nain);
-                nain->powerupToGenerate.clear();
-            }
-        }
-
-        // A projectile still in its nain's hand moves with the nain's sprite tree.
-        const size_t projectileCount = projectilesArray.size();
-        for (size_t i = 0; i < projectileCount; ++i) {
-            ProjectilePtr projectile = At(projectilesArray, static_cast<long long>(i));
-            if (!projectile) continue;
-            const SpritePtr& body = projectile->projectileSprite;
-            if (body && body->parentSprite.lock()) continue;
-            projectile->Update();
-        }
-
-        const size_t powerupCount = powerupsArray.size();
-        for (size_t i = 0; i < powerupCount; ++i) {
-            Deref(At(powerupsArray, static_cast<long long>(i))).Update();
-        }
-
-        // While the level fades out or a new paddle is awaited, nothing can be won or lost.
-        if (levelEndTTL == kOff && newPaddleTTL == kOff) {
-            GameStatPtr stat = gameStat;
-            const size_t goalCount = goalsArray.size();
-            for (size_t i = 0; i < goalCount; ++i) {
-                UpdateGoal(At(goalsArray, static_cast<long long>(i)), sounds, lives, stat);
-            }
-        }
-
-        const size_t thrownCount = projectilesArray.size();
-        for (size_t i = 0; i < thrownCount; ++i) {
-            ProjectilePtr projectile = At(projectilesArray, static_cast<long long>(i));
-            if (!projectile || projectile->isLive == 0) continue;
-            if (projectile->PaddleCollision(playerPaddle, gameStat) != 0) {
-                Deref(Deref(playerPaddle).paddleSprite).shake += projectile->stun;
-                if (NainPtr thrower = projectile->parentNain.lock()) thrower->Bullseye();
-                projectile->DestroyProjectile();
-            }
-        }
-
-        const size_t caughtCount = powerupsArray.size();
-        for (size_t i = 0; i < caughtCount; ++i) {
-            PowerupPtr powerup = At(powerupsArray, static_cast<long long>(i));
-            if (Deref(powerup).PaddleCollision(playerPaddle) != 0) {
-                powerup->AwardPowerup(playerPaddle, ballsArray, sourceWeaponsArray, activeWeapon, nainsArray, gameStat,
-                                      brickShield, lives, mustClearBrickCount, sounds);
-            }
-        }
-
-        const size_t bouncedCount = nainsArray.size();
-        for (size_t i = 0; i < bouncedCount; ++i) {
-            NainPtr nain = At(nainsArray, static_cast<long long>(i));
-            if (Deref(nain).PaddleCollision(playerPaddle) != 0) {
-                nain->Bounce(playerPaddle, gameStat);
-                // The jolt of a nain landing shakes every ball loose.
-                for (size_t b = 0; b < ballsArray.size(); ++b) Deref(ballsArray[b]).isStuck = kNotStuck;
-            }
-        }
-
-        if (activeWeapon) {
-            WeaponPtr weapon = activeWeapon;
-            weapon->Update(ballsArray, playerPaddle);
-        }
-
-        const float f = g_gameSpeedFactor;
-        if (newPaddleTTL != kOff) {
-            newPaddleTTL -= f;
-            if (newPaddleTTL < 0.0f) {
-                newPaddleTTL = kOff;
-                StartNewBall(sounds);
-                newPaddleGracePeriod = kNewPaddleGraceTicks;
-            }
-        }
-        if (newPaddleGracePeriod != kOff) {
-            newPaddleGracePeriod -= f;
-            if (newPaddleGracePeriod < 0.0f) newPaddleGracePeriod = kOff;
-        }
-        // The end timer rests at 0, which the main loop reads as "level over".
-        if (levelEndTTL != kOff) {
-            levelEndTTL -= f;
-            if (levelEndTTL < 0.0f) levelEndTTL = 0.0f;
-            if (levelEndTTL < kFadeTicks) SetBlackOverlay(1.0f - levelEndTTL / kFadeTicks);
-        }
-        // After the end fade on purpose: when both run, the fade-in wins.
-        if (levelStartTTL != kOff) {
-            levelStartTTL -= f;
-            if (levelStartTTL < 0.0f) {
-                levelStartTTL = kOff;
-                g_ScreenOverlayAlpha = 0.0f;
-            } else if (levelStartTTL < kFadeTicks) {
-                SetBlackOverlay(levelStartTTL / kFadeTicks);
-            }
-        }
-        if (gameOver != kOff) {
-            gameOver -= f;
-            if (gameOver < 0.0f) gameOver = 0.0f;
-        }
+        SpritePtr nainTarget = UpdateBalls(gameStat);  // five sub-steps; the last live ball draws fire
+        UpdateBricks(gameStat);                        // freezes, fuses and the powerups they drop
+        UpdateShield(gameStat);                        // the shield's bricks, apart from the grid
+        AddNewNains(noNewNains);                       // each kind at its own frequency
+        UpdateNains(nainTarget);                       // walks, throws and powerups they drop
+        UpdateProjectiles();                           // only those out of a nain's hand
+        UpdatePowerups();                              // the fall of every powerup
+        UpdateGoals(gameStat, sounds, lives);          // won or lost, unless a fade or new paddle waits
+        CatchProjectiles(gameStat);                    // hits on the paddle stun it
+        CatchPowerups(gameStat, sounds, lives);        // caught powerups take effect
+        CatchNains(gameStat);                          // nains bounce off the paddle
+        UpdateWeapon();                                // the weapon charges and fires
+        CountDownTimers(sounds);                       // new paddle, grace, fades and game over
         return 0;
     });
+}
+
+// Every ball moves before any is tested, so a hit never sees a half-moved pool. Nains and
+// projectiles are slower and larger than bricks: two passes a tick suffice.
+SpritePtr Level::UpdateBalls(const GameStatPtr& gameStat) {
+    SpritePtr nainTarget;
+    for (int subStep = 0; subStep < kBallSubSteps; ++subStep) {
+        nainTarget = MoveBalls();
+        const bool testNainsAndProjectiles = (subStep % 4) == 0;
+        const size_t ballCount = ballsArray.size();
+        for (size_t i = 0; i < ballCount; ++i) {
+            CollideBall(At(ballsArray, i), gameStat, testNainsAndProjectiles);
+        }
+    }
+    return nainTarget;
+}
+
+// Counts the balls still in play and gives the last live one's body to the nains as a target.
+SpritePtr Level::MoveBalls() {
+    ballsAlive = 0;
+    const size_t ballCount = ballsArray.size();
+    long long lastLive = -1;
+    for (size_t i = 0; i < ballCount; ++i) {
+        Ball& ball = Deref(At(ballsArray, i));
+        ball.Update(playerPaddle);
+        if (ball.isLive == 1) lastLive = static_cast<long long>(i);
+        if (ball.isLive != 0 && ball.isWeaponBlast == 0) ++ballsAlive;
+    }
+    return lastLive < 0 ? nullptr : ballsArray[static_cast<size_t>(lastLive)]->ballSprite;
+}
+
+void Level::CollideBall(const BallPtr& ballRef, const GameStatPtr& gameStat, bool testNainsAndProjectiles) {
+    Ball& ball = Deref(ballRef);
+    ball.PaddleCollision(playerPaddle);
+    if (ball.isLive == 1) {
+        float reach = ball.isExploding > 0.0f ? ball.isExploding : 0.0f;
+        const size_t boxCount = brickBoxArray.size();
+        BallRect rect;
+        bool known = RectOfBall(ball, rect);
+        for (size_t b = 0; b < boxCount; ++b) {
+            BrickBox& box = Deref(At(brickBoxArray, b));
+            if (known && MissesBox(box, rect, reach)) {
+                box.beingChecked = 0;
+                continue;
+            }
+            mustClearBrickCount -= box.BrickBallCollision(ballRef, reach, gameStat, bricksArray);
+            known = RectOfBall(ball, rect);  // a rebound may have moved it
+        }
+        // Shield bricks are a bonus, never part of what must be cleared.
+        if (brickShield) brickShield->BrickBallCollision(ballRef, reach, gameStat, bricksArray);
+        if (testNainsAndProjectiles) {
+            const size_t nainCount = nainsArray.size();
+            for (size_t n = 0; n < nainCount; ++n) {
+                ball.NainCollision(At(nainsArray, n), reach);
+            }
+            const size_t projectileCount = projectilesArray.size();
+            for (size_t p = 0; p < projectileCount; ++p) {
+                const ProjectilePtr& projectile = At(projectilesArray, p);
+                if (projectile) ball.ProjectileCollision(projectile, reach, gameStat);
+            }
+        }
+        // A fireball's blast acts in one collision pass only.
+        if (reach > 0.0f) ball.isExploding = 0.0f;
+    }
+    mustClearBrickCount -= ball.SmartBallDamage(bricksArray, gameStat);
+}
+
+void Level::UpdateBricks(const GameStatPtr& gameStat) {
+    const size_t brickCount = bricksArray.size();
+    for (size_t i = 0; i < brickCount; ++i) {
+        const BrickPtr& brick = At(bricksArray, i);
+        mustClearBrickCount -= Deref(brick).Update(gameStat, bricksArray);
+        // "none" is the table's way of saying nothing: it stays so the brick asks no more.
+        if (!brick->powerupToGenerate.empty() && brick->powerupToGenerate != "none") {
+            GenerateBrickPowerup(brick);
+            brick->powerupToGenerate.clear();
+        }
+    }
+}
+
+void Level::UpdateShield(const GameStatPtr& gameStat) {
+    if (!brickShield) return;
+    BrickBoxPtr shield = brickShield;
+    const size_t shieldCount = shield->bricksToCheck.size();
+    for (size_t i = 0; i < shieldCount; ++i) {
+        BrickPtr brick = At(shield->bricksToCheck, i);
+        if (brick) brick->Update(gameStat, shield->bricksToCheck);
+    }
+}
+
+void Level::AddNewNains(int noNewNains) {
+    if (noNewNains != 0) return;
+    const size_t kinds = sourceNainsArray.size();
+    for (size_t i = 0; i < kinds; ++i) {
+        const NainPtr& kind = At(sourceNainsArray, i);
+        if (Rand(0, Deref(kind).frequency) < 1) AddNainToBrick(static_cast<int>(i));
+    }
+}
+
+void Level::UpdateNains(SpritePtr& nainTarget) {
+    const size_t nainCount = nainsArray.size();
+    for (size_t i = 0; i < nainCount; ++i) {
+        NainPtr nain = At(nainsArray, i);
+        Deref(nain).Update(sourceProjectilesArray, projectilesArray, nainTarget, Deref(playerPaddle).paddleSprite);
+        if (!nain->powerupToGenerate.empty()) {
+            GeneratePowerup(nain);
+            nain->powerupToGenerate.clear();
+        }
+    }
+}
+
+// A projectile still in its nain's hand moves with the nain's sprite tree.
+void Level::UpdateProjectiles() {
+    const size_t projectileCount = projectilesArray.size();
+    for (size_t i = 0; i < projectileCount; ++i) {
+        ProjectilePtr projectile = At(projectilesArray, i);
+        if (!projectile) continue;
+        const SpritePtr& body = projectile->projectileSprite;
+        if (body && body->parentSprite.lock()) continue;
+        projectile->Update();
+    }
+}
+
+void Level::UpdatePowerups() {
+    const size_t powerupCount = powerupsArray.size();
+    for (size_t i = 0; i < powerupCount; ++i) {
+        Deref(At(powerupsArray, i)).Update();
+    }
+}
+
+// While the level fades out or a new paddle is awaited, nothing can be won or lost.
+void Level::UpdateGoals(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives) {
+    if (levelEndTTL != kOff || newPaddleTTL != kOff) return;
+    GameStatPtr stat = gameStat;
+    const size_t goalCount = goalsArray.size();
+    for (size_t i = 0; i < goalCount; ++i) {
+        UpdateGoal(At(goalsArray, i), sounds, lives, stat);
+    }
+}
+
+void Level::CatchProjectiles(const GameStatPtr& gameStat) {
+    const size_t thrownCount = projectilesArray.size();
+    for (size_t i = 0; i < thrownCount; ++i) {
+        ProjectilePtr projectile = At(projectilesArray, i);
+        if (!projectile || projectile->isLive == 0) continue;
+        if (projectile->PaddleCollision(playerPaddle, gameStat) != 0) {
+            Deref(Deref(playerPaddle).paddleSprite).shake += projectile->stun;
+            if (NainPtr thrower = projectile->parentNain.lock()) thrower->Bullseye();
+            projectile->DestroyProjectile();
+        }
+    }
+}
+
+void Level::CatchPowerups(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives) {
+    const AwardTargets targets{.paddle = playerPaddle,
+                               .balls = ballsArray,
+                               .weapons = sourceWeaponsArray,
+                               .activeWeapon = activeWeapon,
+                               .nains = nainsArray,
+                               .stat = gameStat,
+                               .shield = brickShield,
+                               .lives = lives,
+                               .mustClearBrickCount = mustClearBrickCount,
+                               .sounds = sounds};
+    const size_t caughtCount = powerupsArray.size();
+    for (size_t i = 0; i < caughtCount; ++i) {
+        PowerupPtr powerup = At(powerupsArray, i);
+        if (Deref(powerup).PaddleCollision(playerPaddle) != 0) powerup->AwardPowerup(targets);
+    }
+}
+
+void Level::CatchNains(const GameStatPtr& gameStat) {
+    const size_t bouncedCount = nainsArray.size();
+    for (size_t i = 0; i < bouncedCount; ++i) {
+        NainPtr nain = At(nainsArray, i);
+        if (Deref(nain).PaddleCollision(playerPaddle) != 0) {
+            nain->Bounce(playerPaddle, gameStat);
+            // The jolt of a nain landing shakes every ball loose.
+            for (size_t b = 0; b < ballsArray.size(); ++b) Deref(ballsArray[b]).isStuck = kBallNotStuck;
+        }
+    }
+}
+
+void Level::UpdateWeapon() {
+    if (!activeWeapon) return;
+    WeaponPtr weapon = activeWeapon;
+    weapon->Update(ballsArray, playerPaddle);
+}
+
+void Level::CountDownTimers(const std::vector<SoundPtr>& sounds) {
+    const float f = g_gameSpeedFactor;
+    if (newPaddleTTL != kOff) {
+        newPaddleTTL -= f;
+        if (newPaddleTTL < 0.0f) {
+            newPaddleTTL = kOff;
+            StartNewBall(sounds);
+            newPaddleGracePeriod = kNewPaddleGraceTicks;
+        }
+    }
+    if (newPaddleGracePeriod != kOff) {
+        newPaddleGracePeriod -= f;
+        if (newPaddleGracePeriod < 0.0f) newPaddleGracePeriod = kOff;
+    }
+    // The end timer rests at 0, which the main loop reads as "level over".
+    if (levelEndTTL != kOff) {
+        levelEndTTL -= f;
+        if (levelEndTTL < 0.0f) levelEndTTL = 0.0f;
+        if (levelEndTTL < kFadeTicks) SetBlackOverlay(1.0f - levelEndTTL / kFadeTicks);
+    }
+    // After the end fade on purpose: when both run, the fade-in wins.
+    if (levelStartTTL != kOff) {
+        levelStartTTL -= f;
+        if (levelStartTTL < 0.0f) {
+            levelStartTTL = kOff;
+            g_ScreenOverlayAlpha = 0.0f;
+        } else if (levelStartTTL < kFadeTicks) {
+            SetBlackOverlay(levelStartTTL / kFadeTicks);
+        }
+    }
+    if (gameOver != kOff) {
+        gameOver -= f;
+        if (gameOver < 0.0f) gameOver = 0.0f;
+    }
 }

@@ -127,27 +127,18 @@ std::string CountNote(const std::string& what, size_t index, size_t length) {
 
 }  // namespace
 
-int Level::LoadFromFile(const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>& sprites,
-                        const std::vector<LevelPtr>& levels, const std::vector<PowerupPtr>& powerups,
-                        const std::vector<ProjectilePtr>& projectiles, const std::vector<WeaponPtr>& weapons,
-                        const std::vector<BallPtr>& balls, const std::string& path, const std::vector<SoundPtr>& sounds,
-                        const GameStatPtr& stat, const std::vector<DifficultyPtr>& difficulties) {
+int Level::LoadFromFile(const LevelSources& sources, const std::string& path, const GameStatPtr& stat) {
     return Guarded("level:Level.LoadFromFile() ", 0, [&] {
         ThrowError(1, "reading file: " + nameOfFile);
         // A file that cannot be read is reported there and loads as an empty level.
         const std::string text = ReadFileToString(nameOfFile, 0);
-        LoadFromXML(text, bricks, sprites, powerups, weapons, balls, 0, levels, projectiles, path, sounds, stat,
-                    difficulties);
+        LoadFromXML(text, sources, 0, path, stat);
         return 0;
     });
 }
 
-int Level::LoadFromXML(const std::string& xml, const std::vector<BrickPtr>& bricks,
-                       const std::vector<SpritePtr>& sprites, const std::vector<PowerupPtr>& powerups,
-                       const std::vector<WeaponPtr>& weapons, const std::vector<BallPtr>& balls, int headerOnly,
-                       const std::vector<LevelPtr>& /*levels*/, const std::vector<ProjectilePtr>& projectiles,
-                       const std::string& path, const std::vector<SoundPtr>& /*sounds*/, const GameStatPtr& stat,
-                       const std::vector<DifficultyPtr>& difficulties) {
+int Level::LoadFromXML(const std::string& xml, const LevelSources& sources, int headerOnly, const std::string& path,
+                       const GameStatPtr& stat) {
     return Guarded("level:Level.LoadFromXML() ", 0, [&] {
         if (headerOnly == 1) {
             SetStringFromXML(name, xml, "levelName");
@@ -164,7 +155,7 @@ int Level::LoadFromXML(const std::string& xml, const std::vector<BrickPtr>& bric
         ThrowError(1, "Loading level data from XML: " + name);
 
         playerPaddle = std::make_shared<Paddle>();
-        playerPaddle->LoadFromXML(ExtractTagFromXML(xml, "paddle", 0), sprites, 0);
+        playerPaddle->LoadFromXML(ExtractTagFromXML(xml, "paddle", 0), sources.sprites, 0);
         playerPaddleSource = std::make_shared<Paddle>();
         playerPaddleSource->Clone(playerPaddle);
         loadedPaddleXML = playerPaddle->WriteToXML();
@@ -192,8 +183,8 @@ int Level::LoadFromXML(const std::string& xml, const std::vector<BrickPtr>& bric
             const std::string element = ExtractTagFromXML(xml, "ball", i);
             ballXML += element;
             Ball& ball = Last(ballsArray);
-            ball.LoadFromXML(element, sprites, 0);
-            Last(newBallsSourceArray).LoadFromXML(element, sprites, 0);
+            ball.LoadFromXML(element, sources.sprites, 0);
+            Last(newBallsSourceArray).LoadFromXML(element, sources.sprites, 0);
             loadedBallsXML += ball.WriteToXML();
         }
 
@@ -204,7 +195,7 @@ int Level::LoadFromXML(const std::string& xml, const std::vector<BrickPtr>& bric
             ThrowError(1, CountNote("nain", static_cast<size_t>(i), sourceNainsArray.size()));
             sourceNainsArray = AppendNewNain(sourceNainsArray);
             Nain& nain = Last(sourceNainsArray);
-            nain.LoadFromXML(ExtractTagFromXML(xml, "nain", i), sprites, 0);
+            nain.LoadFromXML(ExtractTagFromXML(xml, "nain", i), sources.sprites, 0);
             loadedNainsXML += nain.WriteToXML();
         }
 
@@ -232,7 +223,7 @@ int Level::LoadFromXML(const std::string& xml, const std::vector<BrickPtr>& bric
             brick->LoadFromXML(element, 1);
             // The lookup reports a name the pack lacks. Such a brick would have no body and
             // still count as one to clear, so the level could never be won: it is left out.
-            const BrickPtr source = GetBrickByName(brick->name, bricks);
+            const BrickPtr source = GetBrickByName(brick->name, sources.bricks);
             if (!source) {
                 brick->Unlink();
                 continue;
@@ -254,26 +245,26 @@ int Level::LoadFromXML(const std::string& xml, const std::vector<BrickPtr>& bric
         ThrowError(1, "Collision Bound: " + FloatToText(brickMinX) + "," + FloatToText(brickMinY) + " to " +
                           FloatToText(brickMaxX) + "," + FloatToText(brickMaxY));
 
-        LinkBricks(bricksArray, sprites, 1);
+        LinkBricks(bricksArray, sources.sprites, 1);
         brickBoxArray.clear();
         CreateBrickBoxGrid();
 
         sourcePowerupsArray.clear();
-        for (const PowerupPtr& powerup : powerups) {
+        for (const PowerupPtr& powerup : sources.powerups) {
             sourcePowerupsArray = AppendNewPowerup(sourcePowerupsArray);
             Last(sourcePowerupsArray).Clone(powerup);
         }
         powerupsArray.clear();
         sourceProjectilesArray.clear();
-        for (const ProjectilePtr& projectile : projectiles) {
+        for (const ProjectilePtr& projectile : sources.projectiles) {
             sourceProjectilesArray = AppendNewProjectile(sourceProjectilesArray);
             Last(sourceProjectilesArray).Clone(projectile);
         }
-        for (const WeaponPtr& weapon : weapons) {
+        for (const WeaponPtr& weapon : sources.weapons) {
             sourceWeaponsArray = AppendNewWeapon(sourceWeaponsArray);
             Last(sourceWeaponsArray).Clone(weapon);
         }
-        for (const BallPtr& ball : balls) {
+        for (const BallPtr& ball : sources.balls) {
             sourceBallsArray = AppendNewBall(sourceBallsArray);
             Last(sourceBallsArray).Clone(ball);
         }
@@ -299,7 +290,7 @@ int Level::LoadFromXML(const std::string& xml, const std::vector<BrickPtr>& bric
         g_gameSpeedDifficultyAdjust = 1.0f;
         GameStat& record = Deref(stat);
         record.difficultyPointModifier = 1.0f;
-        ApplyChosenDifficulty(*this, difficulties, record);
+        ApplyChosenDifficulty(*this, sources.difficulties, record);
 
         ThrowError(1, "Finished Loading Level!");
         return 0;

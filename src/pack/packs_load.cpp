@@ -44,8 +44,15 @@ void StopTimer(const std::string& timer) {
     if (g_LoadTimers) g_LoadTimers->Stop(timer);
 }
 
-void Caption(const std::string& message, const TImagePtr& image, const TextLookup& localize) {
-    DrawLoadingScreen(message, image, kCaptionGrey, kCaptionGrey, kCaptionGrey, localize);
+// What every frame of the load draws with: the pack's picture (null draws none) and the
+// universe's texts.
+struct LoadScreen {
+    TImagePtr image;
+    TextLookup localize;
+};
+
+void Caption(const std::string& message, const LoadScreen& screen) {
+    DrawLoadingScreen(message, screen.image, kCaptionGrey, kCaptionGrey, kCaptionGrey, screen.localize);
 }
 
 // One new template per element, wherever the first element begins: counting opening tags
@@ -62,9 +69,97 @@ void LoadElements(std::vector<std::shared_ptr<T>>& field, Append append, const s
     }
 }
 
+// What one step of the load shows, measures and reads.
+struct LoadStep {
+    const char* caption;      // the loading screen's word for it
+    const char* timer;        // the load timer it runs under
+    const char* file;         // in the pack folder
+    const char* tag;          // one template per element
+    bool timerFirst = false;  // the images step starts its timer before it draws its caption
+};
+
+struct NoWork {
+    void operator()() const {}
+};
+
+// One step of the load: its caption and its timer around the reading of its file into `field`.
+// `before` and `after` are what a step does around its elements, inside its timer.
+template <class T, class Append, class Load, class Before = NoWork, class After = NoWork>
+void RunLoadStep(const Pack& pack, const LoadScreen& screen, const LoadStep& step,
+                 std::vector<std::shared_ptr<T>>& field, Append append, Load load, Before before = {},
+                 After after = {}) {
+    if (step.timerFirst) {
+        StartTimer(step.timer);
+        Caption(step.caption, screen);
+    } else {
+        Caption(step.caption, screen);
+        StartTimer(step.timer);
+    }
+    before();
+    const std::string xml = ReadFileToString(pack.path + step.file, 0);
+    LoadElements(field, append, xml, step.tag, load);
+    after();
+    StopTimer(step.timer);
+}
+
+// The header, read again: a game's pack starts from its folder alone.
+void ReadHeader(Pack& pack) {
+    const std::string info = ReadFileToString(pack.path + "info.xml", 0);
+    pack.backgroundImage = GetDataFromXML(info, "loadingImage");
+    pack.name = GetDataFromXML(info, "name");
+    pack.saveName = GetDataFromXML(info, "saveName");
+    SetIntFromXML(pack.startingLives, info, "startingLives");
+}
+
+// The steps then draw at the alpha of the last pass.
+void FadeIn(const LoadScreen& screen) {
+    float t = 0.0f;
+    while (t < 10.0f) {
+        g_ScreenOverlayAlpha = 1.0f - t / 10.0f;
+        Caption("", screen);
+        t += FadeStep();
+        if (t > 10.0f) t = 10.0f;
+        g_ScreenOverlayRed = 0;
+        g_ScreenOverlayGreen = 0;
+        g_ScreenOverlayBlue = 0;
+    }
+}
+
+void FadeOut(const LoadScreen& screen) {
+    float t = 10.0f;
+    while (t > 0.0f) {
+        Caption("COMPLETE", screen);
+        t -= FadeStep();
+        if (!(t >= 0.0f)) t = 0.0f;
+        if (t < 10.0f) {
+            g_ScreenOverlayRed = 0;
+            g_ScreenOverlayGreen = 0;
+            g_ScreenOverlayBlue = 0;
+            g_ScreenOverlayAlpha = 1.0f - t / 10.0f;
+        }
+    }
+}
+
+// Images, sounds and value curves: what the sprites are linked to.
+void LoadMedia(Pack& pack, const LoadScreen& screen) {
+    const std::string& path = pack.path;
+    RunLoadStep(
+        pack, screen,
+        {.caption = "IMAGES", .timer = "Pack: Images", .file = "images.xml", .tag = "image", .timerFirst = true},
+        pack.imagesArray, AppendNewImage,
+        [&](Image& image, const std::string& element) { image.LoadFromXML(element, path); });
+    RunLoadStep(pack, screen, {.caption = "SOUNDS", .timer = "Pack: Sounds", .file = "sounds.xml", .tag = "sound"},
+                pack.soundsArray, AppendNewSound,
+                [&](Sound& sound, const std::string& element) { sound.LoadFromXML(element, path, 1); });
+    RunLoadStep(pack, screen,
+                {.caption = "SHIFTERS", .timer = "Pack: Shifters", .file = "shifters.xml", .tag = "shifterData"},
+                pack.shifterDataArray, AppendNewShifterData,
+                [&](ShifterData& data, const std::string& element) { data.LoadFromXML(element, path); });
+}
+
 // Every entry of the "sprites" folder but "." and ".." is a sprite file, whatever its name.
-void LoadSpriteFolder(Pack& pack, const TImagePtr& loadingImage, const TextLookup& localize) {
-    Caption("SPRITES", loadingImage, localize);
+void LoadSpriteFolder(Pack& pack, const LoadScreen& screen) {
+    Caption("SPRITES", screen);
     const std::string folder = pack.path + "sprites";
     TDirHandle* dir = ReadDir(folder);
     pack.spritesArray = {};
@@ -94,164 +189,115 @@ void LoadSpriteFolder(Pack& pack, const TImagePtr& loadingImage, const TextLooku
         ThrowError(1, "Loading sprites/" + entry + " + (" + LongToText(static_cast<int64_t>(xml.size())) + " bytes)");
         for (const std::string& element : elements) {
             pack.spritesArray = AppendNewSprite(pack.spritesArray);
-            Deref(At(pack.spritesArray, pack.spritesArray.size() - 1)).LoadFromXML(element);
+            Deref(pack.spritesArray.back()).LoadFromXML(element);
         }
         StopTimer("Pack: Sprite files");
     }
+}
+
+// The particle sources share one pool; once they are in, every sprite can be linked by name.
+void LoadParticles(Pack& pack, const LoadScreen& screen) {
+    const auto makePool = [&] {
+        pack.packParticleSprites = std::make_shared<ParticleSprites>();
+        pack.packParticleSprites->Initialize(g_maxParticles);
+    };
+    const auto linkSprites = [&] {
+        LinkSprites(pack.spritesArray, pack.imagesArray, pack.shifterDataArray, pack.particleSourceArray,
+                    pack.soundsArray);
+        for (size_t i = 0; i < pack.particleSourceArray.size(); ++i) {
+            Deref(pack.particleSourceArray[i]).particleSpriteTarget = pack.packParticleSprites;
+        }
+    };
+    RunLoadStep(
+        pack, screen,
+        {.caption = "PARTICLES", .timer = "Pack: Particles", .file = "particles.xml", .tag = "particleSource"},
+        pack.particleSourceArray, AppendNewParticleSource,
+        [&](ParticleSource& source, const std::string& element) { source.LoadFromXML(element, pack.spritesArray); },
+        makePool, linkSprites);
+}
+
+// Projectiles, balls, weapons, bricks and powerups, each kind built from those before it.
+void LoadPieces(Pack& pack, const LoadScreen& screen) {
+    const std::vector<SpritePtr>& sprites = pack.spritesArray;
+    RunLoadStep(
+        pack, screen,
+        {.caption = "PROJECTILES", .timer = "Pack: Projectiles", .file = "projectiles.xml", .tag = "projectile"},
+        pack.projectilesArray, AppendNewProjectile,
+        [&](Projectile& projectile, const std::string& element) { projectile.LoadFromXML(element, sprites, 0); });
+    RunLoadStep(pack, screen, {.caption = "BALLS", .timer = "Pack: Balls", .file = "balls.xml", .tag = "ball"},
+                pack.ballsArray, AppendNewBall,
+                [&](Ball& ball, const std::string& element) { ball.LoadFromXML(element, sprites, 0); });
+    RunLoadStep(pack, screen, {.caption = "WEAPONS", .timer = "Pack: Weapons", .file = "weapons.xml", .tag = "weapon"},
+                pack.weaponsArray, AppendNewWeapon, [&](Weapon& weapon, const std::string& element) {
+                    weapon.LoadFromXML(element, sprites, pack.ballsArray, 0);
+                    ThrowError(1, "Loading weapon \"" + weapon.weaponName + "\"");
+                });
+    const auto nameBricks = [&] {
+        for (size_t i = 0; i < pack.bricksArray.size(); ++i) {
+            ThrowError(1, "brick Name: " + Deref(pack.bricksArray[i]).name);
+        }
+        ThrowError(1, "Linking brick sprites...");
+    };
+    RunLoadStep(
+        pack, screen, {.caption = "BRICKS", .timer = "Pack: Bricks: Load", .file = "bricks.xml", .tag = "brick"},
+        pack.bricksArray, AppendNewBrick,
+        [&](Brick& brick, const std::string& element) { brick.LoadFromXML(element, 0); }, NoWork{}, nameBricks);
+    StartTimer("Pack: Bricks: Link");
+    LinkBricks(pack.bricksArray, sprites, 0);
+    StopTimer("Pack: Bricks: Link");
+    RunLoadStep(pack, screen,
+                {.caption = "POWERUPS", .timer = "Pack: Powerups", .file = "powerups.xml", .tag = "powerup"},
+                pack.powerupsArray, AppendNewPowerup, [&](Powerup& powerup, const std::string& element) {
+                    powerup.LoadFromXML(element, sprites, pack.bricksArray, 0);
+                });
+}
+
+// The levels' headers, then the pack's difficulties under the same timer.
+void LoadLevels(Pack& pack, const LoadScreen& screen) {
+    const LevelSources templates{.bricks = pack.bricksArray,
+                                 .sprites = pack.spritesArray,
+                                 .powerups = pack.powerupsArray,
+                                 .weapons = pack.weaponsArray,
+                                 .balls = pack.ballsArray};
+    const auto note = [] { ThrowError(1, "Loading levels array..."); };
+    const auto loadDifficulties = [&] {
+        const std::string xml = ReadFileToString(pack.path + "game.xml", 0);
+        pack.packDifficultyArray = {};
+        ThrowError(1, "Loading Pack Difficulty info...");
+        LoadElements(pack.packDifficultyArray, AppendNewDifficulty, xml, "difficulty",
+                     [&](Difficulty& difficulty, const std::string& element) {
+                         difficulty.LoadFromXML(element);
+                         ThrowError(1, "   Loaded difficulty \"" + difficulty.name + "\"");
+                     });
+    };
+    RunLoadStep(
+        pack, screen, {.caption = "LEVELS", .timer = "Pack: Levels", .file = "levels.xml", .tag = "level"},
+        pack.levelsArray, AppendNewLevel,
+        [&](Level& level, const std::string& element) {
+            // Header only: the rest of a level stays in its own file until play reaches it.
+            level.LoadFromXML(element, templates, 1, "", nullptr);
+            level.nameOfFile = pack.path + level.nameOfFile;
+            ThrowError(1, "Loading level info only: " + level.name + ", " + level.nameOfFile);
+        },
+        note, loadDifficulties);
 }
 
 }  // namespace
 
 int Pack::LoadPackData(int /*flag*/, const TextLookup& localize) {
     return Guarded("packs:Pack.LoadPackData() ", 0, [&] {
-        // The header, read again: a game's pack starts from its folder alone.
-        const std::string info = ReadFileToString(path + "info.xml", 0);
-        backgroundImage = GetDataFromXML(info, "loadingImage");
-        name = GetDataFromXML(info, "name");
-        saveName = GetDataFromXML(info, "saveName");
-        SetIntFromXML(startingLives, info, "startingLives");
-
+        ReadHeader(*this);  // name, save name, lives, the loading picture's name
         // Lives only as long as the load; null draws the frames without a picture.
-        TImagePtr loadingImage = LoadImage(path + backgroundImage, 2);
-
-        Unlink();
-
-        // Fade in from black; the steps then draw at the alpha of the last pass.
-        float t = 0.0f;
-        while (t < 10.0f) {
-            g_ScreenOverlayAlpha = 1.0f - t / 10.0f;
-            Caption("", loadingImage, localize);
-            t += FadeStep();
-            if (t > 10.0f) t = 10.0f;
-            g_ScreenOverlayRed = 0;
-            g_ScreenOverlayGreen = 0;
-            g_ScreenOverlayBlue = 0;
-        }
-
-        std::string xml;
-
-        StartTimer("Pack: Images");
-        Caption("IMAGES", loadingImage, localize);
-        xml = ReadFileToString(path + "images.xml", 0);
-        LoadElements(imagesArray, AppendNewImage, xml, "image",
-                     [&](Image& image, const std::string& element) { image.LoadFromXML(element, path); });
-        StopTimer("Pack: Images");
-
-        Caption("SOUNDS", loadingImage, localize);
-        StartTimer("Pack: Sounds");
-        xml = ReadFileToString(path + "sounds.xml", 0);
-        LoadElements(soundsArray, AppendNewSound, xml, "sound",
-                     [&](Sound& sound, const std::string& element) { sound.LoadFromXML(element, path, 1); });
-        StopTimer("Pack: Sounds");
-
-        Caption("SHIFTERS", loadingImage, localize);
-        StartTimer("Pack: Shifters");
-        xml = ReadFileToString(path + "shifters.xml", 0);
-        LoadElements(shifterDataArray, AppendNewShifterData, xml, "shifterData",
-                     [&](ShifterData& data, const std::string& element) { data.LoadFromXML(element, path); });
-        StopTimer("Pack: Shifters");
-
-        LoadSpriteFolder(*this, loadingImage, localize);
-
-        Caption("PARTICLES", loadingImage, localize);
-        StartTimer("Pack: Particles");
-        packParticleSprites = std::make_shared<ParticleSprites>();
-        packParticleSprites->Initialize(g_maxParticles);
-        xml = ReadFileToString(path + "particles.xml", 0);
-        LoadElements(
-            particleSourceArray, AppendNewParticleSource, xml, "particleSource",
-            [&](ParticleSource& source, const std::string& element) { source.LoadFromXML(element, spritesArray); });
-        LinkSprites(spritesArray, imagesArray, shifterDataArray, particleSourceArray, soundsArray);
-        for (size_t i = 0; i < particleSourceArray.size(); ++i) {
-            Deref(particleSourceArray[i]).particleSpriteTarget = packParticleSprites;
-        }
-        StopTimer("Pack: Particles");
-
-        Caption("PROJECTILES", loadingImage, localize);
-        StartTimer("Pack: Projectiles");
-        xml = ReadFileToString(path + "projectiles.xml", 0);
-        LoadElements(projectilesArray, AppendNewProjectile, xml, "projectile",
-                     [&](Projectile& projectile, const std::string& element) {
-                         projectile.LoadFromXML(element, spritesArray, 0);
-                     });
-        StopTimer("Pack: Projectiles");
-
-        Caption("BALLS", loadingImage, localize);
-        StartTimer("Pack: Balls");
-        xml = ReadFileToString(path + "balls.xml", 0);
-        LoadElements(ballsArray, AppendNewBall, xml, "ball",
-                     [&](Ball& ball, const std::string& element) { ball.LoadFromXML(element, spritesArray, 0); });
-        StopTimer("Pack: Balls");
-
-        Caption("WEAPONS", loadingImage, localize);
-        StartTimer("Pack: Weapons");
-        xml = ReadFileToString(path + "weapons.xml", 0);
-        LoadElements(weaponsArray, AppendNewWeapon, xml, "weapon", [&](Weapon& weapon, const std::string& element) {
-            weapon.LoadFromXML(element, spritesArray, ballsArray, 0);
-            ThrowError(1, "Loading weapon \"" + weapon.weaponName + "\"");
-        });
-        StopTimer("Pack: Weapons");
-
-        Caption("BRICKS", loadingImage, localize);
-        StartTimer("Pack: Bricks: Load");
-        xml = ReadFileToString(path + "bricks.xml", 0);
-        LoadElements(bricksArray, AppendNewBrick, xml, "brick",
-                     [&](Brick& brick, const std::string& element) { brick.LoadFromXML(element, 0); });
-        for (size_t i = 0; i < bricksArray.size(); ++i) {
-            ThrowError(1, "brick Name: " + Deref(bricksArray[i]).name);
-        }
-        ThrowError(1, "Linking brick sprites...");
-        StopTimer("Pack: Bricks: Load");
-        StartTimer("Pack: Bricks: Link");
-        LinkBricks(bricksArray, spritesArray, 0);
-        StopTimer("Pack: Bricks: Link");
-
-        Caption("POWERUPS", loadingImage, localize);
-        StartTimer("Pack: Powerups");
-        xml = ReadFileToString(path + "powerups.xml", 0);
-        LoadElements(powerupsArray, AppendNewPowerup, xml, "powerup",
-                     [&](Powerup& powerup, const std::string& element) {
-                         powerup.LoadFromXML(element, spritesArray, bricksArray, 0);
-                     });
-        StopTimer("Pack: Powerups");
-
-        Caption("LEVELS", loadingImage, localize);
-        StartTimer("Pack: Levels");
-        ThrowError(1, "Loading levels array...");
-        xml = ReadFileToString(path + "levels.xml", 0);
-        LoadElements(levelsArray, AppendNewLevel, xml, "level", [&](Level& level, const std::string& element) {
-            // Header only: the rest of a level stays in its own file until play reaches it.
-            level.LoadFromXML(element, bricksArray, spritesArray, powerupsArray, weaponsArray, ballsArray, 1, {}, {},
-                              "", {}, nullptr, {});
-            level.nameOfFile = path + level.nameOfFile;
-            ThrowError(1, "Loading level info only: " + level.name + ", " + level.nameOfFile);
-        });
-
-        xml = ReadFileToString(path + "game.xml", 0);
-        packDifficultyArray = {};
-        ThrowError(1, "Loading Pack Difficulty info...");
-        LoadElements(packDifficultyArray, AppendNewDifficulty, xml, "difficulty",
-                     [&](Difficulty& difficulty, const std::string& element) {
-                         difficulty.LoadFromXML(element);
-                         ThrowError(1, "   Loaded difficulty \"" + difficulty.name + "\"");
-                     });
-        StopTimer("Pack: Levels");
-
-        Caption("COMPLETE", loadingImage, localize);
-
-        // Fade out to opaque black behind "COMPLETE".
-        t = 10.0f;
-        while (t > 0.0f) {
-            Caption("COMPLETE", loadingImage, localize);
-            t -= FadeStep();
-            if (!(t >= 0.0f)) t = 0.0f;
-            if (t < 10.0f) {
-                g_ScreenOverlayRed = 0;
-                g_ScreenOverlayGreen = 0;
-                g_ScreenOverlayBlue = 0;
-                g_ScreenOverlayAlpha = 1.0f - t / 10.0f;
-            }
-        }
+        const LoadScreen screen{LoadImage(path + backgroundImage, 2), localize};
+        Unlink();                         // the old templates go, and every sound with them
+        FadeIn(screen);                   // from black
+        LoadMedia(*this, screen);         // images, sounds, value curves
+        LoadSpriteFolder(*this, screen);  // every file of the "sprites" folder
+        LoadParticles(*this, screen);     // their pool and sources; the sprites linked
+        LoadPieces(*this, screen);        // projectiles, balls, weapons, bricks, powerups
+        LoadLevels(*this, screen);        // level headers, then difficulties
+        Caption("COMPLETE", screen);      // the load is done
+        FadeOut(screen);                  // to opaque black behind "COMPLETE"
         return 0;
     });
 }

@@ -272,7 +272,7 @@ int Ball::HitTaken() {
 int Ball::Draw() {
     return Guarded("ball:Ball.Draw(): ", 0, [&] {
         if (isLive == 0) return 0;
-        Deref(ballSprite).Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        Deref(ballSprite).Draw();
         return 0;
     });
 }

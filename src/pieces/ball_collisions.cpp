@@ -22,6 +22,15 @@ int PhysicalFlag(const Ball& ball) {
     return kinds <= 0 ? 1 : 0;
 }
 
+// The ball's kinds as a hit on a brick, with the plain share given.
+BrickHit HitBy(const Ball& ball, int physical) {
+    return {.physical = physical,
+            .fire = ball.isFireball,
+            .ice = ball.isIceball,
+            .electric = ball.isShockball,
+            .plow = ball.isBrickplow};
+}
+
 // The last form a brick turns into. Content may chain its forms in a circle; the walk stops at
 // the first form it has already seen.
 Brick* FinalForm(Brick* brick) {
@@ -93,7 +102,7 @@ int Ball::BrickCollision(const BrickPtr& brick, float margin, const GameStatPtr&
             sprite.xRebound = 0;
             sprite.yRebound = AddSaturated(sprite.yRebound, -static_cast<int64_t>(TruncToInt(sprite.dy)));
         }
-        int result = target.Damage(PhysicalFlag(*this), isFireball, isIceball, isShockball, isBrickplow, stats, bricks);
+        int result = target.Damage(HitBy(*this, PhysicalFlag(*this)), stats, bricks);
         if (isFireball != 0) {
             sprite.JumpToAnimation("_explode");
             isExploding = static_cast<float>(isFireball);
@@ -116,8 +125,7 @@ int Ball::SmartBallDamage(const std::vector<BrickPtr>& bricks, const GameStatPtr
             BrickPtr brick = bricks[i];
             if (!brick) continue;
             if (FinalForm(brick.get())->name != finalType) continue;
-            killed = AddSaturated(
-                killed, brick->Damage(physical, isFireball, isIceball, isShockball, isBrickplow, stats, bricks));
+            killed = AddSaturated(killed, brick->Damage(HitBy(*this, physical), stats, bricks));
         }
         smartTarget = nullptr;
         isSmart -= 1;

@@ -14,6 +14,16 @@ class Random;
 class Sprite;
 using RandomPtr = std::shared_ptr<Random>;
 
+// One hit on a brick, by kind: each kind's strength is multiplied by the brick's own damage
+// factor for that kind. A plow of exactly 1 breaks the brick whatever its strength.
+struct BrickHit {
+    int physical = 0;
+    int fire = 0;
+    int ice = 0;
+    int electric = 0;
+    int plow = 0;
+};
+
 // Bricks alive in memory: construction adds one, destruction takes one away.
 extern int g_debugBricksInMemory;
 
@@ -71,8 +81,7 @@ public:
     int FreezeBrick(int depth, float originX, float originY);
     int ExplodeBrick(int depth, float originX, float originY);
     // 1 when this hit destroyed a must-clear brick for good.
-    int Damage(int physical, int fire, int ice, int electric, int plow, const GameStatPtr& stat,
-               const std::vector<BrickPtr>& bricks);
+    int Damage(BrickHit hit, const GameStatPtr& stat, const std::vector<BrickPtr>& bricks);
     // nameOnly 1 reads the name alone.
     int LoadFromXML(const std::string& xml, int nameOnly);
     int Clone(const BrickPtr& source);

@@ -15,9 +15,6 @@
 
 namespace {
 
-// Huge damage factors must not wrap the strength round to a large positive value.
-int64_t ClampToInt(int64_t value) { return SaturateToInt(value); }
-
 // Chains are measured from one origin, so delays grow with the distance from it; -1, -1 is
 // the brick's own centre.
 float DistanceFromOrigin(Sprite& sprite, float& originX, float& originY, float divisor) {
@@ -79,7 +76,7 @@ int Brick::Update(const GameStatPtr& stat, const std::vector<BrickPtr>& bricks) 
 
 int Brick::Draw() {
     return Guarded("brick:Brick.Draw(): ", 0, [&] {
-        if (Deref(brickSprite).isLive != 0) brickSprite->Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        if (Deref(brickSprite).isLive != 0) brickSprite->Draw();
         return 0;
     });
 }
@@ -227,8 +224,7 @@ int Brick::ExplodeBrick(int depth, float originX, float originY) {
     });
 }
 
-int Brick::Damage(int physical, int fire, int ice, int electric, int plow, const GameStatPtr& stat,
-                  const std::vector<BrickPtr>& bricks) {
+int Brick::Damage(BrickHit hit, const GameStatPtr& stat, const std::vector<BrickPtr>& bricks) {
     return Guarded("brick:Brick.Damage(): ", 0, [&] {
         if (isLive == 0) return 0;
         Sprite& sprite = Deref(brickSprite);
@@ -239,22 +235,24 @@ int Brick::Damage(int physical, int fire, int ice, int electric, int plow, const
             nain->MakeNainFall(5.0f);
         }
 
+        // Huge damage factors must not wrap the strength round to a large positive value.
         int64_t left = strength;
-        left = ClampToInt(left - static_cast<int64_t>(physicalDamage) * physical);
-        left = ClampToInt(left - static_cast<int64_t>(fireDamage) * fire);
-        left = ClampToInt(left - static_cast<int64_t>(iceDamage) * ice);
-        left = ClampToInt(left - static_cast<int64_t>(electricDamage) * electric);
+        left = SaturateToInt(left - static_cast<int64_t>(physicalDamage) * hit.physical);
+        left = SaturateToInt(left - static_cast<int64_t>(fireDamage) * hit.fire);
+        left = SaturateToInt(left - static_cast<int64_t>(iceDamage) * hit.ice);
+        left = SaturateToInt(left - static_cast<int64_t>(electricDamage) * hit.electric);
         strength = static_cast<int>(left);
-        if (plow == 1) strength = 0;
+        if (hit.plow == 1) strength = 0;
 
-        ThrowError(1, "Shold we freeze? ice = " + IntToText(ice) + " and isFreezeable = " + IntToText(isFreezeable));
-        if (ice != 0 && isFreezeable != 0) {
+        ThrowError(1,
+                   "Shold we freeze? ice = " + IntToText(hit.ice) + " and isFreezeable = " + IntToText(isFreezeable));
+        if (hit.ice != 0 && isFreezeable != 0) {
             ThrowError(1, "Yes, freeze this brick!");
             FreezeBrick(1, -1.0f, -1.0f);
             // Ice never breaks a brick that can freeze; it shatters later instead.
             strength = 1;
         }
-        if (fire != 0 && isBurnable != 0) isExplosive = 1;
+        if (hit.fire != 0 && isBurnable != 0) isExplosive = 1;
         if (isExplosive != 0) ExplodeBrick(1, -1.0f, -1.0f);
 
         if (strength <= 0) {

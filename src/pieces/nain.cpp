@@ -235,7 +235,7 @@ int Nain::Update(const std::vector<ProjectilePtr>& sourceProjectiles, std::vecto
 
 int Nain::Draw() {
     return Guarded("nain:Nain.Draw() ", 0, [&] {
-        if (nainSprite && isLive == 1) nainSprite->Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        if (nainSprite && isLive == 1) nainSprite->Draw();
         return 0;
     });
 }

@@ -103,7 +103,7 @@ int Paddle::Update(float /*value*/) {
 
 int Paddle::Draw() {
     return Guarded("paddle:Paddle.Draw() ", 0, [&] {
-        if (isLive != 0) Deref(paddleSprite).Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        if (isLive != 0) Deref(paddleSprite).Draw();
         return 0;
     });
 }

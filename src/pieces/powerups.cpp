@@ -8,6 +8,7 @@
 
 #include "core/arrays.h"
 #include "core/globals.h"
+#include "core/lookup.h"
 #include "core/numeric.h"
 #include "media/mixer.h"
 #include "media/sounds.h"
@@ -21,7 +22,6 @@
 #include "pieces/weapon.h"
 #include "platform/runtime.h"
 #include "sprites/sprites.h"
-#include "core/lookup.h"
 #include "text/parser.h"
 
 namespace {
@@ -35,9 +35,6 @@ int DividedAggression(int aggression, float factor) {
     if (q < 1.0f) return 1;
     return static_cast<int>(q);
 }
-
-// Lives are an int the player can see; a huge content value must not wrap them.
-int AddLives(int lives, int amount) { return AddSaturated(lives, amount); }
 
 // The yellow text that rises from a caught powerup. A powerup without a body has no place
 // to show it.
@@ -163,172 +160,190 @@ int Powerup::CreateBrickShield(const std::vector<BrickPtr>& bricks) {
     });
 }
 
-int Powerup::AwardPowerup(const PaddlePtr& paddle, const std::vector<BallPtr>& balls,
-                          const std::vector<WeaponPtr>& weapons, WeaponPtr& activeWeapon,
-                          const std::vector<NainPtr>& nains, const GameStatPtr& stat, BrickBoxPtr& shield, int& lives,
-                          int& mustClearBrickCount, const std::vector<SoundPtr>& sounds) {
+int Powerup::AwardPowerup(const AwardTargets& targets) {
     return Guarded("powerups:Powerup.AwardPowerup() ", 0, [&] {
         if (hasBeenAwarded == 1) return 0;
         ThrowError(1, "Awarding powerup!");
         hasBeenAwarded = 1;
 
-        // The paddle grows or shrinks about its centre, within a quarter and four times its size.
-        Paddle& pad = Deref(paddle);
-        Sprite& padSprite = Deref(pad.paddleSprite);
-        if (dPaddleXScale != 0.0f) {
-            if (padSprite.xScale + dPaddleXScale > 4.0f) {
-                dPaddleXScale = 4.0f - padSprite.xScale;
-            } else if (padSprite.xScale + dPaddleXScale < 0.25f) {
-                dPaddleXScale = 0.25f - padSprite.xScale;
-            }
-        }
-        padSprite.x -= dPaddleXScale / 2.0f * padSprite.widthBound;
-        padSprite.xScale += dPaddleXScale;
-        if (isPaddleSticky != -1) pad.isSticky = isPaddleSticky;
-        padSprite.elasticity += dPaddleElasticity;
-        if (!paddleJumpToAnimation.empty()) padSprite.JumpToAnimation(paddleJumpToAnimation);
-
-        if (dBallSplit > 0) {
-            std::vector<BallPtr> copies;
-            for (const BallPtr& entry : balls) {
-                const Ball& ball = Deref(entry);
-                if (ball.isLive == 0 || ball.isWeaponBlast != 0) continue;
-                copies = AppendNewBall(copies);
-                copies.back()->Clone(entry);
-            }
-            // The pool never grows: twins that find no free slot are dropped.
-            size_t next = 0;
-            for (const BallPtr& entry : balls) {
-                if (next >= copies.size()) break;
-                Ball& ball = Deref(entry);
-                if (ball.isLive != 0 || ball.isWeaponBlast != 0) continue;
-                ball.Clone(copies[next++]);
-                Sprite& sprite = Deref(ball.ballSprite);
-                sprite.dx = -sprite.dx;
-                sprite.dy = -sprite.dy;
-                sprite.ddx = -sprite.ddx;
-                sprite.ddy = -sprite.ddy;
-            }
-            for (const BallPtr& copy : copies) copy->Unlink();
-        }
-
-        if (isIceball != -1) {
-            for (const BallPtr& entry : balls) {
-                if (Eligible(Deref(entry))) entry->isIceball = isIceball;
-            }
-        }
-        if (isFireball != -1) {
-            for (const BallPtr& entry : balls) {
-                if (Eligible(Deref(entry))) entry->isFireball = isFireball;
-            }
-        }
-        if (isShockBall != -1) {
-            for (const BallPtr& entry : balls) {
-                if (Eligible(Deref(entry))) entry->isShockball = isShockBall;
-            }
-        }
-        if (isBrickplow != -1) {
-            for (const BallPtr& entry : balls) {
-                if (Eligible(Deref(entry))) entry->isBrickplow = isBrickplow;
-            }
-        }
-        if (isSmartball != -1) {
-            for (const BallPtr& entry : balls) {
-                if (!Eligible(Deref(entry))) continue;
-                entry->smartTarget = nullptr;
-                entry->isSmart = isSmartball;
-            }
-        }
-        for (const BallPtr& entry : balls) {
-            if (!Eligible(Deref(entry))) continue;
-            Sprite& sprite = Deref(entry->ballSprite);
-            sprite.vel += dBallSpeed;
-            if (sprite.vel < 1.0f) sprite.vel = 1.0f;
-        }
-        if (!ballJumpToAnimation.empty()) {
-            for (const BallPtr& entry : balls) {
-                if (Eligible(Deref(entry))) Deref(entry->ballSprite).JumpToAnimation(ballJumpToAnimation);
-            }
-        }
-
-        if (isBrickShaker != 0) {
-            for (const NainPtr& nain : nains) Deref(nain).BumpFromBrick(5.0f);
-        }
-        if (!nainDistractAnimation.empty()) {
-            for (const NainPtr& entry : nains) {
-                Nain& nain = Deref(entry);
-                Deref(nain.nainSprite).JumpToAnimation(nainDistractAnimation);
-                nain.distracted = nainDistractTTL;
-                if (nain.currentProjectile) {
-                    nain.currentProjectile->ThrowProjectile(nullptr, 1.0f, 1.0f, 6.0f);
-                    nain.currentProjectile->parentNain.reset();
-                    nain.currentProjectile = nullptr;
-                }
-            }
-        }
-
-        // A song the sound list does not hold leaves the level music alone.
-        if (!overrideMusicSong.empty() && overrideMusicDuration > 0.0f) {
-            SoundPtr song = GetSoundByName(overrideMusicSong, sounds);
-            if (song) {
-                Mixer& mixer = Deref(g_MasterMixer);
-                SoundPtr copy = std::make_shared<Sound>();
-                copy->Clone(song);
-                mixer.musicOverride = copy;
-                mixer.musicOverrideDuration = overrideMusicDuration;
-            }
-        }
-
-        if (dNainAggression != 1.0f) {
-            for (const NainPtr& entry : nains) {
-                Nain& nain = Deref(entry);
-                nain.aggression = DividedAggression(nain.aggression, dNainAggression);
-            }
-        }
-
-        if (!awardWeaponName.empty()) {
-            WeaponPtr found = GetWeaponByName(awardWeaponName, weapons);
-            if (found) {
-                WeaponPtr weapon = std::make_shared<Weapon>();
-                weapon->Clone(found);
-                activeWeapon = weapon;
-            } else {
-                activeWeapon = nullptr;
-            }
-        }
-
-        if (GlobalSpeedTarget != -1.0f) SetGlobalGameSpeed(GlobalSpeedTarget, GlobalSpeedRate, GlobalSpeedDuration);
-
-        if (addToScore > 0) {
-            GameStat& record = Deref(stat);
-            record.AddToScore(static_cast<int64_t>(addToScore));
-            // The text shows what the score really gained, rounded up as AddToScore rounds.
-            ShowText(powerupSprite, FormatNumber(record.ScoredPoints(addToScore)));
-        }
-        if (addToLives != 0) lives = AddLives(lives, addToLives);
-        if (finishLevel != 0) mustClearBrickCount = 0;
-        if (addToScoreMultiplier > 0) {
-            GameStat& record = Deref(stat);
-            record.AddToMultiplier(addToScoreMultiplier);
-            ShowText(powerupSprite, "$ x " + FormatNumber(record.scoreMultiplier));
-        }
-        if (setScoreMultiplierTo > -1) {
-            GameStat& record = Deref(stat);
-            record.SetMultiplier(setScoreMultiplierTo);
-            ShowText(powerupSprite, "$ x " + FormatNumber(record.scoreMultiplier));
-        }
-        if (dPaddlePositionModifier != 1.0f) g_paddlePositionModifier *= dPaddlePositionModifier;
-
-        if (!CreateShieldFromBrick.empty()) {
-            BrickBoxPtr box = std::make_shared<BrickBox>();
-            if (brickShieldToUse) box->Clone(brickShieldToUse);
-            shield = box;
-        }
+        AwardToPaddle(targets.paddle);                       // size, stickiness, bounce and look
+        SplitBalls(targets.balls);                           // a twin for every ball in play, while slots last
+        AwardToBalls(targets.balls);                         // kinds, speed and look of the balls in play
+        DisturbNains(targets.nains);                         // shaken, distracted, made to drop what they hold
+        OverrideMusic(targets.sounds);                       // a song of its own for a while
+        ScaleNainAggression(targets.nains);                  // calmer or angrier nains
+        AwardWeapon(targets.weapons, targets.activeWeapon);  // a fresh weapon, or none
+        AwardToGame(targets.stat, targets.lives, targets.mustClearBrickCount);  // pace, score, lives, finish, steering
+        AwardShield(targets.shield);                                            // a copy of the prebuilt shield
 
         // Without an "award" animation (or without a body) the powerup vanishes at once.
         if (!powerupSprite || powerupSprite->JumpToAnimation("award") != 1) isLive = 0;
         return 0;
     });
+}
+
+// The paddle grows or shrinks about its centre, within a quarter and four times its size.
+void Powerup::AwardToPaddle(const PaddlePtr& paddle) {
+    Paddle& pad = Deref(paddle);
+    Sprite& padSprite = Deref(pad.paddleSprite);
+    if (dPaddleXScale != 0.0f) {
+        if (padSprite.xScale + dPaddleXScale > 4.0f) {
+            dPaddleXScale = 4.0f - padSprite.xScale;
+        } else if (padSprite.xScale + dPaddleXScale < 0.25f) {
+            dPaddleXScale = 0.25f - padSprite.xScale;
+        }
+    }
+    padSprite.x -= dPaddleXScale / 2.0f * padSprite.widthBound;
+    padSprite.xScale += dPaddleXScale;
+    if (isPaddleSticky != -1) pad.isSticky = isPaddleSticky;
+    padSprite.elasticity += dPaddleElasticity;
+    if (!paddleJumpToAnimation.empty()) padSprite.JumpToAnimation(paddleJumpToAnimation);
+}
+
+void Powerup::SplitBalls(const std::vector<BallPtr>& balls) {
+    if (dBallSplit <= 0) return;
+    std::vector<BallPtr> copies;
+    for (const BallPtr& entry : balls) {
+        const Ball& ball = Deref(entry);
+        if (ball.isLive == 0 || ball.isWeaponBlast != 0) continue;
+        copies = AppendNewBall(copies);
+        copies.back()->Clone(entry);
+    }
+    // The pool never grows: twins that find no free slot are dropped.
+    size_t next = 0;
+    for (const BallPtr& entry : balls) {
+        if (next >= copies.size()) break;
+        Ball& ball = Deref(entry);
+        if (ball.isLive != 0 || ball.isWeaponBlast != 0) continue;
+        ball.Clone(copies[next++]);
+        Sprite& sprite = Deref(ball.ballSprite);
+        sprite.dx = -sprite.dx;
+        sprite.dy = -sprite.dy;
+        sprite.ddx = -sprite.ddx;
+        sprite.ddy = -sprite.ddy;
+    }
+    for (const BallPtr& copy : copies) copy->Unlink();
+}
+
+void Powerup::AwardToBalls(const std::vector<BallPtr>& balls) {
+    if (isIceball != -1) {
+        for (const BallPtr& entry : balls) {
+            if (Eligible(Deref(entry))) entry->isIceball = isIceball;
+        }
+    }
+    if (isFireball != -1) {
+        for (const BallPtr& entry : balls) {
+            if (Eligible(Deref(entry))) entry->isFireball = isFireball;
+        }
+    }
+    if (isShockBall != -1) {
+        for (const BallPtr& entry : balls) {
+            if (Eligible(Deref(entry))) entry->isShockball = isShockBall;
+        }
+    }
+    if (isBrickplow != -1) {
+        for (const BallPtr& entry : balls) {
+            if (Eligible(Deref(entry))) entry->isBrickplow = isBrickplow;
+        }
+    }
+    if (isSmartball != -1) {
+        for (const BallPtr& entry : balls) {
+            if (!Eligible(Deref(entry))) continue;
+            entry->smartTarget = nullptr;
+            entry->isSmart = isSmartball;
+        }
+    }
+    for (const BallPtr& entry : balls) {
+        if (!Eligible(Deref(entry))) continue;
+        Sprite& sprite = Deref(entry->ballSprite);
+        sprite.vel += dBallSpeed;
+        if (sprite.vel < 1.0f) sprite.vel = 1.0f;
+    }
+    if (!ballJumpToAnimation.empty()) {
+        for (const BallPtr& entry : balls) {
+            if (Eligible(Deref(entry))) Deref(entry->ballSprite).JumpToAnimation(ballJumpToAnimation);
+        }
+    }
+}
+
+void Powerup::DisturbNains(const std::vector<NainPtr>& nains) {
+    if (isBrickShaker != 0) {
+        for (const NainPtr& nain : nains) Deref(nain).BumpFromBrick(5.0f);
+    }
+    if (!nainDistractAnimation.empty()) {
+        for (const NainPtr& entry : nains) {
+            Nain& nain = Deref(entry);
+            Deref(nain.nainSprite).JumpToAnimation(nainDistractAnimation);
+            nain.distracted = nainDistractTTL;
+            if (nain.currentProjectile) {
+                nain.currentProjectile->ThrowProjectile(nullptr, 1.0f, 1.0f, 6.0f);
+                nain.currentProjectile->parentNain.reset();
+                nain.currentProjectile = nullptr;
+            }
+        }
+    }
+}
+
+// A song the sound list does not hold leaves the level music alone.
+void Powerup::OverrideMusic(const std::vector<SoundPtr>& sounds) {
+    if (overrideMusicSong.empty() || !(overrideMusicDuration > 0.0f)) return;
+    SoundPtr song = GetSoundByName(overrideMusicSong, sounds);
+    if (!song) return;
+    Mixer& mixer = Deref(g_MasterMixer);
+    SoundPtr copy = std::make_shared<Sound>();
+    copy->Clone(song);
+    mixer.musicOverride = copy;
+    mixer.musicOverrideDuration = overrideMusicDuration;
+}
+
+void Powerup::ScaleNainAggression(const std::vector<NainPtr>& nains) {
+    if (dNainAggression == 1.0f) return;
+    for (const NainPtr& entry : nains) {
+        Nain& nain = Deref(entry);
+        nain.aggression = DividedAggression(nain.aggression, dNainAggression);
+    }
+}
+
+void Powerup::AwardWeapon(const std::vector<WeaponPtr>& weapons, WeaponPtr& activeWeapon) {
+    if (awardWeaponName.empty()) return;
+    WeaponPtr found = GetWeaponByName(awardWeaponName, weapons);
+    if (found) {
+        WeaponPtr weapon = std::make_shared<Weapon>();
+        weapon->Clone(found);
+        activeWeapon = weapon;
+    } else {
+        activeWeapon = nullptr;
+    }
+}
+
+void Powerup::AwardToGame(const GameStatPtr& stat, int& lives, int& mustClearBrickCount) {
+    if (GlobalSpeedTarget != -1.0f) SetGlobalGameSpeed(GlobalSpeedTarget, GlobalSpeedRate, GlobalSpeedDuration);
+    if (addToScore > 0) {
+        GameStat& record = Deref(stat);
+        record.AddToScore(static_cast<int64_t>(addToScore));
+        // The text shows what the score really gained, rounded up as AddToScore rounds.
+        ShowText(powerupSprite, FormatNumber(record.ScoredPoints(addToScore)));
+    }
+    if (addToLives != 0) lives = AddSaturated(lives, addToLives);  // a huge content value must not wrap them
+    if (finishLevel != 0) mustClearBrickCount = 0;
+    if (addToScoreMultiplier > 0) {
+        GameStat& record = Deref(stat);
+        record.AddToMultiplier(addToScoreMultiplier);
+        ShowText(powerupSprite, "$ x " + FormatNumber(record.scoreMultiplier));
+    }
+    if (setScoreMultiplierTo > -1) {
+        GameStat& record = Deref(stat);
+        record.SetMultiplier(setScoreMultiplierTo);
+        ShowText(powerupSprite, "$ x " + FormatNumber(record.scoreMultiplier));
+    }
+    if (dPaddlePositionModifier != 1.0f) g_paddlePositionModifier *= dPaddlePositionModifier;
+}
+
+void Powerup::AwardShield(BrickBoxPtr& shield) {
+    if (CreateShieldFromBrick.empty()) return;
+    BrickBoxPtr box = std::make_shared<BrickBox>();
+    if (brickShieldToUse) box->Clone(brickShieldToUse);
+    shield = box;
 }
 
 int Powerup::Clone(const PowerupPtr& source) {
@@ -442,7 +457,7 @@ int Powerup::Update() {
 
 int Powerup::Draw() {
     return Guarded("powerups:Powerup.Draw() ", 0, [&] {
-        if (powerupSprite && isLive == 1) powerupSprite->Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        if (powerupSprite && isLive == 1) powerupSprite->Draw();
         return 0;
     });
 }

@@ -8,6 +8,22 @@
 
 #include "pieces/fwd.h"
 
+// Everything a caught powerup acts on, held by reference: the level's paddle, balls, nains,
+// weapon templates and sounds, the game record, and what it changes in place (the active
+// weapon, the shield, the lives and the count of bricks left to clear).
+struct AwardTargets {
+    const PaddlePtr& paddle;
+    const std::vector<BallPtr>& balls;
+    const std::vector<WeaponPtr>& weapons;
+    WeaponPtr& activeWeapon;
+    const std::vector<NainPtr>& nains;
+    const GameStatPtr& stat;
+    BrickBoxPtr& shield;
+    int& lives;
+    int& mustClearBrickCount;
+    const std::vector<SoundPtr>& sounds;
+};
+
 class Powerup {
 public:
     std::string name;
@@ -63,14 +79,25 @@ public:
     int LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& sprites, const std::vector<BrickPtr>& bricks,
                     int keepSprite);
     int CreateBrickShield(const std::vector<BrickPtr>& bricks);
-    int AwardPowerup(const PaddlePtr& paddle, const std::vector<BallPtr>& balls, const std::vector<WeaponPtr>& weapons,
-                     WeaponPtr& activeWeapon, const std::vector<NainPtr>& nains, const GameStatPtr& stat,
-                     BrickBoxPtr& shield, int& lives, int& mustClearBrickCount, const std::vector<SoundPtr>& sounds);
+    // Once per powerup: a second catch changes nothing.
+    int AwardPowerup(const AwardTargets& targets);
     int Clone(const PowerupPtr& source);
     int Initialize(float x, float y, float dx, float dy, float vel);
     int PaddleCollision(const PaddlePtr& paddle);
     int Update();
     int Draw();
+
+private:
+    // The phases of AwardPowerup, in the order it runs them.
+    void AwardToPaddle(const PaddlePtr& paddle);
+    void SplitBalls(const std::vector<BallPtr>& balls);
+    void AwardToBalls(const std::vector<BallPtr>& balls);
+    void DisturbNains(const std::vector<NainPtr>& nains);
+    void OverrideMusic(const std::vector<SoundPtr>& sounds);
+    void ScaleNainAggression(const std::vector<NainPtr>& nains);
+    void AwardWeapon(const std::vector<WeaponPtr>& weapons, WeaponPtr& activeWeapon);
+    void AwardToGame(const GameStatPtr& stat, int& lives, int& mustClearBrickCount);
+    void AwardShield(BrickBoxPtr& shield);
 };
 
 // The first powerup of that name (exact case); a miss is reported under code -14 and yields null.

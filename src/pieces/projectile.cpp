@@ -69,7 +69,7 @@ int Projectile::Draw() {
     return Guarded("projectile:Projectile.Draw() ", 0, [&] {
         if (isLive == 0) return 0;
         Sprite& sprite = Deref(projectileSprite);
-        if (!sprite.parentSprite.lock()) sprite.Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        if (!sprite.parentSprite.lock()) sprite.Draw();
         return 0;
     });
 }

@@ -183,11 +183,11 @@ int Weapon::Draw(const PaddlePtr& paddle) {
         const float halfWidth = sprite.GetWidth() / 2.0f;
         sprite.x = muzzles.leftX - halfWidth;
         sprite.y = muzzles.y;
-        sprite.Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+        sprite.Draw();
         if (isMirrored == 1) {
             sprite.x = muzzles.rightX - halfWidth;
             sprite.y = muzzles.y;
-            sprite.Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+            sprite.Draw();
         }
         return 0;
     });

@@ -97,7 +97,7 @@ int ParticleSprites::Draw() {
     return Guarded("sprites:ParticleSprites.Draw() ", 0, [&] {
         for (size_t i = 0; i < spriteArray.size(); ++i) {
             SpritePtr particle = spriteArray[i];
-            if (particle) particle->Draw(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+            if (particle) particle->Draw();
         }
         return 0;
     });

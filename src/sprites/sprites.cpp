@@ -146,115 +146,140 @@ int Sprite::DetachSprite() {
     });
 }
 
+// ---------------------------------------------------------------------------
+// The phases of Sprite::Update, in the order it runs them. Beside it rather than members: the
+// update runs for every body in play every tick, and the compiler keeps these in line.
+namespace {
+
+void ShakeAndAim(Sprite& sprite, const AnimationPtr& animation, const SpritePtr& parent, float speed) {
+    sprite.shake = sprite.shake + sprite.dShake * speed;
+    if (animation && animation->mode == "parent" && parent) sprite.targetSprite = parent->targetSprite;
+    if (sprite.shake < 0.0f) {
+        sprite.shake = 0.0f;
+    } else if (sprite.shake > sprite.maxShake) {
+        sprite.shake = sprite.maxShake;
+    }
+    if (sprite.rotSnapback != 0) sprite.rot = 0.0f;
+    if (!sprite.targetSprite.expired()) sprite.PointAtTargetSprite();
+}
+
+void Rebound(Sprite& sprite) {
+    // A vote for the direction the sprite already has costs no elasticity.
+    if ((sprite.xRebound < 0 && sprite.dx > 0.0f) || (sprite.xRebound > 0 && sprite.dx < 0.0f)) sprite.xRebound = 0;
+    if ((sprite.yRebound < 0 && sprite.dy > 0.0f) || (sprite.yRebound > 0 && sprite.dy < 0.0f)) sprite.yRebound = 0;
+    if (Magnitude(sprite.xRebound) > Magnitude(sprite.yRebound)) {
+        sprite.yRebound = 0;
+    } else if (Magnitude(sprite.xRebound) < Magnitude(sprite.yRebound)) {
+        sprite.xRebound = 0;
+    }
+    if (sprite.xRebound < 0) {
+        sprite.dx = std::fabs(sprite.dx);
+        sprite.vel = sprite.vel * sprite.elasticity;
+    } else if (sprite.xRebound > 0) {
+        sprite.dx = -std::fabs(sprite.dx);
+        sprite.vel = sprite.vel * sprite.elasticity;
+    }
+    if (sprite.yRebound < 0) {
+        sprite.dy = std::fabs(sprite.dy);
+        sprite.vel = sprite.vel * sprite.elasticity;
+    } else if (sprite.yRebound > 0) {
+        sprite.dy = -std::fabs(sprite.dy);
+        sprite.vel = sprite.vel * sprite.elasticity;
+    }
+}
+
+void Move(Sprite& sprite, const SpritePtr& parent, float speed) {
+    if (sprite.vel > sprite.maxVel) sprite.vel = sprite.maxVel;
+    sprite.x = sprite.x + sprite.dx * sprite.vel * speed;
+    sprite.y = sprite.y + sprite.dy * sprite.vel * speed;
+    if (!parent) {
+        sprite.absX = sprite.x;
+        sprite.absY = sprite.y;
+    }
+
+    if (sprite.accel != 0.0f) {
+        sprite.dx = sprite.dx * sprite.vel + sprite.ddx * sprite.accel * speed;
+        sprite.dy = sprite.dy * sprite.vel + sprite.ddy * sprite.accel * speed;
+        if (sprite.dx != 0.0f || sprite.dy != 0.0f) {
+            // In double: the squares of small components would vanish in single precision.
+            double length =
+                std::sqrt(static_cast<double>(sprite.dx) * sprite.dx + static_cast<double>(sprite.dy) * sprite.dy);
+            sprite.vel = static_cast<float>(length);
+            sprite.dx = static_cast<float>(sprite.dx / length);
+            sprite.dy = static_cast<float>(sprite.dy / length);
+        } else {
+            sprite.vel = 0.0f;
+        }
+    }
+
+    sprite.drot = sprite.drot + sprite.ddrot;
+    if (sprite.drot > sprite.maxdRot) sprite.drot = sprite.maxdRot;
+    if (sprite.drot < -sprite.maxdRot) sprite.drot = -sprite.maxdRot;
+    sprite.rot = sprite.rot + sprite.drot * speed;
+
+    sprite.xRebound = 0;
+    sprite.yRebound = 0;
+}
+
+void Thaw(Sprite& sprite, float speed) {
+    if (sprite.isFrozen > 0.0f && sprite.isFrozen < 1.0f) {
+        sprite.isFrozen = sprite.isFrozen + 0.1f * speed;
+        if (sprite.isFrozen > 1.0f) sprite.isFrozen = 1.0f;
+    }
+}
+
+void RunAnimation(Sprite& sprite, Animation& animation, const SpritePtr& self) {
+    std::string target = animation.CheckTargetSprite();
+    if (target != sprite.targetSpriteName) {
+        sprite.targetSpriteName = target;
+        sprite.targetSprite.reset();
+        RaiseAssignFlagUpwards(sprite);
+    }
+
+    if (animation.mode == "parent") return;
+    int result = animation.Update(sprite.isFrozen, self);
+    if (result == -1) {
+        sprite.isLive = 0;
+    } else if (result == -2) {
+        // Over a copy: a child that cannot leave must not hold the loop for ever.
+        std::vector<SpritePtr> children = sprite.childSprites;
+        for (const SpritePtr& child : children) {
+            if (child) child->DetachSprite();
+        }
+    } else if (result == 0) {
+        std::string next = animation.GetNextAnimation();
+        if (!next.empty()) sprite.JumpToAnimation(next);
+    }
+}
+
+void UpdateChildren(Sprite& sprite) {
+    for (size_t i = 0; i < sprite.childSprites.size(); ++i) {
+        SpritePtr child = sprite.childSprites[i];
+        Deref(child).Update();
+    }
+}
+
+}  // namespace
+
 int Sprite::Update() {
     return Guarded("sprites:Sprite.Update() ", 0, [&] {
         if (isLive == 0) return 0;
         SpritePtr self = weak_from_this().lock();
-        const float s = g_gameSpeedFactor;
+        const float speed = g_gameSpeedFactor;
         // Without an animation the sprite still moves; only the animation work is skipped.
         AnimationPtr animation = CurrentAnimationOrNull();
 
-        if (animation) {
+        if (animation) {  // the animation's particles leave from where the sprite was drawn
             animation->GenerateParticles(absX, absY, TruncToInt(widthBound), TruncToInt(heightBound), xScale, yScale);
         }
-        shake = shake + dShake * s;
-        SpritePtr parent = parentSprite.lock();
-        if (animation && animation->mode == "parent" && parent) targetSprite = parent->targetSprite;
-        if (shake < 0.0f) {
-            shake = 0.0f;
-        } else if (shake > maxShake) {
-            shake = maxShake;
-        }
-        if (rotSnapback != 0) rot = 0.0f;
-        if (!targetSprite.expired()) PointAtTargetSprite();
-
-        // A vote for the direction the sprite already has costs no elasticity.
-        if ((xRebound < 0 && dx > 0.0f) || (xRebound > 0 && dx < 0.0f)) xRebound = 0;
-        if ((yRebound < 0 && dy > 0.0f) || (yRebound > 0 && dy < 0.0f)) yRebound = 0;
-        if (Magnitude(xRebound) > Magnitude(yRebound)) {
-            yRebound = 0;
-        } else if (Magnitude(xRebound) < Magnitude(yRebound)) {
-            xRebound = 0;
-        }
-        if (xRebound < 0) {
-            dx = std::fabs(dx);
-            vel = vel * elasticity;
-        } else if (xRebound > 0) {
-            dx = -std::fabs(dx);
-            vel = vel * elasticity;
-        }
-        if (yRebound < 0) {
-            dy = std::fabs(dy);
-            vel = vel * elasticity;
-        } else if (yRebound > 0) {
-            dy = -std::fabs(dy);
-            vel = vel * elasticity;
-        }
-
-        if (vel > maxVel) vel = maxVel;
-        x = x + dx * vel * s;
-        y = y + dy * vel * s;
-        if (!parent) {
-            absX = x;
-            absY = y;
-        }
-
-        if (accel != 0.0f) {
-            dx = dx * vel + ddx * accel * s;
-            dy = dy * vel + ddy * accel * s;
-            if (dx != 0.0f || dy != 0.0f) {
-                // In double: the squares of small components would vanish in single precision.
-                double length = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
-                vel = static_cast<float>(length);
-                dx = static_cast<float>(dx / length);
-                dy = static_cast<float>(dy / length);
-            } else {
-                vel = 0.0f;
-            }
-        }
-
-        drot = drot + ddrot;
-        if (drot > maxdRot) drot = maxdRot;
-        if (drot < -maxdRot) drot = -maxdRot;
-        rot = rot + drot * s;
-
-        xRebound = 0;
-        yRebound = 0;
-
-        if (isFrozen > 0.0f && isFrozen < 1.0f) {
-            isFrozen = isFrozen + 0.1f * s;
-            if (isFrozen > 1.0f) isFrozen = 1.0f;
-        }
-
-        if (animation) {
-            std::string target = animation->CheckTargetSprite();
-            if (target != targetSpriteName) {
-                targetSpriteName = target;
-                targetSprite.reset();
-                RaiseAssignFlagUpwards(*this);
-            }
-
-            if (animation->mode != "parent") {
-                int result = animation->Update(isFrozen, self);
-                if (result == -1) {
-                    isLive = 0;
-                } else if (result == -2) {
-                    // Over a copy: a child that cannot leave must not hold the loop for ever.
-                    std::vector<SpritePtr> children = childSprites;
-                    for (const SpritePtr& child : children) {
-                        if (child) child->DetachSprite();
-                    }
-                } else if (result == 0) {
-                    std::string next = animation->GetNextAnimation();
-                    if (!next.empty()) JumpToAnimation(next);
-                }
-            }
-        }
-
-        for (size_t i = 0; i < childSprites.size(); ++i) {
-            SpritePtr child = childSprites[i];
-            Deref(child).Update();
-        }
+        // Taken after the particles: a full pool may have let go of the parent to make room.
+        const SpritePtr parent = parentSprite.lock();
+        ShakeAndAim(*this, animation, parent, speed);  // shake builds or settles; the sprite turns to its target
+        Rebound(*this);                                // the side votes become a bounce
+        Move(*this, parent, speed);                    // speed, place, acceleration and spin; the votes are spent
+        Thaw(*this, speed);                            // a thawing sprite warms towards unfrozen
+        if (animation) RunAnimation(*this, *animation, self);  // its target name, then its frames
+        UpdateChildren(*this);                                 // the whole tree moves with it
         return 0;
     });
 }

@@ -32,6 +32,34 @@ using ImagePtr = std::shared_ptr<Image>;
 using SoundPtr = std::shared_ptr<Sound>;
 using ImageTextPtr = std::shared_ptr<ImageText>;
 
+// What a parent hands a child it draws: its drawn origin and turn, a scale added to the child's
+// own, and two values passed on to the animation, which does not use them. The pieces draw
+// with all of them at 0.
+struct DrawOffsets {
+    float x = 0.0f;
+    float y = 0.0f;
+    float rot = 0.0f;
+    float xScale = 0.0f;
+    float yScale = 0.0f;
+    float extra1 = 0.0f;
+    float extra2 = 0.0f;
+};
+
+// The parent chain's motion summed from the root down to a sprite: its place (each scaled by
+// its own scale), direction, speed, acceleration, turn and spin.
+struct ChainMotion {
+    float x = 0.0f;
+    float y = 0.0f;
+    float dx = 0.0f;
+    float dy = 0.0f;
+    float vel = 0.0f;
+    float ddx = 0.0f;
+    float ddy = 0.0f;
+    float accel = 0.0f;
+    float rot = 0.0f;
+    float drot = 0.0f;
+};
+
 // Always held by a SpritePtr (make_shared): the sprite hands itself to its animations as the
 // source of the sounds they start.
 class Sprite : public std::enable_shared_from_this<Sprite> {
@@ -99,12 +127,11 @@ public:
     SpritePtr TraverseForNamedSprite(const std::string& spriteName);
     SpritePtr CheckChildrenInTraversal(const std::string& spriteName);
     int DetachSprite();
-    int SetPositionFromParent(float& a1, float& a2, float& a3, float& a4, float& a5, float& a6, float& a7, float& a8,
-                              float& a9, float& a10, float& a11, float& a12);
+    // Adds this sprite's motion to `sum` after its parent chain's.
+    int SetPositionFromParent(ChainMotion& sum);
     int Debug(int boxFlag, int labelFlag);
-    // Pieces pass seven zeros; a parent hands its children their origin, turn and scale.
-    int Draw(float p1 = 0.0f, float p2 = 0.0f, float p3 = 0.0f, float p4 = 0.0f, float p5 = 0.0f, float p6 = 0.0f,
-             float p7 = 0.0f);
+    // Pieces draw with no offsets; a parent hands its children their origin, turn and scale.
+    int Draw(DrawOffsets offsets = {});
     int GetSpriteHandle(float& hx, float& hy);
     int ReboundBox(float left, float top, float right, float bottom);
     int ReboundCollision(const SpritePtr& other, float margin);

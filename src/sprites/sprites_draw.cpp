@@ -76,21 +76,20 @@ SpritePtr Sprite::TraverseForNamedSprite(const std::string& spriteName) {
     });
 }
 
-int Sprite::SetPositionFromParent(float& a1, float& a2, float& a3, float& a4, float& a5, float& a6, float& a7,
-                                  float& a8, float& a9, float& a10, float& a11, float& a12) {
+int Sprite::SetPositionFromParent(ChainMotion& sum) {
     return Guarded("sprites:Sprite.SetPositionFromParent() ", 0, [&] {
         SpritePtr parent = parentSprite.lock();
-        if (parent) parent->SetPositionFromParent(a1, a2, a3, a4, a5, a6, a7, a8, a9, a10, a11, a12);
-        a1 += x * xScale;
-        a2 += y * yScale;
-        a3 += dx;
-        a4 += dy;
-        a5 += vel;
-        a6 += ddx;
-        a7 += ddy;
-        a8 += accel;
-        a9 += rot;
-        a10 += drot;
+        if (parent) parent->SetPositionFromParent(sum);
+        sum.x += x * xScale;
+        sum.y += y * yScale;
+        sum.dx += dx;
+        sum.dy += dy;
+        sum.vel += vel;
+        sum.ddx += ddx;
+        sum.ddy += ddy;
+        sum.accel += accel;
+        sum.rot += rot;
+        sum.drot += drot;
         return 0;
     });
 }
@@ -140,7 +139,7 @@ int Sprite::GetSpriteHandle(float& hx, float& hy) {
 }
 
 // No handler: a failure here reaches the drawing piece's own.
-int Sprite::Draw(float p1, float p2, float p3, float p4, float p5, float p6, float p7) {
+int Sprite::Draw(DrawOffsets offsets) {
     if (isLive == 0) return 0;
     float hx = 0.0f, hy = 0.0f;
     GetSpriteHandle(hx, hy);
@@ -166,28 +165,30 @@ int Sprite::Draw(float p1, float p2, float p3, float p4, float p5, float p6, flo
 
     float drawX, drawY;
     if (parent) {
-        int degree = DegreeIndex(p3);
+        int degree = DegreeIndex(offsets.rot);
         float c = At(g_Cos, degree);
         float s = At(g_Sin, degree);
-        drawX = p1 + (x0 * sx * c - y0 * sy * s) - 2.0f * hx;
-        drawY = p2 + (x0 * sx * s + y0 * sy * c) - 2.0f * hy;
+        drawX = offsets.x + (x0 * sx * c - y0 * sy * s) - 2.0f * hx;
+        drawY = offsets.y + (x0 * sx * s + y0 * sy * c) - 2.0f * hy;
     } else {
-        drawX = x0 + p1;
-        drawY = y0 + p2;
+        drawX = x0 + offsets.x;
+        drawY = y0 + offsets.y;
     }
-    float r = p3 + r0;
+    float r = offsets.rot + r0;
 
     if (animation) {
         // The drawn turn is the parent's plus twice the sprite's own: aiming relies on it.
         float oy = static_cast<float>(Rnd(-shake, shake));
         float ox = static_cast<float>(Rnd(-shake, shake));
-        animation->Draw(drawX + ox, drawY + oy, r0 + r, sx + p4, sy + p5, isFrozen, 1.0f, TruncToInt(widthBound),
-                        TruncToInt(heightBound), p6, p7, absX, absY, absRot, absXScale, absYScale);
+        animation->Draw(drawX + ox, drawY + oy, r0 + r, sx + offsets.xScale, sy + offsets.yScale, isFrozen, 1.0f,
+                        TruncToInt(widthBound), TruncToInt(heightBound), offsets.extra1, offsets.extra2, absX, absY,
+                        absRot, absXScale, absYScale);
         if (shake > 0.0f) {
             oy = static_cast<float>(Rnd(-shake, shake));
             ox = static_cast<float>(Rnd(-shake, shake));
-            animation->Draw(drawX + ox, drawY + oy, r0 + r, sx + p4, sy + p5, isFrozen, 0.5f, TruncToInt(widthBound),
-                            TruncToInt(heightBound), p6, p7, absX, absY, absRot, absXScale, absYScale);
+            animation->Draw(drawX + ox, drawY + oy, r0 + r, sx + offsets.xScale, sy + offsets.yScale, isFrozen, 0.5f,
+                            TruncToInt(widthBound), TruncToInt(heightBound), offsets.extra1, offsets.extra2, absX, absY,
+                            absRot, absXScale, absYScale);
         }
     }
 
@@ -198,9 +199,9 @@ int Sprite::Draw(float p1, float p2, float p3, float p4, float p5, float p6, flo
         SpritePtr child = childSprites[i];
         if (!child) continue;
         if (HasParentMode(child->CurrentAnimationOrNull())) {
-            child->Draw(p1, p2, p3, p4, p5, p6, p7);
+            child->Draw(offsets);
         } else {
-            child->Draw(originX, originY, GetRot(r), sx, sy, 0.0f, 0.0f);
+            child->Draw({.x = originX, .y = originY, .rot = GetRot(r), .xScale = sx, .yScale = sy});
         }
     }
 

@@ -124,8 +124,15 @@ inline LevelPtr StartTestLevel(const TestPack& pack, const std::string& fileName
     auto level = std::make_shared<Level>();
     level->nameOfFile = pack.folder + fileName;
     level->gameOver = -1.0f;
-    level->LoadFromFile(pack.bricks, pack.sprites, {}, pack.powerups, pack.projectiles, pack.weapons, pack.balls,
-                        pack.folder, pack.sounds, stat, pack.difficulties);
+    level->LoadFromFile({.bricks = pack.bricks,
+                         .sprites = pack.sprites,
+                         .powerups = pack.powerups,
+                         .weapons = pack.weapons,
+                         .balls = pack.balls,
+                         .projectiles = pack.projectiles,
+                         .sounds = pack.sounds,
+                         .difficulties = pack.difficulties},
+                        pack.folder, stat);
     for (const BallPtr& ball : level->ballsArray) ball->isLive = 1;
     for (const BrickPtr& brick : level->bricksArray) brick->isLive = 1;
     while (static_cast<int>(level->ballsArray.size()) < g_maxBalls) {

@@ -36,9 +36,12 @@ TEST_F(LevelTest, HeaderOnlyLoadReadsNameAndFileAlone) {
         auto level = std::make_shared<Level>();
         level->name = c.nameBefore;
         level->nameOfFile = c.fileBefore;
-        EXPECT_EQ(level->LoadFromXML(c.xml, pack.bricks, pack.sprites, pack.powerups, pack.weapons, pack.balls, 1, {},
-                                     {}, "", {}, nullptr, {}),
-                  0);
+        const LevelSources templates{.bricks = pack.bricks,
+                                     .sprites = pack.sprites,
+                                     .powerups = pack.powerups,
+                                     .weapons = pack.weapons,
+                                     .balls = pack.balls};
+        EXPECT_EQ(level->LoadFromXML(c.xml, templates, 1, "", nullptr), 0);
         EXPECT_EQ(level->name, c.name);
         EXPECT_EQ(level->nameOfFile, c.file);
         // Nothing else is read, reset or reported.

@@ -68,6 +68,18 @@ struct FixturePack {
     std::vector<DifficultyPtr> difficulties;
     std::vector<LevelPtr> levels;
 
+    // Every template array, as the game hands a level the pack's.
+    LevelSources Sources() const {
+        return {.bricks = bricks,
+                .sprites = sprites,
+                .powerups = powerups,
+                .weapons = weapons,
+                .balls = balls,
+                .levels = levels,
+                .projectiles = projectiles,
+                .difficulties = difficulties};
+    }
+
     void Load() {
         dot = std::make_shared<Image>();
         dot->name = "dot";
@@ -104,7 +116,9 @@ struct FixturePack {
         }
         for (const std::string& xml : ExtractListFromXML(PackFile("levels.xml"), "level")) {
             levels = AppendNewLevel(levels);
-            levels.back()->LoadFromXML(xml, bricks, sprites, powerups, weapons, balls, 1, {}, {}, "", {}, nullptr, {});
+            levels.back()->LoadFromXML(
+                xml, {.bricks = bricks, .sprites = sprites, .powerups = powerups, .weapons = weapons, .balls = balls},
+                1, "", nullptr);
             levels.back()->nameOfFile = PackPath() + levels.back()->nameOfFile;
         }
     }
@@ -174,8 +188,7 @@ protected:
         stat->difficulty = difficulty;
         auto level = std::make_shared<Level>();
         made.push_back(level);
-        level->LoadFromXML(xml, pack.bricks, pack.sprites, pack.powerups, pack.weapons, pack.balls, 0, pack.levels,
-                           pack.projectiles, PackPath(), {}, stat, pack.difficulties);
+        level->LoadFromXML(xml, pack.Sources(), 0, PackPath(), stat);
         return level;
     }
 
@@ -185,8 +198,7 @@ protected:
         auto level = std::make_shared<Level>();
         made.push_back(level);
         level->nameOfFile = path;
-        level->LoadFromFile(pack.bricks, pack.sprites, pack.levels, pack.powerups, pack.projectiles, pack.weapons,
-                            pack.balls, PackPath(), {}, stat, pack.difficulties);
+        level->LoadFromFile(pack.Sources(), PackPath(), stat);
         return level;
     }
 

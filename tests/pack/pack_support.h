@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/globals.h"
+#include "level/level.h"
 #include "media/mixer.h"
 #include "pack/packs.h"
 #include "platform/graphics.h"
@@ -40,6 +41,19 @@ inline std::vector<std::string> FaultLines() {
         if (line.rfind(" NOTE: ", 0) != 0) faults.push_back(line);
     }
     return faults;
+}
+
+// Every template array of a loaded pack, as the game hands them to a level it reads.
+inline LevelSources PackSources(const Pack& pack) {
+    return {.bricks = pack.bricksArray,
+            .sprites = pack.spritesArray,
+            .powerups = pack.powerupsArray,
+            .weapons = pack.weaponsArray,
+            .balls = pack.ballsArray,
+            .levels = pack.levelsArray,
+            .projectiles = pack.projectilesArray,
+            .sounds = pack.soundsArray,
+            .difficulties = pack.packDifficultyArray};
 }
 
 // Sets the clock so that every frame from now on measures frameMs milliseconds; 80 ms is

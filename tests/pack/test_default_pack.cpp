@@ -73,8 +73,7 @@ protected:
         level->nameOfFile = header->nameOfFile;
         level->gameOver = -1.0f;
         const Pack& p = *pack_;
-        level->LoadFromFile(p.bricksArray, p.spritesArray, p.levelsArray, p.powerupsArray, p.projectilesArray,
-                            p.weaponsArray, p.ballsArray, p.path, p.soundsArray, stat, p.packDifficultyArray);
+        level->LoadFromFile(packtest::PackSources(p), p.path, stat);
         return level;
     }
 
@@ -399,9 +398,16 @@ TEST_F(DefaultPack, EveryPowerupAwardsCleanlyAndTheGunFires) {
         powerup->Clone(source);
         powerup->Initialize(300.0f, 600.0f, 0.0f, 1.0f, 1.0f);
         level->AddNainToBrick(0);
-        powerup->AwardPowerup(level->playerPaddle, level->ballsArray, level->sourceWeaponsArray, level->activeWeapon,
-                              level->nainsArray, stat, level->brickShield, lives, level->mustClearBrickCount,
-                              pack_->soundsArray);
+        powerup->AwardPowerup({.paddle = level->playerPaddle,
+                               .balls = level->ballsArray,
+                               .weapons = level->sourceWeaponsArray,
+                               .activeWeapon = level->activeWeapon,
+                               .nains = level->nainsArray,
+                               .stat = stat,
+                               .shield = level->brickShield,
+                               .lives = lives,
+                               .mustClearBrickCount = level->mustClearBrickCount,
+                               .sounds = pack_->soundsArray});
         EXPECT_EQ(powerup->isLive, 1) << "no \"award\" to play";
         EXPECT_EQ(powerup->powerupSprite->GetCurrentAnimationName(), "award");
         if (source->finishLevel != 0) level->mustClearBrickCount = 1;  // keep the level going

@@ -334,9 +334,7 @@ TEST_F(PackLoader, ALoadedPackPlaysItsLevelsFromItsTemplates) {
     auto level = std::make_shared<Level>();
     level->nameOfFile = pack->levelsArray.at(0)->nameOfFile;
     pack->ReloadBrickPowerupData();
-    level->LoadFromFile(pack->bricksArray, pack->spritesArray, pack->levelsArray, pack->powerupsArray,
-                        pack->projectilesArray, pack->weaponsArray, pack->ballsArray, pack->path, pack->soundsArray,
-                        stat, pack->packDifficultyArray);
+    level->LoadFromFile(PackSources(*pack), pack->path, stat);
 
     EXPECT_EQ(FaultLines(), std::vector<std::string>());
     EXPECT_EQ(level->name, "First Steps");

@@ -364,7 +364,7 @@ TEST_F(BrickTest, MissingSpriteKeepsABlankBodyThatStillPlays) {
     ASSERT_NE(brick->brickSprite, nullptr);
     EXPECT_EQ(brick->Update(stat, level.bricks), 0);
     EXPECT_EQ(brick->Draw(), 0);
-    EXPECT_EQ(brick->Damage(1, 0, 0, 0, 0, stat, level.bricks), 1);
+    EXPECT_EQ(brick->Damage({.physical = 1}, stat, level.bricks), 1);
     EXPECT_EQ(brick->isLive, 0);
     // Without a "kill" animation the body goes at once.
     EXPECT_EQ(brick->brickSprite->isLive, 0);
@@ -388,10 +388,10 @@ TEST_F(BrickTest, MissingNextFormLetsTheBrickDieForGood) {
     for (const BrickPtr& brick : {linked, named}) {
         SCOPED_TRACE(brick->nextBrickName);
         const int64_t before = stat->score;
-        EXPECT_EQ(brick->Damage(1, 0, 0, 0, 0, stat, level.bricks), 1);
+        EXPECT_EQ(brick->Damage({.physical = 1}, stat, level.bricks), 1);
         EXPECT_EQ(brick->isLive, 0);
         EXPECT_EQ(CurrentAnimation(brick), "kill");
-        EXPECT_EQ(brick->Damage(1, 0, 0, 0, 0, stat, level.bricks), 0);
+        EXPECT_EQ(brick->Damage({.physical = 1}, stat, level.bricks), 0);
         EXPECT_EQ(stat->score, before + 10);
     }
 }
@@ -412,10 +412,10 @@ TEST_F(BrickTest, LoopOfNextFormsIsCutAtLinking) {
     BrickPtr brick = level.Place(pack, "loopA", 0, 0);
     BrickPtr single = level.Place(pack, "self", 100, 0);
     level.Start();
-    EXPECT_EQ(brick->Damage(1, 0, 0, 0, 0, stat, level.bricks), 0);
+    EXPECT_EQ(brick->Damage({.physical = 1}, stat, level.bricks), 0);
     EXPECT_EQ(brick->name, "loopB");
-    EXPECT_EQ(brick->Damage(1, 0, 0, 0, 0, stat, level.bricks), 1);
-    EXPECT_EQ(single->Damage(1, 0, 0, 0, 0, stat, level.bricks), 1);
+    EXPECT_EQ(brick->Damage({.physical = 1}, stat, level.bricks), 1);
+    EXPECT_EQ(single->Damage({.physical = 1}, stat, level.bricks), 1);
     EXPECT_EQ(stat->score, 1 + 2 + 4);
 }
 
@@ -435,7 +435,7 @@ TEST_F(BrickTest, UnlinkedBricksNainsAndSpritesAreAllReleased) {
     nain->parentBrick = seat;
     seat->currentNain = nain;
     // A hit that turns the brick into its next form on the way.
-    level.bricks[0]->Damage(1, 0, 0, 0, 0, stat, level.bricks);
+    level.bricks[0]->Damage({.physical = 1}, stat, level.bricks);
     seat.reset();
 
     level.Unlink();

@@ -37,7 +37,7 @@ struct DamageCase {
     Deaths deaths;
     bool frozen;
     int liveBefore;
-    int physical, fire, ice, electric, plow;
+    BrickHit hit;
     int strength;
     int isLive;
     int spriteLive;
@@ -51,69 +51,68 @@ struct DamageCase {
 TEST_F(BrickTest, EachKindOfHitOnEachKindOfBrick) {
     // clang-format off
     const DamageCase cases[] = {
-        // label, template tags, death animations, frozen, live before,
-        // hit: physical fire ice electric plow,
+        // label, template tags, death animations, frozen, live before, hit,
         // strength, isLive, sprite live, ttl, ttFreeze, ttExplode, isExplosive, animation, result, score
-        {"plain hit kills", "", Deaths::Both, false, 1, 1, 0, 0, 0, 0,
+        {"plain hit kills", "", Deaths::Both, false, 1, {.physical = 1},
          0, 0, 1, kOff, kOff, kOff, 0, "kill", 1, 10},
-        {"not must-clear", "<mustClear>0</mustClear>", Deaths::Both, false, 1, 1, 0, 0, 0, 0,
+        {"not must-clear", "<mustClear>0</mustClear>", Deaths::Both, false, 1, {.physical = 1},
          0, 0, 1, kOff, kOff, kOff, 0, "kill", 0, 10},
-        {"strong brick survives", "<strength>3</strength>", Deaths::Both, false, 1, 1, 0, 0, 0, 0,
+        {"strong brick survives", "<strength>3</strength>", Deaths::Both, false, 1, {.physical = 1},
          2, 1, 1, kOff, kOff, kOff, 0, "sound_struck", 0, 0},
-        {"a hit of no kind", "", Deaths::Both, false, 1, 0, 0, 0, 0, 0,
+        {"a hit of no kind", "", Deaths::Both, false, 1, {},
          1, 1, 1, kOff, kOff, kOff, 0, "sound_struck", 0, 0},
-        {"ice starts freezing", "", Deaths::Both, false, 1, 0, 0, 1, 0, 0,
+        {"ice starts freezing", "", Deaths::Both, false, 1, {.ice = 1},
          1, 1, 1, kOff, {0, 5}, kOff, 0, "sound_struck", 0, 0},
-        {"ice and plow cannot break a freezable brick", "", Deaths::Both, false, 1, 0, 0, 1, 0, 1,
+        {"ice and plow cannot break a freezable brick", "", Deaths::Both, false, 1, {.ice = 1, .plow = 1},
          1, 1, 1, kOff, {0, 5}, kOff, 0, "sound_struck", 0, 0},
-        {"ice damage on a freezable brick", "<iceDamage>5</iceDamage>", Deaths::Both, false, 1, 0, 0, 1, 0, 0,
+        {"ice damage on a freezable brick", "<iceDamage>5</iceDamage>", Deaths::Both, false, 1, {.ice = 1},
          1, 1, 1, kOff, {0, 5}, kOff, 0, "sound_struck", 0, 0},
-        {"ice on an unfreezable brick", "<isFreezeable>0</isFreezeable>", Deaths::Both, false, 1, 0, 0, 1, 0, 0,
+        {"ice on an unfreezable brick", "<isFreezeable>0</isFreezeable>", Deaths::Both, false, 1, {.ice = 1},
          1, 1, 1, kOff, kOff, kOff, 0, "sound_struck", 0, 0},
         {"ice damage on an unfreezable brick", "<isFreezeable>0</isFreezeable><iceDamage>1</iceDamage>",
-         Deaths::Both, false, 1, 0, 0, 1, 0, 0,
+         Deaths::Both, false, 1, {.ice = 1},
          0, 0, 1, kOff, kOff, kOff, 0, "kill", 1, 10},
-        {"second ice hit shatters", "", Deaths::Both, true, 1, 0, 0, 1, 0, 0,
+        {"second ice hit shatters", "", Deaths::Both, true, 1, {.ice = 1},
          1, 1, 1, {0, 5}, kOff, kOff, 0, "sound_struck", 0, 0},
-        {"fire sets a burnable brick burning", "<strength>3</strength>", Deaths::Both, false, 1, 0, 1, 0, 0, 0,
+        {"fire sets a burnable brick burning", "<strength>3</strength>", Deaths::Both, false, 1, {.fire = 1},
          2, 1, 1, {0, 15}, kOff, kOff, 1, "sound_struck", 0, 0},
-        {"fire kills a weak burnable brick", "", Deaths::Both, false, 1, 0, 1, 0, 0, 0,
+        {"fire kills a weak burnable brick", "", Deaths::Both, false, 1, {.fire = 1},
          0, 0, 1, {0, 15}, kOff, kOff, 1, "kill", 1, 10},
         {"fire on a brick that cannot burn", "<strength>3</strength><isBurnable>0</isBurnable>",
-         Deaths::Both, false, 1, 0, 1, 0, 0, 0,
+         Deaths::Both, false, 1, {.fire = 1},
          2, 1, 1, kOff, kOff, kOff, 0, "sound_struck", 0, 0},
         {"explosive but not burnable only waits",
          "<strength>3</strength><isBurnable>0</isBurnable><isExplosive>1</isExplosive>",
-         Deaths::Both, false, 1, 1, 0, 0, 0, 0,
+         Deaths::Both, false, 1, {.physical = 1},
          2, 1, 1, kOff, kOff, {0, 15}, 1, "sound_struck", 0, 0},
-        {"fire on a frozen brick", "<strength>3</strength>", Deaths::Both, true, 1, 0, 1, 0, 0, 0,
+        {"fire on a frozen brick", "<strength>3</strength>", Deaths::Both, true, 1, {.fire = 1},
          2, 1, 1, {0, 15}, kOff, kOff, 1, "sound_struck", 0, 0},
-        {"electric", "<strength>2</strength>", Deaths::Both, false, 1, 0, 0, 0, 1, 0,
+        {"electric", "<strength>2</strength>", Deaths::Both, false, 1, {.electric = 1},
          1, 1, 1, kOff, kOff, kOff, 0, "sound_struck", 0, 0},
         {"electric on a shock-proof brick", "<strength>2</strength><electricDamage>0</electricDamage>",
-         Deaths::Both, false, 1, 0, 0, 0, 1, 0,
+         Deaths::Both, false, 1, {.electric = 1},
          2, 1, 1, kOff, kOff, kOff, 0, "sound_struck", 0, 0},
-        {"plow", "<strength>50</strength>", Deaths::Both, false, 1, 0, 0, 0, 0, 1,
+        {"plow", "<strength>50</strength>", Deaths::Both, false, 1, {.plow = 1},
          0, 0, 1, kOff, kOff, kOff, 0, "kill", 1, 10},
-        {"plow other than 1 does nothing", "<strength>50</strength>", Deaths::Both, false, 1, 0, 0, 0, 0, 2,
+        {"plow other than 1 does nothing", "<strength>50</strength>", Deaths::Both, false, 1, {.plow = 2},
          50, 1, 1, kOff, kOff, kOff, 0, "sound_struck", 0, 0},
-        {"negative factor heals", "<physicalDamage>-1</physicalDamage>", Deaths::Both, false, 1, 1, 0, 0, 0, 0,
+        {"negative factor heals", "<physicalDamage>-1</physicalDamage>", Deaths::Both, false, 1, {.physical = 1},
          2, 1, 1, kOff, kOff, kOff, 0, "sound_struck", 0, 0},
         {"healing stops at the top", "<strength>5</strength><physicalDamage>-2147483648</physicalDamage>",
-         Deaths::Both, false, 1, 1, 0, 0, 0, 0,
+         Deaths::Both, false, 1, {.physical = 1},
          INT_MAX, 1, 1, kOff, kOff, kOff, 0, "sound_struck", 0, 0},
         {"damage stops at the bottom", "<strength>-2147483647</strength><physicalDamage>2147483647</physicalDamage>",
-         Deaths::Both, false, 1, 1, 0, 0, 0, 0,
+         Deaths::Both, false, 1, {.physical = 1},
          INT_MIN, 0, 1, kOff, kOff, kOff, 0, "kill", 1, 10},
-        {"frozen brick killed", "", Deaths::Both, true, 1, 1, 0, 0, 0, 0,
+        {"frozen brick killed", "", Deaths::Both, true, 1, {.physical = 1},
          0, 0, 1, kOff, kOff, kOff, 0, "frozen_kill", 1, 10},
-        {"frozen brick without frozen_kill", "", Deaths::KillOnly, true, 1, 1, 0, 0, 0, 0,
+        {"frozen brick without frozen_kill", "", Deaths::KillOnly, true, 1, {.physical = 1},
          0, 0, 1, kOff, kOff, kOff, 0, "kill", 1, 10},
-        {"no kill animation: the body goes at once", "", Deaths::None, false, 1, 1, 0, 0, 0, 0,
+        {"no kill animation: the body goes at once", "", Deaths::None, false, 1, {.physical = 1},
          0, 0, 0, kOff, kOff, kOff, 0, "idle", 1, 10},
-        {"dead brick ignores hits", "", Deaths::Both, false, 0, 1, 1, 1, 1, 1,
+        {"dead brick ignores hits", "", Deaths::Both, false, 0, {.physical = 1, .fire = 1, .ice = 1, .electric = 1, .plow = 1},
          1, 0, 1, kOff, kOff, kOff, 0, "idle", 0, 0},
-        {"next form takes over", "<nextBrickName>next</nextBrickName>", Deaths::Both, false, 1, 1, 0, 0, 0, 0,
+        {"next form takes over", "<nextBrickName>next</nextBrickName>", Deaths::Both, false, 1, {.physical = 1},
          2, 1, 1, kOff, kOff, kOff, 0, "sound_struck", 0, 10},
     };
     // clang-format on
@@ -130,7 +129,7 @@ TEST_F(BrickTest, EachKindOfHitOnEachKindOfBrick) {
         if (c.frozen) brick->brickSprite->SetFreeze(1);
         auto record = std::make_shared<GameStat>();
 
-        EXPECT_EQ(brick->Damage(c.physical, c.fire, c.ice, c.electric, c.plow, record, l.bricks), c.result);
+        EXPECT_EQ(brick->Damage(c.hit, record, l.bricks), c.result);
         EXPECT_EQ(brick->strength, c.strength);
         EXPECT_EQ(brick->isLive, c.isLive);
         EXPECT_EQ(brick->brickSprite->isLive, c.spriteLive);
@@ -142,7 +141,7 @@ TEST_F(BrickTest, EachKindOfHitOnEachKindOfBrick) {
         EXPECT_EQ(record->score, c.score);
         // Every hit on a live brick shakes it fully, dying away by a tenth a tick; a brick that
         // starts to shatter keeps shaking fully.
-        const bool shatters = c.frozen && c.ice != 0;
+        const bool shatters = c.frozen && c.hit.ice != 0;
         EXPECT_EQ(brick->brickSprite->shake, c.liveBefore ? 3.0f : 0.0f);
         EXPECT_EQ(brick->brickSprite->dShake, c.liveBefore && !shatters ? -0.1f : 0.0f);
         if (c.isLive == 0 && c.liveBefore) {
@@ -161,7 +160,7 @@ TEST_F(BrickTest, BrickWithoutPowerupTableStillDiesAndCounts) {
     auto brick = std::make_shared<Brick>();
     brick->isLive = 1;
     std::vector<BrickPtr> bricks{brick};
-    EXPECT_EQ(brick->Damage(1, 0, 0, 0, 0, stat, bricks), 1);
+    EXPECT_EQ(brick->Damage({.physical = 1}, stat, bricks), 1);
     EXPECT_EQ(brick->isLive, 0);
     EXPECT_EQ(brick->powerupToGenerate, "");
     EXPECT_EQ(brick->powerupCount, 1);
@@ -174,11 +173,11 @@ TEST_F(BrickTest, HitsReportTheirProgressNotes) {
     BrickPtr unfreezable = level.Place(pack, "b", 0, 0);
     BrickPtr freezable = level.Place(pack, "ice", 100, 0);
     level.Start();
-    unfreezable->Damage(0, 0, 1, 0, 0, stat, level.bricks);
+    unfreezable->Damage({.ice = 1}, stat, level.bricks);
     EXPECT_EQ(g_DebugStrings[0], "Note (Shold we freeze? ice = 1 and isFreezeable = 0)");
-    freezable->Damage(0, 0, 1, 0, 0, stat, level.bricks);
+    freezable->Damage({.ice = 1}, stat, level.bricks);
     EXPECT_EQ(g_DebugStrings[0], "Note (Yes, freeze this brick!)");
-    freezable->Damage(1, 0, 0, 0, 0, stat, level.bricks);
+    freezable->Damage({.physical = 1}, stat, level.bricks);
     EXPECT_EQ(g_DebugStrings[0], "Note (Dead!)");
 }
 
@@ -196,7 +195,7 @@ TEST_F(BrickTest, ShatteringRunsAlongAFrozenRowWithGrowingDelays) {
         row.Start();
 
         for (const BrickPtr& brick : row.bricks) {
-            brick->Damage(0, 0, 1, 0, 0, stat, row.bricks);
+            brick->Damage({.ice = 1}, stat, row.bricks);
             ExpectTimer("freeze delay", brick->ttFreeze, {0, 5});
             for (int tick = 0; tick < 20 && brick->brickSprite->isFrozen == 0.0f; ++tick) {
                 brick->Update(stat, row.bricks);
@@ -207,7 +206,7 @@ TEST_F(BrickTest, ShatteringRunsAlongAFrozenRowWithGrowingDelays) {
             EXPECT_EQ(CurrentAnimation(brick), "sound_freeze");
         }
 
-        EXPECT_EQ(row.bricks[0]->Damage(0, 0, 1, 0, 0, stat, row.bricks), 0);
+        EXPECT_EQ(row.bricks[0]->Damage({.ice = 1}, stat, row.bricks), 0);
         for (int k = 0; k < 4; ++k) {
             SCOPED_TRACE(k);
             const float delay = 20.0f * static_cast<float>(k) * speed;
@@ -247,7 +246,7 @@ TEST_F(BrickTest, FreezeRestartsARunningDelayAndStopsAtAnUnfrozenBrick) {
     first->brickSprite->SetFreeze(1);
     second->ttFreeze = 100.0f;
 
-    first->Damage(0, 0, 1, 0, 0, stat, level.bricks);
+    first->Damage({.ice = 1}, stat, level.bricks);
     ExpectTimer("first fuse", first->ttl, {0, 5});
     ExpectTimer("second restarted", second->ttFreeze, {20, 25});
     EXPECT_EQ(second->ttl, -1.0f);
@@ -279,7 +278,7 @@ TEST_F(BrickTest, FireRunsThroughExplosiveBricksWithGrowingDelays) {
         BrickPtr stone = row.Place(pack, "stone", 130, 115);
         row.Start();
 
-        EXPECT_EQ(row.bricks[0]->Damage(0, 1, 0, 0, 0, stat, row.bricks), 0);
+        EXPECT_EQ(row.bricks[0]->Damage({.fire = 1}, stat, row.bricks), 0);
         EXPECT_EQ(row.bricks[0]->isExplosive, 1);
         for (int k = 0; k < 4; ++k) {
             SCOPED_TRACE(k);
@@ -295,7 +294,7 @@ TEST_F(BrickTest, FireRunsThroughExplosiveBricksWithGrowingDelays) {
 
         // Another hit on the explosive brick restarts its own fuse only.
         const float secondFuse = row.bricks[1]->ttl;
-        row.bricks[0]->Damage(1, 0, 0, 0, 0, stat, row.bricks);
+        row.bricks[0]->Damage({.physical = 1}, stat, row.bricks);
         ExpectTimer("restarted", row.bricks[0]->ttl, {0, 15.0f * speed});
         EXPECT_EQ(row.bricks[1]->ttl, secondFuse);
 
@@ -330,13 +329,13 @@ TEST_F(BrickTest, LastLockTakesItsKeyedBricksWithIt) {
     BrickPtr other = level.Place(pack, "other", 500, 0);
     level.Start();
 
-    EXPECT_EQ(lock1->Damage(1, 0, 0, 0, 0, stat, level.bricks), 1);
+    EXPECT_EQ(lock1->Damage({.physical = 1}, stat, level.bricks), 1);
     EXPECT_EQ(door1->isLive, 1);
     EXPECT_EQ(door2->isLive, 1);
     EXPECT_EQ(stat->score, 1);
 
     // Only the lock itself counts towards clearing; what it opens does not.
-    EXPECT_EQ(lock2->Damage(1, 0, 0, 0, 0, stat, level.bricks), 1);
+    EXPECT_EQ(lock2->Damage({.physical = 1}, stat, level.bricks), 1);
     for (const BrickPtr& gone : {door1, door2, vault}) {
         EXPECT_EQ(gone->isLive, 0);
         EXPECT_EQ(CurrentAnimation(gone), "kill");
@@ -371,7 +370,7 @@ TEST_F(BrickTest, KeyedBrickGoesThroughAtMostTenForms) {
         BrickPtr keyed = l.Place(p, "f0", 100, 0);
         l.Start();
         auto record = std::make_shared<GameStat>();
-        lock->Damage(1, 0, 0, 0, 0, record, l.bricks);
+        lock->Damage({.physical = 1}, record, l.bricks);
         EXPECT_EQ(keyed->isLive, c.isLive);
         EXPECT_EQ(keyed->name, c.lastName);
         EXPECT_EQ(record->score, expected);
@@ -407,7 +406,7 @@ TEST_F(BrickTest, EveryFormScoresAndOnlyTheLastCounts) {
     };
     for (const Hit& h : hits) {
         SCOPED_TRACE(h.name + std::string(" ") + std::to_string(h.score));
-        EXPECT_EQ(brick->Damage(1, 0, 0, 0, 0, stat, level.bricks), h.result);
+        EXPECT_EQ(brick->Damage({.physical = 1}, stat, level.bricks), h.result);
         EXPECT_EQ(brick->name, h.name);
         EXPECT_EQ(brick->strength, h.strength);
         EXPECT_EQ(stat->score, h.score);
@@ -424,7 +423,7 @@ TEST_F(BrickTest, EveryFormScoresAndOnlyTheLastCounts) {
         EXPECT_EQ(brick->ttRecover, 1.0f);
     }
     EXPECT_NE(brick->powerupToGenerate, "kept");
-    EXPECT_EQ(brick->Damage(1, 0, 0, 0, 0, stat, level.bricks), 0);
+    EXPECT_EQ(brick->Damage({.physical = 1}, stat, level.bricks), 0);
     EXPECT_EQ(stat->score, 60);
 }
 
@@ -539,7 +538,7 @@ TEST_F(BrickNainTest, AnyHitKnocksTheNainOff) {
     BrickPtr brick = level.Place(pack, "b", 0, 0);
     level.Start();
     NainPtr nain = Seat(brick);
-    brick->Damage(0, 0, 0, 0, 0, stat, level.bricks);
+    brick->Damage({}, stat, level.bricks);
     EXPECT_EQ(brick->currentNain, nullptr);
     EXPECT_EQ(nain->parentBrick, nullptr);
     EXPECT_EQ(nain->status, "falling");

@@ -242,7 +242,7 @@ TEST_F(BrickBoxTest, ACloneOwnsFreshBricksOfItsOwn) {
         EXPECT_EQ(copy->bricksToCheck[i]->brickSprite->x, shieldBricks[i]->brickSprite->x);
     }
 
-    EXPECT_EQ(copy->bricksToCheck[0]->Damage(1, 0, 0, 0, 0, stat, copy->bricksToCheck), 1);
+    EXPECT_EQ(copy->bricksToCheck[0]->Damage({.physical = 1}, stat, copy->bricksToCheck), 1);
     EXPECT_EQ(copy->bricksToCheck[0]->isLive, 0);
     EXPECT_EQ(shieldBricks[0]->isLive, 1);
     EXPECT_EQ(shieldBricks[0]->strength, 1);

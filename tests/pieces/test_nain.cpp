@@ -351,7 +351,7 @@ TEST_F(NainTest, ABrickStruckToDeathKnocksItsNainOff) {
     auto stats = std::make_shared<GameStat>();
 
     brick->strength = 1;
-    brick->Damage(1, 0, 0, 0, 0, stats, bricks);
+    brick->Damage({.physical = 1}, stats, bricks);
     EXPECT_EQ(brick->isLive, 0);
     EXPECT_EQ(nain->status, "falling");
     EXPECT_FALSE(nain->parentBrick);

@@ -375,7 +375,16 @@ TEST_F(PowerupTest, CaughtPowerupPlaysItsAwardAndDiesWithItsSprite) {
     BrickBoxPtr shield = std::make_shared<BrickBox>();
     int lives = 3, mustClear = 2;
     ASSERT_EQ(p->PaddleCollision(paddle), 1);
-    p->AwardPowerup(paddle, balls, weapons, weapon, nains, stat, shield, lives, mustClear, {});
+    p->AwardPowerup({.paddle = paddle,
+                     .balls = balls,
+                     .weapons = weapons,
+                     .activeWeapon = weapon,
+                     .nains = nains,
+                     .stat = stat,
+                     .shield = shield,
+                     .lives = lives,
+                     .mustClearBrickCount = mustClear,
+                     .sounds = {}});
     EXPECT_EQ(p->powerupSprite->GetCurrentAnimationName(), "award");
     EXPECT_EQ(p->isLive, 1);
     // The award runs three ticks and then kills the sprite; the powerup follows.
@@ -418,7 +427,16 @@ TEST_F(PowerupTest, FaultsAreLoggedUnderTheirLabels) {
     WeaponPtr weapon;
     BrickBoxPtr shield;
     int lives = 0, mustClear = 0;
-    p.AwardPowerup(nullptr, balls, weapons, weapon, {}, nullptr, shield, lives, mustClear, {});
+    p.AwardPowerup({.paddle = nullptr,
+                    .balls = balls,
+                    .weapons = weapons,
+                    .activeWeapon = weapon,
+                    .nains = {},
+                    .stat = nullptr,
+                    .shield = shield,
+                    .lives = lives,
+                    .mustClearBrickCount = mustClear,
+                    .sounds = {}});
     const std::vector<std::string> expected = {
         "powerups:Powerup.CreateBrickShield() Attempt to access field or method of Null object",
         "powerups:Powerup.AwardPowerup() Attempt to access field or method of Null object"};
@@ -449,8 +467,20 @@ TEST_F(PowerupTest, UnlinkedPowerupsReleaseTheirSpritesAndShieldBricks) {
         auto stat = std::make_shared<GameStat>();
         BrickBoxPtr shield = std::make_shared<BrickBox>();
         int lives = 3, mustClear = 2;
-        live[0]->AwardPowerup(paddle, balls, weapons, weapon, {}, stat, shield, lives, mustClear, {});
-        live[1]->AwardPowerup(paddle, balls, weapons, weapon, {}, stat, shield, lives, mustClear, {});
+        const std::vector<NainPtr> nains;
+        const std::vector<SoundPtr> sounds;
+        const AwardTargets targets{.paddle = paddle,
+                                   .balls = balls,
+                                   .weapons = weapons,
+                                   .activeWeapon = weapon,
+                                   .nains = nains,
+                                   .stat = stat,
+                                   .shield = shield,
+                                   .lives = lives,
+                                   .mustClearBrickCount = mustClear,
+                                   .sounds = sounds};
+        live[0]->AwardPowerup(targets);
+        live[1]->AwardPowerup(targets);
         for (int i = 0; i < 5; ++i) {
             for (const PowerupPtr& p : live) p->Update();
         }

@@ -127,8 +127,16 @@ protected:
     }
 
     int Award(const PowerupPtr& powerup) {
-        return powerup->AwardPowerup(paddle, balls, weapons, activeWeapon, nains, stat, shield, lives, mustClear,
-                                     sounds);
+        return powerup->AwardPowerup({.paddle = paddle,
+                                      .balls = balls,
+                                      .weapons = weapons,
+                                      .activeWeapon = activeWeapon,
+                                      .nains = nains,
+                                      .stat = stat,
+                                      .shield = shield,
+                                      .lives = lives,
+                                      .mustClearBrickCount = mustClear,
+                                      .sounds = sounds});
     }
 
     // Everything an award may change, as text.

@@ -80,7 +80,7 @@ TEST_F(SpriteDraw, TreeWithCropAndShake) {
     child->x = 10;
 
     StartRecording();
-    root->Draw(0, 0, 0, 0, 0, 0, 0);
+    root->Draw();
     auto calls = ImageCalls(StopRecording());
     ASSERT_EQ(calls.size(), 3u) << "the root, its half-alpha ghost, then the child";
 
@@ -156,18 +156,18 @@ TEST_F(SpriteDraw, ParentRotationIndexStaysInTheTables) {
     // A child at (10, 0) placed by a parent rotation handed down as is.
     const float nan = std::numeric_limits<float>::quiet_NaN();
     struct {
-        float p3;
+        float rot;
         float wantX, wantY;
     } cases[] = {{0, 110, 200}, {360.0f, 110, 200}, {-90.0f, 100, 190}, {450.7f, 100, 210}, {nan, 110, 200}};
     images = {MakeImage("pic")};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.p3);
+        SCOPED_TRACE(c.rot);
         SpritePtr parent = Showing("p", images[0], 8, 8);
         SpritePtr child = Showing("c", images[0], 8, 8);
         Attach(parent, child);
         child->x = 10;
         StartRecording();
-        child->Draw(100, 200, c.p3, 0, 0, 0, 0);
+        child->Draw({.x = 100, .y = 200, .rot = c.rot});
         auto calls = ImageCalls(StopRecording());
         ASSERT_EQ(calls.size(), 1u);
         EXPECT_NEAR(calls[0].x, c.wantX, 1e-4);
@@ -225,6 +225,30 @@ TEST_F(SpriteDraw, NamedSpriteSearchIsDepthFirst) {
     EXPECT_EQ(root->TraverseForNamedSprite("nobody"), root);
     EXPECT_EQ(root->CheckChildrenInTraversal("nobody"), nullptr);
     EXPECT_EQ(root->CheckChildrenInTraversal("TWIN"), nullptr);
+}
+
+// The sum runs from the root down and adds to what the caller started with.
+TEST_F(SpriteDraw, ChainMotionAddsEveryAncestor) {
+    SpritePtr root = Idle("root"), child = Idle("child");
+    Attach(root, child);
+    root->x = 10;
+    root->xScale = 2;
+    root->y = 4;
+    root->vel = 1;
+    root->rot = 30;
+    child->x = 3;
+    child->yScale = 3;
+    child->y = 5;
+    child->vel = 2;
+    child->drot = 0.5f;
+    ChainMotion sum{.dx = 7};
+    EXPECT_EQ(child->SetPositionFromParent(sum), 0);
+    EXPECT_FLOAT_EQ(sum.x, 10 * 2 + 3);
+    EXPECT_FLOAT_EQ(sum.y, 4 + 5 * 3);
+    EXPECT_FLOAT_EQ(sum.dx, 7);
+    EXPECT_FLOAT_EQ(sum.vel, 3);
+    EXPECT_FLOAT_EQ(sum.rot, 30);
+    EXPECT_FLOAT_EQ(sum.drot, 0.5f);
 }
 
 TEST_F(SpriteDraw, ReboundBoxKeepsTheSpriteInside) {
