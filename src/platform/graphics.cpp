@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "platform/gl_backend.h"
@@ -13,13 +14,17 @@
 
 namespace {
 
-struct Mode {
-    int width = 0, height = 0, depth = 0, hertz = 0;
-    bool operator==(const Mode&) const = default;
-};
-// What the game gets before any display answers, and on the headless backend.
-constexpr Mode kFallbackMode = {1024, 768, 32, 60};
+// What the game gets before any display answers, and on the headless backend unless a
+// test describes another display.
+constexpr GraphicsMode kFallbackMode = {1024, 768, 32, 60};
 constexpr int kDefaultHertz = 60;
+
+// The headless display: its listed modes (none: the desktop mode is the one entry), its
+// desktop, the modes it refuses to open, and every Graphics call it was asked for.
+std::vector<GraphicsMode> g_headlessModes;
+GraphicsMode g_headlessDesktop = kFallbackMode;
+std::function<bool(const GraphicsMode&)> g_headlessRefusal;
+std::vector<GraphicsCall> g_graphicsCalls;
 
 SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
@@ -38,27 +43,29 @@ std::chrono::steady_clock::time_point g_lastFlip;
 bool g_recording = false;
 std::vector<DrawCall> g_calls;
 
-Mode ModeFrom(const SDL_DisplayMode& m) {
+GraphicsMode ModeFrom(const SDL_DisplayMode& m) {
     int bits = static_cast<int>(SDL_BITSPERPIXEL(m.format));
     // 24-bit colour is stored in 32-bit pixels; the game knows it as 32.
     if (bits == 24 || bits == 0) bits = 32;
     return {m.w, m.h, bits, m.refresh_rate > 0 ? m.refresh_rate : kDefaultHertz};
 }
 
-Mode DesktopMode() {
+GraphicsMode DesktopMode() {
+    if (IsHeadless()) return g_headlessDesktop;
     SDL_DisplayMode m;
     if (!EnsureSdlVideo() || SDL_GetDesktopDisplayMode(0, &m) != 0 || m.w <= 0 || m.h <= 0) return kFallbackMode;
     return ModeFrom(m);
 }
 
-std::vector<Mode> ListModes() {
+std::vector<GraphicsMode> ListModes() {
+    if (IsHeadless()) return g_headlessModes.empty() ? std::vector<GraphicsMode>{g_headlessDesktop} : g_headlessModes;
     if (!EnsureSdlVideo()) return {kFallbackMode};
-    std::vector<Mode> modes;
+    std::vector<GraphicsMode> modes;
     int count = SDL_GetNumDisplayModes(0);
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode m;
         if (SDL_GetDisplayMode(0, i, &m) != 0) continue;
-        Mode mode = ModeFrom(m);
+        GraphicsMode mode = ModeFrom(m);
         // Pixel formats that differ only in layout look the same to the game.
         if (std::find(modes.begin(), modes.end(), mode) == modes.end()) modes.push_back(mode);
     }
@@ -186,9 +193,9 @@ SDL_Window* PlatformWindow() { return g_window; }
 int CountGraphicsModes() { return static_cast<int>(ListModes().size()); }
 
 bool GetGraphicsMode(int index, int& width, int& height, int& depth, int& hertz) {
-    std::vector<Mode> modes = ListModes();
+    std::vector<GraphicsMode> modes = ListModes();
     if (index < 0 || index >= static_cast<int>(modes.size())) return false;
-    const Mode& m = modes[index];
+    const GraphicsMode& m = modes[index];
     width = m.width, height = m.height, depth = m.depth, hertz = m.hertz;
     return true;
 }
@@ -198,9 +205,13 @@ int DesktopHeight() { return DesktopMode().height; }
 int DesktopDepth() { return DesktopMode().depth; }
 int DesktopHertz() { return DesktopMode().hertz; }
 
-bool Graphics(int width, int height, int depth, int hertz, int /*flags*/) {
+bool Graphics(int width, int height, int depth, int hertz, int flags) {
     EndGraphics();
+    GraphicsCall& call = g_graphicsCalls.emplace_back();
+    call.mode = {width, height, depth, hertz};
+    call.flags = flags;
     if (width <= 0 || height <= 0) return false;
+    if (IsHeadless() && g_headlessRefusal && g_headlessRefusal(call.mode)) return false;
     if (!g_shutdownRegistered) {
         g_shutdownRegistered = true;
         RegisterShutdown(20, [] {
@@ -216,6 +227,7 @@ bool Graphics(int width, int height, int depth, int hertz, int /*flags*/) {
         return false;
     }
     g_open = true;
+    call.opened = true;
     // Every texture made so far belonged to the old context: images upload again lazily.
     ++g_generation;
     if (g_context) GlBegin(g_width, g_height, g_generation);
@@ -234,6 +246,19 @@ bool GraphicsOpen() { return g_open; }
 int GraphicsWidth() { return g_width; }
 int GraphicsHeight() { return g_height; }
 int GraphicsGeneration() { return g_generation; }
+
+void SetHeadlessGraphicsModes(std::vector<GraphicsMode> modes) { g_headlessModes = std::move(modes); }
+void SetHeadlessDesktopMode(const GraphicsMode& mode) { g_headlessDesktop = mode; }
+void SetHeadlessGraphicsRefusal(std::function<bool(const GraphicsMode&)> refuse) {
+    g_headlessRefusal = std::move(refuse);
+}
+const std::vector<GraphicsCall>& RecordedGraphicsCalls() { return g_graphicsCalls; }
+void ResetHeadlessGraphics() {
+    g_headlessModes.clear();
+    g_headlessDesktop = kFallbackMode;
+    g_headlessRefusal = nullptr;
+    g_graphicsCalls.clear();
+}
 
 void Cls() {
     if (g_recording) Record(DrawKind::Cls, 0, 0);

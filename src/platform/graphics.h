@@ -3,6 +3,7 @@
 // record every call with the state it was made in.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,10 @@
 // ---------------------------------------------------------------------------
 // Modes. 24-bit formats report depth 32, an unknown refresh 60. When the system
 // lists none, the desktop mode is the one entry.
+struct GraphicsMode {
+    int width = 0, height = 0, depth = 0, hertz = 0;
+    bool operator==(const GraphicsMode&) const = default;
+};
 int CountGraphicsModes();
 bool GetGraphicsMode(int index, int& width, int& height, int& depth, int& hertz);
 int DesktopWidth();
@@ -27,6 +32,23 @@ int GraphicsWidth();
 int GraphicsHeight();
 // Counts the contexts opened so far; textures made on an older one are stale.
 int GraphicsGeneration();
+
+// Every Graphics call of the run, on both backends, with whether it opened the screen.
+struct GraphicsCall {
+    GraphicsMode mode;  // as asked: depth 0 is a window
+    int flags = 0;
+    bool opened = false;
+};
+const std::vector<GraphicsCall>& RecordedGraphicsCalls();
+
+// The headless display, for tests of the mode choice: the listed modes (an empty list
+// lists the desktop mode alone), the desktop mode, and the modes Graphics refuses to open
+// (null: it opens every size above 0). ResetHeadlessGraphics brings back the default
+// 1024 x 768, 32-bit, 60 Hz desktop, drops the refusal and forgets the recorded calls.
+void SetHeadlessGraphicsModes(std::vector<GraphicsMode> modes);
+void SetHeadlessDesktopMode(const GraphicsMode& mode);
+void SetHeadlessGraphicsRefusal(std::function<bool(const GraphicsMode&)> refuse);
+void ResetHeadlessGraphics();
 
 void Cls();
 // Presents the frame: 1 waits for the vertical blank, -1 the default, 0 does not wait.
@@ -101,12 +123,12 @@ void DrawText(const std::string& text, float x, float y);
 enum class DrawKind { Cls, Rect, Line, Image, Text, Flip };
 struct DrawCall {
     DrawKind kind = DrawKind::Cls;
-    DrawState state;          // the state the call was made in
-    float x = 0, y = 0;       // the call's position arguments
-    float w = 0, h = 0;       // Rect size; Line end point
-    TImagePtr image;          // Image
+    DrawState state;     // the state the call was made in
+    float x = 0, y = 0;  // the call's position arguments
+    float w = 0, h = 0;  // Rect size; Line end point
+    TImagePtr image;     // Image
     int frame = 0;
-    std::string text;         // Text
+    std::string text;            // Text
     std::vector<Point> corners;  // where the item's corners land: Rect, Image and Text
                                  // box top-left, top-right, bottom-right, bottom-left;
                                  // a Line's two ends

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "media/menubutton.h"
 #include "media/sounds.h"
 #include "pack/packs.h"
+#include "platform/graphics.h"
 #include "platform/image.h"
 #include "players/players.h"
 
@@ -106,6 +108,21 @@ public:
     // player without password and appends it, 0; when the creation fails, nothing is
     // appended and its code comes back (-5 the name is taken, -6 it cannot be made).
     int AddPlayer(const std::string& name);
+    // Opens the screen: the mode of modeIndex, overridden by every width, height, rate and
+    // depth above 0; fullscreen exactly 0 asks for a window; desktop above 0 takes the
+    // desktop's own mode. A full-screen mode the list lacks gives way to the desktop's mode,
+    // else to the best mode. Then sets the screen factors, notes the mode and lays out the
+    // in-game buttons. 1 when the screen is open; 0 when it is not, the screen fields then
+    // holding the mode that was tried and the factors and buttons those of the last open.
+    int UseGraphicsMode(int modeIndex, int width, int height, int fullscreen, int hertz, int depth, int desktop);
+    // The index of 1024 x 768, else 800 x 600, else 640 x 480 within the desktop's depth and
+    // rate, else of the desktop's own mode; else reports -15 and gives 0.
+    int PickOptimalGraphicsMode();
+    // UseGraphicsMode, then the previous mode when given, then a 1024 x 768 window, each
+    // failure said on standard error. 1 when a screen is open, the screen fields then
+    // describing it; 0 when none would open.
+    int OpenGraphicsWithFallback(int modeIndex, int width, int height, int fullscreen, int hertz, int depth,
+                                 int desktop, std::optional<GraphicsMode> previous = std::nullopt);
     // Kept for its slot; does nothing.
     int GetThisPartyStarted();
 

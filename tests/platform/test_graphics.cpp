@@ -28,6 +28,7 @@ protected:
     void TearDown() override {
         StopRecording();
         EndGraphics();
+        ResetHeadlessGraphics();
         UseRealClock();
         ResetInput();
     }
@@ -357,6 +358,51 @@ TEST_F(GraphicsTest, HeadlessModesAreTheDefaultDesktop) {
     EXPECT_EQ(DesktopHeight(), 768);
     EXPECT_EQ(DesktopDepth(), 32);
     EXPECT_EQ(DesktopHertz(), 60);
+}
+
+TEST_F(GraphicsTest, TestsDescribeTheHeadlessDisplayAndReadItsOpens) {
+    const GraphicsMode desktop = {1280, 1024, 16, 75};
+    SetHeadlessDesktopMode(desktop);
+    EXPECT_EQ(DesktopWidth(), 1280);
+    EXPECT_EQ(DesktopHeight(), 1024);
+    EXPECT_EQ(DesktopDepth(), 16);
+    EXPECT_EQ(DesktopHertz(), 75);
+    // Without a list the desktop is the one mode.
+    int w = 0, h = 0, d = 0, hz = 0;
+    ASSERT_EQ(CountGraphicsModes(), 1);
+    ASSERT_TRUE(GetGraphicsMode(0, w, h, d, hz));
+    EXPECT_EQ(GraphicsMode({w, h, d, hz}), desktop);
+
+    // The list keeps its order and its repeats.
+    const std::vector<GraphicsMode> modes = {{800, 600, 32, 60}, {640, 480, 16, 85}, {800, 600, 32, 60}};
+    SetHeadlessGraphicsModes(modes);
+    ASSERT_EQ(CountGraphicsModes(), 3);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(GetGraphicsMode(i, w, h, d, hz));
+        EXPECT_EQ(GraphicsMode({w, h, d, hz}), modes[i]) << i;
+    }
+
+    // A refused mode leaves the screen closed; the others open. Every call is kept.
+    SetHeadlessGraphicsRefusal([](const GraphicsMode& m) { return m.depth != 0; });
+    ASSERT_TRUE(Graphics(640, 480, 0, 60));
+    EXPECT_FALSE(Graphics(800, 600, 32, 60, 2));
+    EXPECT_FALSE(GraphicsOpen());
+    EXPECT_EQ(GraphicsWidth(), 0);
+    EXPECT_FALSE(Graphics(0, 480));
+    const std::vector<GraphicsCall>& calls = RecordedGraphicsCalls();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].mode, GraphicsMode({640, 480, 0, 60}));
+    EXPECT_TRUE(calls[0].opened);
+    EXPECT_EQ(calls[1].mode, GraphicsMode({800, 600, 32, 60}));
+    EXPECT_EQ(calls[1].flags, 2);
+    EXPECT_FALSE(calls[1].opened);
+    EXPECT_FALSE(calls[2].opened);
+
+    ResetHeadlessGraphics();
+    EXPECT_TRUE(RecordedGraphicsCalls().empty());
+    EXPECT_EQ(CountGraphicsModes(), 1);
+    EXPECT_EQ(DesktopWidth(), 1024);
+    EXPECT_TRUE(Graphics(800, 600, 32, 60));
 }
 
 TEST_F(GraphicsTest, FlipTicksTheTestClockWithoutSleepingAndPumpsInput) {
