@@ -9,19 +9,17 @@
 #include "core/io.h"
 #include "platform/files.h"
 #include "platform/runtime.h"
+#include "players/savedgame.h"
 #include "text/parser.h"
 
 namespace {
 
-// The paddings are mixed into the digests that every stored player file and saved game carries:
-// they must stay byte for byte.
+// The paddings are mixed into the digests that every stored player file carries: they must stay
+// byte for byte. The saved game's is with the rest of the saved game.
 const char kPasswordPadding[] = "|Here comes nonsense to fill a digest.  4471qkw%&!Z^|";
 const char kStatsPadding[] = "kindly leave this alone.  Tampering is lame. %!@K^Tzq59173|";
-const char kSavePadding[] =
-    "F00DCAFE2qmz7k4[]8rt5w,jd3xpp; Salt Filler.  Greetings, friend, and many thanks for spotting this entry!";
 static_assert(sizeof(kPasswordPadding) - 1 == 53);
 static_assert(sizeof(kStatsPadding) - 1 == 59);
-static_assert(sizeof(kSavePadding) - 1 == 104);
 
 const char kPlayerFileComment[] =
     "<!-- CAREFUL!  IF YOU CHANGE THESE VALUES, YOUR PLAYER ACCOUNT WILL STOP WORKING! -->";
@@ -122,18 +120,15 @@ int Player::LoadFromFile(const std::string& playersFolder, const std::string& fo
 
 GameStatPtr Player::DeleteCurrentSavedGame(const std::string& playersFolder, const std::string& saveName) {
     return Guarded("player:Player.DeleteCurrentSavedGame() ", GameStatPtr(), [&]() -> GameStatPtr {
-        // Both names become a path to a file that is deleted below.
-        if (!IsSafePlayerName(name)) return nullptr;
-        if (saveName.find('/') != std::string::npos || saveName.find('\0') != std::string::npos) return nullptr;
-        const std::string path = PlayerFolder(playersFolder, name) + "/save_" + saveName + ".xml";
+        // Both names become a path to a file that is deleted below: the game's own checks.
+        const std::string path = SavedGamePath(playersFolder, name, saveName);
+        if (path.empty()) return nullptr;
         const std::string text = ReadFileToString(path, 1);
         if (text.empty()) return nullptr;
 
         const std::string saveData = ExtractTagFromXML(text, "saveData", 0);
         const std::string saveHash = ExtractTagFromXML(text, "saveHash", 0);
-        Hash digest;
-        digest.UpdateHash(TrimText(saveData) + kSavePadding);
-        const bool untouched = digest.hash == GetDataFromXML(saveHash, "saveHash");
+        const bool untouched = SaveDigest(saveData) == GetDataFromXML(saveHash, "saveHash");
 
         auto stat = std::make_shared<GameStat>();
         stat->XMLtoData(ExtractTagFromXML(saveData, "gameStat", 0));

@@ -36,7 +36,8 @@ public:
     // differs (the records still load and the player is flagged); 0 after a failure.
     int LoadFromFile(const std::string& playersFolder, const std::string& folderName);
     // The record of the pack's saved game, with its level less one and the cheat flag on a digest
-    // mismatch; the save file is removed. nullptr when there is none or it holds no play time.
+    // mismatch; the save file is removed. nullptr when there is none, it holds no play time, or
+    // either name cannot make a save file (SavedGamePath in players/savedgame.h).
     GameStatPtr DeleteCurrentSavedGame(const std::string& playersFolder, const std::string& saveName);
     // Writes "player.xml" read-only. 1 written, -1 cannot be opened, -2 no player folder.
     int SaveToFile(const std::string& playersFolder);

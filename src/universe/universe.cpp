@@ -11,8 +11,10 @@
 #include "media/mixer.h"
 #include "platform/files.h"
 #include "platform/runtime.h"
+#include "players/savedgame.h"
 #include "sprites/particle.h"
 #include "text/parser.h"
+#include "universe/game.h"
 
 UniversePtr g_gameUniverse;
 
@@ -114,7 +116,7 @@ int Universe::Unlink() {
         }
         packsArray = {};
 
-        // Game.Unlink joins this step with the game control; until then the game is only released.
+        if (currentGame) currentGame->Unlink();
         currentGame = nullptr;
 
         DialogImage = nullptr;
@@ -195,7 +197,8 @@ int Universe::ContinueExists() {
         if (playersArray.empty() || packsArray.empty()) return 0;
         const Player& player = Deref(At(playersArray, currentPlayerIndex));
         const Pack& pack = Deref(At(packsArray, currentPackIndex));
-        const std::string path = g_userPath + playersPath + player.name + "/save_" + pack.saveName + ".xml";
+        const std::string path = SavedGamePath(playersPath, player.name, pack.saveName);
+        if (path.empty()) return 0;
         return ReadFileToString(path, 1).empty() ? 0 : 1;
     });
 }

@@ -1,9 +1,12 @@
 // Application start-up: the preferences (copied from the defaults on the first run), strings,
 // interface pictures, button sounds, fonts, settings, error codes, players and pack headers.
+#include <iostream>
+
 #include "core/globals.h"
 #include "core/io.h"
 #include "platform/files.h"
 #include "platform/runtime.h"
+#include "players/savedgame.h"
 #include "text/parser.h"
 #include "universe/universe.h"
 
@@ -204,6 +207,12 @@ void Universe::LoadPackHeaders() {
         auto pack = std::make_shared<Pack>();
         packsArray.push_back(pack);
         pack->Initialize(packsFolder + entry + "/");
+        // Such a pack plays, but its games are never saved; said once here, not at every save.
+        if (IsSafeSaveName(pack->saveName) != 1) {
+            std::cerr << Latin1ToUtf8("The pack in \"" + packsFolder + entry +
+                                      "\" has a save name that cannot name a file; its games will not be saved.")
+                      << std::endl;
+        }
     }
 }
 

@@ -111,6 +111,8 @@ TEST_F(AbandonedSave, UnsafeNamesDeleteNothing) {
     // A save-like file that only a name leaving the player's folder could reach.
     ASSERT_EQ(WriteWholeFile(PlayersPath() + "save_classic.xml", original), 1);
     ASSERT_EQ(WriteWholeFile(PlayersPath() + "Bea/save_.xml", original), 1);
+    // A backslash is an ordinary file-name character here, but a path separator elsewhere.
+    ASSERT_EQ(WriteWholeFile(PlayersPath() + "Bea/save_..\\x.xml", original), 1);
     const struct {
         std::string playerName, saveName;
     } cases[] = {
@@ -118,6 +120,7 @@ TEST_F(AbandonedSave, UnsafeNamesDeleteNothing) {
         {"..", "data/players/save_classic"},
         {"Bea", "../../save_classic"},
         {"Bea", std::string("\0x", 2)},
+        {"Bea", "..\\x"},
         {"Bea/..", "classic"},
     };
     for (const auto& c : cases) {
@@ -128,6 +131,7 @@ TEST_F(AbandonedSave, UnsafeNamesDeleteNothing) {
     }
     EXPECT_EQ(FileType(PlayersPath() + "save_classic.xml"), 1);
     EXPECT_EQ(FileType(PlayersPath() + "Bea/save_.xml"), 1);
+    EXPECT_EQ(FileType(PlayersPath() + "Bea/save_..\\x.xml"), 1);
 }
 
 TEST_F(AbandonedSave, AbandonedRecordJoinsThePlayerFile) {
