@@ -12,7 +12,7 @@
 #include <set>
 
 #include "core/io.h"
-#include "level/autoplayer.h"
+#include "level/autoplayer_support.h"
 #include "level/goal.h"
 #include "level/level.h"
 #include "media/images.h"
