@@ -189,7 +189,7 @@ TEST_F(TimerTest, SharesOfLongTimersComputeIn64Bits) {
 TEST_F(TimerTest, StartUpMakesTheLoadTimers) {
     ScratchFolder scratch;
     setenv("XDG_DATA_HOME", scratch.path().c_str(), 1);
-    ResetGlobalsForTest();
+    ResetGlobals();
     testing::internal::CaptureStdout();
     InitGlobals();
     testing::internal::GetCapturedStdout();

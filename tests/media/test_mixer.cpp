@@ -560,7 +560,7 @@ TEST(MixerStartUp, InitMixerMakesTheMasterMixerOnce) {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     setenv("XDG_DATA_HOME", pattern, 1);
     g_debugLogQuiet = 1;
-    ResetGlobalsForTest();
+    ResetGlobals();
     testing::internal::CaptureStdout();
     g_MasterMixer = nullptr;
     InitMixer();
