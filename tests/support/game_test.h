@@ -19,11 +19,14 @@
 
 class GameTest : public ::testing::Test {
 protected:
-    // Derived fixtures call these first (SetUp) and last (TearDown) when they override them.
+    // Derived fixtures call these first (SetUp) and last (TearDown) when they override them. A
+    // test may call them again between its cases.
     void SetUp() override {
-        for (const char* name : kFolderVariables) {
-            const char* value = getenv(name);
-            savedFolders_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+        if (savedFolders_.empty()) {
+            for (const char* name : kFolderVariables) {
+                const char* value = getenv(name);
+                savedFolders_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+            }
         }
         ResetGameState();
     }
@@ -64,7 +67,8 @@ protected:
 
 private:
     // A test may point the per-user and data folders elsewhere; they are put back after it.
-    static constexpr const char* kFolderVariables[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "BX2_DATA_DIR"};
+    static constexpr const char* kFolderVariables[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS",
+                                                       "BX2_DATA_DIR"};
 
     std::vector<std::optional<std::string>> savedFolders_;
     std::unique_ptr<ScratchFolder> scratch_;
