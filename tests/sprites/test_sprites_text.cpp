@@ -19,6 +19,7 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         g_debugLogQuiet = 1;
+        InitGlobals();
         InitSprites();
         for (const ImageTextPtr& slot : g_ImageTextArray) *slot = ImageText();
         // A font in which every letter is 27 wide and a line 35 high.
