@@ -51,7 +51,9 @@ protected:
 
     // Every core global at its start value with InitGlobals free to run again, the debug log
     // empty, the headless backend with nothing recorded and no input or hooks pending, the
-    // real clock, and the random numbers of a fresh start.
+    // real clock, and the random numbers of a fresh start. The globals of the floors above core
+    // (the master mixer, the floating texts, the universe) are set and cleared by the fixtures
+    // that use them.
     static void ResetGameState() {
         SetBackend(Backend::Headless);
         ResetGlobals();
