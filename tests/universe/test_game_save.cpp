@@ -23,11 +23,11 @@ std::string Resigned(const std::string& file) {
     return saveData + "\n<saveHash>" + MD5(saveData + kSavePadding) + "</saveHash>\n";
 }
 
-class SavedGame : public GameTest {
+class SavedGame : public GameFixture {
 protected:
     // A game between two levels: what saving and loading read, without a pack load.
     void SetUp() override {
-        GameTest::SetUp();
+        GameFixture::SetUp();
         game->currentPlayer = player;
         game->currentPack = std::make_shared<Pack>();
         game->currentPack->saveName = "fixturepack";

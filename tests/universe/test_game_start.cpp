@@ -22,7 +22,7 @@ std::string SignedSave(const std::string& level, int lives, int recordLevel, con
     return saveData + "\n<saveHash>" + MD5(saveData + kSavePadding) + "</saveHash>\n";
 }
 
-class GameStart : public GameTest {
+class GameStart : public GameFixture {
 protected:
     void WriteSave(const std::string& text) { ASSERT_EQ(WriteWholeFile(SavePath(), text, 0444), 1); }
     // The progress notes logged, for the tests that read them.
