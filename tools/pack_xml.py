@@ -95,7 +95,7 @@ def particle_sprites():
 # ---------------------------------------------------------------- paddle and weapon
 def paddle_sprites():
     pad = "<!-- The paddle and the gun it may carry. -->\n<sprites>\n"
-    pad += sprite("paddle_sprite", 96, 18, [
+    looks = [
         hold("idle", "paddle"),
         blip("sound_hit", "paddle", ["hit_paddle"], "idle"),
         blip("sound_release", "paddle", ["hit_paddle"], "idle"),
@@ -104,7 +104,11 @@ def paddle_sprites():
         anim("_die", [step("burst", "paddle", 2, 1, sound=["paddle_death"], particle="paddle_smoke",
                            nxt=[("fade", 1)]),
                       step("fade", "paddle", 12, 1, "kill", alpha=FADE, particle="paddle_smoke")]),
-    ], extra="\t<maxShake>4</maxShake>\n\t<dShake>-0.25</dShake>\n")
+    ]
+    shake = "\t<maxShake>4</maxShake>\n\t<dShake>-0.25</dShake>\n"
+    pad += sprite("paddle_sprite", 96, 18, looks, extra=shake)
+    # A game start copies the sprite named "paddle" for the game's own paddle.
+    pad += sprite("paddle", 96, 18, looks, extra=shake)
     pad += sprite("gun_sprite", 16, 16, [
         hold("idle", "weapon_mount"),
         blip("_fire", "weapon_mount", ["weapon_fire"], "idle", particle="muzzle_sparks"),
@@ -135,6 +139,8 @@ def ball_sprite(name, standard):
 def ball_sprites():
     balls = "<!-- Every ball wears the same set of looks; the ball's kind picks one. -->\n<sprites>\n"
     balls += ball_sprite("ball_sprite", "ball_normal")
+    # A game start fills its ball pool with copies of the sprite named "ball".
+    balls += ball_sprite("ball", "ball_normal")
     balls += ball_sprite("plow_ball_sprite", "ball_plow")
     balls += ball_sprite("smart_ball_sprite", "ball_smart")
     balls += "</sprites>\n"

@@ -203,6 +203,18 @@ TEST_F(GameStart, AnyLoggedLineEndsTheProgramThroughTheLoadErrorExit) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
+TEST_F(GameStart, TheClassicPackStartsWithNothingLogged) {
+    // The shipped pack must hold everything a game start copies by name ("ball", "paddle"):
+    // any logged line would end every game start with the load-error alert.
+    auto classic = std::make_shared<Pack>();
+    classic->Initialize(FixturePath("../../resources/data/packs/classic/"));
+    const ChildResult child = RunInChild([&] {
+        game->StartGame(player, classic, kPlayersPath, 0, 0, "");
+        if (!game->currentLevel || game->currentLevel->bricksArray.empty()) std::_Exit(4);
+    });
+    EXPECT_EQ(child.exitStatus, 3) << child.err;
+}
+
 TEST_F(GameStart, DeletingTheSaveGoesOnlyWithTheKeepFlagAtZero) {
     ASSERT_EQ(Start(0), 0);
     WriteSave("x");
