@@ -176,22 +176,22 @@ void Universe::ReadFolderSettings(const std::string& prefs) {
 void Universe::LoadPlayers() {
     MakeFoldersAlong(g_userPath, playersPath);
     const std::string playersFolder = g_userPath + playersPath;
-    const std::vector<std::string> playerEntries = LoadDir(playersFolder);
-    int validPlayers = 0;
-    for (const std::string& entry : playerEntries) {
-        if (IsValidEntry(playersFolder, entry, "player.xml")) ++validPlayers;
-    }
-    if (validPlayers == 0) {
-        AddDefaultPlayer();
-        return;
-    }
     playersArray = {};
-    for (const std::string& entry : playerEntries) {
+    for (const std::string& entry : LoadDir(playersFolder)) {
         if (!IsValidEntry(playersFolder, entry, "player.xml")) continue;
         auto player = std::make_shared<Player>();
+        // A damaged player file would make a player without a name, who could never play. It
+        // is left out, and left as it is for its owner to mend; a logged line would end the
+        // next game start, so it is said on standard error.
+        if (player->LoadFromFile(playersPath, entry) == -7) {
+            std::cerr << Latin1ToUtf8("The player file \"" + playersFolder + entry +
+                                      "/player.xml\" is damaged; that player is left out until it is mended.")
+                      << std::endl;
+            continue;
+        }
         playersArray.push_back(player);
-        player->LoadFromFile(playersPath, entry);
     }
+    if (playersArray.empty()) AddDefaultPlayer();
 }
 
 void Universe::LoadPackHeaders() {
