@@ -8,6 +8,7 @@
 #include "platform/runtime.h"
 #include "players/savedgame.h"
 #include "text/parser.h"
+#include "universe/prefs.h"
 #include "universe/universe.h"
 
 namespace {
@@ -133,17 +134,33 @@ int Universe::Initialize() {
 }
 
 std::string Universe::ReadPreferencesText() {
-    std::string prefs = ReadFileToString(g_userPath + "data/prefs.xml", 1);
+    const std::string path = g_userPath + "data/prefs.xml";
+    std::string prefs = ReadFileToString(path, 1);
     if (prefs.empty()) {
         prefs = ReadFileToString(g_dataPath + "data/default_prefs.xml", 1);
         if (prefs.empty()) {
             ThrowError(-13, kNoDefaultPrefs);
         } else {
+            // A file that is there but gave nothing was damaged; a missing one is the first run.
+            if (FileType(path) != 0) {
+                std::cerr << Latin1ToUtf8("The preferences file \"" + path +
+                                          "\" was empty or unreadable; the default preferences take its place.")
+                          << std::endl;
+            }
             MakeFoldersAlong(g_userPath, "data/");
-            WriteStringToFile(prefs, g_userPath + "data/prefs.xml", 1);
+            WriteStringToFile(prefs, path, 1);
         }
+        return prefs;
     }
-    return prefs;
+    // A file cut short or garbled would hide the packs and the players: every setting it lost
+    // comes back from the defaults, and the file is written whole again at once.
+    const std::string mended = MendPreferences(prefs, path);
+    if (mended != prefs && WriteWholeFile(path, mended, 0744) != 1) {
+        std::cerr << Latin1ToUtf8("The mended preferences could not be saved to \"" + path +
+                                  "\"; they are used for this run.")
+                  << std::endl;
+    }
+    return mended;
 }
 
 void Universe::LoadLanguageStrings() {

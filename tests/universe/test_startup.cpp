@@ -350,10 +350,12 @@ TEST_F(StartUp, TheRememberedPackIsFoundBySaveNameOnly) {
     }
 }
 
-TEST_F(StartUp, WithoutPacksPathPacksAreLookedForInTheDataFolderItself) {
+TEST_F(StartUp, AnEmptyPacksPathLooksForPacksInTheDataFolderItself) {
     std::filesystem::copy(dataFolder + "data/packs/beta", dataFolder + "beta direct",
                           std::filesystem::copy_options::recursive);
-    WriteUserFile("data/prefs.xml", "<universe><playersPath>data/players/</playersPath></universe>");
+    // Set, though empty: nothing to mend (a missing one would come back from the defaults).
+    WriteUserFile("data/prefs.xml",
+                  "<universe><packsPath></packsPath><playersPath>data/players/</playersPath></universe>");
     Universe& u = StartUniverse();
     ASSERT_EQ(u.packsArray.size(), 1u);
     EXPECT_EQ(u.packsArray[0]->path, dataFolder + "beta direct/");
