@@ -198,11 +198,14 @@ void Universe::LoadPlayers() {
         if (!IsValidEntry(playersFolder, entry, "player.xml")) continue;
         auto player = std::make_shared<Player>();
         // A damaged player file would make a player without a name, who could never play. It
-        // is left out, and left as it is for its owner to mend; a logged line would end the
-        // next game start, so it is said on standard error.
-        if (player->LoadFromFile(playersPath, entry) == -7) {
-            std::cerr << Latin1ToUtf8("The player file \"" + playersFolder + entry +
-                                      "/player.xml\" is damaged; that player is left out until it is mended.")
+        // is left out, and left as it is for its owner to mend. A logged line would end the
+        // next game start, so it is said on standard error, and a file that cannot be read is
+        // found out before the player's load would log it.
+        const std::string file = playersFolder + entry + "/player.xml";
+        std::string text;
+        if (!ReadWholeFile(file, text) || player->LoadFromFile(playersPath, entry) == -7) {
+            std::cerr << Latin1ToUtf8("The player file \"" + file +
+                                      "\" is damaged or cannot be read; that player is left out until it is mended.")
                       << std::endl;
             continue;
         }

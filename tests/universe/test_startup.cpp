@@ -267,7 +267,7 @@ TEST_F(StartUp, DamagedPlayerFilesAreLeftOutAndSaidOnStandardError) {
         for (const PlayerPtr& p : u.playersArray) EXPECT_NE(TrimText(p->name), "");
         for (const Damaged& d : c.damaged) {
             const std::string file = players + d.folder + "/player.xml";
-            EXPECT_NE(err.find("\"" + file + "\" is damaged"), std::string::npos) << err;
+            EXPECT_NE(err.find("\"" + file + "\" is damaged or cannot be read"), std::string::npos) << err;
             EXPECT_EQ(ReadText(file), d.text);
             EXPECT_EQ(ModeOf(file), 0444);
         }
