@@ -163,11 +163,12 @@ int Level::LoadFromXML(const std::string& xml, const LevelSources& sources, int 
         goalsArray.clear();
         loadedGoalsXML.clear();
         const int goalCount = CountTagsInXML(xml, "goal");
+        const std::vector<std::string> goalElements = ExtractListFromXML(xml, "goal");
         for (int i = 0; i < goalCount; ++i) {
             ThrowError(1, CountNote("goal", static_cast<size_t>(i), goalsArray.size()));
-            goalsArray = AppendNewGoal(goalsArray);
+            goalsArray.push_back(std::make_shared<Goal>());
             Goal& goal = Last(goalsArray);
-            goal.LoadFromXML(ExtractTagFromXML(xml, "goal", i));
+            goal.LoadFromXML(ListEntry(goalElements, i));
             loadedGoalsXML += goal.WriteToXML();
         }
 
@@ -176,11 +177,12 @@ int Level::LoadFromXML(const std::string& xml, const LevelSources& sources, int 
         ballXML.clear();
         loadedBallsXML.clear();
         const int ballCount = CountTagsInXML(xml, "ball");
+        const std::vector<std::string> ballElements = ExtractListFromXML(xml, "ball");
         for (int i = 0; i < ballCount; ++i) {
             ThrowError(1, CountNote("ball", static_cast<size_t>(i), ballsArray.size()));
-            newBallsSourceArray = AppendNewBall(newBallsSourceArray);
-            ballsArray = AppendNewBall(ballsArray);
-            const std::string element = ExtractTagFromXML(xml, "ball", i);
+            newBallsSourceArray.push_back(std::make_shared<Ball>());
+            ballsArray.push_back(std::make_shared<Ball>());
+            const std::string& element = ListEntry(ballElements, i);
             ballXML += element;
             Ball& ball = Last(ballsArray);
             ball.LoadFromXML(element, sources.sprites, 0);
@@ -191,20 +193,22 @@ int Level::LoadFromXML(const std::string& xml, const LevelSources& sources, int 
         sourceNainsArray.clear();
         loadedNainsXML.clear();
         const int nainCount = CountTagsInXML(xml, "nain");
+        const std::vector<std::string> nainElements = ExtractListFromXML(xml, "nain");
         for (int i = 0; i < nainCount; ++i) {
             ThrowError(1, CountNote("nain", static_cast<size_t>(i), sourceNainsArray.size()));
-            sourceNainsArray = AppendNewNain(sourceNainsArray);
+            sourceNainsArray.push_back(std::make_shared<Nain>());
             Nain& nain = Last(sourceNainsArray);
-            nain.LoadFromXML(ExtractTagFromXML(xml, "nain", i), sources.sprites, 0);
+            nain.LoadFromXML(ListEntry(nainElements, i), sources.sprites, 0);
             loadedNainsXML += nain.WriteToXML();
         }
 
         difficultyArray.clear();
         const int difficultyCount = CountTagsInXML(xml, "difficulty");
+        const std::vector<std::string> difficultyElements = ExtractListFromXML(xml, "difficulty");
         for (int i = 0; i < difficultyCount; ++i) {
             ThrowError(1, CountNote("difficulty", static_cast<size_t>(i), difficultyArray.size()));
-            difficultyArray = AppendNewDifficulty(difficultyArray);
-            Last(difficultyArray).LoadFromXML(ExtractTagFromXML(xml, "difficulty", i));
+            difficultyArray.push_back(std::make_shared<Difficulty>());
+            Last(difficultyArray).LoadFromXML(ListEntry(difficultyElements, i));
         }
 
         for (BrickPtr& brick : bricksArray) {
@@ -251,21 +255,21 @@ int Level::LoadFromXML(const std::string& xml, const LevelSources& sources, int 
 
         sourcePowerupsArray.clear();
         for (const PowerupPtr& powerup : sources.powerups) {
-            sourcePowerupsArray = AppendNewPowerup(sourcePowerupsArray);
+            sourcePowerupsArray.push_back(std::make_shared<Powerup>());
             Last(sourcePowerupsArray).Clone(powerup);
         }
         powerupsArray.clear();
         sourceProjectilesArray.clear();
         for (const ProjectilePtr& projectile : sources.projectiles) {
-            sourceProjectilesArray = AppendNewProjectile(sourceProjectilesArray);
+            sourceProjectilesArray.push_back(std::make_shared<Projectile>());
             Last(sourceProjectilesArray).Clone(projectile);
         }
         for (const WeaponPtr& weapon : sources.weapons) {
-            sourceWeaponsArray = AppendNewWeapon(sourceWeaponsArray);
+            sourceWeaponsArray.push_back(std::make_shared<Weapon>());
             Last(sourceWeaponsArray).Clone(weapon);
         }
         for (const BallPtr& ball : sources.balls) {
-            sourceBallsArray = AppendNewBall(sourceBallsArray);
+            sourceBallsArray.push_back(std::make_shared<Ball>());
             Last(sourceBallsArray).Clone(ball);
         }
         projectilesArray.clear();
