@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <set>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -177,14 +178,16 @@ BrickPtr GetBrickByName(const std::string& brickName, const std::vector<BrickPtr
 namespace {
 
 // Next forms must end: a chain that comes back to one of its own forms would make cloning and
-// unlinking run forever, so the form that closes the loop becomes the last one.
+// unlinking run forever, so the form that closes the loop becomes the last one. Every form a
+// walk has passed ends its chain afterwards, so a later walk that reaches one stops there.
 void CutNextFormLoops(const std::vector<BrickPtr>& bricks) {
+    std::unordered_set<const Brick*> ending;
     for (const BrickPtr& first : bricks) {
         if (!first) continue;
         std::unordered_set<const Brick*> seen;
         Brick* form = first.get();
         seen.insert(form);
-        while (form->nextBrick) {
+        while (form->nextBrick && ending.count(form) == 0) {
             if (seen.count(form->nextBrick.get()) != 0) {
                 AddLineToDebugLog("brick:LinkBricks(): Next form of brick \"" + form->name + "\" leads back to \"" +
                                   form->nextBrick->name + "\"; \"" + form->name + "\" is now the last form.");
@@ -195,7 +198,18 @@ void CutNextFormLoops(const std::vector<BrickPtr>& bricks) {
             form = form->nextBrick.get();
             seen.insert(form);
         }
+        ending.insert(seen.begin(), seen.end());
     }
+}
+
+// The first of each name, as the lookups by name find it.
+template <class T>
+std::unordered_map<std::string, std::shared_ptr<T>> FirstByName(const std::vector<std::shared_ptr<T>>& items) {
+    std::unordered_map<std::string, std::shared_ptr<T>> first;
+    for (const std::shared_ptr<T>& item : items) {
+        if (item) first.emplace(item->name, item);
+    }
+    return first;
 }
 
 // The neighbour test puts the lower-numbered brick of a pair at its sprite's x, y and the
@@ -380,11 +394,17 @@ int LinkBricks(const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>
     return Guarded("brick:LinkBricks(): ", 0, [&] {
         const size_t count = bricks.size();
         if (adjacencyOnly == 0) {
+            // Names found through an index; a name missing from it goes to the lookup, which
+            // reports the miss.
+            const auto bricksByName = FirstByName(bricks);
+            const auto spritesByName = FirstByName(sprites);
             for (size_t i = 0; i < count; ++i) {
                 BrickPtr brick = bricks[i];
                 if (!brick) continue;
                 if (!brick->nextBrickName.empty()) {
-                    brick->nextBrick = GetBrickByName(brick->nextBrickName, bricks);
+                    const auto next = bricksByName.find(brick->nextBrickName);
+                    brick->nextBrick =
+                        next != bricksByName.end() ? next->second : GetBrickByName(brick->nextBrickName, bricks);
                     if (brick->nextBrick) {
                         ThrowError(1, "Linked brick " + brick->name + " to " + brick->nextBrick->name);
                     } else {
@@ -394,7 +414,9 @@ int LinkBricks(const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>
                     }
                 }
                 // A missing sprite keeps the blank one, so the brick still has a body.
-                SpritePtr sprite = GetSpriteByName(brick->spriteName, sprites);
+                const auto found = spritesByName.find(brick->spriteName);
+                SpritePtr sprite =
+                    found != spritesByName.end() ? found->second : GetSpriteByName(brick->spriteName, sprites);
                 if (sprite) brick->brickSprite = sprite;
             }
             CutNextFormLoops(bricks);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "allocation_count.h"
+#include "core/errors.h"
 #include "core/globals.h"
 #include "pieces/brick.h"
 #include "sprites/sprites.h"
@@ -175,14 +176,23 @@ std::vector<std::string> AbsolutePositions(const std::vector<BrickPtr>& bricks) 
     return positions;
 }
 
+// Notes stay out of the log as in the game, so every line in it is a fault.
 class BrickLink : public ::testing::Test {
 protected:
     void SetUp() override {
         InitGlobals();
         g_debugLogQuiet = 1;
+        g_errorcode = {1, -14};
+        g_errorseverity = {0, 3};
+        g_errormessage = {"Note", "Not found"};
         ClearDebugLog();
     }
-    void TearDown() override { g_debugLogQuiet = 0; }
+    void TearDown() override {
+        g_errorcode.clear();
+        g_errorseverity.clear();
+        g_errormessage.clear();
+        g_debugLogQuiet = 0;
+    }
 };
 
 TEST_F(BrickLink, FindsTheNeighboursAndOrderOfTheWalkOverEveryPair) {
@@ -252,6 +262,44 @@ TEST_F(BrickLink, APileOfBricksGrowsEachListInPlace) {
     EXPECT_EQ(pile.bricks[7]->adjacentBricks[7], pile.bricks[8]);
     EXPECT_LT(count.Total(), 3 * output) << "peak " << count.Peak();
     EXPECT_EQ(g_DebugLog, "");
+}
+
+// A pack of 20,000 brick templates, each turning into the next and the last into the first,
+// each on a sprite of its own: names are found through an index, and once the loop is cut every
+// later walk along the chain stops where an earlier one passed. Looking each name up in turn
+// and walking each chain to its end took billions of steps.
+TEST_F(BrickLink, ALongChainOfTemplatesLinksInProportionToItsLength) {
+    constexpr int kTemplates = 20000;
+    Layout pack;
+    std::vector<SpritePtr> sprites;
+    for (int k = 0; k < kTemplates; ++k) {
+        auto sprite = std::make_shared<Sprite>();
+        sprite->name = "s" + std::to_string(k);
+        sprite->x = 48.0f * k;
+        sprite->widthBound = 40.0f;
+        sprite->heightBound = 20.0f;
+        sprites.push_back(sprite);
+        auto brick = std::make_shared<Brick>();
+        brick->name = "b" + std::to_string(k);
+        brick->nextBrickName = "b" + std::to_string((k + 1) % kTemplates);
+        brick->spriteName = sprite->name;
+        pack.bricks.push_back(brick);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    LinkBricks(pack.bricks, sprites, 0);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    EXPECT_EQ(g_DebugLog,
+              "brick:LinkBricks(): Next form of brick \"b19999\" leads back to \"b0\"; \"b19999\" is now "
+              "the last form.\n");
+    EXPECT_EQ(pack.bricks[0]->nextBrick, pack.bricks[1]);
+    EXPECT_EQ(pack.bricks[kTemplates - 1]->nextBrick, nullptr);
+    EXPECT_EQ(pack.bricks[123]->brickSprite, sprites[123]);
+    EXPECT_TRUE(pack.bricks[123]->adjacentBricks.empty());
+    EXPECT_LT(seconds, 10.0);
+    // Unlinking follows next forms by recursion; the chain is let go of a form at a time.
+    for (BrickPtr& brick : pack.bricks) brick->nextBrick = nullptr;
+    for (SpritePtr& sprite : sprites) sprite->Unlink();
 }
 
 // 3,000 bricks on one spot would take 9 million list entries, and unlinking them billions of
