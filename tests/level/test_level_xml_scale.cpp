@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <numeric>
 #include <string>
 
 #include "level/test_level_xml_support.h"
@@ -114,6 +115,42 @@ TEST_F(LevelScale, CraftedFilesLoadInProportionToTheirSize) {
         level->Unlink();
         made.clear();
     }
+}
+
+// Every difficulty of the chosen name adds its choices to every brick's powerup table, so the
+// tables grow with the product of the two counts, as the rules have it; working out a table's
+// thresholds again after each difficulty made the work grow with the square of the tables.
+TEST_F(LevelScale, DifficultiesOfOneNameAddTheirChoicesToEachTableAtOnce) {
+    constexpr int kDifficulties = 8000, kBricks = 100;
+    std::string xml = "<level><levelName>Big</levelName><paddle><spriteName>paddle_sprite</spriteName></paddle>" +
+                      Repeat(
+                          "<difficulty><name>Normal</name><extraBrickPowerups><randomData><action>life</action>"
+                          "<value>1</value></randomData></extraBrickPowerups></difficulty>",
+                          kDifficulties);
+    for (int k = 0; k < kBricks; ++k) xml += Brick(k % 30, k / 30);
+    xml += "</level>";
+    const auto start = std::chrono::steady_clock::now();
+    LevelPtr level = LoadText(xml);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    ASSERT_EQ(level->bricksArray.size(), size_t(kBricks));
+    const Random& own = *pack.Brick("red")->powerupGenerated;
+    for (const BrickPtr& brick : {level->bricksArray.front(), level->bricksArray.back()}) {
+        const Random& table = *brick->powerupGenerated;
+        ASSERT_EQ(table.action.size(), own.action.size() + kDifficulties);
+        EXPECT_TRUE(std::equal(own.action.begin(), own.action.end(), table.action.begin()));
+        EXPECT_EQ(table.action.back(), "life");
+        // Thresholds as an append per difficulty leaves them: the running sum over the whole.
+        float total = 0.0f;
+        for (float weight : table.rootValue) total += weight;
+        EXPECT_EQ(table.value[own.action.size()],
+                  (std::accumulate(own.rootValue.begin(), own.rootValue.end(), 0.0f) + 1.0f) / total);
+        EXPECT_EQ(table.value.back(), 1.0f);
+    }
+    EXPECT_EQ(g_DebugLog, "");
+    // The sanitizer build takes about a second; the thresholds worked out again after each
+    // difficulty took billions of steps.
+    EXPECT_LT(seconds, 15.0);
 }
 
 // The pieces' own lists, read by the pack and cloned into every level brick, ball and nain.
