@@ -23,7 +23,8 @@ inline Counters& Get() {
     return counters;
 }
 
-inline void* Allocate(std::size_t size) noexcept {
+// Out of line, so that the compiler does not pair the operators below with malloc and free.
+[[gnu::noinline]] inline void* Allocate(std::size_t size) noexcept {
     void* block = std::malloc(size != 0 ? size : 1);
     if (!block) return nullptr;
     const uint64_t bytes = malloc_usable_size(block);
@@ -36,7 +37,7 @@ inline void* Allocate(std::size_t size) noexcept {
     return block;
 }
 
-inline void Release(void* block) noexcept {
+[[gnu::noinline]] inline void Release(void* block) noexcept {
     if (!block) return;
     Get().held -= malloc_usable_size(block);
     std::free(block);
