@@ -1,5 +1,5 @@
-// What both fuzzers share: a quiet debug log that never reaches its save-and-exit limit,
-// and a way to stop on a broken promise of the text functions.
+// What the fuzzers share: a quiet debug log that never reaches its save-and-exit limit,
+// and a way to stop on a broken promise of the functions under test.
 #pragma once
 
 #include <cstdio>

@@ -91,19 +91,19 @@ int Level::Clone(const std::shared_ptr<Level>& source) {
         nameOfFile = s.nameOfFile;
 
         for (size_t i = 0, n = s.ballsArray.size(); i < n; ++i) {
-            ballsArray = AppendNewBall(ballsArray);
+            ballsArray.push_back(std::make_shared<Ball>());
             ballsArray.back()->Clone(s.ballsArray[i]);
         }
         for (size_t i = 0, n = s.goalsArray.size(); i < n; ++i) {
-            goalsArray = AppendNewGoal(goalsArray);
+            goalsArray.push_back(std::make_shared<Goal>());
             goalsArray.back()->Clone(s.goalsArray[i]);
         }
         for (size_t i = 0, n = s.bricksArray.size(); i < n; ++i) {
-            bricksArray = AppendNewBrick(bricksArray);
+            bricksArray.push_back(std::make_shared<Brick>());
             bricksArray.back()->Clone(s.bricksArray[i]);
         }
         for (size_t i = 0, n = s.sourceNainsArray.size(); i < n; ++i) {
-            sourceNainsArray = AppendNewNain(sourceNainsArray);
+            sourceNainsArray.push_back(std::make_shared<Nain>());
             sourceNainsArray.back()->Clone(s.sourceNainsArray[i]);
         }
 

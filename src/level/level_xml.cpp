@@ -77,22 +77,46 @@ void ApplyDifficulty(Level& level, const Difficulty& d, DifficultyRule rule, Gam
         nain.aggression = TruncToInt(std::ceil(static_cast<double>(nain.aggression) * d.dNainAggression));
         nain.frequency = TruncToInt(std::ceil(static_cast<double>(nain.frequency) * d.dNainFreq));
         nain.maxBounces = TruncToInt(static_cast<double>(static_cast<int64_t>(nain.maxBounces) + d.dNainBounces));
-        if (d.extraNainPowerups) {
-            if (!nain.powerupGenerated) nain.powerupGenerated = std::make_shared<Random>();
-            nain.powerupGenerated->Append(d.extraNainPowerups);
-        }
-    }
-
-    if (d.extraBrickPowerups) {
-        for (size_t i = 0, n = level.bricksArray.size(); i < n; ++i) {
-            Brick& brick = Deref(At(level.bricksArray, i));
-            if (!brick.powerupGenerated) brick.powerupGenerated = std::make_shared<Random>();
-            brick.powerupGenerated->Append(d.extraBrickPowerups);
-        }
     }
 
     stat.difficultyPointModifier = d.dPointValues;
     g_gameSpeedDifficultyAdjust = d.dGameSpeed;
+}
+
+// The extra choices of the applied difficulties that have a table of that kind, in their order,
+// as one table; null when none has one.
+RandomPtr JoinedExtras(const std::vector<const Difficulty*>& applied, RandomPtr Difficulty::*kind) {
+    RandomPtr joined;
+    for (const Difficulty* d : applied) {
+        const Random* extra = (d->*kind).get();
+        if (!extra) continue;
+        if (!joined) joined = std::make_shared<Random>();
+        joined->action.insert(joined->action.end(), extra->action.begin(), extra->action.end());
+        joined->rootValue.insert(joined->rootValue.end(), extra->rootValue.begin(), extra->rootValue.end());
+        joined->value.resize(joined->action.size(), 0.0f);
+    }
+    return joined;
+}
+
+// Every nain's and brick's powerup table gains the extra choices of each applied difficulty in
+// turn. Each piece has a table of its own, so one append of all of them leaves the table as an
+// append per difficulty would, with its thresholds worked out once instead of once per
+// difficulty.
+void AppendExtraPowerups(Level& level, const std::vector<const Difficulty*>& applied) {
+    if (const RandomPtr extras = JoinedExtras(applied, &Difficulty::extraNainPowerups)) {
+        for (size_t i = 0, n = level.sourceNainsArray.size(); i < n; ++i) {
+            Nain& nain = Deref(At(level.sourceNainsArray, i));
+            if (!nain.powerupGenerated) nain.powerupGenerated = std::make_shared<Random>();
+            nain.powerupGenerated->Append(extras);
+        }
+    }
+    if (const RandomPtr extras = JoinedExtras(applied, &Difficulty::extraBrickPowerups)) {
+        for (size_t i = 0, n = level.bricksArray.size(); i < n; ++i) {
+            Brick& brick = Deref(At(level.bricksArray, i));
+            if (!brick.powerupGenerated) brick.powerupGenerated = std::make_shared<Random>();
+            brick.powerupGenerated->Append(extras);
+        }
+    }
 }
 
 // Level entries of the chosen name first; the pack's only when the level has none.
@@ -101,15 +125,18 @@ void ApplyChosenDifficulty(Level& level, const std::vector<DifficultyPtr>& packD
     const std::string key = FoldToLowerCase(chosen);
     ThrowError(1, "Checking for level difficluty level: \"" + chosen + "\"");
 
-    bool matched = false;
+    std::vector<const Difficulty*> applied;
     for (size_t i = 0, n = level.difficultyArray.size(); i < n; ++i) {
         const DifficultyPtr d = At(level.difficultyArray, i);
         if (!d || FoldToLowerCase(d->name) != key) continue;
         ThrowError(1, "Setting level difficulty level: \"" + d->name + "\"");
         ApplyDifficulty(level, *d, DifficultyRule::Level, stat);
-        matched = true;
+        applied.push_back(d.get());
     }
-    if (matched) return;
+    if (!applied.empty()) {
+        AppendExtraPowerups(level, applied);
+        return;
+    }
 
     ThrowError(1, "No difficulty set: checking for pack difficluty level \"" + chosen + "\"");
     for (size_t i = 0, n = packDifficulties.size(); i < n; ++i) {
@@ -117,7 +144,9 @@ void ApplyChosenDifficulty(Level& level, const std::vector<DifficultyPtr>& packD
         if (!d || FoldToLowerCase(d->name) != key) continue;
         ThrowError(1, "Setting pack difficulty level: \"" + d->name + "\"");
         ApplyDifficulty(level, *d, DifficultyRule::Pack, stat);
+        applied.push_back(d.get());
     }
+    AppendExtraPowerups(level, applied);
 }
 
 std::string CountNote(const std::string& what, size_t index, size_t length) {
@@ -163,11 +192,12 @@ int Level::LoadFromXML(const std::string& xml, const LevelSources& sources, int 
         goalsArray.clear();
         loadedGoalsXML.clear();
         const int goalCount = CountTagsInXML(xml, "goal");
+        const std::vector<std::string> goalElements = ExtractListFromXML(xml, "goal");
         for (int i = 0; i < goalCount; ++i) {
             ThrowError(1, CountNote("goal", static_cast<size_t>(i), goalsArray.size()));
-            goalsArray = AppendNewGoal(goalsArray);
+            goalsArray.push_back(std::make_shared<Goal>());
             Goal& goal = Last(goalsArray);
-            goal.LoadFromXML(ExtractTagFromXML(xml, "goal", i));
+            goal.LoadFromXML(ListEntry(goalElements, i));
             loadedGoalsXML += goal.WriteToXML();
         }
 
@@ -176,11 +206,12 @@ int Level::LoadFromXML(const std::string& xml, const LevelSources& sources, int 
         ballXML.clear();
         loadedBallsXML.clear();
         const int ballCount = CountTagsInXML(xml, "ball");
+        const std::vector<std::string> ballElements = ExtractListFromXML(xml, "ball");
         for (int i = 0; i < ballCount; ++i) {
             ThrowError(1, CountNote("ball", static_cast<size_t>(i), ballsArray.size()));
-            newBallsSourceArray = AppendNewBall(newBallsSourceArray);
-            ballsArray = AppendNewBall(ballsArray);
-            const std::string element = ExtractTagFromXML(xml, "ball", i);
+            newBallsSourceArray.push_back(std::make_shared<Ball>());
+            ballsArray.push_back(std::make_shared<Ball>());
+            const std::string& element = ListEntry(ballElements, i);
             ballXML += element;
             Ball& ball = Last(ballsArray);
             ball.LoadFromXML(element, sources.sprites, 0);
@@ -191,20 +222,22 @@ int Level::LoadFromXML(const std::string& xml, const LevelSources& sources, int 
         sourceNainsArray.clear();
         loadedNainsXML.clear();
         const int nainCount = CountTagsInXML(xml, "nain");
+        const std::vector<std::string> nainElements = ExtractListFromXML(xml, "nain");
         for (int i = 0; i < nainCount; ++i) {
             ThrowError(1, CountNote("nain", static_cast<size_t>(i), sourceNainsArray.size()));
-            sourceNainsArray = AppendNewNain(sourceNainsArray);
+            sourceNainsArray.push_back(std::make_shared<Nain>());
             Nain& nain = Last(sourceNainsArray);
-            nain.LoadFromXML(ExtractTagFromXML(xml, "nain", i), sources.sprites, 0);
+            nain.LoadFromXML(ListEntry(nainElements, i), sources.sprites, 0);
             loadedNainsXML += nain.WriteToXML();
         }
 
         difficultyArray.clear();
         const int difficultyCount = CountTagsInXML(xml, "difficulty");
+        const std::vector<std::string> difficultyElements = ExtractListFromXML(xml, "difficulty");
         for (int i = 0; i < difficultyCount; ++i) {
             ThrowError(1, CountNote("difficulty", static_cast<size_t>(i), difficultyArray.size()));
-            difficultyArray = AppendNewDifficulty(difficultyArray);
-            Last(difficultyArray).LoadFromXML(ExtractTagFromXML(xml, "difficulty", i));
+            difficultyArray.push_back(std::make_shared<Difficulty>());
+            Last(difficultyArray).LoadFromXML(ListEntry(difficultyElements, i));
         }
 
         for (BrickPtr& brick : bricksArray) {
@@ -251,21 +284,21 @@ int Level::LoadFromXML(const std::string& xml, const LevelSources& sources, int 
 
         sourcePowerupsArray.clear();
         for (const PowerupPtr& powerup : sources.powerups) {
-            sourcePowerupsArray = AppendNewPowerup(sourcePowerupsArray);
+            sourcePowerupsArray.push_back(std::make_shared<Powerup>());
             Last(sourcePowerupsArray).Clone(powerup);
         }
         powerupsArray.clear();
         sourceProjectilesArray.clear();
         for (const ProjectilePtr& projectile : sources.projectiles) {
-            sourceProjectilesArray = AppendNewProjectile(sourceProjectilesArray);
+            sourceProjectilesArray.push_back(std::make_shared<Projectile>());
             Last(sourceProjectilesArray).Clone(projectile);
         }
         for (const WeaponPtr& weapon : sources.weapons) {
-            sourceWeaponsArray = AppendNewWeapon(sourceWeaponsArray);
+            sourceWeaponsArray.push_back(std::make_shared<Weapon>());
             Last(sourceWeaponsArray).Clone(weapon);
         }
         for (const BallPtr& ball : sources.balls) {
-            sourceBallsArray = AppendNewBall(sourceBallsArray);
+            sourceBallsArray.push_back(std::make_shared<Ball>());
             Last(sourceBallsArray).Clone(ball);
         }
         projectilesArray.clear();

@@ -58,13 +58,13 @@ void Caption(const std::string& message, const LoadScreen& screen) {
 // One new template per element, wherever the first element begins: counting opening tags
 // from the file's second character would add a phantom default object when anything precedes
 // the first element, and lose the last one otherwise.
-template <class T, class Append, class Load>
-void LoadElements(std::vector<std::shared_ptr<T>>& field, Append append, const std::string& xml, const std::string& tag,
-                  Load load) {
+template <class T, class Load>
+void LoadElements(std::vector<std::shared_ptr<T>>& field, const std::string& xml, const std::string& tag, Load load) {
     const std::vector<std::string> elements = ExtractListFromXML(xml, tag);
     field = {};
+    field.reserve(elements.size());
     for (size_t i = 0; i < elements.size(); ++i) {
-        field = append(field);
+        field.push_back(std::make_shared<T>());
         load(Deref(At(field, i)), elements[i]);
     }
 }
@@ -84,10 +84,9 @@ struct NoWork {
 
 // One step of the load: its caption and its timer around the reading of its file into `field`.
 // `before` and `after` are what a step does around its elements, inside its timer.
-template <class T, class Append, class Load, class Before = NoWork, class After = NoWork>
+template <class T, class Load, class Before = NoWork, class After = NoWork>
 void RunLoadStep(const Pack& pack, const LoadScreen& screen, const LoadStep& step,
-                 std::vector<std::shared_ptr<T>>& field, Append append, Load load, Before before = {},
-                 After after = {}) {
+                 std::vector<std::shared_ptr<T>>& field, Load load, Before before = {}, After after = {}) {
     if (step.timerFirst) {
         StartTimer(step.timer);
         Caption(step.caption, screen);
@@ -97,7 +96,7 @@ void RunLoadStep(const Pack& pack, const LoadScreen& screen, const LoadStep& ste
     }
     before();
     const std::string xml = ReadFileToString(pack.path + step.file, 0);
-    LoadElements(field, append, xml, step.tag, load);
+    LoadElements(field, xml, step.tag, load);
     after();
     StopTimer(step.timer);
 }
@@ -146,15 +145,13 @@ void LoadMedia(Pack& pack, const LoadScreen& screen) {
     RunLoadStep(
         pack, screen,
         {.caption = "IMAGES", .timer = "Pack: Images", .file = "images.xml", .tag = "image", .timerFirst = true},
-        pack.imagesArray, AppendNewImage,
-        [&](Image& image, const std::string& element) { image.LoadFromXML(element, path); });
+        pack.imagesArray, [&](Image& image, const std::string& element) { image.LoadFromXML(element, path); });
     RunLoadStep(pack, screen, {.caption = "SOUNDS", .timer = "Pack: Sounds", .file = "sounds.xml", .tag = "sound"},
-                pack.soundsArray, AppendNewSound,
+                pack.soundsArray,
                 [&](Sound& sound, const std::string& element) { sound.LoadFromXML(element, path, 1); });
-    RunLoadStep(pack, screen,
-                {.caption = "SHIFTERS", .timer = "Pack: Shifters", .file = "shifters.xml", .tag = "shifterData"},
-                pack.shifterDataArray, AppendNewShifterData,
-                [&](ShifterData& data, const std::string& element) { data.LoadFromXML(element, path); });
+    RunLoadStep(
+        pack, screen, {.caption = "SHIFTERS", .timer = "Pack: Shifters", .file = "shifters.xml", .tag = "shifterData"},
+        pack.shifterDataArray, [&](ShifterData& data, const std::string& element) { data.LoadFromXML(element, path); });
 }
 
 // Every entry of the "sprites" folder but "." and ".." is a sprite file, whatever its name.
@@ -188,7 +185,7 @@ void LoadSpriteFolder(Pack& pack, const LoadScreen& screen) {
         const std::vector<std::string> elements = ExtractListFromXML(xml, "sprite");
         ThrowError(1, "Loading sprites/" + entry + " + (" + LongToText(static_cast<int64_t>(xml.size())) + " bytes)");
         for (const std::string& element : elements) {
-            pack.spritesArray = AppendNewSprite(pack.spritesArray);
+            pack.spritesArray.push_back(std::make_shared<Sprite>());
             Deref(pack.spritesArray.back()).LoadFromXML(element);
         }
         StopTimer("Pack: Sprite files");
@@ -211,7 +208,7 @@ void LoadParticles(Pack& pack, const LoadScreen& screen) {
     RunLoadStep(
         pack, screen,
         {.caption = "PARTICLES", .timer = "Pack: Particles", .file = "particles.xml", .tag = "particleSource"},
-        pack.particleSourceArray, AppendNewParticleSource,
+        pack.particleSourceArray,
         [&](ParticleSource& source, const std::string& element) { source.LoadFromXML(element, pack.spritesArray); },
         makePool, linkSprites);
 }
@@ -222,13 +219,13 @@ void LoadPieces(Pack& pack, const LoadScreen& screen) {
     RunLoadStep(
         pack, screen,
         {.caption = "PROJECTILES", .timer = "Pack: Projectiles", .file = "projectiles.xml", .tag = "projectile"},
-        pack.projectilesArray, AppendNewProjectile,
+        pack.projectilesArray,
         [&](Projectile& projectile, const std::string& element) { projectile.LoadFromXML(element, sprites, 0); });
     RunLoadStep(pack, screen, {.caption = "BALLS", .timer = "Pack: Balls", .file = "balls.xml", .tag = "ball"},
-                pack.ballsArray, AppendNewBall,
+                pack.ballsArray,
                 [&](Ball& ball, const std::string& element) { ball.LoadFromXML(element, sprites, 0); });
     RunLoadStep(pack, screen, {.caption = "WEAPONS", .timer = "Pack: Weapons", .file = "weapons.xml", .tag = "weapon"},
-                pack.weaponsArray, AppendNewWeapon, [&](Weapon& weapon, const std::string& element) {
+                pack.weaponsArray, [&](Weapon& weapon, const std::string& element) {
                     weapon.LoadFromXML(element, sprites, pack.ballsArray, 0);
                     ThrowError(1, "Loading weapon \"" + weapon.weaponName + "\"");
                 });
@@ -240,14 +237,14 @@ void LoadPieces(Pack& pack, const LoadScreen& screen) {
     };
     RunLoadStep(
         pack, screen, {.caption = "BRICKS", .timer = "Pack: Bricks: Load", .file = "bricks.xml", .tag = "brick"},
-        pack.bricksArray, AppendNewBrick,
-        [&](Brick& brick, const std::string& element) { brick.LoadFromXML(element, 0); }, NoWork{}, nameBricks);
+        pack.bricksArray, [&](Brick& brick, const std::string& element) { brick.LoadFromXML(element, 0); }, NoWork{},
+        nameBricks);
     StartTimer("Pack: Bricks: Link");
     LinkBricks(pack.bricksArray, sprites, 0);
     StopTimer("Pack: Bricks: Link");
     RunLoadStep(pack, screen,
                 {.caption = "POWERUPS", .timer = "Pack: Powerups", .file = "powerups.xml", .tag = "powerup"},
-                pack.powerupsArray, AppendNewPowerup, [&](Powerup& powerup, const std::string& element) {
+                pack.powerupsArray, [&](Powerup& powerup, const std::string& element) {
                     powerup.LoadFromXML(element, sprites, pack.bricksArray, 0);
                 });
 }
@@ -264,7 +261,7 @@ void LoadLevels(Pack& pack, const LoadScreen& screen) {
         const std::string xml = ReadFileToString(pack.path + "game.xml", 0);
         pack.packDifficultyArray = {};
         ThrowError(1, "Loading Pack Difficulty info...");
-        LoadElements(pack.packDifficultyArray, AppendNewDifficulty, xml, "difficulty",
+        LoadElements(pack.packDifficultyArray, xml, "difficulty",
                      [&](Difficulty& difficulty, const std::string& element) {
                          difficulty.LoadFromXML(element);
                          ThrowError(1, "   Loaded difficulty \"" + difficulty.name + "\"");
@@ -272,7 +269,7 @@ void LoadLevels(Pack& pack, const LoadScreen& screen) {
     };
     RunLoadStep(
         pack, screen, {.caption = "LEVELS", .timer = "Pack: Levels", .file = "levels.xml", .tag = "level"},
-        pack.levelsArray, AppendNewLevel,
+        pack.levelsArray,
         [&](Level& level, const std::string& element) {
             // Header only: the rest of a level stays in its own file until play reaches it.
             level.LoadFromXML(element, templates, 1, "", nullptr);

@@ -2,6 +2,7 @@
 // (hits, freezing, burning, explosions, next forms, key bricks, points and powerups).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ struct BrickHit {
 
 // Bricks alive in memory: construction adds one, destruction takes one away.
 extern int g_debugBricksInMemory;
+// Pairs of bricks LinkBricks has put to the neighbour test since start-up; the tests hold it
+// near the number of neighbours found.
+extern uint64_t g_linkBricksPairTests;
 
 // One type for both roles: a template read from the pack's "bricks.xml" and a live brick of a
 // level cloned from it. Always held by a BrickPtr.
@@ -91,7 +95,8 @@ public:
 
 // The first brick of that name (exact case); a miss is reported under code -14.
 BrickPtr GetBrickByName(const std::string& brickName, const std::vector<BrickPtr>& bricks);
-// adjacencyOnly 0 also resolves next forms and sprites by name (the pack's templates).
+// adjacencyOnly 0 also resolves next forms and sprites by name (the pack's templates). A layout
+// whose bricks pile up by the thousand is refused with a logged line and links no neighbours.
 int LinkBricks(const std::vector<BrickPtr>& bricks, const std::vector<SpritePtr>& sprites, int adjacencyOnly);
 // A copy of the array with a new default brick at the end.
 std::vector<BrickPtr> AppendNewBrick(const std::vector<BrickPtr>& bricks);

@@ -390,9 +390,10 @@ int Animation::Clone(const AnimationPtr& source) {
         // Taken first, so that cloning an animation onto itself keeps its steps.
         std::vector<AnimationStepPtr> sourceSteps = src.StepsArray;
         StepsArray.clear();
+        StepsArray.reserve(sourceSteps.size());
         for (const AnimationStepPtr& step : sourceSteps) {
-            StepsArray = AppendNewAnimationStep(StepsArray);
-            At(StepsArray, StepsArray.size() - 1)->Clone(step);
+            StepsArray.push_back(std::make_shared<AnimationStep>());
+            StepsArray.back()->Clone(step);
         }
         return 0;
     });
@@ -422,9 +423,10 @@ int Animation::LoadFromXML(const std::string& xml) {
         nextAnimation = LoadTable(xml, "nextAnimation");
         inRangeAnimation = LoadTable(xml, "inRangeAnimation");
         outRangeAnimation = LoadTable(xml, "outRangeAnimation");
+        const std::vector<std::string> steps = ExtractListFromXML(xml, "animationStep");
         for (int i = 0; i < count; ++i) {
-            StepsArray = AppendNewAnimationStep(StepsArray);
-            At(StepsArray, StepsArray.size() - 1)->LoadFromXML(ExtractTagFromXML(xml, "animationStep", i));
+            StepsArray.push_back(std::make_shared<AnimationStep>());
+            StepsArray.back()->LoadFromXML(ListEntry(steps, i));
         }
         SetStringFromXML(mode, xml, "mode");
         // A template stands in its first step with rolled counts; its steps are not linked

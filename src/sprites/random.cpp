@@ -50,8 +50,9 @@ int Random::LoadFromXML(const std::string& xml) {
         action.assign(static_cast<size_t>(n), std::string());
         value.assign(static_cast<size_t>(n), 0.0f);
         rootValue.assign(static_cast<size_t>(n), 0.0f);
+        const std::vector<std::string> choices = ExtractListFromXML(xml, "randomData");
         for (int i = 0; i < n; ++i) {
-            std::string choice = ExtractTagFromXML(xml, "randomData", i);
+            const std::string& choice = ListEntry(choices, i);
             action[static_cast<size_t>(i)] = GetDataFromXML(choice, "action");
             rootValue[static_cast<size_t>(i)] = TextToFloat(GetDataFromXML(choice, "value"));
         }

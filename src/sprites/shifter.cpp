@@ -55,9 +55,12 @@ int ShifterData::LoadFromXML(const std::string& xml, const std::string& /*packPa
             CalculateShiftValues();
         } else {
             // Listed samples are the author's exact values: never normalised.
+            const std::vector<std::string> samples = ExtractListFromXML(xml, "dat");
+            // Samples past the file's last one read as an empty element: read that once.
+            const float missing = TextToFloat(GetDataFromXML("", "dat"));
             for (int i = 0; i < totalSteps; ++i) {
-                std::string dat = ExtractTagFromXML(xml, "dat", i);
-                At(shift, i) = TextToFloat(GetDataFromXML(dat, "dat"));
+                const size_t k = static_cast<size_t>(i);
+                At(shift, i) = k < samples.size() ? TextToFloat(GetDataFromXML(samples[k], "dat")) : missing;
             }
         }
         return 0;

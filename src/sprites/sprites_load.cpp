@@ -5,12 +5,12 @@
 
 #include "core/arrays.h"
 #include "core/globals.h"
+#include "core/lookup.h"
 #include "platform/runtime.h"
 #include "sprites/animation.h"
 #include "sprites/particle.h"
 #include "sprites/shifter.h"
 #include "sprites/sprites.h"
-#include "core/lookup.h"
 #include "text/parser.h"
 
 namespace {
@@ -71,9 +71,10 @@ int Sprite::LoadFromXML(const std::string& xml) {
 
         int count = CountTagsInXML(xml, "animation");
         animationArray.clear();
+        const std::vector<std::string> animations = ExtractListFromXML(xml, "animation");
         for (int i = 0; i < count; ++i) {
-            animationArray = AppendNewAnimation(animationArray);
-            Deref(At(animationArray, i)).LoadFromXML(ExtractTagFromXML(xml, "animation", i));
+            animationArray.push_back(std::make_shared<Animation>());
+            Deref(At(animationArray, i)).LoadFromXML(ListEntry(animations, i));
         }
         return 0;
     });
@@ -122,14 +123,14 @@ int Sprite::Clone(const SpritePtr& source, const SpritePtr& parent) {
 
         const size_t animations = tmpl->animationArray.size();
         for (size_t i = 0; i < animations; ++i) {
-            animationArray = AppendNewAnimation(animationArray);
-            Deref(At(animationArray, animationArray.size() - 1)).Clone(tmpl->animationArray[i]);
+            animationArray.push_back(std::make_shared<Animation>());
+            Deref(animationArray.back()).Clone(tmpl->animationArray[i]);
         }
         SpritePtr self = weak_from_this().lock();
         const size_t children = tmpl->childSprites.size();
         for (size_t i = 0; i < children && i < tmpl->childSprites.size(); ++i) {
-            childSprites = AppendNewSprite(childSprites);
-            Deref(At(childSprites, childSprites.size() - 1)).Clone(tmpl->childSprites[i], self);
+            childSprites.push_back(std::make_shared<Sprite>());
+            Deref(childSprites.back()).Clone(tmpl->childSprites[i], self);
         }
         return 0;
     });

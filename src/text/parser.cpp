@@ -76,7 +76,55 @@ bool FindLastElementData(const std::string& text, const std::string& tag, size_t
     return true;
 }
 
+// The element walk every element reader shares. Element k runs from the first opening tag at
+// or after the end of element k - 1 to the first closing tag at or after that same point; a
+// closing tag ahead of its opening tag makes an empty element and the walk goes on after it.
+// The walk ends at the first step that finds no opening or no closing tag. Each search starts
+// where the last one of its kind stopped, so the text is passed over once however it is laid
+// out: an opening tag found far ahead is kept until the walk reaches it.
+class ElementWalk {
+public:
+    struct Element {
+        size_t start = 0, end = 0;  // the element's text, tags included, when paired
+        bool paired = false;
+    };
+
+    ElementWalk(const std::string& text, const std::string& tag)
+        : text_(text), open_("<" + tag + ">"), close_("</" + tag + ">") {}
+
+    bool Next(Element& element) {
+        if (!openKnown_ || nextOpen_ < cursor_) {
+            nextOpen_ = Find(open_, cursor_);
+            openKnown_ = true;
+        }
+        if (nextOpen_ == kNotFound) return false;
+        const size_t closeAt = Find(close_, cursor_);
+        if (closeAt == kNotFound) return false;
+        element.start = nextOpen_;
+        element.end = closeAt + close_.size();
+        element.paired = closeAt > nextOpen_;
+        cursor_ = element.end;
+        return true;
+    }
+
+private:
+    size_t Find(const std::string& pattern, size_t from) {
+        const size_t found = text_.find(pattern, from);
+        const size_t stop = found == kNotFound ? text_.size() : found + pattern.size();
+        if (stop > from) g_xmlElementScan += stop - from;
+        return found;
+    }
+
+    const std::string& text_;
+    const std::string open_, close_;
+    size_t cursor_ = 0;
+    size_t nextOpen_ = 0;
+    bool openKnown_ = false;
+};
+
 }  // namespace
+
+uint64_t g_xmlElementScan = 0;
 
 std::string TrimText(const std::string& text) { return std::string(TrimView(text)); }
 
@@ -145,43 +193,33 @@ int CountTagsInXML(const std::string& text, const std::string& tag) {
 
 std::string ExtractTagFromXML(const std::string& text, const std::string& tag, int index) {
     return Guarded("parser:ExtractTagFromXML() ", std::string(), [&]() -> std::string {
-        const std::string open = "<" + tag + ">";
-        const std::string close = "</" + tag + ">";
-        size_t cursor = 0, start = 0, end = 0;
-        bool paired = false;
-        for (long long element = 0; element <= index; ++element) {
-            start = text.find(open, cursor);
-            const size_t closeAt = text.find(close, cursor);
+        ElementWalk walk(text, tag);
+        ElementWalk::Element element;
+        for (long long k = 0; k <= index; ++k) {
             // Past the last pair there is no element of any higher index.
-            if (start == kNotFound || closeAt == kNotFound) return "";
-            end = closeAt + close.size();
-            // A stray closing tag ahead of the opening one makes this element empty.
-            paired = closeAt > start;
-            cursor = end;
+            if (!walk.Next(element)) return "";
         }
-        if (!paired) return "";
-        return text.substr(start, end - start);
+        if (index < 0 || !element.paired) return "";
+        return text.substr(element.start, element.end - element.start);
     });
 }
 
 std::vector<std::string> ExtractListFromXML(const std::string& text, const std::string& tag) {
     return Guarded("parser:ExtractListFromXML() ", std::vector<std::string>(), [&] {
-        const std::string open = "<" + tag + ">";
-        const std::string close = "</" + tag + ">";
+        ElementWalk walk(text, tag);
+        ElementWalk::Element element;
         std::vector<std::string> list;
-        size_t cursor = 0;
-        for (;;) {
-            const size_t start = text.find(open, cursor);
-            if (start == kNotFound) break;
-            const size_t closeAt = text.find(close, cursor);
-            if (closeAt == kNotFound) break;
-            const size_t end = closeAt + close.size();
-            // Kept even when empty, so entry k is always ExtractTagFromXML's element k.
-            list.push_back(closeAt > start ? text.substr(start, end - start) : std::string());
-            cursor = end;
-        }
+        // Kept even when empty, so entry k is always ExtractTagFromXML's element k.
+        while (walk.Next(element))
+            list.push_back(element.paired ? text.substr(element.start, element.end - element.start) : std::string());
         return list;
     });
+}
+
+const std::string& ListEntry(const std::vector<std::string>& list, long long index) {
+    static const std::string kNone;
+    return index >= 0 && static_cast<unsigned long long>(index) < list.size() ? list[static_cast<size_t>(index)]
+                                                                              : kNone;
 }
 
 std::string GetNameOfFirstTagInXML(const std::string& text, int flag) {
@@ -253,8 +291,9 @@ int LoadErrorCodes(const std::string& subFolder, const std::string& language) {
         g_errorcode.assign(size, 0);
         g_errorseverity.assign(size, 0);
         g_errormessage.assign(size, std::string());
+        const std::vector<std::string> entries = ExtractListFromXML(text, "errorCode");
         for (int i = 0; i <= n; ++i) {
-            std::string entry = ExtractTagFromXML(text, "errorCode", i);
+            const std::string& entry = ListEntry(entries, i);
             At(g_errorcode, i) = TextToInt(GetDataFromXML(entry, "code"));
             At(g_errorseverity, i) = TextToInt(GetDataFromXML(entry, "severity"));
             At(g_errormessage, i) = GetLocalizedStringFromXML(ExtractTagFromXML(entry, "message", 0), language);

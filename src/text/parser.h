@@ -2,6 +2,7 @@
 // error-code table and the reverse-Polish formulas of the value curves.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,14 @@ int SetFloatFromXML(float& variable, const std::string& text, const std::string&
 int SetStringFromXML(std::string& variable, const std::string& text, const std::string& tag);
 int CountTagsInXML(const std::string& text, const std::string& tag);
 std::string ExtractTagFromXML(const std::string& text, const std::string& tag, int index);
+// Every element ExtractTagFromXML would give for indices 0, 1, 2, ... until it gives no more,
+// read in one pass: loaders walking by index read the list instead.
 std::vector<std::string> ExtractListFromXML(const std::string& text, const std::string& tag);
+// Entry index of such a list, or an empty text past its end, as ExtractTagFromXML would give.
+const std::string& ListEntry(const std::vector<std::string>& list, long long index);
+// Characters the element walk of ExtractTagFromXML and ExtractListFromXML has passed over
+// since start-up; the tests hold it to one pass over the text however the text is laid out.
+extern uint64_t g_xmlElementScan;
 std::string GetNameOfFirstTagInXML(const std::string& text, int flag);
 std::string GetLocalizedStringFromXML(const std::string& text, const std::string& language);
 

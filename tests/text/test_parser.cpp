@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -203,6 +204,84 @@ TEST_F(Parser, ExtractListFromXMLMatchesExtractTagEntryForEntry) {
         EXPECT_EQ(list, c.list) << c.text;
         for (size_t k = 0; k < list.size(); ++k) EXPECT_EQ(list[k], ExtractTagFromXML(c.text, "b", int(k)));
         EXPECT_EQ(ExtractTagFromXML(c.text, "b", int(list.size())), "") << c.text;
+    }
+}
+
+// The walk by index as the loaders first had it: from the start of the text for every index,
+// each step searching afresh for both tags from the end of the element before. Nothing when
+// the walk ends before the index.
+std::optional<std::string> ElementByIndexWalk(const std::string& text, const std::string& tag, int index) {
+    const std::string open = "<" + tag + ">", close = "</" + tag + ">";
+    size_t cursor = 0, start = 0, end = 0;
+    bool paired = false;
+    for (long long element = 0; element <= index; ++element) {
+        start = text.find(open, cursor);
+        const size_t closeAt = text.find(close, cursor);
+        if (start == std::string::npos || closeAt == std::string::npos) return std::nullopt;
+        end = closeAt + close.size();
+        paired = closeAt > start;
+        cursor = end;
+    }
+    return paired ? text.substr(start, end - start) : "";
+}
+
+TEST_F(Parser, ElementReadersAgreeWithTheWalkByIndexOnRandomText) {
+    const char* const pieces[] = {"<b>", "</b>", "x", "<b", "b>", "</", "<", ">", "<bb>", "</bb>", "<B>", "\n"};
+    unsigned state = 2024;
+    const auto next = [&](unsigned n) {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) % n;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const unsigned length = next(40);
+        for (unsigned k = 0; k < length; ++k) text += pieces[next(12)];
+        for (const std::string tag : {"b", "bb"}) {
+            const std::vector<std::string> list = ExtractListFromXML(text, tag);
+            for (int index : {-1, 0, 1, 2, 3, 5, 8, 13, 21, 34, 40, 41, INT_MAX}) {
+                const std::string expected = ElementByIndexWalk(text, tag, index).value_or("");
+                ASSERT_EQ(ExtractTagFromXML(text, tag, index), expected) << text << " #" << index;
+                ASSERT_EQ(ListEntry(list, index), expected) << text << " #" << index;
+            }
+            int walked = 0;
+            while (ElementByIndexWalk(text, tag, walked)) ++walked;
+            ASSERT_EQ(list.size(), size_t(walked)) << text;
+        }
+    }
+    EXPECT_TRUE(LogLines().empty());
+}
+
+// Texts laid out so that a walk searching again from where an element ended passes the same
+// characters over and over; the walk passes each about twice at most, however far one asks.
+TEST_F(Parser, ElementReadersPassOverTheTextOnce) {
+    const auto repeat = [](const std::string& text, int times) {
+        std::string out;
+        for (int k = 0; k < times; ++k) out += text;
+        return out;
+    };
+    struct Case {
+        const char* label;
+        std::string text;
+        size_t entries;
+    } cases[] = {
+        {"closing tags ahead of the elements", repeat("</b>", 20000) + repeat("<b>1</b>", 20000), 40000},
+        {"elements inside elements", repeat("<b>", 30000) + repeat("</b>", 30000), 1},
+        {"elements never closed", repeat("<b>x", 50000), 0},
+        {"closing tags only", repeat("</b>", 50000), 0},
+        {"broken tags", repeat("</b<b>b>", 25000) + "</b>", 1},
+        {"elements", repeat("<b>1</b>", 30000), 30000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const uint64_t bound = 3 * c.text.size() + 64;
+        uint64_t before = g_xmlElementScan;
+        EXPECT_EQ(ExtractListFromXML(c.text, "b").size(), c.entries);
+        EXPECT_LE(g_xmlElementScan - before, bound);
+        for (int index : {INT_MAX, static_cast<int>(c.entries / 2), static_cast<int>(c.entries)}) {
+            before = g_xmlElementScan;
+            ExtractTagFromXML(c.text, "b", index);
+            EXPECT_LE(g_xmlElementScan - before, bound) << "#" << index;
+        }
     }
 }
 
