@@ -39,28 +39,39 @@ Brick::~Brick() {
     });
 }
 
-int Brick::Unlink() {
-    return Guarded("brick:Brick.Unlink(): ", 0, [&] {
-        if (brickSprite) brickSprite->Unlink();
-        brickSprite = nullptr;
-        if (powerupGenerated) powerupGenerated->Unlink();
-        powerupGenerated = nullptr;
-        currentNain = nullptr;
-        for (size_t i = 0; i < adjacentBricks.size(); ++i) {
-            BrickPtr neighbour = adjacentBricks[i];
+namespace {
+
+// Drops one brick's references and hands back its next form, already let go of, so that a
+// chain that leads back to this brick stops.
+BrickPtr UnlinkOneForm(Brick& brick) {
+    return Guarded("brick:Brick.Unlink(): ", BrickPtr(), [&] {
+        if (brick.brickSprite) brick.brickSprite->Unlink();
+        brick.brickSprite = nullptr;
+        if (brick.powerupGenerated) brick.powerupGenerated->Unlink();
+        brick.powerupGenerated = nullptr;
+        brick.currentNain = nullptr;
+        for (size_t i = 0; i < brick.adjacentBricks.size(); ++i) {
+            BrickPtr neighbour = brick.adjacentBricks[i];
             if (!neighbour) continue;
             for (BrickPtr& entry : neighbour->adjacentBricks) {
-                if (entry.get() == this) entry = nullptr;
+                if (entry.get() == &brick) entry = nullptr;
             }
-            adjacentBricks[i] = nullptr;
+            brick.adjacentBricks[i] = nullptr;
         }
-        adjacentBricks.clear();
-        // Let go of the next form before walking it, so a chain that leads back here stops.
-        BrickPtr next = std::move(nextBrick);
-        nextBrick = nullptr;
-        if (next) next->Unlink();
-        return 0;
+        brick.adjacentBricks.clear();
+        BrickPtr next = std::move(brick.nextBrick);
+        brick.nextBrick = nullptr;
+        return next;
     });
+}
+
+}  // namespace
+
+int Brick::Unlink() {
+    // The next forms are walked in a loop: a crafted pack's chain of thousands of forms would
+    // run out of stack if each form unlinked the next.
+    for (BrickPtr next = UnlinkOneForm(*this); next;) next = UnlinkOneForm(*next);
+    return 0;
 }
 
 int Brick::LoadFromXML(const std::string& xml, int nameOnly) {

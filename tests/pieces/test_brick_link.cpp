@@ -297,8 +297,10 @@ TEST_F(BrickLink, ALongChainOfTemplatesLinksInProportionToItsLength) {
     EXPECT_EQ(pack.bricks[123]->brickSprite, sprites[123]);
     EXPECT_TRUE(pack.bricks[123]->adjacentBricks.empty());
     EXPECT_LT(seconds, 10.0);
-    // Unlinking follows next forms by recursion; the chain is let go of a form at a time.
-    for (BrickPtr& brick : pack.bricks) brick->nextBrick = nullptr;
+    // Unlinking the first form lets go of the whole chain without running out of stack.
+    EXPECT_EQ(pack.bricks[0]->Unlink(), 0);
+    EXPECT_EQ(pack.bricks[kTemplates - 2]->nextBrick, nullptr);
+    EXPECT_EQ(pack.bricks[kTemplates - 2]->brickSprite, nullptr);
     for (SpritePtr& sprite : sprites) sprite->Unlink();
 }
 
