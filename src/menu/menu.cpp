@@ -18,8 +18,8 @@
 
 namespace {
 
-// One button of a screen: the English key of its label, its hot key and the name shown beside
-// it, its row in the column (-1: never drawn, only its hot key works), the universe's sound it
+// One button of a screen: the English key of its label, its hot key and the name shown with
+// the label, its row in the column (-1: never drawn, only its hot key works), the universe's sound it
 // clicks with, and the screen's result when it is chosen.
 struct Choice {
     const char* label;
@@ -74,17 +74,6 @@ void DrawBox(const Universe& universe, const std::string& title) {
     DrawText(title, x, y);
 }
 
-// The hot key's name left of its button, so a player can see what to press.
-void DrawKeyName(const MenuButton& button, const std::string& keyName) {
-    SetImageFont(g_MidFont);
-    SetScale(g_widthFactor, g_heightFactor);
-    SetColor(0, 200, 0);
-    SetAlpha(1.0f);
-    const float width = static_cast<float>(TextWidth(keyName) + 12) * g_widthFactor;
-    const float height = static_cast<float>(TextHeight(keyName)) * g_heightFactor;
-    DrawText(keyName, button.x - width, button.y + (button.height - height) / 2);
-}
-
 void DrawPointer(const Universe& universe) {
     ResetDrawing();
     if (universe.cursorImage)
@@ -95,15 +84,24 @@ void DrawPointer(const Universe& universe) {
 std::string RunScreen(const UniversePtr& universe, const Screen& screen) {
     Universe& u = Deref(universe);
     std::vector<MenuButtonPtr> buttons;
+    // The menus' column is 400 wide; a longer label widens the whole column rather than run
+    // past its button's edges (labels of more than 25 characters are set smaller).
+    float columnWidth = 400.0f;
     for (const Choice& choice : screen.choices) {
         auto button = std::make_shared<MenuButton>();
-        button->text = u.GetLocalizedString(choice.label);
+        // The key goes with the label, so a player sees what to press.
+        button->text = "[" + std::string(choice.keyName) + "] " + u.GetLocalizedString(choice.label);
         button->hotKey = choice.hotKey;
         // A sound that could not be loaded leaves the button silent.
         if (u.*choice.sound) Deref(button->clickSound).Clone(u.*choice.sound);
-        button->Position(-1000, -1000, 400, -1, 1);
-        if (choice.row >= 0) button->PositionButtonOnMenu(choice.row, screen.rows, 210, 354, 4);
+        button->Position(-1000, -1000, -1, -1, 1);
+        columnWidth = std::max(columnWidth, button->width / g_widthFactor);
         buttons.push_back(button);
+    }
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i]->Position(-1000, -1000, columnWidth, -1, 1);
+        const int row = screen.choices[i].row;
+        if (row >= 0) buttons[i]->PositionButtonOnMenu(row, screen.rows, 210, 354, 4);
     }
     // Nothing pressed before the screen opened chooses anything on it.
     FlushKeys();
@@ -123,9 +121,7 @@ std::string RunScreen(const UniversePtr& universe, const Screen& screen) {
             if (buttons[i]->Update(mouseX, mouseY, held)) result = screen.choices[i].result;
         }
         for (size_t i = 0; i < buttons.size(); ++i) {
-            if (screen.choices[i].row < 0) continue;
-            buttons[i]->Draw();
-            DrawKeyName(*buttons[i], screen.choices[i].keyName);
+            if (screen.choices[i].row >= 0) buttons[i]->Draw();
         }
         ScreenRefresh(0, 1);
         DrawPointer(u);

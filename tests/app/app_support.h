@@ -10,11 +10,15 @@ namespace app_test {
 
 using namespace screen_test;
 
-// A frame of play on that level: its name in the panel, no screen over it, the game not over.
+// A frame of play on that level: its name in the panel, no screen's buttons over it ("[Esc] ..."
+// on each of them), the game not over.
 inline FrameTest Playing(const std::string& levelName) {
     return [levelName](const std::vector<DrawCall>& calls) {
+        const bool buttons = std::any_of(calls.begin(), calls.end(), [](const DrawCall& call) {
+            return call.kind == DrawKind::Text && call.text.starts_with("[Esc]");
+        });
         const GamePtr game = CurrentGame();
-        return Drew(calls, "\"" + levelName + "\"") && !Drew(calls, "Esc") && game && game->currentLevel &&
+        return Drew(calls, "\"" + levelName + "\"") && !buttons && game && game->currentLevel &&
                game->currentLevel->gameOver != 0.0f;
     };
 }

@@ -98,8 +98,8 @@ TEST_F(MainProgram, GameOverChoicesSkipTheMainMenuAndTheEndShutsDownQuietly) {
     StartUp();
     std::vector<int> continueFlags;
     Script player({
-        {"New Game", [] { Press('N'); }},
-        {"Normal", [] { Press('N'); }},
+        {"[N] New Game", [] { Press('N'); }},
+        {"[N] Normal", [] { Press('N'); }},
         {Playing("Level One"), [&] { level().gameOver = 0.0f; }},
         {"Game Over", [] { Press('C'); }},  // New From This Level
         {Playing("Level One"), [&] { continueFlags.push_back(state.continueFlag), level().gameOver = 0.0f; }},
@@ -117,7 +117,7 @@ TEST_F(MainProgram, GameOverChoicesSkipTheMainMenuAndTheEndShutsDownQuietly) {
     for (const std::string& frame : player.Frames()) {
         played = played || FrameHas(frame, "\"Level One\"");
         if (played) {
-            EXPECT_FALSE(FrameHas(frame, "New Game")) << frame;
+            EXPECT_FALSE(FrameHas(frame, "[N] New Game")) << frame;
         }
     }
     EXPECT_EQ(universe().playersArray[0]->gameStatsArray.size(), 2u);
@@ -187,8 +187,8 @@ TEST_F(MainProgram, AGameStartsInTheFallbackWindowWhenTheChosenModeWillNotOpen) 
     EXPECT_EQ(RecordedGraphicsCalls().back().mode, (GraphicsMode{1024, 768, 0, 60}));
     EXPECT_GE(RecordedGraphicsCalls().size(), 2u);
 
-    Script player({{"New Game", [] { Press('N'); }},
-                   {"Normal", [] { Press('N'); }},
+    Script player({{"[N] New Game", [] { Press('N'); }},
+                   {"[N] Normal", [] { Press('N'); }},
                    {Playing("Level One"), [] { Press(KEY_ESCAPE); }},
                    {"Paused", [] { Press('Q'); }}});
     RunOuterLoop(state, false);
@@ -269,7 +269,7 @@ TEST_F(MainProgram, ARunThatCannotGoOnSavesTheLogSaysWhyAndFails) {
          alert},
         {"a first level that cannot be read: the game start's load error",
          [this] { std::filesystem::remove(dataFolder + "data/packs/quickpack/levels/one.xml"); },
-         {{"New Game", [] { Press('N'); }}, {"Normal", [] { Press('N'); }}},
+         {{"[N] New Game", [] { Press('N'); }}, {"[N] Normal", [] { Press('N'); }}},
          "levels/one.xml",
          "Brondelvix 2! generated some errors when trying to load this game pack."},
     };

@@ -46,30 +46,36 @@ TEST_F(Screens, TheMainMenuTakesTheRealMenusKeys) {
     };
     auto press = [](int key) { return [key] { Press(key); }; };
     const Case cases[] = {
-        {"N, then N for Normal", false, {{"New Game", press('N')}, {"Normal", press('N')}}, "New Game", "Normal"},
-        {"N, E", false, {{"New Game", press('N')}, {"Easy", press('E')}}, "New Game", "Easy"},
-        {"N, H", false, {{"New Game", press('N')}, {"Hard", press('H')}}, "New Game", "Hard"},
-        {"N, I", false, {{"New Game", press('N')}, {"Insane", press('I')}}, "New Game", "Insane"},
+        {"N, then N for Normal",
+         false,
+         {{"[N] New Game", press('N')}, {"[N] Normal", press('N')}},
+         "New Game",
+         "Normal"},
+        {"N, E", false, {{"[N] New Game", press('N')}, {"[E] Easy", press('E')}}, "New Game", "Easy"},
+        {"N, H", false, {{"[N] New Game", press('N')}, {"[H] Hard", press('H')}}, "New Game", "Hard"},
+        {"N, I", false, {{"[N] New Game", press('N')}, {"[I] Insane", press('I')}}, "New Game", "Insane"},
         {"N, Escape goes back; H",
          false,
-         {{"New Game", press('N')}, {"Normal", press(KEY_ESCAPE)}, {"New Game", press('H')}},
+         {{"[N] New Game", press('N')}, {"[N] Normal", press(KEY_ESCAPE)}, {"[N] New Game", press('H')}},
          "Help",
          "Hard?"},
-        {"Escape", false, {{"New Game", press(KEY_ESCAPE)}}, "Quit", "Hard?"},
+        {"Escape", false, {{"[N] New Game", press(KEY_ESCAPE)}}, "Quit", "Hard?"},
         {"C without a saved game does nothing",
          false,
-         {{"New Game", press('C')}, {"New Game", press(KEY_ESCAPE)}},
+         {{"[N] New Game", press('C')}, {"[N] New Game", press(KEY_ESCAPE)}},
          "Quit",
          "Hard?"},
-        {"C with a saved game", true, {{"Continue", press('C')}}, "Continue", "Hard?"},
+        {"C with a saved game", true, {{"[C] Continue", press('C')}}, "Continue", "Hard?"},
         {"N over a saved game asks first: Escape goes back",
          true,
-         {{"New Game", press('N')}, {"Abandon Current Game?", press(KEY_ESCAPE)}, {"Continue", press(KEY_ESCAPE)}},
+         {{"[N] New Game", press('N')},
+          {"Abandon Current Game?", press(KEY_ESCAPE)},
+          {"[C] Continue", press(KEY_ESCAPE)}},
          "Quit",
          "Hard?"},
         {"N over a saved game asks first: Enter goes on",
          true,
-         {{"New Game", press('N')}, {"Abandon Current Game?", press(KEY_ENTER)}, {"Easy", press('E')}},
+         {{"[N] New Game", press('N')}, {"Abandon Current Game?", press(KEY_ENTER)}, {"[E] Easy", press('E')}},
          "New Game",
          "Easy"},
     };
@@ -90,7 +96,7 @@ TEST_F(Screens, TheMainMenuTakesTheRealMenusKeys) {
         EXPECT_EQ(g_MasterMixer->MusicPlaying(), starts ? 0 : 1);
         // Continue is offered only over a saved game.
         if (!c.saved) {
-            for (const std::string& frame : player.Frames()) EXPECT_EQ(frame.find("Continue|"), std::string::npos);
+            for (const std::string& frame : player.Frames()) EXPECT_EQ(frame.find("[C] Continue"), std::string::npos);
         }
     }
     EXPECT_EQ(g_DebugLog, "");
@@ -108,18 +114,18 @@ TEST_F(Screens, EachScreenDrawsItsTitleAndKeysInThePlayersLanguageOverItsBackgro
     const Case cases[] = {
         {"main menu",
          [] { return DrawMainMenu(g_gameUniverse); },
-         "Nouvelle partie",
-         {"N", "Aide", "H", "Quitter", "Esc"},
+         "[N] Nouvelle partie",
+         {"[H] Aide", "[Esc] Quitter"},
          KEY_ESCAPE},
         {"pause",
          [] { return DrawPauseMenu(g_gameUniverse); },
          "Pause",
-         {"Reprendre la partie", "Esc", "M", "Q", "\"Level One\""},
+         {"[Esc] Reprendre la partie", "[M] Retour au menu", "\"Level One\""},
          KEY_ESCAPE},
         {"game over",
          [] { return DrawGameOverMenu(g_gameUniverse); },
          "Partie terminée",
-         {"C", "N", "Esc", "Q", "\"Level One\""},
+         {"[C] Recommencer à ce niveau", "[Q] Quitter Brondelvix 2", "\"Level One\""},
          'Q'},
     };
     for (const Case& c : cases) {
@@ -224,7 +230,7 @@ TEST_F(Screens, CommandQOrAWindowCloseQuitsAtOnceFromTheMainMenuAndTheGameOverSc
          [] { return DrawGameOverMenu(g_gameUniverse); },
          "Game Over",
          {[] { Hold(KEY_LCOMMAND); }, [] { Hold('Q'); }}},
-        {"a window close at the main menu", [] { return DrawMainMenu(g_gameUniverse); }, "New Game", {[] {
+        {"a window close at the main menu", [] { return DrawMainMenu(g_gameUniverse); }, "[N] New Game", {[] {
              InjectEvent({.type = InputEventType::Terminate});
          }}},
     };
