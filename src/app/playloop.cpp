@@ -133,12 +133,13 @@ void FireInput(Level& level) {
         return;
     }
     // Only the pool's first g_maxBalls balls are ever in play; a level without a paddle has
-    // nothing to launch them from.
+    // nothing to launch them from, and a ball without a body is not launched.
+    const bool paddle = level.playerPaddle && level.playerPaddle->paddleSprite;
     const int last = g_maxBalls - 1;
-    for (int i = 0; i <= last && level.playerPaddle; ++i) {
+    for (int i = 0; i <= last && paddle; ++i) {
         if (static_cast<size_t>(i) >= level.ballsArray.size()) break;
         Ball* ball = level.ballsArray[static_cast<size_t>(i)].get();
-        if (!ball || ball->isStuck == kBallNotStuck) continue;
+        if (!ball || !ball->ballSprite || ball->isStuck == kBallNotStuck) continue;
         ball->isStuck = kBallNotStuck;
         ball->CalculatePaddleRebound(level.playerPaddle);
     }

@@ -5,6 +5,7 @@
 
 #include "app_support.h"
 #include "pieces/ball.h"
+#include "pieces/nain.h"
 #include "pieces/paddle.h"
 #include "pieces/weapon.h"
 #include "sprites/sprites.h"
@@ -166,6 +167,31 @@ TEST_F(UpdateStep, TheEditorIgnoresFireAndItsEscapeLeavesSAndNNothingToActOn) {
     EXPECT_EQ(game().currentLevel, nullptr) << "Escape unlinks the game";
     EXPECT_EQ(printed.find("Saving level..."), std::string::npos);
     EXPECT_EQ(KeyHit('S') + KeyHit('N'), 0) << "both were asked, and found nothing to do";
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(UpdateStep, TheLoopSkipsWhatALevelLacksAndReportsNoFaultOfItsOwn) {
+    // An unreadable level file loads as a level without a paddle; pool entries and nains may
+    // lack their bodies.
+    game().gameStats->cheatEnabled = 1;
+    level().ballsArray[1]->ballSprite = nullptr;
+    level().ballsArray[1]->isStuck = 5;
+    auto nain = std::make_shared<Nain>();
+    level().nainsArray.push_back(nain);
+    HoldButton(1);
+    level().playerPaddle->paddleSprite = nullptr;
+    FireInput(level());
+    level().playerPaddle = nullptr;
+    FireInput(level());
+    for (const char key : std::string("KAW17G")) Press(key);
+    CheatKeys(game());
+    state.updateCount = 4;
+    DrawStep(state);
+    EXPECT_EQ(level().ballsArray[0]->isStuck, 43) << "nothing to launch from";
+    EXPECT_EQ(level().ballsArray[1]->isStuck, 5);
+    EXPECT_EQ(nain->status, "falling") << "a nain without a body still falls";
+    EXPECT_EQ(level().ballsArray[0]->isIceball, 0) << "7 came after 1";
+    EXPECT_EQ(state.updateCount, 0);
     EXPECT_EQ(g_DebugLog, "");
 }
 
