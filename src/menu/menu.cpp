@@ -30,11 +30,13 @@ struct Choice {
     const char* result;
 };
 
+enum class Backdrop { MenuPicture, FrozenGame };
+
 struct Screen {
-    std::string title;  // already localised
-    std::vector<Choice> choices;
+    std::string title = {};  // already localised
+    std::vector<Choice> choices = {};
     int rows = 0;
-    bool overGame = false;   // the frozen game behind the box, not the menu background
+    Backdrop backdrop = Backdrop::MenuPicture;
     bool watchQuit = false;  // Command with Q, or the system's request, ends the program here
 };
 
@@ -49,10 +51,10 @@ void ResetDrawing() {
 }
 
 // The frozen game is drawn without moving anything: its floating texts stay where they are.
-void DrawBackdrop(const UniversePtr& universe, bool overGame) {
+void DrawBackdrop(const UniversePtr& universe, Backdrop backdrop) {
     ResetDrawing();
     Universe& u = Deref(universe);
-    if (overGame) {
+    if (backdrop == Backdrop::FrozenGame) {
         if (u.currentGame) {
             u.currentGame->DrawField(0);
             u.currentGame->DrawSidePanel(universe);
@@ -115,7 +117,7 @@ std::string RunScreen(const UniversePtr& universe, const Screen& screen) {
         const int held = MouseDown(1) + MouseDown(2) + MouseDown(3);
 
         Cls();
-        DrawBackdrop(universe, screen.overGame);
+        DrawBackdrop(universe, screen.backdrop);
         DrawBox(u, screen.title);
         for (size_t i = 0; i < buttons.size(); ++i) {
             if (buttons[i]->Update(mouseX, mouseY, held)) result = screen.choices[i].result;
@@ -133,27 +135,24 @@ std::string RunScreen(const UniversePtr& universe, const Screen& screen) {
 }
 
 // A question with OK (Enter) and Cancel (Escape); true for OK.
-bool Confirm(const UniversePtr& universe, const std::string& question, bool overGame) {
-    const Screen screen{Deref(universe).GetLocalizedString(question),
-                        {{"OK", KEY_ENTER, "Enter", 0, &Universe::sndButtonClick, "OK"},
-                         {"Cancel", KEY_ESCAPE, "Esc", 1, &Universe::sndButtonCancel, "Cancel"}},
-                        2,
-                        overGame,
-                        false};
+bool Confirm(const UniversePtr& universe, const std::string& question, Backdrop backdrop) {
+    const Screen screen{.title = Deref(universe).GetLocalizedString(question),
+                        .choices = {{"OK", KEY_ENTER, "Enter", 0, &Universe::sndButtonClick, "OK"},
+                                    {"Cancel", KEY_ESCAPE, "Esc", 1, &Universe::sndButtonCancel, "Cancel"}},
+                        .rows = 2,
+                        .backdrop = backdrop};
     return RunScreen(universe, screen) == "OK";
 }
 
 // The difficulty of the new game; false when the player went back.
 bool ChooseDifficulty(const UniversePtr& universe) {
-    const Screen screen{"",
-                        {{"Easy", 'E', "E", 0, &Universe::sndButtonClick, "Easy"},
-                         {"Normal", 'N', "N", 1, &Universe::sndButtonClick, "Normal"},
-                         {"Hard", 'H', "H", 2, &Universe::sndButtonClick, "Hard"},
-                         {"Insane", 'I', "I", 3, &Universe::sndButtonClick, "Insane"},
-                         {"Cancel", KEY_ESCAPE, "Esc", 5, &Universe::sndButtonClick, "Cancel"}},
-                        6,
-                        false,
-                        true};
+    const Screen screen{.choices = {{"Easy", 'E', "E", 0, &Universe::sndButtonClick, "Easy"},
+                                    {"Normal", 'N', "N", 1, &Universe::sndButtonClick, "Normal"},
+                                    {"Hard", 'H', "H", 2, &Universe::sndButtonClick, "Hard"},
+                                    {"Insane", 'I', "I", 3, &Universe::sndButtonClick, "Insane"},
+                                    {"Cancel", KEY_ESCAPE, "Esc", 5, &Universe::sndButtonClick, "Cancel"}},
+                        .rows = 6,
+                        .watchQuit = true};
     const std::string choice = RunScreen(universe, screen);
     if (choice == "Cancel") return false;
     // The English name, whatever language the labels are in.
@@ -165,7 +164,7 @@ bool ChooseDifficulty(const UniversePtr& universe) {
 void FadeGameToBlack(const UniversePtr& universe) {
     for (float curtain = 0.0f; curtain < 1.0f; curtain = std::min(1.0f, curtain + g_gameSpeedFactor / 10.0f)) {
         Cls();
-        DrawBackdrop(universe, true);
+        DrawBackdrop(universe, Backdrop::FrozenGame);
         SetScale(1.0f, 1.0f);
         SetColor(0, 0, 0);
         SetAlpha(curtain);
@@ -182,7 +181,7 @@ std::string DrawMainMenu(const UniversePtr& universe) {
         Universe& u = Deref(universe);
         for (;;) {
             const bool canContinue = u.ContinueExists() == 1;
-            Screen menu{"", {}, canContinue ? 4 : 3, false, true};
+            Screen menu{.rows = canContinue ? 4 : 3, .watchQuit = true};
             int row = 0;
             if (canContinue) {
                 menu.choices.push_back({"Continue", 'C', "C", row++, &Universe::sndButtonStartGame, "Continue"});
@@ -194,7 +193,7 @@ std::string DrawMainMenu(const UniversePtr& universe) {
             const std::string choice = RunScreen(universe, menu);
             if (choice == "New Game") {
                 // Over a saved game the player is asked first; either question can go back.
-                if (canContinue && !Confirm(universe, "Abandon Current Game?", false)) continue;
+                if (canContinue && !Confirm(universe, "Abandon Current Game?", Backdrop::MenuPicture)) continue;
                 if (!ChooseDifficulty(universe)) continue;
             }
             if (choice == "Continue" || choice == "New Game") Deref(g_MasterMixer).EndMusic();
@@ -206,18 +205,19 @@ std::string DrawMainMenu(const UniversePtr& universe) {
 std::string DrawPauseMenu(const UniversePtr& universe) {
     return Guarded("menu:DrawPauseMenu() ", std::string(), [&] {
         Universe& u = Deref(universe);
-        const Screen pause{u.GetLocalizedString("Paused"),
-                           {{"Resume Game", KEY_ESCAPE, "Esc", 0, &Universe::sndButtonClick, "Resume"},
-                            {"Quit To Menu", 'M', "M", 1, &Universe::sndButtonClick, "Main Menu"},
-                            {"Quit Brondelvix 2", 'Q', "Q", 2, &Universe::sndButtonQuit, "End"},
-                            {"Enable Cheats?", 'C', "C", -1, &Universe::sndButtonClick, "Cheats"}},
-                           3,
-                           true,
-                           false};
+        // Its box does not watch for Command with Q: during play that asks for a pause.
+        const Screen pause{.title = u.GetLocalizedString("Paused"),
+                           .choices = {{"Resume Game", KEY_ESCAPE, "Esc", 0, &Universe::sndButtonClick, "Resume"},
+                                       {"Quit To Menu", 'M', "M", 1, &Universe::sndButtonClick, "Main Menu"},
+                                       {"Quit Brondelvix 2", 'Q', "Q", 2, &Universe::sndButtonQuit, "End"},
+                                       {"Enable Cheats?", 'C', "C", -1, &Universe::sndButtonClick, "Cheats"}},
+                           .rows = 3,
+                           .backdrop = Backdrop::FrozenGame};
         std::string choice = RunScreen(universe, pause);
         while (choice == "Cheats") {
             GameStat* stat = u.currentGame ? u.currentGame->gameStats.get() : nullptr;
-            if (stat && stat->cheatEnabled == 0 && Confirm(universe, "Enable Cheats?", true)) stat->cheatEnabled = 1;
+            if (stat && stat->cheatEnabled == 0 && Confirm(universe, "Enable Cheats?", Backdrop::FrozenGame))
+                stat->cheatEnabled = 1;
             choice = RunScreen(universe, pause);
         }
         Mixer& mixer = Deref(g_MasterMixer);
@@ -238,14 +238,14 @@ std::string DrawGameOverMenu(const UniversePtr& universe) {
     return Guarded("menu:DrawGameOverMenu() ", std::string(), [&] {
         Universe& u = Deref(universe);
         const Screen gameOver{
-            u.GetLocalizedString("Game Over"),
-            {{"New Game From This Level", 'C', "C", 0, &Universe::sndButtonStartGame, "New From This Level"},
-             {"New Game From Beginning", 'N', "N", 1, &Universe::sndButtonStartGame, "New Game"},
-             {"Quit To Menu", KEY_ESCAPE, "Esc", 3, &Universe::sndButtonClick, "Main Menu"},
-             {"Quit Brondelvix 2", 'Q', "Q", 4, &Universe::sndButtonQuit, "End"}},
-            5,
-            true,
-            true};
+            .title = u.GetLocalizedString("Game Over"),
+            .choices = {{"New Game From This Level", 'C', "C", 0, &Universe::sndButtonStartGame, "New From This Level"},
+                        {"New Game From Beginning", 'N', "N", 1, &Universe::sndButtonStartGame, "New Game"},
+                        {"Quit To Menu", KEY_ESCAPE, "Esc", 3, &Universe::sndButtonClick, "Main Menu"},
+                        {"Quit Brondelvix 2", 'Q', "Q", 4, &Universe::sndButtonQuit, "End"}},
+            .rows = 5,
+            .backdrop = Backdrop::FrozenGame,
+            .watchQuit = true};
         const std::string choice = RunScreen(universe, gameOver);
         SetGlobalGameSpeed(1.0f, 10.0f, -1.0f);
         // The overlay closes over the frozen game and stays shut for the play loop.
@@ -253,7 +253,7 @@ std::string DrawGameOverMenu(const UniversePtr& universe) {
         for (g_ScreenOverlayAlpha = 0.0f; g_ScreenOverlayAlpha < 1.0f;
              g_ScreenOverlayAlpha = std::min(1.0f, g_ScreenOverlayAlpha + g_gameSpeedFactor / 10.0f)) {
             Cls();
-            DrawBackdrop(universe, true);
+            DrawBackdrop(universe, Backdrop::FrozenGame);
             ScreenRefresh(0, 1);
             Flip(-1);
         }
