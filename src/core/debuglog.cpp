@@ -5,10 +5,6 @@
 #include "core/globals.h"
 #include "platform/files.h"
 
-std::string g_DebugLog;
-int g_totalErrors = 0;
-int g_debugLogQuiet = 0;
-
 std::string ErrorLogPath() { return g_userPath + "bx2_error_log.txt"; }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "platform/runtime.h"
 
+// Defined with their start values in the globals list (core/globals.h).
 extern std::string g_DebugLog;
 extern int g_totalErrors;
 // Keeps debug-log lines off standard output (the fuzzers add thousands a second).

@@ -6,10 +6,6 @@
 #include "core/globals.h"
 #include "platform/runtime.h"
 
-std::vector<int> g_errorcode;
-std::vector<int> g_errorseverity;
-std::vector<std::string> g_errormessage;
-
 const char* const kUnknownErrorMessage = "An error occured.  (Specifics are unavailable.)";
 
 std::string GetErrorMessage(int code) {

@@ -6,7 +6,8 @@
 #include <vector>
 
 // The table is three parallel arrays, filled by LoadErrorCodes (text/parser.h) at start-up
-// (tests may fill them directly); until then every code is unknown.
+// (tests may fill them directly); until then every code is unknown. Defined with the other
+// globals in core/globals.h's list.
 extern std::vector<int> g_errorcode;
 extern std::vector<int> g_errorseverity;
 extern std::vector<std::string> g_errormessage;

@@ -1,73 +1,29 @@
-// The game's global settings and state and the whole-degree tables.
+// The game's global settings and state, defined from the list in globals.h, and the
+// whole-degree tables.
 #include "core/globals.h"
 
 #include <cmath>
 
-#include "core/numbertext.h"
 #include "core/arrays.h"
+#include "core/numbertext.h"
 #include "core/volumes.h"
 #include "platform/files.h"
 #include "platform/runtime.h"
 
-std::string g_dataPath;
-std::string g_userPath;
-std::string g_fontPath;
-
-int g_desktopWidth = -1, g_desktopHeight = -1, g_desktopDepth = -1, g_desktopHertz = -1;
-int g_virtualWidth = 1024, g_virtualHeight = 768;
-int g_ScreenWidth = -1, g_ScreenHeight = -1, g_ScreenDepth = -1, g_ScreenHertz = -1;
-int g_isFullscreen = -1;
-int g_forceDesktopResolution = 0;
-float g_widthFactor = 1.0f, g_heightFactor = 1.0f;
-float g_ScreenCenterX = 0.0f, g_ScreenCenterY = 0.0f;
-int g_isFastComputer = 1;
-
-int g_gamefieldWidth = 720, g_gamefieldHeight = 760, g_gamefieldXoffset = 4, g_gamefieldYoffset = 4;
-float g_BrickShieldY = 0.0f;
-int g_brickCollisionSubdivisions = 4;
-
-int g_maxBalls = 16;
-int g_maxParticles = 256;
-int g_useBallTrails = 1;
-float g_gravitationalConstant = 0.2f;
-float g_paddlePositionModifier = 1.0f;
-int g_godMode = 0;
-
-int g_frameDelay = 30, g_realFrameDelay = 30, g_maxFrameDelay = 45;
-int g_lastMilliSecs = 0, g_curMilliSecs = 0;
-float g_gameSpeedFactor = 1.0f;
-float g_gameSpeedModulation = 1.0f, g_gameSpeedTargetModulation = 1.0f;
-float g_gameSpeedModulationTTL = -1.0f, g_gameSpeedModulationRate = 10.0f;
-float g_gameSpeedDifficultyAdjust = 1.0f;
-int g_pauseAtFlip = 0;
-
-float g_MouseXSpeed = 0.0f, g_MouseYSpeed = 0.0f;
-int g_MouseXPrev = 0, g_MouseYPrev = 0;
-int g_MouseMovementZone = 50;
-int g_cmdIsDown = 0;
-
-int g_ScreenOverlayRed = 0, g_ScreenOverlayGreen = 0, g_ScreenOverlayBlue = 0;
-float g_ScreenOverlayAlpha = 0.0f;
-int64_t g_ScoreToDisplay = 0;
-int g_LevelToDisplay = 0;
-
-TImageFontPtr g_LargeFont, g_MenuFont, g_MidFont, g_SmallFont;
-float g_sfxVolume = 0.0f, g_musicVolume = 0.0f;
-std::string g_language;
-
-std::vector<std::string> g_DebugStrings;
-int g_debugSpritesInMemory = 0;
-int g_enableOnscreenDebug = 0;
-
-std::vector<float> g_Sin, g_Cos;
-
-PerformanceTimersPtr g_LoadTimers;
+#define BX2_DEFINE_GLOBAL(type, name, start) type name = start;
+BX2_GLOBALS(BX2_DEFINE_GLOBAL)
+#undef BX2_DEFINE_GLOBAL
 
 namespace {
 bool g_globalsReady = false;
 }
 
-void ResetGlobalsForTest() { g_globalsReady = false; }
+void ResetGlobals() {
+#define BX2_RESET_GLOBAL(type, name, start) name = start;
+    BX2_GLOBALS(BX2_RESET_GLOBAL)
+#undef BX2_RESET_GLOBAL
+    g_globalsReady = false;
+}
 
 void InitGlobals() {
     if (g_globalsReady) return;

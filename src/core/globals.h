@@ -9,74 +9,116 @@
 #include <vector>
 
 #include "core/debuglog.h"
+#include "core/volumes.h"
 #include "platform/font.h"
 
-// Folders and files.
-extern std::string g_dataPath;
-extern std::string g_userPath;
-extern std::string g_fontPath;
+class performanceTimers;
+using PerformanceTimersPtr = std::shared_ptr<performanceTimers>;
 
-// Screen and display.
-extern int g_desktopWidth, g_desktopHeight, g_desktopDepth, g_desktopHertz;
-extern int g_virtualWidth, g_virtualHeight;
-extern int g_ScreenWidth, g_ScreenHeight, g_ScreenDepth, g_ScreenHertz;
-extern int g_isFullscreen;
-extern int g_forceDesktopResolution;
-extern float g_widthFactor, g_heightFactor;
-extern float g_ScreenCenterX, g_ScreenCenterY;
-extern int g_isFastComputer;
+// Every global of the core, once: its type, its name and the value it has when the program
+// starts. The list declares them below, defines them in globals.cpp and is what ResetGlobals
+// puts back, so a new global is added here and nowhere else. (The debug log's, the error
+// table's and the volume driver's are declared again beside their functions.)
+#define BX2_GLOBALS(X)                                                   \
+    /* Folders and files. */                                             \
+    X(std::string, g_dataPath, "")                                       \
+    X(std::string, g_userPath, "")                                       \
+    X(std::string, g_fontPath, "")                                       \
+    /* Screen and display. */                                            \
+    X(int, g_desktopWidth, -1)                                           \
+    X(int, g_desktopHeight, -1)                                          \
+    X(int, g_desktopDepth, -1)                                           \
+    X(int, g_desktopHertz, -1)                                           \
+    X(int, g_virtualWidth, 1024)                                         \
+    X(int, g_virtualHeight, 768)                                         \
+    X(int, g_ScreenWidth, -1)                                            \
+    X(int, g_ScreenHeight, -1)                                           \
+    X(int, g_ScreenDepth, -1)                                            \
+    X(int, g_ScreenHertz, -1)                                            \
+    X(int, g_isFullscreen, -1)                                           \
+    X(int, g_forceDesktopResolution, 0)                                  \
+    X(float, g_widthFactor, 1.0f)                                        \
+    X(float, g_heightFactor, 1.0f)                                       \
+    X(float, g_ScreenCenterX, 0.0f)                                      \
+    X(float, g_ScreenCenterY, 0.0f)                                      \
+    X(int, g_isFastComputer, 1)                                          \
+    /* Play field, in logical pixels. */                                 \
+    X(int, g_gamefieldWidth, 720)                                        \
+    X(int, g_gamefieldHeight, 760)                                       \
+    X(int, g_gamefieldXoffset, 4)                                        \
+    X(int, g_gamefieldYoffset, 4)                                        \
+    X(float, g_BrickShieldY, 0.0f)                                       \
+    X(int, g_brickCollisionSubdivisions, 4)                              \
+    /* Gameplay settings. */                                             \
+    X(int, g_maxBalls, 16)                                               \
+    X(int, g_maxParticles, 256)                                          \
+    X(int, g_useBallTrails, 1)                                           \
+    X(float, g_gravitationalConstant, 0.2f)                              \
+    X(float, g_paddlePositionModifier, 1.0f)                             \
+    X(int, g_godMode, 0)                                                 \
+    /* Frame timing and game speed. */                                   \
+    X(int, g_frameDelay, 30)                                             \
+    X(int, g_realFrameDelay, 30)                                         \
+    X(int, g_maxFrameDelay, 45)                                          \
+    X(int, g_lastMilliSecs, 0)                                           \
+    X(int, g_curMilliSecs, 0)                                            \
+    X(float, g_gameSpeedFactor, 1.0f)                                    \
+    X(float, g_gameSpeedModulation, 1.0f)                                \
+    X(float, g_gameSpeedTargetModulation, 1.0f)                          \
+    X(float, g_gameSpeedModulationTTL, -1.0f)                            \
+    X(float, g_gameSpeedModulationRate, 10.0f)                           \
+    X(float, g_gameSpeedDifficultyAdjust, 1.0f)                          \
+    X(int, g_pauseAtFlip, 0)                                             \
+    /* Mouse and keys. */                                                \
+    X(float, g_MouseXSpeed, 0.0f)                                        \
+    X(float, g_MouseYSpeed, 0.0f)                                        \
+    X(int, g_MouseXPrev, 0)                                              \
+    X(int, g_MouseYPrev, 0)                                              \
+    X(int, g_MouseMovementZone, 50)                                      \
+    X(int, g_cmdIsDown, 0)                                               \
+    /* Screen overlay and head-up display. */                            \
+    X(int, g_ScreenOverlayRed, 0)                                        \
+    X(int, g_ScreenOverlayGreen, 0)                                      \
+    X(int, g_ScreenOverlayBlue, 0)                                       \
+    X(float, g_ScreenOverlayAlpha, 0.0f)                                 \
+    X(int64_t, g_ScoreToDisplay, 0)                                      \
+    X(int, g_LevelToDisplay, 0)                                          \
+    /* Fonts, audio and language. */                                     \
+    X(TImageFontPtr, g_LargeFont, nullptr)                               \
+    X(TImageFontPtr, g_MenuFont, nullptr)                                \
+    X(TImageFontPtr, g_MidFont, nullptr)                                 \
+    X(TImageFontPtr, g_SmallFont, nullptr)                               \
+    X(float, g_sfxVolume, 0.0f)                                          \
+    X(float, g_musicVolume, 0.0f)                                        \
+    X(std::string, g_language, "")                                       \
+    /* The debug log (core/debuglog.h) and the debug state around it. */ \
+    X(std::string, g_DebugLog, "")                                       \
+    X(int, g_totalErrors, 0)                                             \
+    X(int, g_debugLogQuiet, 0)                                           \
+    X(std::vector<std::string>, g_DebugStrings, {})                      \
+    X(int, g_debugSpritesInMemory, 0)                                    \
+    X(int, g_enableOnscreenDebug, 0)                                     \
+    /* The error table (core/errors.h). */                               \
+    X(std::vector<int>, g_errorcode, {})                                 \
+    X(std::vector<int>, g_errorseverity, {})                             \
+    X(std::vector<std::string>, g_errormessage, {})                      \
+    /* The whole-degree tables, made by InitGlobals. */                  \
+    X(std::vector<float>, g_Sin, {})                                     \
+    X(std::vector<float>, g_Cos, {})                                     \
+    /* The content-pack loader's phase timers, made by InitGlobals. */   \
+    X(PerformanceTimersPtr, g_LoadTimers, nullptr)                       \
+    /* The volume driver (core/volumes.h), made on first use. */         \
+    X(TVolumePtr, volume_driver, nullptr)
 
-// Play field, in logical pixels.
-extern int g_gamefieldWidth, g_gamefieldHeight, g_gamefieldXoffset, g_gamefieldYoffset;
-extern float g_BrickShieldY;
-extern int g_brickCollisionSubdivisions;
-
-// Gameplay settings.
-extern int g_maxBalls;
-extern int g_maxParticles;
-extern int g_useBallTrails;
-extern float g_gravitationalConstant;
-extern float g_paddlePositionModifier;
-extern int g_godMode;
-
-// Frame timing and game speed.
-extern int g_frameDelay, g_realFrameDelay, g_maxFrameDelay;
-extern int g_lastMilliSecs, g_curMilliSecs;
-extern float g_gameSpeedFactor;
-extern float g_gameSpeedModulation, g_gameSpeedTargetModulation;
-extern float g_gameSpeedModulationTTL, g_gameSpeedModulationRate;
-extern float g_gameSpeedDifficultyAdjust;
-extern int g_pauseAtFlip;
-
-// Mouse and keys.
-extern float g_MouseXSpeed, g_MouseYSpeed;
-extern int g_MouseXPrev, g_MouseYPrev;
-extern int g_MouseMovementZone;
-extern int g_cmdIsDown;
-
-// Screen overlay and head-up display.
-extern int g_ScreenOverlayRed, g_ScreenOverlayGreen, g_ScreenOverlayBlue;
-extern float g_ScreenOverlayAlpha;
-extern int64_t g_ScoreToDisplay;
-extern int g_LevelToDisplay;
-
-// Fonts, audio and language.
-extern TImageFontPtr g_LargeFont, g_MenuFont, g_MidFont, g_SmallFont;
-extern float g_sfxVolume, g_musicVolume;
-extern std::string g_language;
-
-// Debug state; the debug log itself is in core/debuglog.h.
-extern std::vector<std::string> g_DebugStrings;
-extern int g_debugSpritesInMemory;
-extern int g_enableOnscreenDebug;
-
-// Tables.
-extern std::vector<float> g_Sin, g_Cos;
+#define BX2_DECLARE_GLOBAL(type, name, start) extern type name;
+BX2_GLOBALS(BX2_DECLARE_GLOBAL)
+#undef BX2_DECLARE_GLOBAL
 
 // Runs the start-up steps once; later calls return at once.
 void InitGlobals();
-// For tests: lets InitGlobals run again.
-void ResetGlobalsForTest();
+// Every global of the list back to its start value, and InitGlobals free to run again; each
+// test starts from here.
+void ResetGlobals();
 
 // Frame timing and game speed: once per drawn frame, after the screen's drawing and
 // before the flip. showDebug 1 draws the debug texts; a non-zero menuMode freezes the
@@ -126,7 +168,3 @@ public:
     int Stop(const std::string& name);
     int Report();
 };
-using PerformanceTimersPtr = std::shared_ptr<performanceTimers>;
-
-// The content-pack loader's phase timers; made at start-up.
-extern PerformanceTimersPtr g_LoadTimers;

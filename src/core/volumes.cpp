@@ -8,8 +8,6 @@
 #include "platform/files.h"
 #include "platform/runtime.h"
 
-TVolumePtr volume_driver;
-
 namespace {
 
 const char* const kAbstractMessage = "Attempt to call abstract method";

@@ -54,7 +54,8 @@ public:
     std::string GetCustomDir(int which) override;
 };
 
-// The driver every public function below asks; installed on first use.
+// The driver every public function below asks; installed on first use. Defined with the
+// other globals in core/globals.h's list.
 extern TVolumePtr volume_driver;
 
 // The folder under which the game keeps its per-user folder, as an absolute path

@@ -3,6 +3,7 @@
 #include "players/players.h"
 
 #include <climits>
+#include <iostream>
 
 #include "core/arrays.h"
 #include "core/globals.h"
@@ -28,8 +29,14 @@ std::string PasswordText(const std::string& playerName, const std::string& pass)
     return playerName + kPasswordPadding + pass + "|";
 }
 
-std::string PlayerFolder(const std::string& playersFolder, const std::string& playerName) {
-    return g_userPath + playersFolder + playerName;
+std::string PlayerFolder(const std::string& playersFolder, const std::string& folderName) {
+    return g_userPath + playersFolder + folderName;
+}
+
+// Said on standard error: a line in the debug log would end the next game start, and a player
+// whose games are not kept must hear of it.
+void SayNotSaved(const std::string& playerName, const std::string& why) {
+    std::cerr << Latin1ToUtf8("The player \"" + playerName + "\" could not be saved: " + why) << std::endl;
 }
 
 }  // namespace
@@ -78,19 +85,35 @@ int Player::CreateNewPlayer(const std::string& playersFolder, const std::string&
         // ignores letter case, an unreadable listing) belongs to someone else: never write over it.
         if (FileType(folder) != 0) return -5;
         if (!CreateDir(folder)) return -6;
+        const std::string oldName = name;
+        const std::string oldFolderName = folderName;
+        const std::string oldPassword = Deref(password).hash;
         name = trimmed;
+        folderName = trimmed;
         Deref(password).UpdateHash(PasswordText(trimmed, pass));
-        return SaveToFile(playersFolder);
+        const int saved = SaveToFile(playersFolder);
+        if (saved != 1) {
+            // Left behind, the empty folder would block the name for good. It was made just now
+            // (anything already there was refused above), so only it goes.
+            if (FileType(folder + "/player.xml") == 0) DeleteDir(folder);
+            name = oldName;
+            folderName = oldFolderName;
+            Deref(password).hash = oldPassword;
+        }
+        return saved;
     });
 }
 
-int Player::LoadFromFile(const std::string& playersFolder, const std::string& folderName) {
+int Player::LoadFromFile(const std::string& playersFolder, const std::string& fromFolder) {
     return Guarded("player:Player.LoadFromFile() ", 0, [&] {
-        if (!IsSafePlayerName(folderName)) return -7;
-        const std::string text = ReadFileToString(PlayerFolder(playersFolder, folderName) + "/player.xml", 0);
+        if (!IsSafePlayerName(fromFolder)) return -7;
+        const std::string text = ReadFileToString(PlayerFolder(playersFolder, fromFolder) + "/player.xml", 0);
         const std::string element = ExtractTagFromXML(text, "player", 0);
-        if (element.empty()) return -7;
+        // An empty, garbled or cut file: no player can be made of it, and none is.
+        if (element.empty() || TrimText(GetDataFromXML(element, "name")).empty()) return -7;
 
+        // The name shown comes from the file; the records stay in the folder they were read from.
+        folderName = fromFolder;
         name = GetDataFromXML(element, "name");
         Deref(password).hash = GetDataFromXML(element, "password");
         const std::string storedStatsHash = GetDataFromXML(element, "gameStatsHash");
@@ -121,7 +144,7 @@ int Player::LoadFromFile(const std::string& playersFolder, const std::string& fo
 GameStatPtr Player::DeleteCurrentSavedGame(const std::string& playersFolder, const std::string& saveName) {
     return Guarded("player:Player.DeleteCurrentSavedGame() ", GameStatPtr(), [&]() -> GameStatPtr {
         // Both names become a path to a file that is deleted below: the game's own checks.
-        const std::string path = SavedGamePath(playersFolder, name, saveName);
+        const std::string path = SavedGamePath(playersFolder, folderName, saveName);
         if (path.empty()) return nullptr;
         const std::string text = ReadFileToString(path, 1);
         if (text.empty()) return nullptr;
@@ -146,9 +169,15 @@ GameStatPtr Player::DeleteCurrentSavedGame(const std::string& playersFolder, con
 
 int Player::SaveToFile(const std::string& playersFolder) {
     return Guarded("player:Player.SaveToFile() ", 0, [&] {
-        if (!IsSafePlayerName(name)) return -2;
-        const std::string folder = PlayerFolder(playersFolder, name);
-        if (FileType(folder) != 2) return -2;
+        if (!IsSafePlayerName(folderName)) {
+            SayNotSaved(name, "it has no folder.");
+            return -2;
+        }
+        const std::string folder = PlayerFolder(playersFolder, folderName);
+        if (FileType(folder) != 2) {
+            SayNotSaved(name, "its folder \"" + folder + "\" is missing.");
+            return -2;
+        }
         CalculateGamestatHashes();
 
         const std::string leaves = GetXMLfromData("name", name, 0) +
@@ -170,7 +199,10 @@ int Player::SaveToFile(const std::string& playersFolder) {
 
         const std::string path = folder + "/player.xml";
         Print("Writing player file: " + path);
-        return WriteStringToFile(text, path, 1);
+        // Written directly, not through the logging writer: the old file stays whole on failure.
+        const int written = WriteWholeFile(path, text, 0444);
+        if (written != 1) SayNotSaved(name, "\"" + path + "\" could not be written.");
+        return written;
     });
 }
 
@@ -214,8 +246,8 @@ int Player::DeletePlayer(const std::string& playersFolder, const std::string& pa
         if (TestPassword(pass) != 1 && force != 1) return ThrowError(-10, "Player name: " + name);
         // Only a folder directly under the players folder may go: an empty name would take the
         // players folder with every player in it, "../x" something outside it.
-        if (!IsSafePlayerName(name)) return -9;
-        const std::string folder = PlayerFolder(playersFolder, name);
+        if (!IsSafePlayerName(folderName)) return -9;
+        const std::string folder = PlayerFolder(playersFolder, folderName);
         if (FileType(folder) != 2) return -9;
         DeleteDir(folder);
         return FileType(folder) == 0 ? 1 : 0;

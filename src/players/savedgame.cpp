@@ -14,10 +14,10 @@ int IsSafeSaveName(const std::string& saveName) {
     return saveName.find_first_of(std::string("/\\\0", 3)) == std::string::npos ? 1 : 0;
 }
 
-std::string SavedGamePath(const std::string& playersFolder, const std::string& playerName,
+std::string SavedGamePath(const std::string& playersFolder, const std::string& playerFolder,
                           const std::string& saveName) {
-    if (IsSafePlayerName(playerName) != 1 || IsSafeSaveName(saveName) != 1) return "";
-    return g_userPath + playersFolder + playerName + "/save_" + saveName + ".xml";
+    if (IsSafePlayerName(playerFolder) != 1 || IsSafeSaveName(saveName) != 1) return "";
+    return g_userPath + playersFolder + playerFolder + "/save_" + saveName + ".xml";
 }
 
 std::string SaveDigest(const std::string& saveDataElement) {

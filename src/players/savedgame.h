@@ -12,10 +12,11 @@ extern const char kSavePadding[];
 // zero byte. Any other name, the empty one too, is used as it is.
 int IsSafeSaveName(const std::string& saveName);
 
-// g_userPath + playersFolder + playerName + "/save_" + saveName + ".xml"; "" when the player's
-// name is no safe folder name or the save name is not safe, so nothing is read, written or
-// deleted for them.
-std::string SavedGamePath(const std::string& playersFolder, const std::string& playerName, const std::string& saveName);
+// g_userPath + playersFolder + playerFolder + "/save_" + saveName + ".xml", in the folder the
+// player lives in (Player.folderName); "" when that folder name or the save name is not safe,
+// so nothing is read, written or deleted for them.
+std::string SavedGamePath(const std::string& playersFolder, const std::string& playerFolder,
+                          const std::string& saveName);
 
 // The seal of a "saveData" element: the digest of the element without the blanks at its ends,
 // followed by the padding.

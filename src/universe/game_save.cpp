@@ -18,7 +18,7 @@ int Game::SaveGame(const std::string& playersPath, int editorFlag) {
         if (!currentPack) return -2;
         if (!currentLevel) return -3;
         // A save name that cannot name a file was reported when the packs were read.
-        const std::string path = SavedGamePath(playersPath, currentPlayer->name, currentPack->saveName);
+        const std::string path = SavedGamePath(playersPath, currentPlayer->folderName, currentPack->saveName);
         if (path.empty()) return -5;
 
         std::string body =
@@ -45,7 +45,7 @@ std::string Game::LoadGame(const std::string& playersPath) {
         if (!currentPlayer) return "-1";
         if (!currentPack) return "-2";
         if (!currentLevel) return "-3";
-        const std::string path = SavedGamePath(playersPath, currentPlayer->name, currentPack->saveName);
+        const std::string path = SavedGamePath(playersPath, currentPlayer->folderName, currentPack->saveName);
         const std::string text = path.empty() ? std::string() : ReadFileToString(path, 1);
         const std::string saveData = ExtractTagFromXML(text, "saveData", 0);
         // Nothing saved (no file, an empty one, or no saved game in it): the game goes on as a

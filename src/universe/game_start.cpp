@@ -20,7 +20,7 @@ std::string LoadErrorMessage() {
 int Game::StartGame(const PlayerPtr& player, const PackPtr& pack, const std::string& playersPath, int continueGame,
                     int keepSaveFile, const std::string&) {
     Player& thePlayer = Deref(player);
-    thePlayer.LoadFromFile(playersPath, thePlayer.name);
+    thePlayer.LoadFromFile(playersPath, thePlayer.folderName);
     // The records shown during play count fair games only, from the file just read.
     thePlayer.highScore = -1;
     thePlayer.highLevel = -1;
@@ -99,7 +99,8 @@ int Game::StartGame(const PlayerPtr& player, const PackPtr& pack, const std::str
 int Game::DeleteCurrentSaveGame(const std::string& playersPath, int keepSaveFile) {
     return Guarded("universe:Game.DeleteCurrentSaveGame() ", 0, [&] {
         if (keepSaveFile != 0) return 0;
-        const std::string path = SavedGamePath(playersPath, Deref(currentPlayer).name, Deref(currentPack).saveName);
+        const std::string path =
+            SavedGamePath(playersPath, Deref(currentPlayer).folderName, Deref(currentPack).saveName);
         if (!path.empty()) DeleteGameFile(path);
         return 0;
     });

@@ -52,7 +52,7 @@ int Universe::CalculatePlayerStatistics() {
         for (const PlayerPtr& player : playersArray) {
             if (!player) continue;
             // The tables show what is stored, not what is in memory.
-            player->LoadFromFile(playersPath, player->name);
+            player->LoadFromFile(playersPath, player->folderName);
             for (const GameStatPtr& stat : player->gameStatsArray) {
                 if (!stat) continue;
                 time += stat->time;

@@ -73,13 +73,13 @@ int Universe::DeleteCurrentPlayer() {
         // The default player is reset: its folder goes and comes back with an empty password
         // and the finished games it holds in memory.
         if (player.name == kDefaultPlayerName) {
-            if (player.DeletePlayer(playersPath, "", 1) == 1) {
-                player.CreateNewPlayer(playersPath, kDefaultPlayerName, "");
-            }
+            if (player.DeletePlayer(playersPath, "", 1) != 1) return 0;
+            // A copy of the default player, in a folder of another name, cannot come back
+            // while the default player's own folder holds another: it goes like any player.
+            if (player.CreateNewPlayer(playersPath, kDefaultPlayerName, "") != -5) return 0;
+        } else if (player.DeletePlayer(playersPath, "", 1) != 1) {
             return 0;
         }
-
-        if (player.DeletePlayer(playersPath, "", 1) != 1) return 0;
 
         At(playersArray, currentPlayerIndex) = nullptr;
         size_t kept = 0;
@@ -161,10 +161,11 @@ int Universe::AddPlayer(const std::string& name) {
 
 int Universe::AddDefaultPlayer() {
     return Guarded("universe:Universe.AddDefaultPlayer() ", -1, [&] {
-        const std::string folder = g_userPath + playersPath + kDefaultPlayerName;
+        const std::string players = g_userPath + playersPath;
+        const std::string folder = players + kDefaultPlayerName;
         // Something that is not a folder stands where the default player's folder goes: it is
         // the player's own, so it is moved aside, never deleted, and the player is told.
-        if (FileType(folder) != 2 && HasEntry(g_userPath + playersPath, kDefaultPlayerName)) {
+        if (FileType(folder) != 2 && HasEntry(players, kDefaultPlayerName)) {
             MoveAside(folder);
         }
 
@@ -175,18 +176,35 @@ int Universe::AddDefaultPlayer() {
         // A "Nameless Wonder" folder is already there. Refusing would leave the game without
         // any player for good, so the default player moves into that folder.
         auto player = std::make_shared<Player>();
-        if (FileType(folder + "/player.xml") == 1) {
-            // A player file made since start-up: take it as it stands, never write over it.
-            player->LoadFromFile(playersPath, kDefaultPlayerName);
-        } else {
+        if (FileType(folder + "/player.xml") != 1) {
             // Only the player file is missing; saved games in the folder stay where they are.
-            player->name = kDefaultPlayerName;
-            Deref(player->password).UpdateHash(std::string(kDefaultPlayerName) + kPasswordPadding + "|");
-            player->SaveToFile(playersPath);
+            WriteDefaultPlayer(*player, kDefaultPlayerName);
+        } else if (player->LoadFromFile(playersPath, kDefaultPlayerName) == -7) {
+            // A damaged player file stays as it is, for its owner to mend: the default player
+            // takes the first free folder beside it.
+            std::string aside;
+            for (int n = 2; n < 1000 && aside.empty(); ++n) {
+                const std::string candidate = std::string(kDefaultPlayerName) + " " + IntToText(n);
+                if (FileType(players + candidate) == 0 && !HasEntry(players, candidate)) aside = candidate;
+            }
+            if (aside.empty() || !CreateDir(players + aside)) return -1;
+            player = std::make_shared<Player>();
+            if (WriteDefaultPlayer(*player, aside) != 1) {
+                DeleteDir(players + aside);
+                return -1;
+            }
         }
+        // Otherwise a player file made since start-up: taken as it stands, never written over.
         playersArray.push_back(player);
         return static_cast<int>(playersArray.size()) - 1;
     });
+}
+
+int Universe::WriteDefaultPlayer(Player& player, const std::string& folderName) {
+    player.name = kDefaultPlayerName;
+    player.folderName = folderName;
+    Deref(player.password).UpdateHash(std::string(kDefaultPlayerName) + kPasswordPadding + "|");
+    return player.SaveToFile(playersPath);
 }
 
 int Universe::GetThisPartyStarted() { return 0; }
@@ -197,7 +215,7 @@ int Universe::ContinueExists() {
         if (playersArray.empty() || packsArray.empty()) return 0;
         const Player& player = Deref(At(playersArray, currentPlayerIndex));
         const Pack& pack = Deref(At(packsArray, currentPackIndex));
-        const std::string path = SavedGamePath(playersPath, player.name, pack.saveName);
+        const std::string path = SavedGamePath(playersPath, player.folderName, pack.saveName);
         if (path.empty()) return 0;
         return ReadFileToString(path, 1).empty() ? 0 : 1;
     });

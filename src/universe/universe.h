@@ -106,7 +106,8 @@ public:
     int Initialize();
     // -5 when a folder of that (trimmed) name exists in the players folder. Else creates the
     // player without password and appends it, 0; when the creation fails, nothing is
-    // appended and its code comes back (-5 the name is taken, -6 it cannot be made).
+    // appended, nothing is left on disk, and its code comes back (-5 the name is taken, -6 it
+    // cannot be made or written).
     int AddPlayer(const std::string& name);
     // Opens the screen: the mode of modeIndex, overridden by every width, height, rate and
     // depth above 0; fullscreen exactly 0 asks for a window; desktop above 0 takes the
@@ -127,11 +128,15 @@ public:
     int GetThisPartyStarted();
 
     // Appends the default player, writing it into a left-over "Nameless Wonder" folder
-    // that holds no player file. A file of that name is first moved aside (said on standard
+    // that holds no player file, or into a fresh "Nameless Wonder 2" (3, ...) beside one whose
+    // player file is damaged. A file of that name is first moved aside (said on standard
     // error). The index of the new entry, -1 when none was added.
     int AddDefaultPlayer();
 
 private:
+    // Names the player as the default player without password, living in the given folder
+    // under the players folder, and writes its file there: SaveToFile's result.
+    int WriteDefaultPlayer(Player& player, const std::string& folderName);
     // The phases of Initialize, in the order it runs them.
     std::string ReadPreferencesText();
     void LoadLanguageStrings();

@@ -8,6 +8,7 @@
 #include "platform/runtime.h"
 #include "players/savedgame.h"
 #include "text/parser.h"
+#include "universe/prefs.h"
 #include "universe/universe.h"
 
 namespace {
@@ -131,17 +132,33 @@ int Universe::Initialize() {
 }
 
 std::string Universe::ReadPreferencesText() {
-    std::string prefs = ReadFileToString(g_userPath + "data/prefs.xml", 1);
+    const std::string path = g_userPath + "data/prefs.xml";
+    std::string prefs = ReadFileToString(path, 1);
     if (prefs.empty()) {
         prefs = ReadFileToString(g_dataPath + "data/default_prefs.xml", 1);
         if (prefs.empty()) {
             ThrowError(-13, kNoDefaultPrefs);
         } else {
+            // A file that is there but gave nothing was damaged; a missing one is the first run.
+            if (FileType(path) != 0) {
+                std::cerr << Latin1ToUtf8("The preferences file \"" + path +
+                                          "\" was empty or unreadable; the default preferences take its place.")
+                          << std::endl;
+            }
             MakeFoldersAlong(g_userPath, "data/");
-            WriteStringToFile(prefs, g_userPath + "data/prefs.xml", 1);
+            WriteStringToFile(prefs, path, 1);
         }
+        return prefs;
     }
-    return prefs;
+    // A file cut short or garbled would hide the packs and the players: every setting it lost
+    // comes back from the defaults, and the file is written whole again at once.
+    const std::string mended = MendPreferences(prefs, path);
+    if (mended != prefs && WriteWholeFile(path, mended, 0744) != 1) {
+        std::cerr << Latin1ToUtf8("The mended preferences could not be saved to \"" + path +
+                                  "\"; they are used for this run.")
+                  << std::endl;
+    }
+    return mended;
 }
 
 void Universe::LoadLanguageStrings() {
@@ -174,22 +191,25 @@ void Universe::ReadFolderSettings(const std::string& prefs) {
 void Universe::LoadPlayers() {
     MakeFoldersAlong(g_userPath, playersPath);
     const std::string playersFolder = g_userPath + playersPath;
-    const std::vector<std::string> playerEntries = LoadDir(playersFolder);
-    int validPlayers = 0;
-    for (const std::string& entry : playerEntries) {
-        if (IsValidEntry(playersFolder, entry, "player.xml")) ++validPlayers;
-    }
-    if (validPlayers == 0) {
-        AddDefaultPlayer();
-        return;
-    }
     playersArray = {};
-    for (const std::string& entry : playerEntries) {
+    for (const std::string& entry : LoadDir(playersFolder)) {
         if (!IsValidEntry(playersFolder, entry, "player.xml")) continue;
         auto player = std::make_shared<Player>();
+        // A damaged player file would make a player without a name, who could never play. It
+        // is left out, and left as it is for its owner to mend. A logged line would end the
+        // next game start, so it is said on standard error, and a file that cannot be read is
+        // found out before the player's load would log it.
+        const std::string file = playersFolder + entry + "/player.xml";
+        std::string text;
+        if (!ReadWholeFile(file, text) || player->LoadFromFile(playersPath, entry) == -7) {
+            std::cerr << Latin1ToUtf8("The player file \"" + file +
+                                      "\" is damaged or cannot be read; that player is left out until it is mended.")
+                      << std::endl;
+            continue;
+        }
         playersArray.push_back(player);
-        player->LoadFromFile(playersPath, entry);
     }
+    if (playersArray.empty()) AddDefaultPlayer();
 }
 
 void Universe::LoadPackHeaders() {

@@ -83,9 +83,10 @@ int ButtonsShown(const Screenshot& s) {
     }
     return runs;
 }
-// The menu background: the orange title across the top.
+// The menu background: the orange end of the title across the top, right of where any level
+// has bricks and left of the side panel.
 bool OnMenuBackground(const Screenshot& s) {
-    return s.Count({100, 50, 800, 100}, [](Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }) > 2000;
+    return s.Count({650, 60, 250, 90}, [](Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }) > 1000;
 }
 std::function<bool(const Screenshot&)> MenuWith(int buttons) {
     return [buttons](const Screenshot& s) { return OnMenuBackground(s) && ButtonsShown(s) == buttons; };
@@ -352,7 +353,13 @@ TEST(ShippedPack, TheInGameScreenShowsTheFieldAndPanelWithoutAPointerAndATermina
     game.Tap("n");
     ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(5)));
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing, std::chrono::seconds(90)));
+    // Once the level's fade-in is over, the overlay's clock in the corner is gone too.
+    ASSERT_TRUE(game.WaitForScreen(
+        "the first level in play, faded in",
+        [](const Screenshot& s) {
+            return Playing(s) && !s.Any({4, 4, 120, 30}, IsLight(100));
+        },
+        std::chrono::seconds(90)));
     const Screenshot shot = game.Capture();
     game.SaveScreenshot(shot, "classic-level-one");
     // The field's background and bricks, and every text of the panel.

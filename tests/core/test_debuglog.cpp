@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "core/globals.h"
-#include "support/scratch_folder.h"
+#include "support/game_test.h"
 
 namespace {
 
@@ -76,16 +76,13 @@ ChildResult RunInChild(F body) {
 
 std::string Numbered(int i) { return "entry " + std::to_string(i); }
 
-class DebugLogTest : public testing::Test {
+class DebugLogTest : public GameTest {
 protected:
     void SetUp() override {
-        folder = scratch.path();
+        GameTest::SetUp();
+        folder = ScratchPath();
         g_userPath = folder + "/";
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        SetNotifyHook(nullptr);
     }
-    ScratchFolder scratch;
     std::string folder;
 };
 

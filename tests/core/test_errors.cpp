@@ -9,24 +9,13 @@
 #include "core/errors.h"
 #include "core/globals.h"
 #include "platform/runtime.h"
-#include "support/support.h"
+#include "support/game_test.h"
 
 namespace {
 
 // Every test starts with an empty log, an empty error table and ten blank recent messages.
-class ErrorReports : public ::testing::Test {
+class ErrorReports : public GameTest {
 protected:
-    void SetUp() override {
-        ClearDebugLog();
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-    }
-    void TearDown() override {
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-    }
     static std::vector<std::string> LogLines() { return DebugLogLines(); }
     // What LoadErrorCodes would leave behind.
     static void SetErrorTable(std::vector<int> codes, std::vector<int> severities, std::vector<std::string> messages) {

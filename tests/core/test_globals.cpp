@@ -10,7 +10,7 @@
 #include "core/globals.h"
 #include "platform/files.h"
 #include "platform/graphics.h"
-#include "support/scratch_folder.h"
+#include "support/game_test.h"
 
 namespace {
 
@@ -19,25 +19,25 @@ bool IsFolder(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Runs the start-up again with the per-user folders under `dataHome`; returns what it printed.
-std::string StartUp(const std::string& dataHome) {
-    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
-    g_DebugLog.clear();
-    g_totalErrors = 0;
-    ResetGlobalsForTest();
-    testing::internal::CaptureStdout();
-    InitGlobals();
-    return testing::internal::GetCapturedStdout();
-}
-
 const char* const kFolders[] = {"/Vostrand", "/Vostrand/Brondelvix 2!", "/Vostrand/Brondelvix 2!/data",
                                 "/Vostrand/Brondelvix 2!/data/players"};
 
 }  // namespace
 
-TEST(InitGlobals, FirstStartCreatesTheFourFolders) {
-    ScratchFolder scratch;
-    std::string home = scratch.path();
+class InitGlobalsTest : public GameTest {
+protected:
+    // Runs the start-up again with the per-user folders under `dataHome`; returns what it printed.
+    static std::string StartUp(const std::string& dataHome) {
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        ResetGlobals();
+        testing::internal::CaptureStdout();
+        InitGlobals();
+        return testing::internal::GetCapturedStdout();
+    }
+};
+
+TEST_F(InitGlobalsTest, FirstStartCreatesTheFourFolders) {
+    std::string home = ScratchPath();
     std::string out = StartUp(home);
     EXPECT_NE(out.find("Directory creation (0 means all good): 0\n"), std::string::npos) << out;
     for (const char* folder : kFolders) EXPECT_TRUE(IsFolder(home + folder)) << folder;
@@ -46,18 +46,16 @@ TEST(InitGlobals, FirstStartCreatesTheFourFolders) {
     EXPECT_EQ(g_totalErrors, 0);
 }
 
-TEST(InitGlobals, SecondStartFindsThemAndCountsZero) {
-    ScratchFolder scratch;
-    std::string home = scratch.path();
+TEST_F(InitGlobalsTest, SecondStartFindsThemAndCountsZero) {
+    std::string home = ScratchPath();
     StartUp(home);
     std::string out = StartUp(home);
     EXPECT_NE(out.find("Directory creation (0 means all good): 0\n"), std::string::npos) << out;
     EXPECT_EQ(g_DebugLog, "");
 }
 
-TEST(InitGlobals, AParentThatCannotBeMadeFailsAllFour) {
-    ScratchFolder scratch;
-    std::string tmp = scratch.path();
+TEST_F(InitGlobalsTest, AParentThatCannotBeMadeFailsAllFour) {
+    std::string tmp = ScratchPath();
     std::ofstream(tmp + "/file") << "x";
     std::string home = tmp + "/file/sub";  // a folder can never be made under a regular file
     std::string out = StartUp(home);
@@ -68,9 +66,8 @@ TEST(InitGlobals, AParentThatCannotBeMadeFailsAllFour) {
     EXPECT_EQ(g_totalErrors, 5);
 }
 
-TEST(InitGlobals, ASecondCallDoesNothing) {
-    ScratchFolder scratch;
-    std::string home = scratch.path();
+TEST_F(InitGlobalsTest, ASecondCallDoesNothing) {
+    std::string home = ScratchPath();
     StartUp(home);
     g_fontPath = "changed";
     testing::internal::CaptureStdout();
@@ -79,9 +76,8 @@ TEST(InitGlobals, ASecondCallDoesNothing) {
     EXPECT_EQ(g_fontPath, "changed");
 }
 
-TEST(InitGlobals, TablesAndDerivedValues) {
-    ScratchFolder scratch;
-    StartUp(scratch.path());
+TEST_F(InitGlobalsTest, TablesAndDerivedValues) {
+    StartUp(ScratchPath());
     ASSERT_EQ(g_Sin.size(), 360u);
     ASSERT_EQ(g_Cos.size(), 360u);
     EXPECT_EQ(g_Sin[0], 0.0f);
@@ -105,15 +101,13 @@ TEST(InitGlobals, TablesAndDerivedValues) {
     EXPECT_EQ(g_fontPath, g_dataPath + "data/fonts/DejaVuSans.ttf");
 }
 
-TEST(InitGlobals, TheCentreDoesNotFollowALaterVirtualWidth) {
-    ScratchFolder scratch;
-    StartUp(scratch.path());
+TEST_F(InitGlobalsTest, TheCentreDoesNotFollowALaterVirtualWidth) {
+    StartUp(ScratchPath());
     g_virtualWidth = 1280;
     EXPECT_EQ(g_ScreenCenterX, 512.0f);
-    g_virtualWidth = 1024;
 }
 
-TEST(InitGlobals, DeclaredDefaults) {
+TEST_F(InitGlobalsTest, DeclaredDefaults) {
     EXPECT_EQ(g_maxFrameDelay, 45);
     EXPECT_EQ(g_MouseMovementZone, 50);
     EXPECT_EQ(g_maxBalls, 16);
@@ -122,6 +116,59 @@ TEST(InitGlobals, DeclaredDefaults) {
     EXPECT_EQ(g_gamefieldWidth, 720);
     EXPECT_EQ(g_gamefieldHeight, 760);
     EXPECT_EQ(g_isFastComputer, 1);
+}
+
+// ---------------------------------------------------------------------------
+// ResetGlobals, checked against the list itself, so a global added to the list is covered.
+
+namespace {
+
+// Some value other than the one the global holds.
+void Change(int& v) { v += 7; }
+void Change(int64_t& v) { v += 7; }
+void Change(float& v) { v += 1.5f; }
+void Change(std::string& v) { v += "x"; }
+template <class T>
+void Change(std::vector<T>& v) {
+    v.push_back(T());
+}
+template <class T>
+void Change(std::shared_ptr<T>& v) {
+    v = std::make_shared<T>();
+}
+
+}  // namespace
+
+using ResetGlobalsTest = GameTest;
+
+TEST_F(ResetGlobalsTest, PutsEveryGlobalOfTheListBackToItsStartValue) {
+    testing::internal::CaptureStdout();
+    InitGlobals();
+    testing::internal::GetCapturedStdout();
+#define BX2_CHANGE_GLOBAL(type, name, start)                 \
+    {                                                        \
+        Change(name);                                        \
+        const type startValue = start;                       \
+        EXPECT_FALSE(name == startValue) << #name " stayed"; \
+    }
+    BX2_GLOBALS(BX2_CHANGE_GLOBAL)
+#undef BX2_CHANGE_GLOBAL
+
+    ResetGlobals();
+#define BX2_EXPECT_START_VALUE(type, name, start) \
+    {                                             \
+        const type startValue = start;            \
+        EXPECT_TRUE(name == startValue) << #name; \
+    }
+    BX2_GLOBALS(BX2_EXPECT_START_VALUE)
+#undef BX2_EXPECT_START_VALUE
+
+    // The start-up runs again after a reset.
+    testing::internal::CaptureStdout();
+    InitGlobals();
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("Directory creation"), std::string::npos);
+    EXPECT_EQ(g_Sin.size(), 360u);
+    EXPECT_NE(g_LoadTimers, nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -158,14 +205,8 @@ TEST(AppendNew, GrowsByOneZeroElement) {
 }
 
 // ---------------------------------------------------------------------------
-class GameFontTest : public testing::Test {
+class GameFontTest : public GameTest {
 protected:
-    void SetUp() override {
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_LargeFont = g_MenuFont = g_MidFont = g_SmallFont = nullptr;
-    }
-    void TearDown() override { g_LargeFont = g_MenuFont = g_MidFont = g_SmallFont = nullptr; }
     static void ExpectSizes() {
         ASSERT_NE(g_LargeFont, nullptr);
         ASSERT_NE(g_MenuFont, nullptr);

@@ -3,6 +3,7 @@
 
 #include "core/globals.h"
 #include "core/hash.h"
+#include "support/game_test.h"
 
 namespace {
 
@@ -13,13 +14,12 @@ std::string Letters(size_t n) {
     return text;
 }
 
-class HashTest : public ::testing::Test {
+class HashTest : public GameTest {
 protected:
-    void SetUp() override {
-        g_DebugLog.clear();
-        g_totalErrors = 0;
+    void TearDown() override {
+        EXPECT_EQ(g_DebugLog, "");
+        GameTest::TearDown();
     }
-    void TearDown() override { EXPECT_EQ(g_DebugLog, ""); }
 };
 
 TEST_F(HashTest, DigestsMatchTheReferenceValues) {

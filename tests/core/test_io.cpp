@@ -20,7 +20,7 @@
 #include "core/globals.h"
 #include "core/io.h"
 #include "platform/stream.h"
-#include "support/support.h"
+#include "support/game_test.h"
 
 namespace {
 
@@ -28,23 +28,15 @@ std::vector<std::string> LogLines() { return DebugLogLines(); }
 
 // Every test works in a fresh folder that also stands in for the user's and the data
 // folders, with an empty debug log and an empty error-code table.
-class IoTest : public ::testing::Test {
+class IoTest : public GameTest {
 protected:
     void SetUp() override {
-        std::string pattern = std::filesystem::temp_directory_path().string() + "/bx2-io-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern + "/";
-        setenv("XDG_DATA_HOME", pattern.c_str(), 1);
-        setenv("BX2_DATA_DIR", pattern.c_str(), 1);
+        GameTest::SetUp();
+        ASSERT_FALSE(ScratchPath().empty());
+        root_ = ScratchPath() + "/";
+        setenv("XDG_DATA_HOME", ScratchPath().c_str(), 1);
+        setenv("BX2_DATA_DIR", ScratchPath().c_str(), 1);
         g_dataPath = root_;
-        ClearDebugLog();
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
     }
     std::string Path(const std::string& name) const { return root_ + name; }
     void Put(const std::string& name, const std::string& text) const {

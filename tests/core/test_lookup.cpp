@@ -9,7 +9,7 @@
 #include "core/errors.h"
 #include "core/globals.h"
 #include "core/lookup.h"
-#include "support/support.h"
+#include "support/game_test.h"
 
 namespace {
 
@@ -20,20 +20,14 @@ using ThingPtr = std::shared_ptr<Thing>;
 
 const char* const kLabel = "things:GetThingByName() ";
 
-class Lookup : public ::testing::Test {
+class Lookup : public GameTest {
 protected:
     void SetUp() override {
+        GameTest::SetUp();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
         g_errorcode = {-14};
         g_errorseverity = {2};
         g_errormessage = {"Not found"};
-    }
-    void TearDown() override {
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        ClearDebugLog();
     }
 };
 

@@ -10,45 +10,24 @@
 #include "core/volumes.h"
 #include "platform/files.h"
 #include "platform/runtime.h"
+#include "support/game_test.h"
 
 namespace {
 
-// Every test runs with HOME and the XDG variables pointing into a fresh folder, and
-// puts the caller's environment back afterwards.
-class VolumesTest : public ::testing::Test {
+// Every test runs with HOME and the XDG variables pointing into a fresh folder; GameTest puts
+// the caller's environment back afterwards.
+class VolumesTest : public GameTest {
 protected:
     void SetUp() override {
-        for (const char* name : kVariables) {
-            const char* value = std::getenv(name);
-            saved_.push_back({name, value != nullptr, value ? value : ""});
-        }
-        std::string pattern = std::filesystem::temp_directory_path().string() + "/bx2-volumes-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        GameTest::SetUp();
+        root_ = ScratchPath();
+        ASSERT_FALSE(root_.empty());
         std::filesystem::create_directory(root_ + "/home");
         setenv("HOME", (root_ + "/home").c_str(), 1);
         setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
         unsetenv("XDG_DATA_DIRS");
     }
-    void TearDown() override {
-        for (const Saved& s : saved_) {
-            if (s.set) {
-                setenv(s.name, s.value.c_str(), 1);
-            } else {
-                unsetenv(s.name);
-            }
-        }
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-    struct Saved {
-        const char* name;
-        bool set;
-        std::string value;
-    };
-    static constexpr const char* kVariables[] = {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_DATA_DIRS"};
-    std::vector<Saved> saved_;
     std::string root_;
 };
 

@@ -15,7 +15,7 @@
 #include "platform/files.h"
 #include "platform/image.h"
 #include "platform/runtime.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace {
@@ -30,28 +30,12 @@ std::string ResourcesFolder() {
     return std::filesystem::weakly_canonical(FixturePath("../../resources")).string() + "/";
 }
 
-class DataFolderTest : public ::testing::Test {
+class DataFolderTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
-        savedDataPath_ = g_dataPath;
-        savedLanguage_ = g_language;
+        GameTest::SetUp();
         g_dataPath = ResourcesFolder();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-    }
-    void TearDown() override {
-        g_dataPath = savedDataPath_;
-        g_language = savedLanguage_;
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_debugLogQuiet = 0;
     }
 
     static std::string Read(const std::string& relative) { return ReadFileToString(g_dataPath + relative, 0); }
@@ -72,9 +56,6 @@ protected:
         }
         return key;
     }
-
-    std::string savedDataPath_;
-    std::string savedLanguage_;
 };
 
 // A Latin-1 file that was saved as UTF-8 by mistake shows its accents as two odd characters.

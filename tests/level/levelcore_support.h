@@ -31,7 +31,7 @@
 #include "platform/runtime.h"
 #include "sprites/random.h"
 #include "sprites/sprites.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace levelcore {
@@ -261,22 +261,17 @@ inline LevelPtr BuildLevel(const Pack& pack, const LevelShape& shape = {}) {
     return level;
 }
 
-class LevelCoreTest : public ::testing::Test {
+class LevelCoreTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
+        InitGlobals();
         InitSprites();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
         // Progress notes are logged so that they can be counted; a missing name too.
         g_errorcode = {1, -14};
         g_errorseverity = {1, 1};
         g_errormessage = {"Note", "Not found"};
-        g_gameSpeedFactor = 1.0f;
-        g_frameDelay = 30;
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
-        g_gravitationalConstant = 0.2f;
         UseTestClock(1000);
         SeedRnd(11);
         g_MasterMixer = std::make_shared<Mixer>();
@@ -292,13 +287,7 @@ protected:
         pack.Unlink();
         EXPECT_EQ(g_debugBricksInMemory, bricksBefore);
         g_MasterMixer = nullptr;
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_gameSpeedFactor = 1.0f;
-        g_frameDelay = 30;
-        g_debugLogQuiet = 0;
-        UseRealClock();
+        GameTest::TearDown();
     }
 
     Pack pack;

@@ -1,28 +1,21 @@
 // The goal record of a level file: its "goal" element read and written back, copying a goal
 // with its running state, and growing a level's goal list.
 #include "levelcore_support.h"
-#include "support/support.h"
+#include "support/game_test.h"
 
 using namespace levelcore;
 
 namespace {
 
-class GoalTest : public ::testing::Test {
+class GoalTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         InitGlobals();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
         g_errorcode = {1};
         g_errorseverity = {1};
         g_errormessage = {"Note"};
-    }
-    void TearDown() override {
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_debugLogQuiet = 0;
     }
 };
 

@@ -29,7 +29,7 @@
 #include "platform/input.h"
 #include "platform/runtime.h"
 #include "sprites/sprites.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace levelplay {
@@ -144,45 +144,24 @@ inline LevelPtr StartTestLevel(const TestPack& pack, const std::string& fileName
 }
 
 // The quiet, repeatable world every level test runs in.
-class LevelWorld : public ::testing::Test {
+class LevelWorld : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         InitGlobals();
         InitSprites();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
         // Progress notes stay silent; a missing file or name is logged without raising.
         g_errorcode = {1, -13, -14};
         g_errorseverity = {0, 1, 1};
         g_errormessage = {"Progress note", "File missing", "Not found"};
-        g_gameSpeedFactor = 1.0f;
-        g_frameDelay = 30;
-        g_paddlePositionModifier = 1.0f;
-        g_MouseXSpeed = 0.0f;
-        g_MouseYSpeed = 0.0f;
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
-        g_useBallTrails = 1;
-        g_godMode = 0;
-        g_ScreenOverlayAlpha = 0.0f;
-        ResetInput();
         SeedRnd(1234);
         g_MasterMixer = std::make_shared<Mixer>();
         g_MasterMixer->Initialize(16);
     }
     void TearDown() override {
         g_MasterMixer = nullptr;
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_gameSpeedFactor = 1.0f;
-        g_MouseXSpeed = 0.0f;
-        g_paddlePositionModifier = 1.0f;
-        g_ScreenOverlayAlpha = 0.0f;
-        ResetInput();
-        g_debugLogQuiet = 0;
+        GameTest::TearDown();
     }
 };
 

@@ -29,7 +29,7 @@
 #include "platform/runtime.h"
 #include "sprites/random.h"
 #include "sprites/sprites.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace leveltest {
@@ -150,10 +150,10 @@ struct FixturePack {
     }
 };
 
-class LevelTest : public ::testing::Test {
+class LevelTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         InitGlobals();
         InitSprites();
         g_debugLogQuiet = 1;
@@ -161,7 +161,6 @@ protected:
         g_errorcode = {1, -1, -13, -14};
         g_errorseverity = {1, 3, 3, 3};
         g_errormessage = {"Note", "Could not save", "Could not read", "Not found"};
-        g_gameSpeedFactor = 1.0f;
         SeedRnd(11);
         g_MasterMixer = std::make_shared<Mixer>();
         g_MasterMixer->Initialize(16);
@@ -175,12 +174,7 @@ protected:
         made.clear();
         pack.Unlink();
         g_MasterMixer = nullptr;
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_gameSpeedDifficultyAdjust = 1.0f;
-        g_paddlePositionModifier = 1.0f;
-        g_debugLogQuiet = 0;
+        GameTest::TearDown();
     }
 
     // A new level read in full from the text, as the game's level change reads a file.

@@ -14,14 +14,12 @@
 #include "platform/graphics.h"
 #include "platform/image.h"
 #include "platform/runtime.h"
+#include "support/game_test.h"
 #include "text/parser.h"
-#include "support/support.h"
 
 namespace {
 
-std::string MediaFixtures() {
-    return FixturePath("media/");
-}
+std::string MediaFixtures() { return FixturePath("media/"); }
 
 struct Rgb {
     int r, g, b;
@@ -44,23 +42,20 @@ void BackgroundState() {
     SetScale(g_widthFactor, g_heightFactor);
 }
 
-class MediaE2E : public ::testing::Test {
+class MediaE2E : public GameTest {
 protected:
-    static void SetUpTestSuite() {
-        SetBackend(Backend::Real);
-        char pattern[] = "/tmp/bx2_media_e2e_XXXXXX";
-        if (mkdtemp(pattern)) setenv("XDG_DATA_HOME", pattern, 1);
-    }
     void SetUp() override {
+        GameTest::SetUp();
+        SetBackend(Backend::Real);
+        setenv("XDG_DATA_HOME", ScratchPath().c_str(), 1);
         ASSERT_TRUE(Graphics(1280, 960, 0, 60)) << "no OpenGL window";
         g_widthFactor = 1280.0f / 1024.0f;
         g_heightFactor = 960.0f / 768.0f;
     }
     void TearDown() override {
         EndGraphics();
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
         SetTransform(0, 1, 1);
+        GameTest::TearDown();
     }
 };
 
@@ -167,7 +162,6 @@ TEST_F(MediaE2E, TheMasterMixerPlaysMusicOnTheAudioOutput) {
     g_MasterMixer->EndMusic();
     EXPECT_EQ(g_MasterMixer->MusicPlaying(), 0);
     g_MasterMixer = nullptr;
-    g_musicVolume = 0.0f;
 }
 
 }  // namespace

@@ -12,18 +12,14 @@
 #include "media/images.h"
 #include "platform/graphics.h"
 #include "platform/runtime.h"
+#include "support/game_test.h"
 #include "text/parser.h"
-#include "support/support.h"
 
 namespace {
 
-std::string MediaFixtures() {
-    return FixturePath("media/");
-}
+std::string MediaFixtures() { return FixturePath("media/"); }
 
-std::vector<std::string> LogLines() {
-    return DebugLogLines();
-}
+std::vector<std::string> LogLines() { return DebugLogLines(); }
 
 // Progress notes are silent, as in the shipped table; a missing file or name raises, so
 // the handler of the method that reported it logs it.
@@ -33,32 +29,17 @@ void UseErrorTable(int noteSeverity = 0) {
     g_errormessage = {"Progress note", "File missing", "Not found"};
 }
 
-class ImageTest : public ::testing::Test {
+class ImageTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
         UseErrorTable();
-        g_isFastComputer = 1;
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
         SetOrigin(0, 0);
         SetTransform(0, 1, 1);
         SetBlend(MASKBLEND);
         SetColor(255, 255, 255);
         SetAlpha(1);
-        StopRecording();
-    }
-    void TearDown() override {
-        StopRecording();
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_isFastComputer = 1;
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
-        g_debugLogQuiet = 0;
     }
 
     static ImagePtr Load(const std::string& xml) {

@@ -10,6 +10,7 @@
 #include "media/largeimage.h"
 #include "platform/graphics.h"
 #include "platform/runtime.h"
+#include "support/game_test.h"
 
 namespace {
 
@@ -28,20 +29,19 @@ TPixmapPtr CodedPixmap(int w, int h) {
     return p;
 }
 
-class BigImageTest : public ::testing::Test {
+class BigImageTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         SetOrigin(0, 0);
         SetHandle(0, 0);
         SetTransform(0, 1, 1);
-        StopRecording();
     }
     void TearDown() override {
-        StopRecording();
         EndGraphics();
         SetOrigin(0, 0);
         SetTransform(0, 1, 1);
+        GameTest::TearDown();
     }
 };
 

@@ -11,8 +11,8 @@
 #include "media/mixer.h"
 #include "platform/audio.h"
 #include "platform/runtime.h"
+#include "support/game_test.h"
 #include "text/parser.h"
-#include "support/support.h"
 
 namespace {
 
@@ -41,30 +41,20 @@ void Advance(int frames) {
     MixAudio(out.data(), frames);
 }
 
-class MixerTest : public ::testing::Test {
+class MixerTest : public GameTest {
 protected:
     Mixer mixer;
 
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
         g_errorcode = {1};
         g_errorseverity = {0};
         g_errormessage = {"Progress note"};
         g_sfxVolume = 1.0f;
         g_musicVolume = 1.0f;
-        g_gameSpeedFactor = 1.0f;
         SeedRnd(99);
         mixer.Initialize(16);
-    }
-    void TearDown() override {
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_sfxVolume = 0.0f;
-        g_musicVolume = 0.0f;
-        g_debugLogQuiet = 0;
     }
 
     bool SlotPlaying(int slot) { return ChannelPlaying(mixer.channelArray[slot]); }
@@ -554,13 +544,11 @@ TEST_F(MixerTest, AnUninitialisedMixerRefusesQuietly) {
 // ---------------------------------------------------------------------------
 // Start-up.
 
-TEST(MixerStartUp, InitMixerMakesTheMasterMixerOnce) {
-    SetBackend(Backend::Headless);
-    char pattern[] = "/tmp/bx2_mixer_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    setenv("XDG_DATA_HOME", pattern, 1);
+using MixerStartUp = GameTest;
+
+TEST_F(MixerStartUp, InitMixerMakesTheMasterMixerOnce) {
+    setenv("XDG_DATA_HOME", ScratchPath().c_str(), 1);
     g_debugLogQuiet = 1;
-    ResetGlobalsForTest();
     testing::internal::CaptureStdout();
     g_MasterMixer = nullptr;
     InitMixer();
@@ -572,7 +560,6 @@ TEST(MixerStartUp, InitMixerMakesTheMasterMixerOnce) {
     InitMixer();
     EXPECT_EQ(g_MasterMixer, first);
     g_MasterMixer = nullptr;
-    g_debugLogQuiet = 0;
 }
 
 }  // namespace

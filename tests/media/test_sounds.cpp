@@ -13,13 +13,11 @@
 #include "media/sounds.h"
 #include "platform/audio.h"
 #include "platform/runtime.h"
-#include "support/support.h"
+#include "support/game_test.h"
 
 namespace {
 
-std::string MediaFixtures() {
-    return FixturePath("media/");
-}
+std::string MediaFixtures() { return FixturePath("media/"); }
 
 TSoundPtr Tone() {
     auto data = std::make_shared<TSampleData>();
@@ -31,21 +29,14 @@ TSoundPtr Tone() {
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-class SoundTest : public ::testing::Test {
+class SoundTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
         g_sfxVolume = 1.0f;
         g_musicVolume = 1.0f;
         SeedRnd(1234);
-    }
-    void TearDown() override {
-        g_sfxVolume = 0.0f;
-        g_musicVolume = 0.0f;
-        g_debugLogQuiet = 0;
     }
 };
 

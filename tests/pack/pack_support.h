@@ -17,8 +17,7 @@
 #include "platform/graphics.h"
 #include "platform/runtime.h"
 #include "sprites/sprites.h"
-#include "support/scratch_folder.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace packtest {
@@ -107,27 +106,19 @@ private:
     std::string path_;
 };
 
-class PackTest : public ::testing::Test {
+class PackTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         InitGlobals();
         InitSprites();
         Graphics(1024, 768, 0, 60);
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
         g_debugLogQuiet = 1;
         // Progress notes are logged so that they can be read; faults are logged and raise.
         g_errorcode = {1, -13, -14};
         g_errorseverity = {1, 3, 3};
         g_errormessage = {"Note", "Could not read", "Not found"};
         g_maxFrameDelay = 1000;
-        g_gameSpeedModulation = 1.0f;
-        g_gameSpeedTargetModulation = 1.0f;
-        g_gameSpeedDifficultyAdjust = 1.0f;
-        g_ScreenOverlayAlpha = 0.0f;
-        g_ScreenOverlayRed = g_ScreenOverlayGreen = g_ScreenOverlayBlue = 0;
-        g_maxParticles = 256;
         HoldFrameTime(80);
         g_MasterMixer = std::make_shared<Mixer>();
         g_MasterMixer->Initialize(16);
@@ -136,19 +127,9 @@ protected:
     }
 
     void TearDown() override {
-        StopRecording();
-        g_LoadTimers = nullptr;
         g_MasterMixer = nullptr;
-        UseRealClock();
         EndGraphics();
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_maxFrameDelay = 45;
-        g_maxParticles = 256;
-        g_gameSpeedFactor = 1.0f;
-        g_ScreenOverlayAlpha = 0.0f;
-        g_debugLogQuiet = 0;
+        GameTest::TearDown();
     }
 
     // A fresh pack with only its folder, loaded as a game start loads it.

@@ -18,7 +18,7 @@
 #include "platform/image.h"
 #include "platform/runtime.h"
 #include "sprites/sprites.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace balltest {
@@ -37,22 +37,16 @@ inline int LogLinesWith(const std::string& text) {
 
 inline std::string AnimationOf(const SpritePtr& sprite) { return sprite->GetCurrentAnimationName(); }
 
-class BallTest : public ::testing::Test {
+class BallTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         InitGlobals();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
         // Progress notes stay silent; a missing name is logged without raising.
         g_errorcode = {1, 0, -14};
         g_errorseverity = {0, 0, 1};
         g_errormessage = {"Progress note", "Quiet", "Not found"};
-        g_gameSpeedFactor = 1.0f;
-        g_heightFactor = 1.0f;
-        g_widthFactor = 1.0f;
-        g_godMode = 0;
-        g_useBallTrails = 1;
         SeedRnd(7);
         InitSprites();
         g_MasterMixer = std::make_shared<Mixer>();
@@ -82,13 +76,7 @@ protected:
         sprites.clear();
         dot = nullptr;
         g_MasterMixer = nullptr;
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_gameSpeedFactor = 1.0f;
-        g_godMode = 0;
-        g_useBallTrails = 1;
-        g_debugLogQuiet = 0;
+        GameTest::TearDown();
     }
 
     // The paddle where the collision tests look for it.

@@ -16,7 +16,7 @@
 #include "platform/runtime.h"
 #include "sprites/random.h"
 #include "sprites/sprites.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace bricktest {
@@ -127,19 +127,17 @@ inline bool Logged(const std::string& text) {
     return false;
 }
 
-class BrickTest : public ::testing::Test {
+class BrickTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         InitGlobals();
         InitSprites();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
         // Progress notes are only remembered; a missing name is an error that raises.
         g_errorcode = {1, 0, -14};
         g_errorseverity = {0, 0, 3};
         g_errormessage = {"Note", "Quiet", "Not found"};
-        g_gameSpeedFactor = 1.0f;
         SeedRnd(5);
         g_MasterMixer = std::make_shared<Mixer>();
         g_MasterMixer->Initialize(16);
@@ -152,11 +150,7 @@ protected:
         level.Unlink();
         pack.Unlink();
         g_MasterMixer = nullptr;
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_gameSpeedFactor = 1.0f;
-        g_debugLogQuiet = 0;
+        GameTest::TearDown();
     }
 
     TestPack pack;

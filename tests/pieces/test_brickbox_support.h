@@ -20,7 +20,7 @@
 #include "pieces/powerups.h"
 #include "platform/runtime.h"
 #include "sprites/sprites.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace boxtest {
@@ -98,30 +98,19 @@ inline int LogLinesWith(const std::string& text) {
     return count;
 }
 
-class BoxTest : public ::testing::Test {
+class BoxTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
+        InitGlobals();
         InitSprites();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
         // Progress notes are remembered but not logged; a missing name is logged without raising.
         g_errorcode = {1, -14};
         g_errorseverity = {0, 1};
         g_errormessage = {"Progress note", "Not found"};
-        g_gameSpeedFactor = 1.0f;
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
-        g_gravitationalConstant = 0.2f;
-        g_godMode = 0;
         SeedRnd(11);
         stat = std::make_shared<GameStat>();
-    }
-    void TearDown() override {
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_debugLogQuiet = 0;
     }
 
     GameStatPtr stat;

@@ -14,6 +14,7 @@
 #include "core/io.h"
 #include "pieces/gamestats.h"
 #include "platform/runtime.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace {
@@ -33,18 +34,12 @@ std::string PiecesFixtures() {
     return root + "/pieces/";
 }
 
-class GameRecord : public ::testing::Test {
+class GameRecord : public GameTest {
 protected:
     void SetUp() override {
+        GameTest::SetUp();
         InitGameStats();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-    }
-    void TearDown() override {
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_debugLogQuiet = 0;
     }
 
     static GameStatPtr Example() {

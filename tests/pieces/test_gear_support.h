@@ -18,7 +18,7 @@
 #include "platform/runtime.h"
 #include "sprites/animation.h"
 #include "sprites/sprites.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace geartest {
@@ -79,41 +79,26 @@ inline int LogLinesWith(const std::string& text) {
     return count;
 }
 
-class GearTest : public ::testing::Test {
+class GearTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         InitGlobals();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
         // Progress notes stay silent; a missing name is logged without raising.
         g_errorcode = {1, -14};
         g_errorseverity = {0, 1};
         g_errormessage = {"Progress note", "Not found"};
-        g_gameSpeedFactor = 1.0f;
-        g_paddlePositionModifier = 1.0f;
-        g_MouseXSpeed = 0.0f;
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
         SeedRnd(7);
         g_MasterMixer = std::make_shared<Mixer>();
         g_MasterMixer->Initialize(16);
         spritesBefore = g_debugSpritesInMemory;
-        StopRecording();
         sprites = LoadSprites();
     }
     void TearDown() override {
         UnlinkAll(sprites);
-        StopRecording();
         g_MasterMixer = nullptr;
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_gameSpeedFactor = 1.0f;
-        g_MouseXSpeed = 0.0f;
-        g_paddlePositionModifier = 1.0f;
-        g_debugLogQuiet = 0;
+        GameTest::TearDown();
     }
 
     // A live paddle whose body copies the "bat" template (100 x 20), placed at (x, y).

@@ -19,7 +19,7 @@
 #include "platform/runtime.h"
 #include "sprites/random.h"
 #include "sprites/sprites.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace naintest {
@@ -110,21 +110,17 @@ inline ImageTextPtr NewestText(const std::string& text) {
     return nullptr;
 }
 
-class PieceTest : public ::testing::Test {
+class PieceTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
+        InitGlobals();
         InitSprites();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
         // Progress notes stay silent; a missing name is logged without raising.
         g_errorcode = {1, 0, -14};
         g_errorseverity = {0, 0, 1};
         g_errormessage = {"Progress note", "Quiet", "Not found"};
-        g_gameSpeedFactor = 1.0f;
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
-        g_gravitationalConstant = 0.2f;
         SeedRnd(7);
         g_MasterMixer = std::make_shared<Mixer>();
         g_MasterMixer->Initialize(16);
@@ -133,11 +129,7 @@ protected:
     }
     void TearDown() override {
         g_MasterMixer = nullptr;
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_gameSpeedFactor = 1.0f;
-        g_debugLogQuiet = 0;
+        GameTest::TearDown();
     }
     int spritesBefore = 0;
 };

@@ -24,7 +24,7 @@
 #include "platform/graphics.h"
 #include "platform/runtime.h"
 #include "sprites/sprites.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace poweruptest {
@@ -55,30 +55,21 @@ inline std::vector<std::string> ShownTexts() {
     return texts;
 }
 
-class PowerupTest : public ::testing::Test {
+class PowerupTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
+        InitGlobals();
         InitSprites();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
         // Progress notes stay silent; a missing name is logged without raising.
         g_errorcode = {1, -14};
         g_errorseverity = {0, 1};
         g_errormessage = {"Progress note", "Not found"};
-        g_gameSpeedFactor = 1.0f;
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
-        g_gravitationalConstant = 0.2f;
-        g_paddlePositionModifier = 1.0f;
-        g_gameSpeedTargetModulation = 1.0f;
-        g_gameSpeedModulationRate = 10.0f;
-        g_gameSpeedModulationTTL = -1.0f;
         SeedRnd(11);
         g_MasterMixer = std::make_shared<Mixer>();
         g_MasterMixer->Initialize(16);
         for (ImageTextPtr& slot : g_ImageTextArray) slot = std::make_shared<ImageText>();
-        StopRecording();
         spritesBefore = g_debugSpritesInMemory;
         bricksBefore = g_debugBricksInMemory;
 
@@ -113,15 +104,7 @@ protected:
         g_MasterMixer = nullptr;
         EXPECT_EQ(g_debugSpritesInMemory, spritesBefore);
         EXPECT_EQ(g_debugBricksInMemory, bricksBefore);
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_gameSpeedFactor = 1.0f;
-        g_paddlePositionModifier = 1.0f;
-        g_gameSpeedTargetModulation = 1.0f;
-        g_gameSpeedModulationRate = 10.0f;
-        g_gameSpeedModulationTTL = -1.0f;
-        g_debugLogQuiet = 0;
+        GameTest::TearDown();
     }
 
     PowerupPtr Template(const std::string& name) { return GetPowerupByName(name, templates); }

@@ -14,6 +14,7 @@
 #include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/runtime.h"
+#include "support/scratch_folder.h"
 #include "support/support.h"
 
 namespace {
@@ -52,10 +53,7 @@ bool Silent(const std::vector<int16_t>& out) {
     return true;
 }
 
-class Audio : public ::testing::Test {
-protected:
-    void SetUp() override { SetBackend(Backend::Headless); }
-};
+using Audio = ::testing::Test;
 
 // ---------------------------------------------------------------------------
 TEST_F(Audio, CuedSoundWaitsPausedAtItsStart) {
@@ -377,9 +375,7 @@ TEST_F(Audio, MixingWhileTheGameChangesChannels) {
 }
 
 // ---------------------------------------------------------------------------
-std::string Fixture(const std::string& name) {
-    return FixturePath("platform/" + name);
-}
+std::string Fixture(const std::string& name) { return FixturePath("platform/" + name); }
 
 std::string ReadFixture(const std::string& name) {
     std::string bytes;
@@ -533,9 +529,9 @@ TEST(SoundDecode, BrokenInputGivesNull) {
 }
 
 TEST(SoundDecode, LoadSoundReadsLatin1Paths) {
-    char tmpl[] = "/tmp/bx2-audio-XXXXXX";
-    ASSERT_TRUE(mkdtemp(tmpl));
-    std::string dir = tmpl;
+    ScratchFolder scratch;
+    ASSERT_FALSE(scratch.path().empty());
+    const std::string& dir = scratch.path();
     // "son\xe9.ogg" in Latin-1 is "sonÃ©.ogg" on disk.
     std::string game = dir + "/son\xe9.ogg";
     {
@@ -545,8 +541,6 @@ TEST(SoundDecode, LoadSoundReadsLatin1Paths) {
     EXPECT_TRUE(LoadSound(game));
     EXPECT_FALSE(LoadSound(dir + "/missing.wav"));
     EXPECT_FALSE(LoadSound(dir));
-    unlink(Latin1ToUtf8(game).c_str());
-    rmdir(dir.c_str());
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "platform/files.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -19,13 +20,8 @@ namespace {
 class TempFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = std::filesystem::temp_directory_path().string() + "/bx2-files-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern + "/";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
+        ASSERT_FALSE(scratch_.path().empty());
+        root_ = scratch_.path() + "/";
     }
     // Paths here are plain ASCII unless a test says otherwise, so Latin-1 and UTF-8 agree.
     std::string Path(const std::string& name) const { return root_ + name; }
@@ -44,6 +40,7 @@ protected:
         struct stat st;
         return stat(Path(name).c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
     }
+    ScratchFolder scratch_;
     std::string root_;
 };
 

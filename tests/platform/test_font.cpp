@@ -9,28 +9,19 @@
 
 #include "platform/font.h"
 #include "platform/graphics.h"
+#include "support/scratch_folder.h"
 
 extern "C" const unsigned char bx2_builtin_font_data[];
 extern "C" const unsigned long long bx2_builtin_font_size;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/bx2_font_XXXXXX";
-        path = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::string path;
-};
-
 // The game ships DejaVu Sans; the copy embedded for the built-in font stands in for its file.
 class FontTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir = new TempDir;
-        fontPath = dir->path + "/font.ttf";
+        dir = new ScratchFolder;
+        fontPath = dir->path() + "/font.ttf";
         std::ofstream out(fontPath, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bx2_builtin_font_data),
                   static_cast<std::streamsize>(bx2_builtin_font_size));
@@ -41,10 +32,10 @@ protected:
     }
     void TearDown() override { SetImageFont(nullptr); }
 
-    static TempDir* dir;
+    static ScratchFolder* dir;
     static std::string fontPath;
 };
-TempDir* FontTest::dir = nullptr;
+ScratchFolder* FontTest::dir = nullptr;
 std::string FontTest::fontPath;
 
 int Coverage(const TImageFont& font, int x, int y) { return font.atlas->frames[0]->PixelPtr(x, y)[3]; }
@@ -153,18 +144,18 @@ TEST_F(FontTest, SmoothStyleFiltersAndMipmapsTheAtlas) {
 }
 
 TEST_F(FontTest, UnreadableFontsGiveNull) {
-    std::string garbage = dir->path + "/garbage.ttf";
+    std::string garbage = dir->path() + "/garbage.ttf";
     std::ofstream(garbage) << "not a font at all";
-    EXPECT_FALSE(LoadImageFont(dir->path + "/missing.ttf", 12, 4));
-    EXPECT_FALSE(LoadImageFont(dir->path, 12, 4));
+    EXPECT_FALSE(LoadImageFont(dir->path() + "/missing.ttf", 12, 4));
+    EXPECT_FALSE(LoadImageFont(dir->path(), 12, 4));
     EXPECT_FALSE(LoadImageFont(garbage, 12, 4));
     EXPECT_FALSE(LoadImageFont(fontPath, 0, 4));
     EXPECT_FALSE(LoadImageFontFromMemory(nullptr, 0, 12, 0));
 }
 
 TEST_F(FontTest, Latin1PathsReachUtf8FileNames) {
-    std::filesystem::copy_file(fontPath, dir->path + "/s\xc3\xbc\xc3\x9f.ttf");
-    EXPECT_TRUE(LoadImageFont(dir->path + "/s\xfc\xdf.ttf", 12, 0));
+    std::filesystem::copy_file(fontPath, dir->path() + "/s\xc3\xbc\xc3\x9f.ttf");
+    EXPECT_TRUE(LoadImageFont(dir->path() + "/s\xfc\xdf.ttf", 12, 0));
 }
 
 TEST_F(FontTest, BuiltinFontMeasuresWhenNoFontIsSelected) {

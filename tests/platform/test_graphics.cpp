@@ -13,7 +13,6 @@ namespace {
 class GraphicsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
         UseRealClock();
         SetOrigin(0, 0);
         SetHandle(0, 0);

@@ -12,15 +12,14 @@
 #include <iterator>
 
 #include "platform/image.h"
+#include "support/scratch_folder.h"
 #include "support/support.h"
 
 namespace {
 
 using Rgba = std::array<int, 4>;
 
-std::string Fixture(const std::string& name) {
-    return FixturePath("platform/" + name);
-}
+std::string Fixture(const std::string& name) { return FixturePath("platform/" + name); }
 
 std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -31,16 +30,6 @@ Rgba PixelAt(const TPixmapPtr& p, int x, int y) {
     const uint8_t* px = p->PixelPtr(x, y);
     return {px[0], px[1], px[2], px[3]};
 }
-
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/bx2_image_XXXXXX";
-        path = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::string path;
-};
 
 // The 2x2 fixtures all show, left to right and top to bottom, the pixels below.
 struct DecodeCase {
@@ -115,18 +104,18 @@ TEST(LoadPixmap, BrokenDataGivesNull) {
 }
 
 TEST(LoadPixmap, MissingPathsAndFoldersGiveNull) {
-    TempDir dir;
-    EXPECT_FALSE(LoadPixmap(dir.path + "/missing.png"));
-    EXPECT_FALSE(LoadPixmap(dir.path));
+    ScratchFolder dir;
+    EXPECT_FALSE(LoadPixmap(dir.path() + "/missing.png"));
+    EXPECT_FALSE(LoadPixmap(dir.path()));
     EXPECT_FALSE(LoadPixmap(""));
-    EXPECT_FALSE(LoadImage(dir.path + "/missing.png", 0));
-    EXPECT_FALSE(LoadAnimImage(dir.path + "/missing.png", 1, 1, 0, 1, 0));
+    EXPECT_FALSE(LoadImage(dir.path() + "/missing.png", 0));
+    EXPECT_FALSE(LoadAnimImage(dir.path() + "/missing.png", 1, 1, 0, 1, 0));
 }
 
 TEST(LoadPixmap, Latin1PathsReachUtf8FileNames) {
-    TempDir dir;
-    std::filesystem::copy_file(Fixture("rgb.png"), dir.path + "/caf\xc3\xa9.png");
-    TPixmapPtr p = LoadPixmap(dir.path + "/caf\xe9.png");
+    ScratchFolder dir;
+    std::filesystem::copy_file(Fixture("rgb.png"), dir.path() + "/caf\xc3\xa9.png");
+    TPixmapPtr p = LoadPixmap(dir.path() + "/caf\xe9.png");
     ASSERT_TRUE(p);
     EXPECT_EQ(PixelAt(p, 1, 0), (Rgba{200, 10, 20, 255}));
 }

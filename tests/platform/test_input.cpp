@@ -64,10 +64,8 @@ std::vector<Polled> DrainEvents() {
 
 class InputTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SetBackend(Backend::Headless);
-        ResetInput();
-    }
+    void SetUp() override { ResetInput(); }
+    // One test runs the real backend's pump.
     void TearDown() override {
         SetBackend(Backend::Headless);
         ResetInput();

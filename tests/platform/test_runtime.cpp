@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "platform/runtime.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -314,11 +315,10 @@ TEST_F(Alerts, NeverBlocksWithoutADisplayOrWhenHeadless) {
 
 TEST(OutsideWorld, OpenUrlFailsQuietlyWithoutABrowserLauncher) {
     EnvGuard path("PATH");
-    char empty[] = "/tmp/bx2-nopath-XXXXXX";
-    ASSERT_NE(mkdtemp(empty), nullptr);
-    setenv("PATH", empty, 1);
+    ScratchFolder empty;
+    ASSERT_FALSE(empty.path().empty());
+    setenv("PATH", empty.path().c_str(), 1);
     EXPECT_FALSE(OpenURL("https://example.invalid/"));
-    rmdir(empty);
 }
 
 // The frame time a test run asks for through the environment.

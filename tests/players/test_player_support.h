@@ -11,23 +11,19 @@
 #include "core/globals.h"
 #include "platform/files.h"
 #include "players/players.h"
-#include "support/scratch_folder.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 // The players folder as the preferences give it: relative to the per-user folder.
 inline const std::string kPlayersFolder = "data/players/";
 
-class PlayerTest : public ::testing::Test {
+class PlayerTest : public GameTest {
 protected:
     void SetUp() override {
+        GameTest::SetUp();
         InitPlayers();
-        ASSERT_FALSE(scratch.path().empty());
-        savedUserPath = g_userPath;
-        savedCodes = g_errorcode;
-        savedSeverities = g_errorseverity;
-        savedMessages = g_errormessage;
-        g_userPath = scratch.path() + "/";
+        ASSERT_FALSE(ScratchPath().empty());
+        g_userPath = ScratchPath() + "/";
         ASSERT_TRUE(CreateDir(g_userPath + "data"));
         ASSERT_TRUE(CreateDir(PlayersPath()));
         // Notes are logged and returned; -10 and -12 are reported without raising, as the
@@ -36,17 +32,6 @@ protected:
         g_errorseverity = {1, 1, 1, 1};
         g_errormessage = {"Note", "Wrong password", "Stats changed", "Cannot read"};
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-    }
-    void TearDown() override {
-        g_userPath = savedUserPath;
-        g_errorcode = savedCodes;
-        g_errorseverity = savedSeverities;
-        g_errormessage = savedMessages;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_debugLogQuiet = 0;
     }
 
     static std::string PlayersPath() { return g_userPath + kPlayersFolder; }
@@ -85,9 +70,4 @@ protected:
         stat->cheatEnabled = cheat;
         return stat;
     }
-
-    ScratchFolder scratch;
-    std::string savedUserPath;
-    std::vector<int> savedCodes, savedSeverities;
-    std::vector<std::string> savedMessages;
 };

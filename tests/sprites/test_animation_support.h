@@ -21,18 +21,14 @@
 #include "sprites/animation.h"
 #include "sprites/random.h"
 #include "sprites/shifter.h"
+#include "support/game_test.h"
 #include "text/parser.h"
-#include "support/support.h"
 
 namespace animtest {
 
-inline std::string Fixture(const std::string& file) {
-    return FixturePath("sprites/anim/" + file);
-}
+inline std::string Fixture(const std::string& file) { return FixturePath("sprites/anim/" + file); }
 
-inline std::vector<std::string> LogLines() {
-    return DebugLogLines();
-}
+inline std::vector<std::string> LogLines() { return DebugLogLines(); }
 
 inline ImagePtr MakeImage(const std::string& name, float handleX = 0, float handleY = 0, float xScale = 1,
                           float yScale = 1) {
@@ -115,35 +111,24 @@ inline void SilenceMixer() {
     for (int i = 1; i < g_MasterMixer->totalChannels; ++i) g_MasterMixer->EndSound(i);
 }
 
-class AnimTest : public ::testing::Test {
+class AnimTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
         // Progress notes and failed picks stay silent; a missing name and a bad curve index
         // are logged without raising.
         g_errorcode = {1, 0, -14, -15};
         g_errorseverity = {0, 0, 1, 1};
         g_errormessage = {"Progress note", "Quiet", "Not found", "Out of range"};
-        g_gameSpeedFactor = 1.0f;
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
         g_sfxVolume = 1.0f;
         SeedRnd(7);
         g_MasterMixer = std::make_shared<Mixer>();
         g_MasterMixer->Initialize(16);
-        StopRecording();
     }
     void TearDown() override {
-        StopRecording();
         g_MasterMixer = nullptr;
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_gameSpeedFactor = 1.0f;
-        g_sfxVolume = 0.0f;
-        g_debugLogQuiet = 0;
+        GameTest::TearDown();
     }
 };
 

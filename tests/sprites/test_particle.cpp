@@ -16,14 +16,12 @@
 #include "sprites/animation.h"
 #include "sprites/particle.h"
 #include "sprites/sprites.h"
+#include "support/game_test.h"
 #include "text/parser.h"
-#include "support/support.h"
 
 namespace {
 
-std::string Fixture(const std::string& file) {
-    return ReadFileToString(FixturePath("sprites/curves/" + file));
-}
+std::string Fixture(const std::string& file) { return ReadFileToString(FixturePath("sprites/curves/" + file)); }
 
 int Filled(const ParticleSprites& pool) {
     int count = 0;
@@ -31,16 +29,14 @@ int Filled(const ParticleSprites& pool) {
     return count;
 }
 
-class Particles : public ::testing::Test {
+class Particles : public GameTest {
 protected:
     void SetUp() override {
+        GameTest::SetUp();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
         g_errorcode = {1, -14};
         g_errorseverity = {0, 2};
         g_errormessage = {"Progress note", "Not found"};
-        g_gameSpeedFactor = 1.0f;
         SeedRnd(42);
         spritesBefore = g_debugSpritesInMemory;
 
@@ -61,13 +57,7 @@ protected:
         templates.clear();
         // Every particle, template copy and pool made by a test is gone again.
         EXPECT_EQ(g_debugSpritesInMemory, spritesBefore);
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_debugLogQuiet = 0;
-        g_gameSpeedFactor = 1.0f;
+        GameTest::TearDown();
     }
 
     static ParticleSpritesPtr Pool(int size) {

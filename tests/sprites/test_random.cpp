@@ -9,28 +9,20 @@
 #include "core/globals.h"
 #include "platform/runtime.h"
 #include "sprites/random.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace {
 
-class Choice : public ::testing::Test {
+class Choice : public GameTest {
 protected:
     void SetUp() override {
+        GameTest::SetUp();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
         g_errorcode = {0};
         g_errorseverity = {1};
         g_errormessage = {"No choice"};
         SeedRnd(1234);
-    }
-    void TearDown() override {
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_debugLogQuiet = 0;
     }
 
     // A table as an owner's child element holds it.

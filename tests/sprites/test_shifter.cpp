@@ -12,35 +12,23 @@
 #include "core/io.h"
 #include "platform/runtime.h"
 #include "sprites/shifter.h"
+#include "support/game_test.h"
 #include "text/parser.h"
-#include "support/support.h"
 
 namespace {
 
-class Curves : public ::testing::Test {
+class Curves : public GameTest {
 protected:
     void SetUp() override {
+        GameTest::SetUp();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_gameSpeedFactor = 1.0f;
         // Notes and missing names only log; a bad index logs and raises.
         g_errorcode = {1, 0, -15};
         g_errorseverity = {1, 1, 2};
         g_errormessage = {"Progress note", "Missing data", "Index out of range"};
     }
-    void TearDown() override {
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_debugLogQuiet = 0;
-    }
 
-    static std::vector<std::string> LogLines() {
-        return DebugLogLines();
-    }
+    static std::vector<std::string> LogLines() { return DebugLogLines(); }
     static int CountInLog(const std::string& text) {
         int count = 0;
         for (size_t at = g_DebugLog.find(text); at != std::string::npos; at = g_DebugLog.find(text, at + 1)) ++count;

@@ -17,18 +17,14 @@
 #include "platform/runtime.h"
 #include "sprites/animation.h"
 #include "sprites/sprites.h"
+#include "support/game_test.h"
 #include "text/parser.h"
-#include "support/support.h"
 
 namespace spritetest {
 
-inline std::string Fixture(const std::string& file) {
-    return FixturePath("sprites/" + file);
-}
+inline std::string Fixture(const std::string& file) { return FixturePath("sprites/" + file); }
 
-inline std::vector<std::string> LogLines() {
-    return DebugLogLines();
-}
+inline std::vector<std::string> LogLines() { return DebugLogLines(); }
 
 // One step of `steps` ticks and one pass; extra goes inside the step as is.
 inline std::string Step(const std::string& name, int steps, const std::string& extra = "") {
@@ -74,35 +70,24 @@ inline ImagePtr MakeImage(const std::string& name, float handleX = 0, float hand
     return image;
 }
 
-class SpriteTest : public ::testing::Test {
+class SpriteTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         InitGlobals();
         g_debugLogQuiet = 1;
-        ClearDebugLog();
         // Progress notes stay silent; a missing name is logged without raising.
         g_errorcode = {1, 0, -14};
         g_errorseverity = {0, 0, 1};
         g_errormessage = {"Progress note", "Quiet", "Not found"};
-        g_gameSpeedFactor = 1.0f;
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
-        g_isFastComputer = 1;
         SeedRnd(11);
         g_MasterMixer = std::make_shared<Mixer>();
         g_MasterMixer->Initialize(16);
         spritesBefore = g_debugSpritesInMemory;
-        StopRecording();
     }
     void TearDown() override {
-        StopRecording();
         g_MasterMixer = nullptr;
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_gameSpeedFactor = 1.0f;
-        g_debugLogQuiet = 0;
+        GameTest::TearDown();
     }
     int spritesBefore = 0;
 };

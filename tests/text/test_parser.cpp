@@ -10,7 +10,7 @@
 
 #include "core/globals.h"
 #include "platform/runtime.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace {
@@ -19,19 +19,8 @@ const std::string TAB = "\t";
 const std::string LF = "\n";
 
 // Every test starts with an empty log, an empty error table and ten blank recent messages.
-class Parser : public ::testing::Test {
+class Parser : public GameTest {
 protected:
-    void SetUp() override {
-        ClearDebugLog();
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-    }
-    void TearDown() override {
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-    }
     static std::vector<std::string> LogLines() { return DebugLogLines(); }
 };
 

@@ -19,7 +19,7 @@
 #include "universe/game.h"
 #include "universe_support.h"
 
-class GameTest : public UniverseTest {
+class GameFixture : public UniverseTest {
 protected:
     static constexpr const char* kPlayersPath = "data/players/";
     static constexpr const char* kPlayerName = "Tess";
@@ -51,8 +51,8 @@ protected:
         g_errorseverity = {0, 1, 1, 1};
         g_errormessage = {"Note", "Stats changed", "Cannot read", "Not found"};
 
-        packFolder = scratch.path() + "/packs/fixturepack/";
-        std::filesystem::create_directories(scratch.path() + "/packs");
+        packFolder = ScratchPath() + "/packs/fixturepack/";
+        std::filesystem::create_directories(ScratchPath() + "/packs");
         std::filesystem::copy(FixturePath("pack/fixturepack"), packFolder, std::filesystem::copy_options::recursive);
         std::filesystem::copy_file(FixturePath("universe/game_sprites.xml"), packFolder + "sprites/game.xml");
         headerPack = std::make_shared<Pack>();

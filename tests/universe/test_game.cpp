@@ -6,7 +6,7 @@
 
 namespace {
 
-class GameObject : public GameTest {};
+class GameObject : public GameFixture {};
 
 TEST_F(GameObject, UnlinkOfANewGameOnlyReportsItsNote) {
     Game fresh;

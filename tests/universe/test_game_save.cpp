@@ -23,11 +23,11 @@ std::string Resigned(const std::string& file) {
     return saveData + "\n<saveHash>" + MD5(saveData + kSavePadding) + "</saveHash>\n";
 }
 
-class SavedGame : public GameTest {
+class SavedGame : public GameFixture {
 protected:
     // A game between two levels: what saving and loading read, without a pack load.
     void SetUp() override {
-        GameTest::SetUp();
+        GameFixture::SetUp();
         game->currentPlayer = player;
         game->currentPack = std::make_shared<Pack>();
         game->currentPack->saveName = "fixturepack";
@@ -187,6 +187,29 @@ TEST_F(SavedGame, LoadingRestoresTheSaveAndFlagsAnyEditAsCheating) {
         EXPECT_EQ(stat.difficulty, "Hard");
         EXPECT_EQ(stat.pack, "fixturepack");
     }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(SavedGame, AMovedPlayerFolderKeepsItsSavedGame) {
+    // The player's folder renamed by hand, and the player read from it.
+    const std::string moved = userFolder + kPlayersPath + "Tess moved";
+    std::filesystem::rename(userFolder + kPlayersPath + kPlayerName, moved);
+    ASSERT_EQ(player->LoadFromFile(kPlayersPath, "Tess moved"), 1);
+    ASSERT_EQ(player->name, kPlayerName);
+
+    testing::internal::CaptureStderr();
+    const int saved = game->SaveGame(kPlayersPath, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_EQ(saved, 0);
+    EXPECT_TRUE(std::filesystem::exists(moved + "/save_fixturepack.xml"));
+    EXPECT_FALSE(std::filesystem::exists(userFolder + kPlayersPath + kPlayerName));
+
+    MakeReadyToLoad();
+    EXPECT_EQ(game->LoadGame(kPlayersPath), "Tower");
+    EXPECT_EQ(game->gameStats->score, 4321);
+    EXPECT_EQ(game->gameStats->cheatEnabled, 0);
+    game->DeleteCurrentSaveGame(kPlayersPath, 0);
+    EXPECT_FALSE(std::filesystem::exists(moved + "/save_fixturepack.xml"));
     EXPECT_EQ(g_DebugLog, "");
 }
 

@@ -34,13 +34,13 @@ struct Drawn {
     DrawCall call;
 };
 
-class GameScreen : public GameTest {
+class GameScreen : public GameFixture {
 protected:
     std::vector<ImagePtr> images;
     TImageFontPtr savedFonts[3];
 
     void SetUp() override {
-        GameTest::SetUp();
+        GameFixture::SetUp();
         savedFonts[0] = g_LargeFont;
         savedFonts[1] = g_MidFont;
         savedFonts[2] = g_SmallFont;
@@ -52,7 +52,7 @@ protected:
         g_LargeFont = savedFonts[0];
         g_MidFont = savedFonts[1];
         g_SmallFont = savedFonts[2];
-        GameTest::TearDown();
+        GameFixture::TearDown();
     }
 
     // A sprite showing an image of its own name.

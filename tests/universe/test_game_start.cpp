@@ -22,7 +22,7 @@ std::string SignedSave(const std::string& level, int lives, int recordLevel, con
     return saveData + "\n<saveHash>" + MD5(saveData + kSavePadding) + "</saveHash>\n";
 }
 
-class GameStart : public GameTest {
+class GameStart : public GameFixture {
 protected:
     void WriteSave(const std::string& text) { ASSERT_EQ(WriteWholeFile(SavePath(), text, 0444), 1); }
     // The progress notes logged, for the tests that read them.
@@ -201,6 +201,18 @@ TEST_F(GameStart, AnyLoggedLineEndsTheProgramThroughTheLoadErrorExit) {
     }
     // The parent's log is its own: the children's faults never reached it.
     EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(GameStart, TheClassicPackStartsWithNothingLogged) {
+    // The shipped pack must hold everything a game start copies by name ("ball", "paddle"):
+    // any logged line would end every game start with the load-error alert.
+    auto classic = std::make_shared<Pack>();
+    classic->Initialize(FixturePath("../../resources/data/packs/classic/"));
+    const ChildResult child = RunInChild([&] {
+        game->StartGame(player, classic, kPlayersPath, 0, 0, "");
+        if (!game->currentLevel || game->currentLevel->bricksArray.empty()) std::_Exit(4);
+    });
+    EXPECT_EQ(child.exitStatus, 3) << child.err;
 }
 
 TEST_F(GameStart, DeletingTheSaveGoesOnlyWithTheKeepFlagAtZero) {

@@ -1,5 +1,6 @@
-// The preferences file: how start-up reads each key into its target, and the write-back of the
-// eleven remembered settings that leaves every other element and all other text alone.
+// The preferences file: how start-up reads each key into its target, how a damaged file is
+// mended from the defaults, and the write-back of the eleven remembered settings that leaves
+// every other element and all other text of a whole file alone.
 #include <functional>
 #include <vector>
 
@@ -7,10 +8,19 @@
 
 namespace {
 
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
 class Prefs : public UniverseTest {
 protected:
-    // Start-up from a per-user file holding the folders and the given elements.
+    // Start-up from a per-user file holding the folders and the given elements. The default
+    // preferences are out of reach, so nothing is mended and each key's own rule decides.
     Universe& StartWith(const std::string& elements) {
+        std::filesystem::remove(dataFolder + "data/default_prefs.xml");
         WriteUserFile("data/prefs.xml",
                       "<universe>\n\t<packsPath>data/packs/</packsPath>\n"
                       "\t<playersPath>data/players/</playersPath>\n" +
@@ -134,6 +144,80 @@ TEST_F(Prefs, FolderSettingsHaveNoDefault) {
     EXPECT_EQ(PlayerNames(u), std::vector<std::string>{"Nameless Wonder"});
 }
 
+TEST_F(Prefs, ADamagedFileIsMendedFromTheDefaultsAndWrittenWhole) {
+    const std::string defaults = ReadText(dataFolder + "data/default_prefs.xml");
+    // The player's own file: the defaults with three values of their own.
+    const std::string own = Replace(Replace(Replace(defaults, "<imagesPath>data/images/<", "<imagesPath>my/images/<"),
+                                            "<useBallTrails>0<", "<useBallTrails>1<"),
+                                    "<currentPackName>alpha_save<", "<currentPackName>beta_save<");
+    const std::string cutInPlayersPath =
+        own.substr(0, own.find("<playersPath>") + std::string("<playersPath>data/pl").size());
+    const char binary[] = "\x89PNG\r\n\x1a\n\0\xff<<</>>> not preferences at all";
+    const std::string muted = Replace(own, "<soundVolume>0.500000000<", "<soundVolume>0.00000000<");
+    const std::string noPack = Replace(own, "<currentPackName>beta_save<", "<currentPackName><");
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string mended;  // the file after start-up
+        std::string said;    // on standard error; "" for nothing
+        const char* imagesPath;
+        int useBallTrails;
+        int packIndex;
+    };
+    const Case cases[] = {
+        {"garbage", std::string(binary, sizeof binary - 1), defaults, "was damaged", "data/images/", 0, 0},
+        {"empty", "", defaults, "was empty or unreadable", "data/images/", 0, 0},
+        {"cut before packsPath", own.substr(0, own.find("<packsPath>")), defaults,
+         "was damaged; these settings came back from the default preferences: packsPath, soundsPath, imagesPath",
+         "data/images/", 0, 0},
+        // What was read before the cut stays the player's.
+        {"cut inside playersPath", cutInPlayersPath,
+         Replace(defaults, "<imagesPath>data/images/<", "<imagesPath>my/images/<"), ": playersPath, language,",
+         "my/images/", 0, 0},
+        // Only the junk changes; everything else stays as the player left it.
+        {"a key with junk", Replace(own, "<maxBalls>12<", "<maxBalls>lots<"), own, ": maxBalls.", "my/images/", 1, 1},
+        // A stored zero is a value: a muted player stays muted. So is an empty text.
+        {"a muted volume", muted, muted, "", "my/images/", 1, 1},
+        {"an empty text", noPack, noPack, "", "my/images/", 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        CopyFixturePlayers();
+        WriteUserFile("data/prefs.xml", c.file);
+        const std::string path = userFolder + "data/prefs.xml";
+
+        testing::internal::CaptureStderr();
+        Universe& u = StartUniverse();
+        const std::string err = testing::internal::GetCapturedStderr();
+        if (c.said.empty()) {
+            EXPECT_EQ(err, "");
+        } else {
+            EXPECT_NE(err.find("The preferences file \"" + path + "\" "), std::string::npos) << err;
+            EXPECT_NE(err.find(c.said), std::string::npos) << err;
+        }
+        // The players and the packs are found, and no default player is made.
+        EXPECT_EQ(PlayerNames(u), (std::vector<std::string>{"Alice", "Bob"}));
+        EXPECT_EQ(u.packsArray.size(), 2u);
+        EXPECT_EQ(u.playersPath, "data/players/");
+        EXPECT_EQ(u.imagesPath, c.imagesPath);
+        EXPECT_EQ(g_maxBalls, 12);
+        EXPECT_EQ(g_useBallTrails, c.useBallTrails);
+        EXPECT_EQ(g_sfxVolume, c.file == muted ? 0.0f : 0.5f);
+        EXPECT_EQ(u.currentPackIndex, c.packIndex);
+        EXPECT_EQ(ReadText(path), c.mended);
+        EXPECT_EQ(g_DebugLog, "");
+
+        // The next start finds a whole file and says nothing.
+        u.Unlink();
+        testing::internal::CaptureStderr();
+        StartUniverse();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_EQ(ReadText(path), c.mended);
+        TearDown();
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Writing back.
 
@@ -144,6 +228,8 @@ protected:
 
     void SetUp() override {
         UniverseTest::SetUp();
+        // Out of reach unless a test puts them back: the write-back alone, with nothing to mend.
+        std::filesystem::remove(dataFolder + "data/default_prefs.xml");
         LoadErrorCodes("data/", "en");
         u.playersPath = "data/players/";
         std::filesystem::create_directories(userFolder + "data/players");
@@ -248,10 +334,66 @@ TEST_F(WriteBack, APlayerNameWithAngleBracketsComesBackUnchanged) {
 }
 
 TEST_F(WriteBack, WithoutReadablePreferencesNothingIsWritten) {
-    // Missing: reported, and no empty file appears in its place.
+    // Missing, with no defaults to make it from: said on standard error, where it cannot end
+    // the next game start, and no empty file appears in its place.
+    testing::internal::CaptureStderr();
     EXPECT_EQ(u.UpdatePrefsFile(), 0);
+    const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(std::filesystem::exists(path()));
-    EXPECT_NE(g_DebugLog.find("A file could not be read. (" + path() + ")"), std::string::npos) << g_DebugLog;
+    EXPECT_NE(err.find("\"" + path() + "\" is missing"), std::string::npos) << err;
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(WriteBack, ADamagedOrMissingFileIsWrittenBackWhole) {
+    std::filesystem::copy_file(FixturePath("universe/data/default_prefs.xml"), dataFolder + "data/default_prefs.xml");
+    const std::string defaults = ReadText(dataFolder + "data/default_prefs.xml");
+    const std::string own = Replace(defaults, "<appPath></appPath>", "<appPath>keep/app/</appPath>");
+    struct Case {
+        const char* name;
+        bool present;
+        std::string file;
+        const char* appPath;
+    };
+    const Case cases[] = {
+        {"missing", false, "", ""},
+        {"cut short", true, own.substr(0, own.find("<language>")), "keep/app/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(path());
+        if (c.present) WriteUserFile("data/prefs.xml", c.file);
+        g_language = "fr";
+        g_maxParticles = 64;
+        u.currentPlayerIndex = 0;
+        u.currentPackIndex = 1;
+
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(u.UpdatePrefsFile(), 0);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("The preferences file \"" + path() + "\""), std::string::npos) << err;
+        EXPECT_EQ(g_DebugLog, "");
+
+        // Every setting is there once: the remembered ones from the game, the others the
+        // player's where they could be read, else the defaults'.
+        const std::string text = ReadText(path());
+        for (const char* key : {"appPath",           "packsPath",       "soundsPath",
+                                "imagesPath",        "playersPath",     "language",
+                                "currentPlayerName", "currentPackName", "virtualWidth",
+                                "virtualHeight",     "maxBalls",        "maxParticles",
+                                "useBallTrails",     "soundVolume",     "musicVolume",
+                                "screenWidth",       "screenHeight",    "screenDepth",
+                                "screenHertz",       "isFullscreen",    "forceDesktopResolution",
+                                "isFastComputer"}) {
+            EXPECT_EQ(CountTagsInXML(text, key), 1) << key;
+        }
+        EXPECT_EQ(GetDataFromXML(text, "appPath"), c.appPath);
+        EXPECT_EQ(GetDataFromXML(text, "playersPath"), "data/players/");
+        EXPECT_EQ(GetDataFromXML(text, "maxBalls"), "12");
+        EXPECT_EQ(GetDataFromXML(text, "language"), "fr");
+        EXPECT_EQ(GetDataFromXML(text, "maxParticles"), "64");
+        EXPECT_EQ(GetDataFromXML(text, "currentPlayerName"), "Alice");
+        EXPECT_EQ(GetDataFromXML(text, "currentPackName"), "beta_save");
+    }
 }
 
 TEST_F(WriteBack, WithoutACurrentPlayerOrPackTheirNamesStay) {

@@ -1,7 +1,10 @@
 // The application state: a fresh universe and its buttons, adding, deleting and resetting the
 // current player, the release at shutdown, the button sounds and saved-game presence.
+#include <unistd.h>
+
 #include <vector>
 
+#include "players/full_disk.h"
 #include "universe_support.h"
 
 namespace {
@@ -96,6 +99,42 @@ TEST_F(State, APlayerThatCannotBeCreatedIsNeverAdded) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
+TEST_F(State, AFailedCreationLeavesNoFolderBehind) {
+    AddPlayers({"Alice"});
+    // A default player's folder left from before, with a saved game: it existed before the
+    // call, so it stays whatever happens.
+    std::filesystem::create_directory(PlayerFolder("Nameless Wonder"));
+    ASSERT_EQ(WriteWholeFile(PlayerFolder("Nameless Wonder") + "/save_alpha.xml", "saved", 0444), 1);
+    int added = 0, addedDefault = 0;
+    {
+        // No player file fits on the disk now.
+        FullDisk disk(64);
+        ASSERT_TRUE(disk.full());
+        added = u.AddPlayer("Bob");
+        addedDefault = u.AddDefaultPlayer();
+    }
+    EXPECT_EQ(added, -6);
+    EXPECT_FALSE(std::filesystem::exists(PlayerFolder("Bob")));
+    EXPECT_EQ(ReadText(PlayerFolder("Nameless Wonder") + "/save_alpha.xml"), "saved");
+    EXPECT_FALSE(std::filesystem::exists(PlayerFolder("Nameless Wonder") + "/player.xml"));
+    EXPECT_EQ(addedDefault, 1);
+    EXPECT_EQ(g_DebugLog, "");
+
+    // With room again the name is free.
+    EXPECT_EQ(u.AddPlayer("Bob"), 0);
+    EXPECT_TRUE(std::filesystem::exists(PlayerFolder("Bob") + "/player.xml"));
+}
+
+TEST_F(State, AnUnwritablePlayersFolderGetsNoPlayerAndNoFolder) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into a read-only folder; the full-disk test covers root";
+    AddPlayers({"Alice"});
+    ASSERT_EQ(chmod((userFolder + "data/players").c_str(), 0555), 0);
+    EXPECT_EQ(u.AddPlayer("Bob"), -6);
+    chmod((userFolder + "data/players").c_str(), 0755);
+    EXPECT_EQ(PlayerNames(u), std::vector<std::string>{"Alice"});
+    EXPECT_FALSE(std::filesystem::exists(PlayerFolder("Bob")));
+}
+
 // ---------------------------------------------------------------------------
 // Deleting the current player.
 
@@ -168,6 +207,25 @@ TEST_F(State, DeletingTheDefaultPlayerResetsIt) {
     ASSERT_EQ(reloaded.gameStatsArray.size(), 1u);
     EXPECT_EQ(reloaded.gameStatsArray[0]->score, 1234);
     EXPECT_EQ(reloaded.TestPassword(""), 1);
+}
+
+TEST_F(State, DeletingACopyOfTheDefaultPlayerRemovesOnlyTheCopy) {
+    AddPlayers({"Alice", "Nameless Wonder"});
+    std::filesystem::copy(PlayerFolder("Nameless Wonder"), PlayerFolder("Wonder copy"),
+                          std::filesystem::copy_options::recursive);
+    u.playersArray.push_back(std::make_shared<Player>());
+    ASSERT_EQ(u.playersArray.back()->LoadFromFile(u.playersPath, "Wonder copy"), 1);
+    const std::string original = ReadText(PlayerFolder("Nameless Wonder") + "/player.xml");
+    u.currentPlayerIndex = 2;
+
+    // Its folder goes; the default player's own folder holds the other one, so the copy cannot
+    // be made again there and its entry goes too.
+    EXPECT_EQ(u.DeleteCurrentPlayer(), 0);
+    EXPECT_FALSE(std::filesystem::exists(PlayerFolder("Wonder copy")));
+    EXPECT_EQ(ReadText(PlayerFolder("Nameless Wonder") + "/player.xml"), original);
+    EXPECT_EQ(PlayerNames(u), (std::vector<std::string>{"Alice", "Nameless Wonder"}));
+    EXPECT_EQ(u.playersArray[1]->folderName, "Nameless Wonder");
+    EXPECT_EQ(u.currentPlayerIndex, 1);
 }
 
 TEST_F(State, APlayerWhoseFolderIsGoneStaysCurrent) {

@@ -13,25 +13,23 @@
 #include "media/mixer.h"
 #include "platform/files.h"
 #include "platform/runtime.h"
-#include "support/scratch_folder.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 #include "universe/universe.h"
 
-class UniverseTest : public ::testing::Test {
+class UniverseTest : public GameTest {
 protected:
-    ScratchFolder scratch;
     std::string dataFolder;  // g_dataPath, ending in "/"
     std::string userFolder;  // g_userPath, ending in "/"
 
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
+        InitGlobals();
         InitUniverse();
-        static const std::string builtInFont = g_fontPath;
 
-        ASSERT_FALSE(scratch.path().empty());
-        dataFolder = scratch.path() + "/data folder/";
-        userFolder = scratch.path() + "/user/";
+        ASSERT_FALSE(ScratchPath().empty());
+        dataFolder = ScratchPath() + "/data folder/";
+        userFolder = ScratchPath() + "/user/";
         // Table-driven tests start each case afresh.
         std::filesystem::remove_all(dataFolder);
         std::filesystem::remove_all(userFolder);
@@ -41,38 +39,13 @@ protected:
         std::filesystem::create_directory(userFolder);
         g_dataPath = dataFolder;
         g_userPath = userFolder;
-
-        g_fontPath = builtInFont;
-        g_language.clear();
-        g_virtualWidth = 1024;
-        g_virtualHeight = 768;
-        g_maxBalls = 16;
-        g_maxParticles = 256;
-        g_useBallTrails = 1;
-        g_sfxVolume = 0.0f;
-        g_musicVolume = 0.0f;
-        g_ScreenWidth = g_ScreenHeight = g_ScreenDepth = g_ScreenHertz = -1;
-        g_isFullscreen = -1;
-        g_forceDesktopResolution = 0;
-        g_isFastComputer = 1;
-
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
     }
 
     void TearDown() override {
         if (g_gameUniverse) g_gameUniverse->Unlink();
         g_gameUniverse = nullptr;
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_debugLogQuiet = 0;
+        GameTest::TearDown();
     }
 
     // Writes a file below the per-user folder, making its folders.

@@ -12,7 +12,7 @@
 #include <set>
 
 #include "core/io.h"
-#include "level/autoplayer.h"
+#include "level/autoplayer_support.h"
 #include "level/goal.h"
 #include "level/level.h"
 #include "media/images.h"
@@ -50,13 +50,7 @@ protected:
     void SetUp() override {
         PackTest::SetUp();
         g_errorseverity = {0, 3, 3};
-        g_useBallTrails = 1;
-        g_godMode = 0;
-        g_frameDelay = 30;
-        g_paddlePositionModifier = 1.0f;
-        ResetInput();
         SeedRnd(kSeed);
-        ClearDebugLog();
         pack_ = LoadPack(PackFolder());
         loadLog_ = g_DebugLog;
         ClearDebugLog();
@@ -64,7 +58,6 @@ protected:
     void TearDown() override {
         if (pack_) pack_->Unlink();
         pack_ = nullptr;
-        ResetInput();
         PackTest::TearDown();
     }
 

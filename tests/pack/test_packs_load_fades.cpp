@@ -7,14 +7,7 @@ namespace {
 
 using namespace packtest;
 
-class PackFades : public PackTest {
-protected:
-    void TearDown() override {
-        g_gameSpeedModulation = 1.0f;
-        g_gameSpeedTargetModulation = 1.0f;
-        PackTest::TearDown();
-    }
-};
+using PackFades = PackTest;
 
 const std::vector<std::string> kStepCaptions = {"IMAGES", "SOUNDS",  "SHIFTERS", "SPRITES",  "PARTICLES", "PROJECTILES",
                                                 "BALLS",  "WEAPONS", "BRICKS",   "POWERUPS", "LEVELS"};

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <optional>
+
 #include "core/hash.h"
 #include "core/io.h"
+#include "full_disk.h"
 #include "platform/runtime.h"
 #include "test_player_support.h"
 
@@ -174,19 +178,25 @@ TEST_F(PlayerProfile, RaisedTamperReportStillLeavesThePlayerLoaded) {
 }
 
 TEST_F(PlayerProfile, LoadWithoutAPlayerElementChangesNothing) {
+    const std::string bea = Fixture("Bea/player.xml");
     PlaceFolder("Empty", {{"player.xml", "<gameStat><score>5</score></gameStat>\n"}});
+    PlaceFolder("Blank", {{"player.xml", ""}});
+    PlaceFolder("Cut", {{"player.xml", bea.substr(0, bea.find("<password>"))}});
+    PlaceFolder("Nameless", {{"player.xml", "<player>\n\t<name> \t</name>\n</player>\n"}});
     PlaceFolder("NoFile", {});
     // A player file reachable only through a name that leaves the players folder.
     ASSERT_TRUE(CreateDir(g_userPath + "data/x"));
     ASSERT_EQ(WriteWholeFile(g_userPath + "data/x/player.xml", Fixture("Bea/player.xml")), 1);
 
-    for (const std::string folderName : {"Empty", "NoFile", "Missing", "../x", ""}) {
+    for (const std::string folderName : {"Empty", "Blank", "Cut", "Nameless", "NoFile", "Missing", "../x", ""}) {
         SCOPED_TRACE(folderName);
         Player player;
         player.name = "Before";
+        player.folderName = "Before";
         player.AddGameStat(Record(3, 1, 10, 0));
         EXPECT_EQ(player.LoadFromFile(kPlayersFolder, folderName), -7);
         EXPECT_EQ(player.name, "Before");
+        EXPECT_EQ(player.folderName, "Before");
         EXPECT_EQ(player.gameStatsArray.size(), 1u);
     }
     EXPECT_TRUE(LogHas(" NOTE: Cannot read (" + PlayerFile("Missing") + ")"));
@@ -262,11 +272,131 @@ TEST_F(PlayerProfile, SaveNeedsThePlayersOwnFolder) {
         SCOPED_TRACE(name);
         Player player;
         player.name = name;
+        player.folderName = name;
         EXPECT_EQ(player.SaveToFile(kPlayersFolder), -2);
     }
     EXPECT_TRUE(LoadDir(PlayersPath()).empty());
     EXPECT_EQ(FileType(g_userPath + "data/player.xml"), 0);
     EXPECT_EQ(FileType(g_userPath + "player.xml"), 0);
+}
+
+TEST_F(PlayerProfile, AFailedSaveIsSaidOnStandardErrorAndKeepsTheOldFile) {
+    g_errorseverity[0] = 0;  // progress notes stay silent, so any logged line is a fault
+    Player gone;
+    ASSERT_EQ(gone.CreateNewPlayer(kPlayersFolder, "Gus", ""), 1);
+    ASSERT_TRUE(DeleteDir(PlayersPath() + "Gus"));
+    Player loose;  // never read nor made: it has no folder
+    loose.name = "Hal";
+    Player full;
+    ASSERT_EQ(full.CreateNewPlayer(kPlayersFolder, "Ivy", ""), 1);
+    const std::string ivyBefore = Read(PlayerFile("Ivy"));
+    // Enough records that the file cannot fit on the nearly full disk below.
+    for (int i = 0; i < 50; ++i) full.AddGameStat(Record(i, 1, 1000, 0));
+
+    const struct {
+        Player* player;
+        bool diskFull;
+        int expected;
+        std::string said;
+    } cases[] = {
+        {&gone, false, -2, "\"Gus\" could not be saved: its folder \"" + PlayersPath() + "Gus\" is missing."},
+        {&loose, false, -2, "\"Hal\" could not be saved: it has no folder."},
+        {&full, true, 0, "\"Ivy\" could not be saved: \"" + PlayerFile("Ivy") + "\" could not be written."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.player->name);
+        std::optional<FullDisk> disk;
+        if (c.diskFull) {
+            disk.emplace(4096);
+            ASSERT_TRUE(disk->full());
+        }
+        testing::internal::CaptureStderr();
+        const int result = c.player->SaveToFile(kPlayersFolder);
+        const std::string err = testing::internal::GetCapturedStderr();
+        disk.reset();
+        EXPECT_EQ(result, c.expected);
+        EXPECT_NE(err.find(c.said), std::string::npos) << err;
+    }
+    EXPECT_EQ(Read(PlayerFile("Ivy")), ivyBefore);
+    EXPECT_EQ(LoadDir(PlayersPath() + "Ivy"), std::vector<std::string>{"player.xml"});
+    EXPECT_EQ(FileType(PlayersPath() + "Gus"), 0);
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(PlayerProfile, AFailedCreationLeavesNothingBehind) {
+    Player player;
+    // Records the new file would hold, more than the nearly full disk below takes.
+    for (int i = 0; i < 50; ++i) player.AddGameStat(Record(i, 1, 1000, 0));
+    int result = 1;
+    std::string err;
+    {
+        FullDisk disk(4096);
+        ASSERT_TRUE(disk.full());
+        testing::internal::CaptureStderr();
+        result = player.CreateNewPlayer(kPlayersFolder, "Ann", "pw");
+        err = testing::internal::GetCapturedStderr();
+    }
+
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(LoadDir(PlayersPath()).empty());
+    EXPECT_NE(err.find("\"Ann\" could not be saved"), std::string::npos) << err;
+    // The player is as it was before the call.
+    EXPECT_EQ(player.name, "");
+    EXPECT_EQ(player.folderName, "");
+    EXPECT_EQ(player.password->hash, "");
+    EXPECT_EQ(player.gameStatsArray.size(), 50u);
+
+    // The name is not blocked: once there is room, the same player is made.
+    EXPECT_EQ(player.CreateNewPlayer(kPlayersFolder, "Ann", "pw"), 1);
+    EXPECT_EQ(player.folderName, "Ann");
+    EXPECT_EQ(FileType(PlayerFile("Ann")), 1);
+}
+
+TEST_F(PlayerProfile, RenamedAndCopiedFoldersKeepTheirOwnRecords) {
+    Player ann, cy;
+    ASSERT_EQ(ann.CreateNewPlayer(kPlayersFolder, "Ann", ""), 1);
+    ann.AddGameStat(Record(100, 1, 1000, 0));
+    ASSERT_EQ(ann.SaveToFile(kPlayersFolder), 1);
+    ASSERT_EQ(cy.CreateNewPlayer(kPlayersFolder, "Cy", ""), 1);
+    cy.AddGameStat(Record(200, 2, 2000, 0));
+    ASSERT_EQ(cy.SaveToFile(kPlayersFolder), 1);
+    // By hand: Ann's folder copied, Cy's renamed.
+    std::filesystem::copy(PlayersPath() + "Ann", PlayersPath() + "Ann copy", std::filesystem::copy_options::recursive);
+    std::filesystem::rename(PlayersPath() + "Cy", PlayersPath() + "Cy moved");
+
+    const struct {
+        std::string folder, name;
+        int64_t firstScore, addedScore;
+    } entries[] = {{"Ann copy", "Ann", 100, 20}, {"Ann", "Ann", 100, 10}, {"Cy moved", "Cy", 200, 30}};
+    for (const auto& e : entries) {
+        SCOPED_TRACE(e.folder);
+        const std::string annBefore = Read(PlayerFile("Ann"));
+        Player player;
+        ASSERT_EQ(player.LoadFromFile(kPlayersFolder, e.folder), 1);
+        EXPECT_EQ(player.name, e.name);
+        EXPECT_EQ(player.folderName, e.folder);
+        player.AddGameStat(Record(e.addedScore, 3, 3000, 0));
+        ASSERT_EQ(player.SaveToFile(kPlayersFolder), 1);
+        // The copy's game never reaches the original's file.
+        if (e.folder != "Ann") {
+            EXPECT_EQ(Read(PlayerFile("Ann")), annBefore);
+        }
+
+        Player again;
+        ASSERT_EQ(again.LoadFromFile(kPlayersFolder, e.folder), 1);
+        ASSERT_EQ(again.gameStatsArray.size(), 2u);
+        EXPECT_EQ(again.gameStatsArray[0]->score, e.firstScore);
+        EXPECT_EQ(again.gameStatsArray[1]->score, e.addedScore);
+    }
+    // Nothing came back under the old name.
+    EXPECT_EQ(FileType(PlayersPath() + "Cy"), 0);
+
+    // Deleting the copy takes its own folder only.
+    Player copy;
+    ASSERT_EQ(copy.LoadFromFile(kPlayersFolder, "Ann copy"), 1);
+    EXPECT_EQ(copy.DeletePlayer(kPlayersFolder, "", 1), 1);
+    EXPECT_EQ(FileType(PlayersPath() + "Ann copy"), 0);
+    EXPECT_EQ(FileType(PlayerFile("Ann")), 1);
 }
 
 TEST_F(PlayerProfile, AddGameStatStoresADatedCopy) {
@@ -326,6 +456,7 @@ TEST_F(PlayerProfile, DeletePlayerHonoursPasswordAndForce) {
 
     Player missing;
     missing.name = "Jon";
+    missing.folderName = "Jon";
     EXPECT_EQ(missing.DeletePlayer(kPlayersFolder, "", 1), -9);
 }
 
@@ -341,6 +472,7 @@ TEST_F(PlayerProfile, DeleteTouchesNothingButThePlayersOwnFolder) {
         SCOPED_TRACE(name);
         Player player;
         player.name = name;
+        player.folderName = name;
         EXPECT_EQ(player.DeletePlayer(kPlayersFolder, "", 1), -9);
         EXPECT_EQ(FileType(PlayerFile("Kim")), 1);
         EXPECT_EQ(FileType(g_userPath + "outside/precious.txt"), 1);
@@ -353,6 +485,7 @@ TEST_F(PlayerProfile, DeleteTouchesNothingButThePlayersOwnFolder) {
     for (const std::string name : {"Lex", "Mo"}) {
         Player player;
         player.name = name;
+        player.folderName = name;
         EXPECT_EQ(player.DeletePlayer(kPlayersFolder, "", 1), 1) << name;
         EXPECT_EQ(FileType(PlayersPath() + name), 0);
     }

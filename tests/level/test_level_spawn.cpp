@@ -36,7 +36,6 @@ protected:
         BoxTest::SetUp();
         g_MasterMixer = std::make_shared<Mixer>();
         g_MasterMixer->Initialize(16);
-        g_paddlePositionModifier = 1.0f;
         sounds = {MakeMusic("intro"), MakeMusic("tune")};
 
         level.playerPaddleSource = std::make_shared<Paddle>();
@@ -50,8 +49,6 @@ protected:
         UnlinkLevel(level);
         for (const SoundPtr& sound : sounds) sound->Unlink();
         g_MasterMixer = nullptr;
-        g_paddlePositionModifier = 1.0f;
-        SetGlobalGameSpeed(1.0f, 10.0f, -1.0f);
         BoxTest::TearDown();
     }
 

@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "core/globals.h"
-#include "support/scratch_folder.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace {
@@ -18,22 +17,15 @@ std::vector<std::string> LogLines() { return DebugLogLines(); }
 
 // Every test reads its data folder from a fresh folder, with an empty debug log and an empty
 // error-code table.
-class LoadErrorCodesTest : public ::testing::Test {
+class LoadErrorCodesTest : public GameTest {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(scratch_.path().empty());
-        g_dataPath = scratch_.path() + "/";
-        ClearDebugLog();
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
+        GameTest::SetUp();
+        ASSERT_FALSE(ScratchPath().empty());
+        folder_ = ScratchPath() + "/";
+        g_dataPath = folder_;
     }
-    void TearDown() override {
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
-    }
-    std::string Path(const std::string& name) const { return scratch_.path() + "/" + name; }
+    std::string Path(const std::string& name) const { return folder_ + name; }
     void Put(const std::string& name, const std::string& text) const {
         FILE* f = std::fopen(Path(name).c_str(), "wb");
         ASSERT_NE(f, nullptr) << name;
@@ -42,7 +34,7 @@ protected:
     }
 
 private:
-    ScratchFolder scratch_;
+    std::string folder_;
 };
 
 TEST_F(LoadErrorCodesTest, FixtureLoadsInFileOrderWithOneSpareEntry) {

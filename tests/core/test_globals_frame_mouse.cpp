@@ -4,25 +4,16 @@
 
 #include "core/globals.h"
 #include "platform/input.h"
+#include "support/game_test.h"
 
 namespace {
 
-class MouseTest : public testing::Test {
+class MouseTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
-        ResetInput();
-        g_MouseXPrev = g_MouseYPrev = 0;
-        g_MouseXSpeed = g_MouseYSpeed = 0;
-        g_widthFactor = g_heightFactor = 1.0f;
+        GameTest::SetUp();
         g_ScreenCenterX = 512.0f;
         g_ScreenCenterY = 384.0f;
-        g_cmdIsDown = 0;
-        g_DebugLog.clear();
-    }
-    void TearDown() override {
-        ResetInput();
-        g_widthFactor = g_heightFactor = 1.0f;
     }
     static void Move(int x, int y) {
         InputEvent e;

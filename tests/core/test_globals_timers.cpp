@@ -2,18 +2,16 @@
 #include <gtest/gtest.h>
 
 #include "core/globals.h"
-#include "support/scratch_folder.h"
+#include "support/game_test.h"
 
 namespace {
 
-class TimerTest : public testing::Test {
+class TimerTest : public GameTest {
 protected:
     void SetUp() override {
+        GameTest::SetUp();
         UseTestClock(1000);
-        g_DebugLog.clear();
-        g_totalErrors = 0;
     }
-    void TearDown() override { UseRealClock(); }
 };
 
 // Runs the timer for `ms` milliseconds of the test clock.
@@ -187,9 +185,7 @@ TEST_F(TimerTest, SharesOfLongTimersComputeIn64Bits) {
 }
 
 TEST_F(TimerTest, StartUpMakesTheLoadTimers) {
-    ScratchFolder scratch;
-    setenv("XDG_DATA_HOME", scratch.path().c_str(), 1);
-    ResetGlobalsForTest();
+    setenv("XDG_DATA_HOME", ScratchPath().c_str(), 1);
     testing::internal::CaptureStdout();
     InitGlobals();
     testing::internal::GetCapturedStdout();

@@ -15,7 +15,7 @@
 #include "core/io.h"
 #include "media/sounds.h"
 #include "platform/audio.h"
-#include "support/support.h"
+#include "support/game_test.h"
 #include "text/parser.h"
 
 namespace {
@@ -63,15 +63,11 @@ void ExpectSeamless(const TSampleData& data) {
     EXPECT_GT(Rms(data, frames - tenth, frames), 0.3 * Rms(data, 0, frames));
 }
 
-class ClassicPackSounds : public ::testing::Test {
+class ClassicPackSounds : public GameTest {
 protected:
     void SetUp() override {
+        GameTest::SetUp();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-    }
-    void TearDown() override {
-        g_DebugLog.clear();
-        g_debugLogQuiet = 0;
     }
 };
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "level/autoplayer.h"
+#include "level/autoplayer_support.h"
 #include "test_level_update_support.h"
 
 namespace {

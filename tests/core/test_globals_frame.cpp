@@ -7,26 +7,16 @@
 #include "core/globals.h"
 #include "platform/files.h"
 #include "platform/graphics.h"
+#include "support/game_test.h"
 
 namespace {
 
-class FrameTest : public testing::Test {
+class FrameTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         UseTestClock(10000);
         g_lastMilliSecs = 10000;
-        g_gameSpeedModulation = g_gameSpeedTargetModulation = 1.0f;
-        g_gameSpeedModulationTTL = -1.0f;
-        g_gameSpeedModulationRate = 10.0f;
-        g_gameSpeedDifficultyAdjust = 1.0f;
-        g_ScreenOverlayAlpha = 0.0f;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-    }
-    void TearDown() override {
-        UseRealClock();
-        g_ScreenOverlayAlpha = 0.0f;
     }
     // One drawn frame that took `ms` milliseconds.
     static void Frame(int ms, int showDebug = 0, int menuMode = 0) {
@@ -222,7 +212,6 @@ protected:
         ASSERT_NE(g_LargeFont, nullptr);
     }
     void TearDown() override {
-        g_SmallFont = g_LargeFont = nullptr;
         SetImageFont(nullptr);
         SetScale(1, 1);
         EndGraphics();

@@ -10,35 +10,27 @@
 #include "platform/graphics.h"
 #include "platform/runtime.h"
 #include "sprites/sprites.h"
+#include "support/game_test.h"
 
 namespace {
 
-class ImageTextTest : public ::testing::Test {
+class ImageTextTest : public GameTest {
 protected:
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
         g_debugLogQuiet = 1;
+        InitGlobals();
         InitSprites();
         for (const ImageTextPtr& slot : g_ImageTextArray) *slot = ImageText();
-        g_gameSpeedFactor = 1.0f;
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
         // A font in which every letter is 27 wide and a line 35 high.
         auto font = std::make_shared<TImageFont>();
         font->lineHeight = 35;
         for (TGlyph& glyph : font->glyphs) glyph.advance = 27;
-        savedFont = g_LargeFont;
         g_LargeFont = font;
-        StopRecording();
     }
     void TearDown() override {
-        StopRecording();
-        g_LargeFont = savedFont;
         SetImageFont(nullptr);
-        g_gameSpeedFactor = 1.0f;
-        g_widthFactor = 1.0f;
-        g_heightFactor = 1.0f;
-        g_debugLogQuiet = 0;
+        GameTest::TearDown();
     }
     static void Add(float ttl) { AddToImageTextArray("5", 255, 0, 0, 100, 100, 0, 0, 1, 0, 0, 0, 1, ttl); }
     static int SlotOf(float ttl) {
@@ -55,7 +47,6 @@ protected:
         EXPECT_EQ(calls.size(), 1u);
         return calls.empty() ? DrawCall() : calls[0];
     }
-    TImageFontPtr savedFont;
 };
 
 TEST_F(ImageTextTest, SlotsFillFromTheTopDown) {

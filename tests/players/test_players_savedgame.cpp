@@ -29,6 +29,7 @@ protected:
         original = Fixture("Bea/save_classic.xml");
         saveData = original.substr(0, original.find("<saveHash>"));
         player.name = "Bea";
+        player.folderName = "Bea";
         ASSERT_TRUE(CreateDir(PlayersPath() + "Bea"));
     }
     std::string SavePath() const { return PlayersPath() + "Bea/save_classic.xml"; }
@@ -114,7 +115,7 @@ TEST_F(AbandonedSave, UnsafeNamesDeleteNothing) {
     // A backslash is an ordinary file-name character here, but a path separator elsewhere.
     ASSERT_EQ(WriteWholeFile(PlayersPath() + "Bea/save_..\\x.xml", original), 1);
     const struct {
-        std::string playerName, saveName;
+        std::string folderName, saveName;
     } cases[] = {
         {"", "classic"},
         {"..", "data/players/save_classic"},
@@ -124,14 +125,32 @@ TEST_F(AbandonedSave, UnsafeNamesDeleteNothing) {
         {"Bea/..", "classic"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.playerName + " " + c.saveName);
+        SCOPED_TRACE(c.folderName + " " + c.saveName);
         Player other;
-        other.name = c.playerName;
+        other.name = "Bea";
+        other.folderName = c.folderName;
         EXPECT_EQ(other.DeleteCurrentSavedGame(kPlayersFolder, c.saveName), nullptr);
     }
     EXPECT_EQ(FileType(PlayersPath() + "save_classic.xml"), 1);
     EXPECT_EQ(FileType(PlayersPath() + "Bea/save_.xml"), 1);
     EXPECT_EQ(FileType(PlayersPath() + "Bea/save_..\\x.xml"), 1);
+}
+
+TEST_F(AbandonedSave, TheSaveComesFromTheFolderThePlayerWasReadFrom) {
+    // Bea's folder copied by hand, each copy with a saved game of its own.
+    ASSERT_EQ(WriteWholeFile(SavePath(), original, 0444), 1);
+    const std::string copySave = Resigned(Replace(saveData, "<score>4321<", "<score>55<"));
+    PlaceFolder("Bea copy", {{"player.xml", Fixture("Bea/player.xml")}, {"save_classic.xml", copySave}});
+
+    Player copy;
+    ASSERT_EQ(copy.LoadFromFile(kPlayersFolder, "Bea copy"), 1);
+    ASSERT_EQ(copy.name, "Bea");
+    const GameStatPtr stat = copy.DeleteCurrentSavedGame(kPlayersFolder, "classic");
+    ASSERT_NE(stat, nullptr);
+    EXPECT_EQ(stat->score, 55);
+    EXPECT_EQ(stat->cheatEnabled, 0);
+    EXPECT_EQ(FileType(PlayersPath() + "Bea copy/save_classic.xml"), 0);
+    EXPECT_EQ(Read(SavePath()), original);
 }
 
 TEST_F(AbandonedSave, AbandonedRecordJoinsThePlayerFile) {

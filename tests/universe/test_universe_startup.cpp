@@ -175,6 +175,107 @@ TEST_F(StartUp, TheRememberedPlayerIsChosenOnlyWithoutPassword) {
     }
 }
 
+TEST_F(StartUp, RenamedAndCopiedPlayerFoldersKeepEveryRecord) {
+    MakePlayer("Ann", "");
+    MakePlayer("Cy", "");
+    const std::string players = userFolder + "data/players/";
+    // By hand: Ann's folder copied, with a saved game in the copy only; Cy's renamed.
+    std::filesystem::copy(players + "Ann", players + "Ann copy", std::filesystem::copy_options::recursive);
+    WriteUserFile("data/players/Ann copy/save_alpha_save.xml", "<saveData></saveData>\n");
+    std::filesystem::rename(players + "Cy", players + "Cy moved");
+    UseUserPrefs("\t<currentPlayerName>Ann</currentPlayerName>\n");
+    Universe& u = StartUniverse();
+
+    // The names shown are those in the files; of two players of one name, the later folder
+    // in byte order is the one remembered.
+    EXPECT_EQ(PlayerNames(u), (std::vector<std::string>{"Ann", "Ann", "Cy"}));
+    std::vector<std::string> folders;
+    for (const PlayerPtr& p : u.playersArray) folders.push_back(p->folderName);
+    EXPECT_EQ(folders, (std::vector<std::string>{"Ann", "Ann copy", "Cy moved"}));
+    EXPECT_EQ(u.currentPlayerIndex, 1);
+    EXPECT_EQ(u.ContinueExists(), 1);
+    u.currentPlayerIndex = 0;
+    EXPECT_EQ(u.ContinueExists(), 0);
+
+    // A game finished by each, as the main program records it.
+    const std::string annBefore = ReadText(players + "Ann/player.xml");
+    for (size_t i : {1u, 2u, 0u}) {
+        auto stat = std::make_shared<GameStat>();
+        stat->score = 100 * static_cast<int64_t>(i + 1);
+        stat->time = 1000;
+        u.playersArray[i]->AddGameStat(stat);
+        ASSERT_EQ(u.playersArray[i]->SaveToFile(u.playersPath), 1) << i;
+        if (i != 0) {
+            EXPECT_EQ(ReadText(players + "Ann/player.xml"), annBefore) << i;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(players + "Cy"));
+
+    // The scores read every player back from its own folder.
+    u.CalculatePlayerStatistics();
+    EXPECT_EQ(u.statsTotalGamesPlayed, 3);
+    EXPECT_EQ(u.statsTotalPointsScored, 600);
+    for (size_t i = 0; i < 3; ++i) {
+        ASSERT_EQ(u.playersArray[i]->gameStatsArray.size(), 1u) << i;
+        EXPECT_EQ(u.playersArray[i]->gameStatsArray[0]->score, 100 * static_cast<int64_t>(i + 1)) << i;
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(StartUp, DamagedPlayerFilesAreLeftOutAndSaidOnStandardError) {
+    const std::string bea = ReadText(FixturePath("players/profiles/Bea/player.xml"));
+    const std::string cut = bea.substr(0, bea.find("<password>"));
+    struct Damaged {
+        std::string folder, text;
+    };
+    struct Case {
+        const char* name;
+        bool withFixturePlayers;
+        std::vector<Damaged> damaged;
+        std::vector<std::string> folders;  // of the players found, in order
+    };
+    const Case cases[] = {
+        {"beside a sound player",
+         true,
+         {{"Empty", ""}, {"Garbage", "\x01\x02 not a player <<<"}, {"Zcut", cut}},
+         {"Alice", "Bob"}},
+        // The default player never writes over a damaged file: it takes a folder beside it.
+        {"every player damaged",
+         false,
+         {{"Nameless Wonder", cut}, {"Nameless Wonder 2", "garbage"}},
+         {"Nameless Wonder 3"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        const std::string players = userFolder + "data/players/";
+        if (c.withFixturePlayers) CopyFixturePlayers();
+        for (const Damaged& d : c.damaged) {
+            WriteUserFile("data/players/" + d.folder + "/player.xml", d.text);
+            ASSERT_EQ(chmod((players + d.folder + "/player.xml").c_str(), 0444), 0);
+        }
+
+        testing::internal::CaptureStderr();
+        testing::internal::CaptureStdout();
+        Universe& u = StartUniverse();
+        testing::internal::GetCapturedStdout();
+        const std::string err = testing::internal::GetCapturedStderr();
+
+        std::vector<std::string> folders;
+        for (const PlayerPtr& p : u.playersArray) folders.push_back(p->folderName);
+        EXPECT_EQ(folders, c.folders);
+        for (const PlayerPtr& p : u.playersArray) EXPECT_NE(TrimText(p->name), "");
+        for (const Damaged& d : c.damaged) {
+            const std::string file = players + d.folder + "/player.xml";
+            EXPECT_NE(err.find("\"" + file + "\" is damaged or cannot be read"), std::string::npos) << err;
+            EXPECT_EQ(ReadText(file), d.text);
+            EXPECT_EQ(ModeOf(file), 0444);
+        }
+        EXPECT_EQ(g_DebugLog, "");
+        TearDown();
+    }
+}
+
 TEST_F(StartUp, ADefaultPlayerFolderWithoutPlayerFileGetsThePlayerWritten) {
     // Left behind by a crash mid-way through a reset: only a saved game is in it.
     WriteUserFile("data/players/Nameless Wonder/save_alpha_save.xml", "<saveData></saveData>\n");
@@ -249,10 +350,12 @@ TEST_F(StartUp, TheRememberedPackIsFoundBySaveNameOnly) {
     }
 }
 
-TEST_F(StartUp, WithoutPacksPathPacksAreLookedForInTheDataFolderItself) {
+TEST_F(StartUp, AnEmptyPacksPathLooksForPacksInTheDataFolderItself) {
     std::filesystem::copy(dataFolder + "data/packs/beta", dataFolder + "beta direct",
                           std::filesystem::copy_options::recursive);
-    WriteUserFile("data/prefs.xml", "<universe><playersPath>data/players/</playersPath></universe>");
+    // Set, though empty: nothing to mend (a missing one would come back from the defaults).
+    WriteUserFile("data/prefs.xml",
+                  "<universe><packsPath></packsPath><playersPath>data/players/</playersPath></universe>");
     Universe& u = StartUniverse();
     ASSERT_EQ(u.packsArray.size(), 1u);
     EXPECT_EQ(u.packsArray[0]->path, dataFolder + "beta direct/");

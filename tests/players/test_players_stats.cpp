@@ -7,7 +7,7 @@
 
 #include "core/globals.h"
 #include "players/players.h"
-#include "support/support.h"
+#include "support/game_test.h"
 
 namespace {
 
@@ -31,18 +31,12 @@ PlayerPtr PlayerWith(const std::vector<Game>& games) {
     return player;
 }
 
-class PlayerStats : public ::testing::Test {
+class PlayerStats : public GameTest {
 protected:
     void SetUp() override {
+        GameTest::SetUp();
         InitPlayers();
         g_debugLogQuiet = 1;
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-    }
-    void TearDown() override {
-        g_DebugLog.clear();
-        g_totalErrors = 0;
-        g_debugLogQuiet = 0;
     }
 };
 
