@@ -22,7 +22,7 @@
 #include "platform/graphics.h"
 #include "platform/input.h"
 #include "platform/runtime.h"
-#include "support/scratch_folder.h"
+#include "support/game_test.h"
 #include "support/support.h"
 #include "text/parser.h"
 #include "universe/game.h"
@@ -175,19 +175,18 @@ ChildResult RunInChild(F body) {
     return result;
 }
 
-class ScreenTest : public ::testing::Test {
+class ScreenTest : public GameTest {
 protected:
-    ScratchFolder scratch;
     std::string dataFolder;  // g_dataPath, ending in "/"
     std::string userFolder;  // g_userPath, ending in "/"
 
     void SetUp() override {
-        SetBackend(Backend::Headless);
+        GameTest::SetUp();
+        InitGlobals();
         InitUniverse();
-        ResetProgramGlobals();
-        ASSERT_FALSE(scratch.path().empty());
-        dataFolder = scratch.path() + "/data folder/";
-        userFolder = scratch.path() + "/user/";
+        ASSERT_FALSE(ScratchPath().empty());
+        dataFolder = ScratchPath() + "/data folder/";
+        userFolder = ScratchPath() + "/user/";
         namespace fs = std::filesystem;
         // A test may set up again between its cases.
         fs::remove_all(dataFolder);
@@ -201,14 +200,14 @@ protected:
         fs::create_directories(userFolder + "data");
         g_dataPath = dataFolder;
         g_userPath = userFolder;
+        g_debugLogQuiet = 1;
         WritePrefs("");
         UseTestClock(100000, 0, kFrameMs);
         g_lastMilliSecs = 100000 - kFrameMs;
-        SeedRnd(7);
     }
 
+    // The universe, the game and the mixer are above core: they are put back here.
     void TearDown() override {
-        SetTestClockHook(nullptr);
         if (g_gameUniverse) g_gameUniverse->Unlink();
         g_gameUniverse = nullptr;
         if (g_MasterMixer) {
@@ -218,38 +217,7 @@ protected:
         }
         EndGraphics();
         ResetHeadlessGraphics();
-        UseRealClock();
-        ResetInput();
-        StopRecording();
-        SetNotifyHook(nullptr);
-        ResetProgramGlobals();
-        g_dataPath.clear();
-        g_userPath.clear();
-    }
-
-    // The globals the program's start-up and loops read or write, as a fresh start has them.
-    static void ResetProgramGlobals() {
-        ClearDebugLog();
-        g_debugLogQuiet = 1;
-        g_pauseAtFlip = 0;
-        g_ScreenOverlayRed = g_ScreenOverlayGreen = g_ScreenOverlayBlue = 0;
-        g_ScreenOverlayAlpha = 0.0f;
-        g_ScoreToDisplay = 0;
-        g_LevelToDisplay = 0;
-        g_godMode = 0;
-        g_gameSpeedFactor = 1.0f;
-        g_gameSpeedModulation = g_gameSpeedTargetModulation = g_gameSpeedDifficultyAdjust = 1.0f;
-        g_gameSpeedModulationTTL = -1.0f;
-        g_gameSpeedModulationRate = 10.0f;
-        g_maxBalls = 16;
-        g_virtualWidth = 1024;
-        g_virtualHeight = 768;
-        g_widthFactor = g_heightFactor = 1.0f;
-        g_desktopWidth = g_desktopHeight = g_desktopDepth = g_desktopHertz = -1;
-        g_cmdIsDown = 0;
-        g_errorcode.clear();
-        g_errorseverity.clear();
-        g_errormessage.clear();
+        GameTest::TearDown();
     }
 
     // The per-user preferences: the shipped defaults on the quick pack, with the elements of
