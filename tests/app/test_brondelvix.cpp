@@ -131,6 +131,32 @@ TEST_F(MainProgram, GameOverChoicesSkipTheMainMenuAndTheEndShutsDownQuietly) {
     EXPECT_FALSE(std::filesystem::exists(userFolder + "bx2_error_log.txt"));
 }
 
+TEST_F(MainProgram, ARunStartsWithoutAPauseLeftOverAndWithItsSound) {
+    StartUp();
+    // A pause asked for as the last run ended, with the sound paused while the game was away.
+    g_pauseAtFlip = 1;
+    g_MasterMixer->Pause();
+    state.pendingAction = "New";
+    int mixerPaused = -1;
+    Script player({{Playing("Level One"),
+                    [&] {
+                        mixerPaused = g_MasterMixer->masterPause;
+                        Press(KEY_ESCAPE);
+                    }},
+                   {"Paused", [] { Press('Q'); }}});
+    OuterPass(state, "");
+    EXPECT_TRUE(player.Finished());
+    EXPECT_EQ(mixerPaused, 0);
+    // The first frame of the run was play, not the pause screen.
+    for (const std::string& frame : player.Frames()) {
+        if (FrameHas(frame, "\"Level One\"")) {
+            EXPECT_FALSE(FrameHas(frame, "Paused")) << frame;
+            break;
+        }
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
 TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedGame) {
     StartUp();
     StartGame();
