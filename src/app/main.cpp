@@ -1,24 +1,7 @@
-// The game's entry point.
-#include "platform/platform.h"
+// The game's entry point: the command line goes to the main program, which never returns.
+#include <string>
+#include <vector>
 
-int main() {
-    SetBackend(BackendFromEnvironment());
-    ApplyClockFromEnvironment();
-    OpenAudio();
-    if (!Graphics(1024, 768, 0, 60)) {
-        Notify("Could not open a 1024 x 768 window.", true);
-        return 1;
-    }
-    // Until the game itself stands, show the title and wait for Escape or a close.
-    auto font = LoadImageFont(DataFolder() + "data/fonts/DejaVuSans.ttf", 36, 4);
-    while (!AppTerminate() && !KeyHit(KEY_ESCAPE)) {
-        Cls();
-        SetBlend(ALPHABLEND);
-        SetImageFont(font);
-        std::string title = AppTitle;
-        DrawText(title, (GraphicsWidth() - TextWidth(title)) / 2.0f, GraphicsHeight() / 2.0f - 18);
-        Flip(1);
-        if (IsHeadless()) break;
-    }
-    End();
-}
+#include "app/brondelvix.h"
+
+int main(int argc, char** argv) { RunBrondelvix(std::vector<std::string>(argv + 1, argv + argc)); }

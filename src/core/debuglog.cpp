@@ -17,8 +17,10 @@ int AddLineToDebugLog(const std::string& line) {
         g_DebugLog += '\n';
         ++g_totalErrors;
         if (g_totalErrors > 500) {
+            // A run this full of faults cannot go on.
             WriteDebugLog(std::string("Whoops!  Something has gone very, very wrong.") + "\n\n" +
-                          "Please see the file named \"" + ErrorLogPath() + "\" For details.");
+                              "Please see the file named \"" + ErrorLogPath() + "\" For details.",
+                          kCannotGoOnStatus);
         }
         // Print ends the line with LF; the log's echo ends each line with CR LF.
         if (!g_debugLogQuiet) Print(line + "\r");
@@ -28,7 +30,7 @@ int AddLineToDebugLog(const std::string& line) {
     return 0;
 }
 
-int WriteDebugLog(const std::string& message) {
+int WriteDebugLog(const std::string& message, int endStatus) {
     int written = 0;
     try {
         // The whole log replaces the file atomically (an old read-only file included)
@@ -44,7 +46,8 @@ int WriteDebugLog(const std::string& message) {
     }
     // A file that could not even be opened was never written: don't point the player at it.
     Notify(written == 1 ? message : kCouldNotSave + message, false);
-    End();
+    if (endStatus == 0) End();
+    End(endStatus);
 }
 
 int PrintDebugLog() {

@@ -17,10 +17,11 @@ extern int g_debugLogQuiet;
 // (and every one after it) saves the log and ends the process.
 int AddLineToDebugLog(const std::string& line);
 // Saves the whole log to ErrorLogPath() (left read-only), shows message and ends the
-// process. A save that fails part-way shows "Could not save the following message to the
-// error log: " + message and returns 0; a file that cannot be opened shows that text too,
-// then ends the process.
-int WriteDebugLog(const std::string& message);
+// process: with End() when endStatus is 0 (the player's own ends of a run), else with that
+// status (a run that cannot go on). A save that fails part-way shows "Could not save the
+// following message to the error log: " + message and returns 0; a file that cannot be
+// opened shows that text too, then ends the process.
+int WriteDebugLog(const std::string& message, int endStatus = 0);
 // The whole log to standard output in one line.
 int PrintDebugLog();
 // The per-user folder + "bx2_error_log.txt".

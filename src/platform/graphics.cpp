@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <string>
 #include <thread>
 
 #include "platform/gl_backend.h"
@@ -181,11 +182,42 @@ void DrawGlyphs(const DrawState& s, const TImageFont& font, const std::string& t
 }  // namespace
 
 // ---------------------------------------------------------------------------
+namespace {
+// Why SDL's video could not be used; empty while it is up or not yet tried.
+std::string g_videoRefusal;
+
+// Without a display SDL quietly falls back to drivers that draw nowhere: the game would run
+// unseen for ever. Only the headless backend may run without a window.
+bool IsInvisibleDriver(const char* name) {
+    return name && (std::string(name) == "offscreen" || std::string(name) == "dummy" || std::string(name) == "evdev");
+}
+}  // namespace
+
 bool EnsureSdlVideo() {
     if (IsHeadless()) return false;
     static int state = 0;  // 1 up, -1 failed: no display will appear later in the run
-    if (state == 0) state = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0 ? 1 : -1;
-    return state == 1;
+    if (state != 0) return state == 1;
+    state = -1;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        g_videoRefusal = std::string("the video system would not start (") + SDL_GetError() + ")";
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (IsInvisibleDriver(driver)) {
+        g_videoRefusal = std::string("no display was found (SDL offered only its \"") + driver +
+                         "\" video driver, which shows nothing)";
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    state = 1;
+    return true;
+}
+
+bool DisplayAvailable(std::string& why) {
+    why.clear();
+    if (IsHeadless() || EnsureSdlVideo()) return true;
+    why = g_videoRefusal;
+    return false;
 }
 
 SDL_Window* PlatformWindow() { return g_window; }

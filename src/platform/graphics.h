@@ -24,6 +24,10 @@ int DesktopHeight();
 int DesktopDepth();
 int DesktopHertz();
 
+// The real backend's display: false, with the reason in why, when SDL's video will not start
+// or would only run on a driver that shows nothing (off-screen, dummy). Always true headless.
+bool DisplayAvailable(std::string& why);
+
 // depth 0 opens a window, anything else full screen. Returns false when it fails.
 bool Graphics(int width, int height, int depth = 0, int hertz = 60, int flags = 0);
 void EndGraphics();

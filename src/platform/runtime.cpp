@@ -28,6 +28,8 @@ int g_stepPerFrame = 0;
 std::mt19937 g_rng(0x1234);
 int g_seed = 0x1234;
 
+std::function<void()> g_testClockHook;
+
 std::function<void(const std::string&, bool)> g_notifyHook;
 std::multimap<int, std::function<void()>> g_shutdown;
 int g_endStatus = 0;
@@ -56,8 +58,7 @@ int MilliSecs() {
     }
     // Counted from boot, so a timestamp of 0 never looks recent; wraps like a 32-bit
     // counter, and callers only take differences.
-    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now().time_since_epoch())
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
                   .count();
     return static_cast<int>(static_cast<uint32_t>(static_cast<uint64_t>(ms)));
 }
@@ -66,6 +67,7 @@ void Delay(int ms) {
     if (ms <= 0) return;
     if (g_testClock) {
         g_testNow += ms;
+        if (g_testClockHook) g_testClockHook();
         return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -81,8 +83,11 @@ void AdvanceTestClock(int ms) { g_testNow += ms; }
 void UseRealClock() { g_testClock = false; }
 bool UsingTestClock() { return g_testClock; }
 void ClockFrameTick() {
-    if (g_testClock) g_testNow += g_stepPerFrame;
+    if (!g_testClock) return;
+    g_testNow += g_stepPerFrame;
+    if (g_testClockHook) g_testClockHook();
 }
+void SetTestClockHook(std::function<void()> hook) { g_testClockHook = std::move(hook); }
 
 void ApplyClockFromEnvironment() {
     const char* v = std::getenv("BX2_FRAME_MS");
@@ -200,12 +205,13 @@ void RunShutdown() {
     for (auto& [order, fn] : fns) fn();
 }
 void SetEndStatus(int status) { g_endStatus = status; }
-void End() {
+void End() { End(g_endStatus); }
+void End(int status) {
     RunShutdown();
     std::fflush(stdout);
     std::fflush(stderr);
     // Static destructors must not race the audio thread, which is closed by now.
-    std::_Exit(g_endStatus);
+    std::_Exit(status);
 }
 
 // ---------------------------------------------------------------------------

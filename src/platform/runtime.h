@@ -34,16 +34,18 @@ public:
 [[noreturn]] void RuntimeError(const std::string& message);
 
 // The texts raised by checked access, as the handlers log them.
-extern const char* const kNullAccessMessage;   // "Attempt to access field or method of Null object"
-extern const char* const kBadIndexMessage;     // "Attempt to index array element beyond array length"
+extern const char* const kNullAccessMessage;  // "Attempt to access field or method of Null object"
+extern const char* const kBadIndexMessage;    // "Attempt to index array element beyond array length"
 
 // Checked access for the places where a null object or a bad index must raise a
 // catchable error instead of crashing.
-template <class T> T& Deref(const std::shared_ptr<T>& p) {
+template <class T>
+T& Deref(const std::shared_ptr<T>& p) {
     if (!p) RuntimeError(kNullAccessMessage);
     return *p;
 }
-template <class T> T& Deref(T* p) {
+template <class T>
+T& Deref(T* p) {
     if (!p) RuntimeError(kNullAccessMessage);
     return *p;
 }
@@ -71,6 +73,9 @@ void UseRealClock();
 bool UsingTestClock();
 // Called by Flip(): advances the test clock by its per-frame step.
 void ClockFrameTick();
+// Tests: called each time the test clock moves on at a Flip or a Delay, so a test can look at
+// the frame just shown or inject the input of the next moment. Null removes it.
+void SetTestClockHook(std::function<void()> hook);
 // BX2_FRAME_MS=N (a whole number, at least 1) starts the test clock advancing N ms per drawn
 // frame, so that fades and timers of a run under test repeat exactly. Any other value is
 // refused on standard error and the real clock stays.
@@ -87,17 +92,22 @@ double RndDouble();              // [0, 1)
 
 // ---------------------------------------------------------------------------
 // Output, alerts and the outside world. Texts are Latin-1 inside the game.
-void Print(const std::string& text);                  // one line to stdout, flushed
+void Print(const std::string& text);  // one line to stdout, flushed
 void Notify(const std::string& text, bool serious = false);
 // Tests observe alerts through this; when set, no message box is ever shown.
 void SetNotifyHook(std::function<void(const std::string&, bool)> hook);
-bool OpenURL(const std::string& url);                  // xdg-open without a shell
+bool OpenURL(const std::string& url);  // xdg-open without a shell
 // The window title.
 extern std::string AppTitle;
 // One reclamation step of the runtime; references are counted, so nothing to do.
 inline void GCCollect() {}
 // Close audio and graphics in order, then exit with status 0 (or the status set below).
 [[noreturn]] void End();
+// The same with the given exit status; a run that cannot go on passes kCannotGoOnStatus.
+[[noreturn]] void End(int status);
+// The status of a run that could not go on (no content, no screen, a load error, a failure
+// nothing caught).
+constexpr int kCannotGoOnStatus = 1;
 // Tests set a non-zero status so that an End() they did not expect fails the run.
 void SetEndStatus(int status);
 // Registered by the device modules so End() can close them in order.

@@ -14,7 +14,7 @@
 std::string LoadErrorMessage() {
     return std::string("Brondelvix 2! generated some errors when trying to load this game pack.") + "\n\n" +
            "Please see the file named \"" + ErrorLogPath() +
-           "\" for details, so that the problem can be found and fixed.";
+           "\" for details, so that we can find and squish the problem.";
 }
 
 int Game::StartGame(const PlayerPtr& player, const PackPtr& pack, const std::string& playersPath, int continueGame,
@@ -90,8 +90,9 @@ int Game::StartGame(const PlayerPtr& player, const PackPtr& pack, const std::str
     g_useMouseAsProportionalController();
     Deref(currentLevel).StartNewBall(loaded.soundsArray);
 
-    // Every logged line is a fault in the content: the game does not start over it.
-    if (!g_DebugLog.empty()) WriteDebugLog(LoadErrorMessage());
+    // Every logged line is a fault in the content: the game does not start over it, and the
+    // run ends as one that could not go on.
+    if (!g_DebugLog.empty()) WriteDebugLog(LoadErrorMessage(), kCannotGoOnStatus);
     return 0;
 }
 

@@ -37,7 +37,8 @@ TPixmapPtr LoadInterfacePicture(const std::string& path) {
 }
 
 // The game cannot run without content: whatever severity the table gives "no pack found",
-// the player is told and the program ends, with the error log saved when it holds anything.
+// the player is told and the program ends, with the error log saved when it holds anything,
+// and with a status that says the run could not go on.
 [[noreturn]] void EndWithoutPacks() {
     try {
         ThrowError(-11, "");
@@ -45,12 +46,9 @@ TPixmapPtr LoadInterfacePicture(const std::string& path) {
         // Already logged as its severity says; the end below follows in every case.
     }
     const std::string message = GetErrorMessage(-11);
-    if (!g_DebugLog.empty()) {
-        WriteDebugLog(message);
-        End();
-    }
+    if (!g_DebugLog.empty()) WriteDebugLog(message, kCannotGoOnStatus);
     Notify(message, true);
-    End();
+    End(kCannotGoOnStatus);
 }
 
 bool IsValidEntry(const std::string& folder, const std::string& entry, const char* requiredFile) {

@@ -1,6 +1,6 @@
-// The executable as a player starts it, driven through the end-to-end harness: the title is
-// drawn on a real window at the screen size asked for, and Escape or a termination signal
-// ends the game cleanly.
+// The executable as a player starts it, driven through the end-to-end harness: the main menu
+// is drawn over the title picture on a real window at the screen size asked for, and Escape or
+// a termination signal ends the game cleanly.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,9 +14,13 @@ using namespace e2e;
 
 const std::string kTitle = "Brondelvix 2!";
 
-// The title's light letters across the middle of the screen.
-Region Middle(const Screenshot& s) { return {s.Width() / 2 - 250, s.Height() / 2 - 45, 500, 90}; }
-bool TitleDrawn(const Screenshot& s) { return s.Count(Middle(s), IsLight()) >= 200; }
+// The main menu: the title picture's orange letters and the green column of buttons, wherever
+// the window stands on the screen.
+bool TitleDrawn(const Screenshot& s) {
+    const int orange = s.Count(s.Whole(), [](Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; });
+    const int green = s.Count(s.Whole(), [](Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; });
+    return orange > 1000 && green > 5000;
+}
 
 struct ScreenSize {
     int width, height;
@@ -31,19 +35,12 @@ TEST_P(TitleScreen, IsDrawnAndEscapeEndsTheGame) {
     EXPECT_EQ(game.ScreenWidth(), size.width);
     EXPECT_EQ(game.ScreenHeight(), size.height);
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("the title drawn in the middle", TitleDrawn));
+    ASSERT_TRUE(game.WaitForScreen("the main menu over the title picture", TitleDrawn));
 
     Screenshot shot = game.Capture();
     game.SaveScreenshot(shot, "title-" + std::to_string(size.width) + "x" + std::to_string(size.height));
     EXPECT_EQ(shot.Width(), size.width);
     EXPECT_EQ(shot.Height(), size.height);
-    // Light text on black: nothing but the title is drawn.
-    const int band = size.height / 2 - 60;
-    EXPECT_TRUE(shot.All({0, 0, size.width, band}, IsDark()))
-        << "above the title: " << shot.Mean({0, 0, size.width, band});
-    EXPECT_TRUE(shot.All({0, size.height - band, size.width, band}, IsDark()))
-        << "below the title: " << shot.Mean({0, size.height - band, size.width, band});
-    EXPECT_EQ(shot.At(2, size.height / 2), (Rgb{0, 0, 0}));
     EXPECT_TRUE(game.Running()) << game.ExitDescription();
 
     game.Tap("Escape");
@@ -61,7 +58,7 @@ TEST(TitleScreenSignals, TerminationEndsTheGameCleanly) {
     GameRun game;
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("the title drawn in the middle", TitleDrawn));
+    ASSERT_TRUE(game.WaitForScreen("the main menu over the title picture", TitleDrawn));
     game.Signal(SIGTERM);
     ASSERT_TRUE(game.WaitForExit());
     EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
@@ -72,7 +69,7 @@ TEST(HarnessFailures, AWaitThatCannotSucceedSaysWhyAndKeepsTheScreen) {
     GameRun game({.env = {{"BX2_FRAME_MS", "16ms"}}});
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForStderr("BX2_FRAME_MS must be a whole number"));
-    ASSERT_TRUE(game.WaitForScreen("the title drawn in the middle", TitleDrawn));
+    ASSERT_TRUE(game.WaitForScreen("the main menu over the title picture", TitleDrawn));
 
     auto wait = game.WaitForScreen(
         "the whole screen red",

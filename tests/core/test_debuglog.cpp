@@ -132,7 +132,8 @@ TEST_F(DebugLogTest, The501stEntrySavesAlertsAndEnds) {
     ChildResult child = RunInChild([] {
         for (int i = 1; i <= 501; ++i) AddLineToDebugLog(Numbered(i));
     });
-    EXPECT_EQ(child.exitStatus, 0);
+    // So many faults end a run that cannot go on.
+    EXPECT_EQ(child.exitStatus, kCannotGoOnStatus);
 
     std::string expectedLog, expectedOut;
     for (int i = 1; i <= 501; ++i) expectedLog += Numbered(i) + "\n";
@@ -146,16 +147,24 @@ TEST_F(DebugLogTest, The501stEntrySavesAlertsAndEnds) {
     EXPECT_EQ(child.err, alert + "\n");
 }
 
-TEST_F(DebugLogTest, TheAlertGoesThroughTheNotifyHook) {
-    std::string hookFile = folder + "/alert.txt";
-    ChildResult child = RunInChild([&] {
-        SetNotifyHook([&](const std::string& text, bool serious) {
-            std::ofstream(hookFile) << (serious ? "serious:" : "plain:") << text;
+TEST_F(DebugLogTest, TheAlertGoesThroughTheNotifyHookAndTheRunEndsWithItsStatus) {
+    // The player's own end of a run exits as usual; a run that cannot go on says so.
+    const struct {
+        int endStatus;
+        int exitStatus;
+    } cases[] = {{0, 0}, {kCannotGoOnStatus, kCannotGoOnStatus}, {5, 5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.endStatus);
+        std::string hookFile = folder + "/alert.txt";
+        ChildResult child = RunInChild([&] {
+            SetNotifyHook([&](const std::string& text, bool serious) {
+                std::ofstream(hookFile) << (serious ? "serious:" : "plain:") << text;
+            });
+            WriteDebugLog("See the error log.", c.endStatus);
         });
-        WriteDebugLog("See the error log.");
-    });
-    EXPECT_EQ(child.exitStatus, 0);
-    EXPECT_EQ(Slurp(hookFile), "plain:See the error log.");
+        EXPECT_EQ(child.exitStatus, c.exitStatus);
+        EXPECT_EQ(Slurp(hookFile), "plain:See the error log.");
+    }
 }
 
 TEST_F(DebugLogTest, AFileThatCannotBeOpenedIsNotPointedAt) {
@@ -163,7 +172,8 @@ TEST_F(DebugLogTest, AFileThatCannotBeOpenedIsNotPointedAt) {
     ChildResult child = RunInChild([] {
         for (int i = 1; i <= 501; ++i) AddLineToDebugLog(Numbered(i));
     });
-    EXPECT_EQ(child.exitStatus, 0);
+    // So many faults end a run that cannot go on.
+    EXPECT_EQ(child.exitStatus, kCannotGoOnStatus);
     EXPECT_EQ(ModeOf(ErrorLogPath()), -1);
     EXPECT_EQ(child.err.rfind("Could not save the following message to the error log: Whoops!  Something", 0), 0u)
         << child.err;

@@ -61,6 +61,7 @@ protected:
         StopRecording();
         ResetInput();
         SetNotifyHook(nullptr);
+        SetTestClockHook(nullptr);
         UseRealClock();
         SeedRnd(kStartSeed);
     }

@@ -187,7 +187,7 @@ TEST_F(GameStart, AnyLoggedLineEndsTheProgramThroughTheLoadErrorExit) {
             if (c.earlierLine) AddLineToDebugLog(c.earlierLine);
             Start(0);
         });
-        EXPECT_EQ(child.exitStatus, 0);
+        EXPECT_EQ(child.exitStatus, kCannotGoOnStatus);
         EXPECT_NE(child.err.find("Brondelvix 2! generated some errors when trying to load this game pack.\n\n"
                                  "Please see the file named \"" +
                                  userFolder + "bx2_error_log.txt\" for details"),

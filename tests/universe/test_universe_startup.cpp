@@ -380,7 +380,8 @@ TEST_F(StartUp, WithoutAnyPackTheProgramEndsWithTheAlert) {
         ASSERT_EQ(WriteWholeFile(dataFolder + "data/errorcodes.xml", codes), 1);
         UseUserPrefs("\t<packsPath>data/no_packs/</packsPath>\n");
 
-        EXPECT_EXIT(StartUniverse(), testing::ExitedWithCode(86), "No content pack was found\\.");
+        // Without content the run cannot go on, and its exit status says so.
+        EXPECT_EXIT(StartUniverse(), testing::ExitedWithCode(kCannotGoOnStatus), "No content pack was found\\.");
         EXPECT_EQ(std::filesystem::exists(userFolder + "bx2_error_log.txt"), c.errorLogWritten);
         if (c.errorLogWritten) {
             EXPECT_NE(ReadText(userFolder + "bx2_error_log.txt").find(" ERR: No content pack was found."),

@@ -1,0 +1,43 @@
+// The main program: the command line, start-up in its fixed order, the outer loop between the
+// main menu and the games, and the roads out of the program.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/playloop.h"
+
+// What the command line asks for.
+struct CommandLine {
+    bool editor = false;   // --editor: the first run is the level editor
+    bool help = false;     // --help
+    bool version = false;  // --version
+    std::string error;     // why the command line cannot be followed; empty when it can
+};
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+std::string HelpText();
+std::string VersionText();
+
+// The whole program for these arguments (without the program's name); never returns.
+[[noreturn]] void RunBrondelvix(const std::vector<std::string>& args);
+
+// Start-up after the platform: the modules, the desktop's mode, the universe, the screen, the
+// hidden pointer, the intro music and the players' statistics. What cannot go on raises.
+void StartUp();
+// Outer passes while running is 1; the first pass runs the editor when editorFirst is set.
+void RunOuterLoop(PlayLoopState& state, bool editorFirst);
+// One outer pass: the main menu or the pending action, a fresh game, its play loop.
+void OuterPass(PlayLoopState& state, const std::string& choiceInsteadOfMenu);
+
+// The roads out. The end of the outer loop returns the exit status (0) unless the error log's
+// alert ended the program; the others never return.
+int ShutDown();
+[[noreturn]] void QuitFromMainMenu();
+[[noreturn]] void HelpFromMainMenu();
+// What nothing else caught: logged, the error log written with its alert, a failed exit status.
+[[noreturn]] void EndOnUncaughtFailure(const std::string& text);
+
+// The alerts that name the error log.
+std::string EndOfRunMessage();
+std::string ErrorExitMessage();
+std::string UncaughtFailureMessage();

@@ -1,0 +1,26 @@
+// The screens between and around games: the main menu, the pause and game-over screens, and
+// the immediate quit. Until the real screens are built these are plain stand-ins that take
+// the same keys, so a player can already start, pause, lose and quit.
+#pragma once
+
+#include <string>
+
+#include "universe/universe.h"
+
+// The main menu: "Continue" (C, only with a saved game), "New Game" (N; over a saved game the
+// question to abandon it, Enter or Escape, then the difficulty, E, N, H, I or Escape), "Help"
+// (H) or "Quit" (Escape). Ends the music on "Continue" and "New Game". "" after a failure.
+std::string DrawMainMenu(const UniversePtr& universe);
+// The pause screen over the frozen game: "Resume" (Escape), "Main Menu" (M) or "End" (Q); C
+// asks whether to enable cheats while the game has none. Resumes the mixer on every choice;
+// on "Main Menu" and "End" also puts the game speed back, ends the music and fades to black.
+// "" after a failure.
+std::string DrawPauseMenu(const UniversePtr& universe);
+// The game-over screen over the frozen game: "New From This Level" (C), "New Game" (N), "Main
+// Menu" (Escape) or "End" (Q); Command with Q quits at once. On a choice the game speed goes
+// back to normal and the screen fades to black under the overlay, which stays at 1. "" after a
+// failure.
+std::string DrawGameOverMenu(const UniversePtr& universe);
+// Ends the program at once: the pointer shown, the current game unlinked, the universe dropped,
+// graphics closed. Saves and logs nothing.
+[[noreturn]] void QuitNow();

@@ -1,0 +1,404 @@
+// The game as a player runs it, through the end-to-end harness: the main menu, a new game on a
+// small pack whose levels clear with one shot, the saved game and its digest, continuing after
+// a restart, the end of a game, the shipped pack's in-game screen, a pack that cannot load, and
+// an edited save whose game allows the cheat keys.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/e2e.h"
+#include "support/scratch_folder.h"
+#include "support/support.h"
+
+// After GoogleTest, whose names the X headers' macros (None, Bool) would otherwise replace.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+
+namespace {
+
+using namespace e2e;
+namespace fs = std::filesystem;
+
+const std::string kTitle = "Brondelvix 2!";
+const std::string kPlayer = "Nameless Wonder";
+const std::string kSaveFile = "data/players/" + kPlayer + "/save_quickpack.xml";
+const std::string kPlayerFile = "data/players/" + kPlayer + "/player.xml";
+// The text that seals a saved game, as the game has always mixed it into the digest.
+const std::string kSealingText =
+    "F00DCAFE2qmz7k4[]8rt5w,jd3xpp; Salt Filler.  Greetings, friend, and many thanks for spotting this entry!";
+
+std::string Resources() { return fs::canonical(FixturePath("../../resources")).string() + "/"; }
+
+// A data folder that is the shipped one but for its packs: the fixture packs named.
+class DataFolder {
+public:
+    explicit DataFolder(const std::vector<std::string>& packs) {
+        const std::string data = scratch_.path() + "/data/";
+        fs::create_directories(data + "packs");
+        for (const char* entry : {"strings.xml", "errorcodes.xml", "default_prefs.xml", "fonts", "images", "sounds"}) {
+            fs::create_symlink(Resources() + "data/" + entry, data + entry);
+        }
+        fs::create_symlink(Resources() + "help", scratch_.path() + "/help");
+        for (const std::string& pack : packs) {
+            fs::copy(FixturePath("app/" + pack), data + "packs/" + pack, fs::copy_options::recursive);
+        }
+    }
+    std::string Path() const { return scratch_.path() + "/"; }
+    std::string Pack(const std::string& name) const { return Path() + "data/packs/" + name + "/"; }
+
+private:
+    ScratchFolder scratch_;
+};
+
+// The shipped default preferences, with another current pack.
+std::string PrefsFor(const std::string& pack) {
+    std::ifstream in(Resources() + "data/default_prefs.xml", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string prefs = text.str();
+    const std::string from = "<currentPackName>classic</currentPackName>";
+    prefs.replace(prefs.find(from), from.size(), "<currentPackName>" + pack + "</currentPackName>");
+    return prefs;
+}
+
+// --- What the screens look like.
+
+// The buttons of a menu screen, counted by their green left borders down the column.
+int ButtonsShown(const Screenshot& s) {
+    const int x = s.Width() / 2 - 200 * s.Width() / 1024;
+    int runs = 0;
+    bool inRun = false;
+    for (int y = s.Height() / 4; y < s.Height() * 4 / 5; ++y) {
+        const Rgb c = s.At(x, y);
+        const bool green = c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b;
+        if (green && !inRun) ++runs;
+        inRun = green;
+    }
+    return runs;
+}
+// The menu background: the orange end of the title across the top, right of where any level
+// has bricks and left of the side panel.
+bool OnMenuBackground(const Screenshot& s) {
+    return s.Count({650, 60, 250, 90}, [](Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }) > 1000;
+}
+std::function<bool(const Screenshot&)> MenuWith(int buttons) {
+    return [buttons](const Screenshot& s) { return OnMenuBackground(s) && ButtonsShown(s) == buttons; };
+}
+std::function<bool(const Screenshot&)> OverGameWith(int buttons) {
+    return [buttons](const Screenshot& s) { return !OnMenuBackground(s) && ButtonsShown(s) == buttons; };
+}
+// A frame of play: no menu box, the panel's big white numbers beside the field, and the paddle
+// at its place near the bottom of the field.
+bool Playing(const Screenshot& s) {
+    return ButtonsShown(s) == 0 && !OnMenuBackground(s) && s.Count({740, 100, 280, 170}, IsLight()) > 100 &&
+           s.Count({4, 715, 720, 49}, [](Rgb c) { return c.b > 100; }) > 300;
+}
+
+std::string ReadSave(GameRun& game) { return game.ReadUserFile(kSaveFile).value_or(""); }
+
+std::string Element(const std::string& text, const std::string& tag) {
+    const size_t from = text.find("<" + tag + ">");
+    const size_t to = text.find("</" + tag + ">");
+    if (from == std::string::npos || to == std::string::npos) return "";
+    return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
+}
+
+// MD5 by the system's own tool, not the game's.
+std::string Md5Upper(const std::string& text) {
+    char name[] = "/tmp/bx2-md5-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) return "";
+    const ssize_t written = write(fd, text.data(), text.size());
+    close(fd);
+    std::string digest;
+    if (written == static_cast<ssize_t>(text.size())) {
+        FILE* pipe = popen(("md5sum '" + std::string(name) + "'").c_str(), "r");
+        char buffer[64] = {};
+        if (pipe && std::fgets(buffer, sizeof buffer, pipe)) digest.assign(buffer, 32);
+        if (pipe) pclose(pipe);
+    }
+    std::remove(name);
+    for (char& c : digest) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return digest;
+}
+
+// The saved game's digest as a reader must check it: the saveData element with the blanks at
+// its ends cut, then the sealing text.
+std::string ExpectedDigest(const std::string& save) {
+    const size_t from = save.find("<saveData>");
+    const size_t to = save.find("</saveData>") + std::string("</saveData>").size();
+    return Md5Upper(save.substr(from, to - from) + kSealingText);
+}
+
+int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
+
+int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// Whether the X server draws a pointer over the game: the cursor image has a visible pixel.
+bool PointerShown(GameRun& game) {
+    Display* display = XOpenDisplay(game.DisplayName().c_str());
+    if (!display) return true;
+    XFixesCursorImage* cursor = XFixesGetCursorImage(display);
+    bool visible = false;
+    for (int i = 0; cursor && i < cursor->width * cursor->height; ++i)
+        visible = visible || (cursor->pixels[i] >> 24) != 0;
+    if (cursor) XFree(cursor);
+    XCloseDisplay(display);
+    return visible;
+}
+
+// --- The runs.
+
+GameOptions QuickPackRun(const DataFolder& data) { return {.dataDir = data.Path(), .frameMs = 40}; }
+
+// Fire is a held button, seen by the game's next update: a click as short as XTest's could
+// come and go between two of them.
+void Launch(GameRun& game) {
+    game.ButtonDown();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    game.ButtonUp();
+}
+
+void StartOnQuickPack(GameRun& game) {
+    game.SeedUserFile("data/prefs.xml", PrefsFor("quickpack"));
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.WaitForWindow(kTitle));
+}
+
+// The panel's level name and number, which change from level to level.
+const Region kPanelLevelName{740, 290, 280, 40};
+const Region kPanelLevelNumber{830, 235, 80, 50};
+
+TEST(QuickPackGame, ANewGameSavesAtTheLevelChangeAndContinuesAfterARestartToTheGameOver) {
+    DataFolder data({"quickpack"});
+    ScratchFolder kept;  // the player's files between the two runs
+    std::string firstSave;
+    Screenshot levelOne;
+    {
+        GameRun game(QuickPackRun(data));
+        StartOnQuickPack(game);
+        ASSERT_TRUE(game.WaitForScreen("the main menu: New Game, Help, Quit", MenuWith(3)));
+        game.SaveScreenshot("main-menu");
+        game.Tap("n");
+        ASSERT_TRUE(game.WaitForScreen("the difficulty step: four difficulties and Cancel", MenuWith(5)));
+        game.SaveScreenshot("difficulty");
+        game.Tap("n");
+        ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing));
+        levelOne = game.Capture();
+        game.SaveScreenshot(levelOne, "level-one");
+        Launch(game);
+        ASSERT_TRUE(game.WaitForUserFile(kSaveFile));
+        ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing));
+        game.SaveScreenshot("level-two");
+
+        firstSave = ReadSave(game);
+        EXPECT_EQ(Lines(firstSave), 15) << firstSave;
+        EXPECT_EQ(game.UserFileMode(kSaveFile), 0444);
+        EXPECT_EQ(Element(firstSave, "saveLevel"), "Level Two");
+        EXPECT_EQ(Element(firstSave, "lives"), "1");
+        EXPECT_EQ(Element(firstSave, "level"), "2");
+        EXPECT_EQ(Element(firstSave, "score"), "10");
+        EXPECT_EQ(Element(firstSave, "difficulty"), "Normal");
+        EXPECT_EQ(Element(firstSave, "cheatEnabled"), "0");
+        EXPECT_EQ(Element(firstSave, "saveHash"), ExpectedDigest(firstSave)) << firstSave;
+
+        game.Tap("Escape");
+        ASSERT_TRUE(game.WaitForScreen("the pause screen over the game", OverGameWith(3)));
+        game.SaveScreenshot("paused");
+        game.Tap("q");
+        ASSERT_TRUE(game.WaitForExit());
+        EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+        EXPECT_EQ(game.Stderr(), "");
+        EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
+        const std::string out = game.Stdout();
+        EXPECT_EQ(out.rfind("Directory creation (0 means all good): 0\n", 0), 0u) << out;
+        // Nothing was logged: the whole log printed at the end is one empty line.
+        EXPECT_TRUE(out.ends_with("\n\r\n")) << out;
+        EXPECT_EQ(ReadSave(game), firstSave) << "leaving from the pause saves nothing";
+        EXPECT_EQ(game.ReadUserFile("data/prefs.xml"), PrefsFor("quickpack"));
+        const std::string player = game.ReadUserFile(kPlayerFile).value_or("");
+        EXPECT_NE(player.find("<name>" + kPlayer + "</name>"), std::string::npos) << player;
+        EXPECT_EQ(player.find("<gameStat>"), std::string::npos) << "no game has ended yet:\n" << player;
+        fs::copy(game.UserFolder() + "data", kept.path() + "/data", fs::copy_options::recursive);
+    }
+
+    GameRun game(QuickPackRun(data));
+    game.CopyToUserFolder("data", kept.path() + "/data");
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.WaitForWindow(kTitle));
+    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(4)));
+    game.SaveScreenshot("main-menu-with-continue");
+    game.Tap("c");
+    ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing));
+    const Screenshot levelTwo = game.Capture();
+    game.SaveScreenshot(levelTwo, "continued-level-two");
+    // The panel names the level and counts it: both differ from the first level's.
+    EXPECT_GT(levelTwo.Count(kPanelLevelName, IsLight()), 50);
+    EXPECT_GT(levelTwo.Differences(levelOne, kPanelLevelName, 60), 20);
+    EXPECT_GT(levelTwo.Count(kPanelLevelNumber, IsLight()), 20);
+    EXPECT_GT(levelTwo.Differences(levelOne, kPanelLevelNumber, 60), 20);
+
+    Launch(game);
+    ASSERT_TRUE(game.WaitForUserFileChange(kSaveFile, firstSave));
+    const std::string secondSave = ReadSave(game);
+    EXPECT_EQ(Element(secondSave, "saveLevel"), "Level Three");
+    EXPECT_GT(std::stoi(Element(secondSave, "time")), std::stoi(Element(firstSave, "time")));
+    EXPECT_EQ(Element(secondSave, "saveHash"), ExpectedDigest(secondSave));
+
+    // The third level's ball falls past the paddle: the only life goes, and the game with it.
+    ASSERT_TRUE(game.WaitForScreen("the game-over screen over the game", OverGameWith(4)));
+    game.SaveScreenshot("game-over");
+    const std::string player = game.ReadUserFile(kPlayerFile).value_or("");
+    EXPECT_EQ(Occurrences(player, "<gameStat>"), 1) << player;
+    EXPECT_EQ(Element(player, "score"), "20");
+
+    game.Tap("q");
+    ASSERT_TRUE(game.WaitForExit());
+    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+    EXPECT_EQ(game.Stderr(), "");
+    // Every game-over choice leaves the level reached with fresh lives and a reset record.
+    const std::string lastSave = ReadSave(game);
+    EXPECT_EQ(Element(lastSave, "saveLevel"), "Level Three");
+    EXPECT_EQ(Element(lastSave, "lives"), "1");
+    EXPECT_EQ(Element(lastSave, "score"), "0");
+    EXPECT_EQ(Element(lastSave, "level"), "1");
+    EXPECT_EQ(Element(lastSave, "time"), "0");
+    EXPECT_EQ(Element(lastSave, "saveHash"), ExpectedDigest(lastSave));
+    EXPECT_EQ(Occurrences(game.ReadUserFile(kPlayerFile).value_or(""), "<gameStat>"), 1);
+    EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
+}
+
+TEST(QuickPackGame, AnEditedSaveContinuesAsACheatGameWhoseCheatKeysWork) {
+    DataFolder data({"quickpack"});
+    GameRun game(QuickPackRun(data));
+    const std::string saveData =
+        "<saveData>\n\t<lives>1</lives>\n\t<saveLevel>Level Two</saveLevel>\n\t<gameStat>\n\t\t<score>12345</score>\n"
+        "\t\t<level>2</level>\n\t\t<time>5000</time>\n\t\t<date>10 Dec "
+        "2026</date>\n\t\t<cheatEnabled>0</cheatEnabled>\n"
+        "\t\t<difficulty>Normal</difficulty>\n\t\t<hash></hash>\n\t\t<pack>quickpack</pack>\n\t</gameStat>\n"
+        "</saveData>\n";
+    std::string save = saveData + "<saveHash>" + Md5Upper(saveData + kSealingText) + "</saveHash>\n";
+    // The player raised the score and wrote the digest in lower case.
+    save.replace(save.find("12345"), 5, "99999");
+    const size_t hash = save.find("<saveHash>") + 10;
+    for (size_t i = hash; i < hash + 32; ++i) save[i] = static_cast<char>(std::tolower(save[i]));
+    game.SeedUserFile(kSaveFile, save, 0444);
+    StartOnQuickPack(game);
+
+    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(4)));
+    game.Tap("c");
+    ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing));
+    game.SaveScreenshot("continued-cheat-game");
+    // A million points, then the level given up for the next.
+    game.Tap("c");
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForUserFileChange(kSaveFile, save));
+    const std::string next = ReadSave(game);
+    EXPECT_EQ(Element(next, "saveLevel"), "Level Three");
+    EXPECT_EQ(Element(next, "score"), "1099999");
+    EXPECT_EQ(Element(next, "cheatEnabled"), "1");
+    EXPECT_EQ(Element(next, "saveHash"), ExpectedDigest(next)) << "the game's own saves are sealed again";
+
+    game.Tap("Escape");
+    ASSERT_TRUE(game.WaitForScreen("the pause screen over the game", OverGameWith(3)));
+    game.Tap("q");
+    ASSERT_TRUE(game.WaitForExit());
+    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+}
+
+TEST(QuickPackGame, APackWhoseFirstLevelCannotLoadEndsTheRunWithItsErrorLog) {
+    DataFolder data({"quickpack"});
+    // A level that places a brick the pack does not have.
+    std::ofstream(data.Pack("quickpack") + "levels/one.xml", std::ios::trunc)
+        << "<level>\n\t<levelName>Level One</levelName>\n\t<paddle><spriteName>paddle_sprite</spriteName></paddle>\n"
+           "\t<brick><brickName>no_such_brick</brickName><x>10</x><y>10</y></brick>\n</level>\n";
+    GameRun game(QuickPackRun(data));
+    StartOnQuickPack(game);
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(3)));
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(5)));
+    game.Tap("n");
+    // The alert goes to standard error; the virtual server has no fonts for SDL's message box,
+    // which then gives up at once instead of waiting for a click.
+    ASSERT_TRUE(game.WaitForStderr("Brondelvix 2! generated some errors when trying to load this game pack."));
+    ASSERT_TRUE(game.WaitForExit());
+    EXPECT_EQ(game.ExitCode(), 1) << game.ExitDescription();
+    const std::string logPath = "bx2_error_log.txt";
+    EXPECT_EQ(game.UserFileMode(logPath), 0444);
+    const std::string log = game.ReadUserFile(logPath).value_or("");
+    EXPECT_NE(log.find("no_such_brick"), std::string::npos) << log;
+    EXPECT_NE(
+        game.Stderr().find("Please see the file named \"" + game.UserFolder() + "bx2_error_log.txt\" for details"),
+        std::string::npos)
+        << game.Stderr();
+}
+
+TEST(ShippedPack, TheInGameScreenShowsTheFieldAndPanelWithoutAPointerAndATerminationPausesOnce) {
+    GameRun game({.frameMs = 16});
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.WaitForWindow(kTitle));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(3)));
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(5)));
+    game.Tap("n");
+    // Once the level's fade-in is over, the overlay's clock in the corner is gone too.
+    ASSERT_TRUE(game.WaitForScreen(
+        "the first level in play, faded in",
+        [](const Screenshot& s) {
+            return Playing(s) && !s.Any({4, 4, 120, 30}, IsLight(100));
+        },
+        std::chrono::seconds(90)));
+    const Screenshot shot = game.Capture();
+    game.SaveScreenshot(shot, "classic-level-one");
+    // The field's background and bricks, and every text of the panel.
+    EXPECT_GT(shot.Count({4, 4, 720, 400}, IsNotBlack()), 100000);
+    EXPECT_GT(shot.Count(kPanelLevelName, IsLight()), 50);
+    EXPECT_GT(shot.Count({740, 100, 280, 40}, IsLight()), 20) << "the score";
+    EXPECT_FALSE(PointerShown(game));
+
+    game.Signal(SIGTERM);
+    ASSERT_TRUE(game.WaitForScreen("the pause screen", OverGameWith(3)));
+    game.SaveScreenshot("classic-paused");
+    game.Tap("Escape");
+    ASSERT_TRUE(game.WaitForScreen("play again", Playing));
+    // The request was taken once: play goes on.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_TRUE(Playing(game.Capture()));
+    game.Tap("Escape");
+    ASSERT_TRUE(game.WaitForScreen("the pause screen", OverGameWith(3)));
+    game.Tap("q");
+    ASSERT_TRUE(game.WaitForExit());
+    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+}
+
+TEST(Display, WithoutOneTheGameRefusesToRunUnseen) {
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> env;
+    } cases[] = {
+        {"no DISPLAY", {{"DISPLAY", ""}}},
+        {"SDL's dummy video driver", {{"SDL_VIDEODRIVER", "dummy"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        GameRun game({.env = c.env});
+        ASSERT_TRUE(game.Start());
+        ASSERT_TRUE(game.WaitForExit());
+        EXPECT_EQ(game.ExitCode(), 1) << game.ExitDescription();
+        EXPECT_NE(game.Stderr().find("Brondelvix 2! cannot start: no display was found"), std::string::npos)
+            << game.Stderr();
+    }
+}
+}  // namespace

@@ -1,0 +1,320 @@
+// The main program: the command line, start-up, the outer loop with its pending actions and
+// its editor run, the roads out with their output, error log, alerts and exit statuses, and
+// what ends a run that cannot go on.
+#include <gtest/gtest.h>
+
+#include "app_support.h"
+#include "pieces/ball.h"
+#include "pieces/brick.h"
+
+namespace {
+
+using namespace app_test;
+
+const std::string kEndOfRunAlert =
+    "Brondelvix 2! generated some errors while you were playing.\n\nPlease see the file named "
+    "\"bx2_error_log.txt\" for details, so that we can find and squish the problem.";
+
+// Whether a frame of the script drew exactly this text.
+bool FrameHas(const std::string& frame, const std::string& text) {
+    return ("|" + frame).find("|" + text + "|") != std::string::npos;
+}
+
+TEST(CommandLine, EachSwitchIsReadAndAnythingElseIsAnError) {
+    const struct {
+        std::vector<std::string> args;
+        bool editor, help, version;
+        std::string error;
+    } cases[] = {
+        {{}, false, false, false, ""},
+        {{"--editor"}, true, false, false, ""},
+        {{"--help"}, false, true, false, ""},
+        {{"--version"}, false, false, true, ""},
+        {{"--editor", "--version"}, true, false, true, ""},
+        {{"-h"}, false, false, false, "unknown switch \"-h\""},
+        {{"--editor", "level.xml", "--bogus"}, true, false, false, "unknown switch \"level.xml\""},
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = ParseCommandLine(c.args);
+        EXPECT_EQ(line.editor, c.editor);
+        EXPECT_EQ(line.help, c.help);
+        EXPECT_EQ(line.version, c.version);
+        EXPECT_EQ(line.error, c.error);
+    }
+}
+
+TEST(CommandLine, HelpAndVersionPrintAndEndAndAnUnknownSwitchFails) {
+    const struct {
+        std::vector<std::string> args;
+        int exitStatus;
+        std::string out, err;
+    } cases[] = {
+        {{"--help"}, 0, HelpText() + "\n", ""},
+        {{"--version"}, 0, "Brondelvix 2! 0.1.0\n", ""},
+        {{"--bogus"}, 2, "", "brondelvix2: unknown switch \"--bogus\"; brondelvix2 --help lists the switches.\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        const ChildResult child = RunInChild([&] { RunBrondelvix(c.args); });
+        EXPECT_EQ(child.exitStatus, c.exitStatus);
+        EXPECT_EQ(child.out, c.out);
+        EXPECT_EQ(child.err, c.err);
+    }
+    for (const char* variable : {"BX2_HEADLESS", "BX2_DATA_DIR", "BX2_FRAME_MS", "XDG_DATA_HOME", "--editor"}) {
+        EXPECT_NE(HelpText().find(variable), std::string::npos) << variable;
+    }
+}
+
+class MainProgram : public MainProgramTest {};
+
+TEST_F(MainProgram, StartUpReadsTheDesktopOpensTheScreenHidesThePointerAndPlaysTheIntro) {
+    const struct {
+        GraphicsMode desktop, recorded;
+    } cases[] = {
+        {{1280, 1024, 24, 75}, {1280, 1024, 32, 75}},
+        {{1280, 1024, 16, 75}, {1280, 1024, 16, 75}},
+        {{0, -1, 0, 0}, {1024, 768, 32, 60}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.desktop.depth);
+        if (g_gameUniverse) g_gameUniverse->Unlink();
+        g_gameUniverse = nullptr;
+        ResetHeadlessGraphics();
+        SetHeadlessDesktopMode(c.desktop);
+        SetHeadlessGraphicsModes({{1024, 768, c.recorded.depth, 60}});
+        StartUp();
+        EXPECT_EQ((GraphicsMode{g_desktopWidth, g_desktopHeight, g_desktopDepth, g_desktopHertz}), c.recorded);
+        EXPECT_TRUE(GraphicsOpen());
+        EXPECT_EQ(GraphicsWidth(), 1024) << "the preferences' window";
+        EXPECT_FALSE(MouseVisible());
+        ASSERT_TRUE(g_MasterMixer->soundArray[0]);
+        EXPECT_EQ(g_MasterMixer->soundArray[0]->name, "intro_music");
+        EXPECT_EQ(universe().statsHighScoreNames.size(), 15u) << "the statistics are ready for the menus";
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(MainProgram, GameOverChoicesSkipTheMainMenuAndTheEndShutsDownQuietly) {
+    StartUp();
+    std::vector<int> continueFlags;
+    Script player({
+        {"[N] New Game", [] { Press('N'); }},
+        {"[N] Normal", [] { Press('N'); }},
+        {Playing("Level One"), [&] { level().gameOver = 0.0f; }},
+        {"Game Over", [] { Press('C'); }},  // New From This Level
+        {Playing("Level One"), [&] { continueFlags.push_back(state.continueFlag), level().gameOver = 0.0f; }},
+        {"Game Over", [] { Press('N'); }},  // New Game
+        {Playing("Level One"), [&] { continueFlags.push_back(state.continueFlag), Press(KEY_ESCAPE); }},
+        {"Paused", [] { Press('Q'); }},
+    });
+    RunOuterLoop(state, false);
+    EXPECT_TRUE(player.Finished());
+    EXPECT_EQ(state.running, 0);
+    EXPECT_EQ(continueFlags, (std::vector<int>{1, 0}));
+    EXPECT_EQ(universe().currentDifficulty, "Normal");
+    // The main menu showed only before the first game.
+    bool played = false;
+    for (const std::string& frame : player.Frames()) {
+        played = played || FrameHas(frame, "\"Level One\"");
+        if (played) {
+            EXPECT_FALSE(FrameHas(frame, "[N] New Game")) << frame;
+        }
+    }
+    EXPECT_EQ(universe().playersArray[0]->gameStatsArray.size(), 2u);
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ShutDown(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\r\n") << "the empty debug log, printed";
+    EXPECT_EQ(g_gameUniverse, nullptr);
+    EXPECT_FALSE(GraphicsOpen());
+    EXPECT_TRUE(MouseVisible());
+    EXPECT_FALSE(std::filesystem::exists(userFolder + "bx2_error_log.txt"));
+}
+
+TEST_F(MainProgram, ARunStartsWithoutAPauseLeftOverAndWithItsSound) {
+    StartUp();
+    // A pause asked for as the last run ended, with the sound paused while the game was away.
+    g_pauseAtFlip = 1;
+    g_MasterMixer->Pause();
+    state.pendingAction = "New";
+    int mixerPaused = -1;
+    Script player({{Playing("Level One"),
+                    [&] {
+                        mixerPaused = g_MasterMixer->masterPause;
+                        Press(KEY_ESCAPE);
+                    }},
+                   {"Paused", [] { Press('Q'); }}});
+    OuterPass(state, "");
+    EXPECT_TRUE(player.Finished());
+    EXPECT_EQ(mixerPaused, 0);
+    // The first frame of the run was play, not the pause screen.
+    for (const std::string& frame : player.Frames()) {
+        if (FrameHas(frame, "\"Level One\"")) {
+            EXPECT_FALSE(FrameHas(frame, "Paused")) << frame;
+            break;
+        }
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedGame) {
+    StartUp();
+    StartGame();
+    game().SaveGame(universe().playersPath, 0);
+    const std::string save = ReadText(SavePath());
+    ASSERT_FALSE(save.empty());
+
+    Script editor({{Playing("Level One"), [] { Press(KEY_ESCAPE); }}});
+    OuterPass(state, "Editor");
+    EXPECT_TRUE(editor.Finished());
+    EXPECT_EQ(state.editorMode, 1);
+    EXPECT_EQ(state.playing, 0);
+    EXPECT_EQ(state.running, 1) << "back to the main menu";
+    ASSERT_TRUE(state.templateBrick);
+    EXPECT_EQ(state.templateBrick->name, "plain");
+    EXPECT_EQ(state.brickTypeIndex, 0);
+    EXPECT_EQ(ReadText(SavePath()), save);
+
+    // The next pass plays a game again.
+    state.pendingAction = "New";
+    Script game({{Playing("Level One"), [] { Press(KEY_ESCAPE); }}, {"Paused", [] { Press('Q'); }}});
+    OuterPass(state, "");
+    EXPECT_TRUE(game.Finished());
+    EXPECT_EQ(state.editorMode, 0);
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(MainProgram, PreferredSizesOutsideTheirRangeArePutRightAtUse) {
+    WritePrefs("<maxBalls>0</maxBalls><virtualWidth>0</virtualWidth><virtualHeight>-5</virtualHeight>");
+    StartUp();
+    EXPECT_FLOAT_EQ(g_widthFactor, 1.0f);
+    EXPECT_FLOAT_EQ(g_heightFactor, 1.0f);
+    StartGame();
+    EXPECT_EQ(g_maxBalls, 16);
+    EXPECT_EQ(level().ballsArray.size(), 16u);
+    HoldButton(1);
+    Passes(1);
+    EXPECT_EQ(level().ballsArray[0]->isStuck, kBallNotStuck) << "a ball to launch";
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(MainProgram, AGameStartsInTheFallbackWindowWhenTheChosenModeWillNotOpen) {
+    WritePrefs("<isFullscreen>1</isFullscreen>");
+    // Only a 1024 x 768 window opens.
+    SetHeadlessGraphicsRefusal(
+        [](const GraphicsMode& m) { return !(m.width == 1024 && m.height == 768 && m.depth == 0); });
+    testing::internal::CaptureStderr();
+    StartUp();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("The screen would not open at 1024x768, 32-bit color @60Hz."), std::string::npos) << said;
+    EXPECT_NE(said.find("Trying a 1024x768 window."), std::string::npos) << said;
+    EXPECT_EQ(g_DebugLog, "") << "a recovered failure is no fault of the game";
+    ASSERT_TRUE(GraphicsOpen());
+    EXPECT_EQ(RecordedGraphicsCalls().back().mode, (GraphicsMode{1024, 768, 0, 60}));
+    EXPECT_GE(RecordedGraphicsCalls().size(), 2u);
+
+    Script player({{"[N] New Game", [] { Press('N'); }},
+                   {"[N] Normal", [] { Press('N'); }},
+                   {Playing("Level One"), [] { Press(KEY_ESCAPE); }},
+                   {"Paused", [] { Press('Q'); }}});
+    RunOuterLoop(state, false);
+    EXPECT_TRUE(player.Finished());
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(MainProgram, EveryRoadOutPrintsWritesAndAlertsAsItShould) {
+    const std::string fullPathAlert =
+        "Brondelvix 2! generated some errors while you were playing.\n\nPlease see the "
+        "file named \"" +
+        userFolder + "bx2_error_log.txt\" For details, so that we can find and squish the problem.";
+    const struct Case {
+        const char* what;
+        void (*road)();
+        bool fault;
+        std::string alert;
+        bool printsLog;
+    } cases[] = {
+        {"the end of the outer loop", [] { std::_Exit(ShutDown()); }, false, "", true},
+        {"the end of the outer loop after a fault", [] { std::_Exit(ShutDown()); }, true, kEndOfRunAlert, true},
+        {"Quit", [] { QuitFromMainMenu(); }, false, "", false},
+        {"Quit after a fault", [] { QuitFromMainMenu(); }, true, fullPathAlert, false},
+        {"Help", [] { HelpFromMainMenu(); }, false, "", false},
+        {"Help after a fault", [] { HelpFromMainMenu(); }, true, fullPathAlert, false},
+    };
+    const std::string fault = "level:Level.Update() a fault";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(userFolder + "bx2_error_log.txt");
+        const ChildResult child = RunInChild([&] {
+            // No browser is started from a test.
+            setenv("PATH", "/nonexistent", 1);
+            g_debugLogQuiet = 0;
+            StartUp();
+            if (c.fault) AddLineToDebugLog(fault);
+            c.road();
+        });
+        // The player chose to leave: a saved error log does not make it a failure.
+        EXPECT_EQ(child.exitStatus, 0);
+        EXPECT_EQ(child.err, c.alert.empty() ? "" : c.alert + "\n");
+        const std::string logPath = userFolder + "bx2_error_log.txt";
+        if (c.fault) {
+            EXPECT_EQ(ReadText(logPath), fault + "\n");
+            EXPECT_EQ(ModeOf(logPath), 0444);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(logPath));
+        }
+        // Every line is printed as it is logged; the end of the outer loop prints the log again.
+        const std::string end = c.printsLog ? (c.fault ? fault + "\n\r\n" : "\n\r\n") : (c.fault ? fault + "\r\n" : "");
+        EXPECT_TRUE(child.out.ends_with(end)) << child.out;
+    }
+}
+
+TEST_F(MainProgram, ARunThatCannotGoOnSavesTheLogSaysWhyAndFails) {
+    const std::string alert =
+        "Brondelvix 2! ran into a problem it could not get past and has to stop.\n\nPlease see "
+        "the file named \"" +
+        userFolder + "bx2_error_log.txt\" for details, so that we can find and squish the problem.";
+    const struct Case {
+        const char* what;
+        std::function<void()> make;
+        std::vector<Script::Step> player;
+        std::string logged, said;
+    } cases[] = {
+        {"no screen at all",
+         [] { SetHeadlessGraphicsRefusal([](const GraphicsMode&) { return true; }); },
+         {},
+         "brondelvix:main() No screen would open, not even a 1024x768 window.",
+         alert},
+        {"no preferences, not even the defaults",
+         [this] {
+             std::filesystem::remove(userFolder + "data/prefs.xml");
+             std::filesystem::remove(dataFolder + "data/default_prefs.xml");
+         },
+         {},
+         "Your default preferences file is missing.",
+         alert},
+        {"a first level that cannot be read: the game start's load error",
+         [this] { std::filesystem::remove(dataFolder + "data/packs/quickpack/levels/one.xml"); },
+         {{"[N] New Game", [] { Press('N'); }}, {"[N] Normal", [] { Press('N'); }}},
+         "levels/one.xml",
+         "Brondelvix 2! generated some errors when trying to load this game pack."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Each case on fresh folders.
+        TearDown();
+        SetUp();
+        const ChildResult child = RunInChild([&] {
+            c.make();
+            Script player(c.player);
+            RunBrondelvix({});
+        });
+        EXPECT_EQ(child.exitStatus, kCannotGoOnStatus);
+        EXPECT_NE(child.err.find(c.said), std::string::npos) << child.err;
+        const std::string logPath = userFolder + "bx2_error_log.txt";
+        EXPECT_NE(ReadText(logPath).find(c.logged), std::string::npos) << ReadText(logPath);
+        EXPECT_EQ(ModeOf(logPath), 0444);
+    }
+}
+
+}  // namespace
