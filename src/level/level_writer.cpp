@@ -3,6 +3,7 @@
 #include "core/arrays.h"
 #include "core/globals.h"
 #include "core/io.h"
+#include "core/lookup.h"
 #include "level/goal.h"
 #include "level/level.h"
 #include "pieces/ball.h"
@@ -12,7 +13,6 @@
 #include "pieces/paddle.h"
 #include "platform/runtime.h"
 #include "sprites/random.h"
-#include "core/lookup.h"
 #include "text/parser.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include "core/arrays.h"
 #include "core/globals.h"
+#include "core/lookup.h"
 #include "platform/graphics.h"
 #include "platform/runtime.h"
-#include "core/lookup.h"
 #include "text/parser.h"
 
 namespace {

@@ -4,11 +4,11 @@
 
 #include "core/arrays.h"
 #include "core/globals.h"
+#include "core/lookup.h"
 #include "pieces/ball.h"
 #include "pieces/paddle.h"
 #include "platform/runtime.h"
 #include "sprites/sprites.h"
-#include "core/lookup.h"
 #include "text/parser.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/graphics.h"
 #include "platform/files.h"
+#include "platform/graphics.h"
 #include "platform/runtime.h"
 
 extern "C" const unsigned char bx2_builtin_font_data[];
@@ -43,7 +43,6 @@ struct FreeTypeFace {
         if (library) FT_Done_FreeType(library);
     }
 };
-
 
 int Round26_6(FT_Pos v) { return static_cast<int>(std::floor((v + 32) / 64.0)); }
 

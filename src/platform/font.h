@@ -9,19 +9,19 @@
 
 struct TGlyph {
     bool present = false;
-    int advance = 0;            // pen advance in font pixels
-    int x = 0, y = 0;           // cell in the atlas
+    int advance = 0;   // pen advance in font pixels
+    int x = 0, y = 0;  // cell in the atlas
     int w = 0, h = 0;
     int offsetX = 0, offsetY = 0;  // from the pen's top-left (line top) to the cell's top-left
 };
 
 struct TImageFont {
-    int size = 0;        // pixels
+    int size = 0;  // pixels
     int style = 0;
     int lineHeight = 0;  // TextHeight: the same for every text
     int ascent = 0;      // baseline below the line top
     TGlyph glyphs[256];
-    TImagePtr atlas;     // one frame; white glyphs with coverage in alpha
+    TImagePtr atlas;  // one frame; white glyphs with coverage in alpha
 };
 using TImageFontPtr = std::shared_ptr<TImageFont>;
 

@@ -28,7 +28,6 @@ bool SizeAllowed(int width, int height) {
            static_cast<int64_t>(width) * height <= kMaxPicturePixels;
 }
 
-
 // ---------------------------------------------------------------------------
 // PNG. libpng reports errors by longjmp, so everything that must survive one lives in
 // this struct, owned by the caller of the function that calls setjmp.

@@ -11,8 +11,8 @@
 struct TPixmap {
     int width = 0;
     int height = 0;
-    int pitch = 0;   // pixels from one row to the next in `pixels`
-    int offset = 0;  // pixel index of (0, 0) in `pixels`
+    int pitch = 0;          // pixels from one row to the next in `pixels`
+    int offset = 0;         // pixel index of (0, 0) in `pixels`
     bool hasAlpha = false;  // the file carried an alpha channel
     std::shared_ptr<std::vector<uint8_t>> pixels;
 
@@ -45,13 +45,13 @@ struct TTextureSlot {
 };
 
 struct TImage {
-    int width = 0;   // one frame
+    int width = 0;  // one frame
     int height = 0;
     float handleX = 0;
     float handleY = 0;
-    int flags = 0;   // resolved: never -1
-    std::vector<TPixmapPtr> frames;           // packed RGBA, mask already applied
-    std::vector<TTextureSlot> textures;       // one per frame, filled by the graphics layer
+    int flags = 0;                       // resolved: never -1
+    std::vector<TPixmapPtr> frames;      // packed RGBA, mask already applied
+    std::vector<TTextureSlot> textures;  // one per frame, filled by the graphics layer
     ~TImage();
 };
 using TImagePtr = std::shared_ptr<TImage>;
@@ -62,7 +62,7 @@ TImagePtr LoadImage(const TPixmapPtr& pixmap, int flags = -1);
 // `first` on. Null when unreadable or short of cells.
 TImagePtr LoadAnimImage(const std::string& path, int cellW, int cellH, int first, int count, int flags = -1);
 TImagePtr LoadAnimImage(const TPixmapPtr& pixmap, int cellW, int cellH, int first, int count, int flags = -1);
-int ImageWidth(const TImagePtr& image);   // 0 for null
+int ImageWidth(const TImagePtr& image);  // 0 for null
 int ImageHeight(const TImagePtr& image);
 int ImageFrames(const TImagePtr& image);
 void SetImageHandle(const TImagePtr& image, float x, float y);

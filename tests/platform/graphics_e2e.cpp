@@ -16,9 +16,7 @@
 
 namespace {
 
-std::string FixturesDir() {
-    return FixturePath("");
-}
+std::string FixturesDir() { return FixturePath(""); }
 
 // A 32 x 16 picture: the left half opaque green, the right half transparent magenta.
 TImagePtr LoadHalfOpaque() { return LoadImage(FixturesDir() + "/platform/graphics_half_opaque.png", 0); }
