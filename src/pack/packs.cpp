@@ -97,3 +97,15 @@ int Pack::ReloadBrickPowerupData() {
 std::vector<PackPtr> AppendNewPack(const std::vector<PackPtr>& packs) {
     return AppendNew("packs:AppendNewPack() ", packs);
 }
+
+LevelSources Pack::Sources() const {
+    return {.bricks = bricksArray,
+            .sprites = spritesArray,
+            .powerups = powerupsArray,
+            .weapons = weaponsArray,
+            .balls = ballsArray,
+            .levels = levelsArray,
+            .projectiles = projectilesArray,
+            .sounds = soundsArray,
+            .difficulties = packDifficultyArray};
+}

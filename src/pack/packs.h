@@ -21,6 +21,7 @@ class ShifterData;
 class Sound;
 class Sprite;
 class Weapon;
+struct LevelSources;
 
 using BallPtr = std::shared_ptr<Ball>;
 using BrickPtr = std::shared_ptr<Brick>;
@@ -88,6 +89,8 @@ public:
     // The full load behind the loading screen, whose texts localize gives; flag is not read.
     // Always 0.
     int LoadPackData(int flag, const TextLookup& localize);
+    // Every template array a level reads, as a level load takes them.
+    LevelSources Sources() const;
 };
 
 // A copy one slot longer with a new default pack at the end.

@@ -18,19 +18,6 @@ namespace {
 constexpr int kDefaultMaxBalls = 16;
 constexpr int kMostBalls = 1024;
 
-// Every template array a level reads, from a loaded pack.
-LevelSources SourcesOf(const Pack& pack) {
-    return {.bricks = pack.bricksArray,
-            .sprites = pack.spritesArray,
-            .powerups = pack.powerupsArray,
-            .weapons = pack.weaponsArray,
-            .balls = pack.ballsArray,
-            .levels = pack.levelsArray,
-            .projectiles = pack.projectilesArray,
-            .sounds = pack.soundsArray,
-            .difficulties = pack.packDifficultyArray};
-}
-
 }  // namespace
 
 int BallPoolSize() {
@@ -118,7 +105,7 @@ int Game::LoadNextLevel(const std::string& levelName) {
         level.gameOver = -1.0f;
 
         pack.ReloadBrickPowerupData();
-        level.LoadFromFile(SourcesOf(pack), pack.path, gameStats);
+        level.LoadFromFile(pack.Sources(), pack.path, gameStats);
 
         for (const BallPtr& ball : level.ballsArray) Deref(ball).isLive = 1;
         const size_t fromFile = level.ballsArray.size();

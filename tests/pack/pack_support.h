@@ -43,18 +43,6 @@ inline std::vector<std::string> FaultLines() {
 }
 
 // Every template array of a loaded pack, as the game hands them to a level it reads.
-inline LevelSources PackSources(const Pack& pack) {
-    return {.bricks = pack.bricksArray,
-            .sprites = pack.spritesArray,
-            .powerups = pack.powerupsArray,
-            .weapons = pack.weaponsArray,
-            .balls = pack.ballsArray,
-            .levels = pack.levelsArray,
-            .projectiles = pack.projectilesArray,
-            .sounds = pack.soundsArray,
-            .difficulties = pack.packDifficultyArray};
-}
-
 // Sets the clock so that every frame from now on measures frameMs milliseconds; 80 ms is
 // a game-speed factor of exactly 1.
 inline void HoldFrameTime(int frameMs) {

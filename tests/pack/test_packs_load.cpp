@@ -334,7 +334,7 @@ TEST_F(PackLoader, ALoadedPackPlaysItsLevelsFromItsTemplates) {
     auto level = std::make_shared<Level>();
     level->nameOfFile = pack->levelsArray.at(0)->nameOfFile;
     pack->ReloadBrickPowerupData();
-    level->LoadFromFile(PackSources(*pack), pack->path, stat);
+    level->LoadFromFile(pack->Sources(), pack->path, stat);
 
     EXPECT_EQ(FaultLines(), std::vector<std::string>());
     EXPECT_EQ(level->name, "First Steps");

@@ -66,7 +66,7 @@ protected:
         level->nameOfFile = header->nameOfFile;
         level->gameOver = -1.0f;
         const Pack& p = *pack_;
-        level->LoadFromFile(packtest::PackSources(p), p.path, stat);
+        level->LoadFromFile(p.Sources(), p.path, stat);
         return level;
     }
 
