@@ -4,8 +4,8 @@
 
 #include "core/arrays.h"
 #include "core/globals.h"
-#include "platform/runtime.h"
 #include "core/lookup.h"
+#include "platform/runtime.h"
 #include "text/parser.h"
 
 namespace {

@@ -6,12 +6,12 @@
 
 #include "core/arrays.h"
 #include "core/globals.h"
+#include "core/lookup.h"
 #include "core/numeric.h"
 #include "pieces/paddle.h"
 #include "platform/runtime.h"
 #include "sprites/animation.h"
 #include "sprites/sprites.h"
-#include "core/lookup.h"
 #include "text/parser.h"
 
 namespace {

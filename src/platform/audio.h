@@ -13,8 +13,8 @@ constexpr int kOutputRate = 44100;
 // Decoded sample data, shared by every sound and channel that uses it.
 struct TSampleData {
     int rate = kOutputRate;
-    int channels = 1;             // 1 or 2
-    std::vector<float> frames;    // interleaved, -1..1
+    int channels = 1;           // 1 or 2
+    std::vector<float> frames;  // interleaved, -1..1
     size_t FrameCount() const { return channels ? frames.size() / channels : 0; }
 };
 

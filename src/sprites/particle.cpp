@@ -7,9 +7,9 @@
 
 #include "core/arrays.h"
 #include "core/globals.h"
+#include "core/lookup.h"
 #include "core/numeric.h"
 #include "sprites/sprites.h"
-#include "core/lookup.h"
 #include "text/parser.h"
 
 void InitParticle() {
