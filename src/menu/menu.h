@@ -27,6 +27,11 @@ int DrawMenuBox(const std::string& title, const BigImagePtr& background, int cle
 // failed their check, white otherwise. No handler: what it raises is the caller's. Always 0.
 int DrawCurrentPlayerDisplay(const UniversePtr& universe);
 
+// A one-line message with OK (Enter) and, when withCancel is not 0, Cancel (Escape); the
+// message is localised here. 1 for OK; 0 for Cancel (its hot key works without the button too)
+// or after a failure. Does not watch for Command with Q.
+int DrawDialogOK(const std::string& message, int withCancel);
+
 // The main menu (a stand-in for now): "Continue" (C, only with a saved game), "New Game" (N;
 // over a saved game the question to abandon it, Enter or Escape, then the difficulty, E, N, H,
 // I or Escape), "Help" (H) or "Quit" (Escape). Ends the music on "Continue" and "New Game". ""
