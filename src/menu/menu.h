@@ -32,6 +32,15 @@ int DrawCurrentPlayerDisplay(const UniversePtr& universe);
 // or after a failure. Does not watch for Command with Q.
 int DrawDialogOK(const std::string& message, int withCancel);
 
+// The player steps through the labels (drawn as given) with Up and Down or the two arrow
+// buttons and takes one with OK (Enter); the matching entry of values comes back. Cancel
+// (Escape) goes back to the first entry whose value is current, or stays on the entry shown when
+// none is, and returns its value. Opens on that same entry. Watches for Command with Q. Empty
+// lists give current back at once; lists of different lengths count as the shorter. "" after a
+// failure.
+std::string DrawChooseMenu(const UniversePtr& universe, const std::vector<std::string>& labels,
+                           const std::vector<std::string>& values, const std::string& current);
+
 // The main menu (a stand-in for now): "Continue" (C, only with a saved game), "New Game" (N;
 // over a saved game the question to abandon it, Enter or Escape, then the difficulty, E, N, H,
 // I or Escape), "Help" (H) or "Quit" (Escape). Ends the music on "Continue" and "New Game". ""

@@ -148,6 +148,22 @@ inline void MovePointer(float x, float y) {
 // The middle of a button of the column.
 inline void PointAt(const ColumnBox& box) { MovePointer(box.x + box.w / 2, box.y + box.h / 2); }
 
+// The effects the master mixer was handed since the last ClearEffects, by name, slot by slot.
+inline void ClearEffects() {
+    Mixer& mixer = *g_MasterMixer;
+    for (int i = 1; i < mixer.totalChannels; ++i) {
+        mixer.EndSound(i);
+        mixer.soundArray[static_cast<size_t>(i)] = nullptr;
+    }
+}
+inline std::vector<std::string> EffectsPlayed() {
+    std::vector<std::string> names;
+    for (size_t i = 1; i < g_MasterMixer->soundArray.size(); ++i) {
+        if (g_MasterMixer->soundArray[i]) names.push_back(g_MasterMixer->soundArray[i]->name);
+    }
+    return names;
+}
+
 class MenuTest : public ScreenTest {
 protected:
     void SetUp() override {
