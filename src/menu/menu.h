@@ -41,6 +41,19 @@ int DrawDialogOK(const std::string& message, int withCancel);
 std::string DrawChooseMenu(const UniversePtr& universe, const std::vector<std::string>& labels,
                            const std::vector<std::string>& values, const std::string& current);
 
+// One frame of the text entry and one typed character: the caller starts from its text, loops
+// while this returns 0 and reads the text once it returns 1 (Enter or Escape, which are alike).
+// The prompt is drawn as given; masked not 0 shows one asterisk a character; drawBox and clear
+// act only when exactly 1. Does not watch for Command with Q, but a request to terminate that
+// arrives while it waits ends the program through QuitNow.
+int DrawTextInputMenu(const std::string& prompt, std::string& text, const BigImagePtr& background, int drawBox,
+                      int clear, int masked);
+// Waits for one character and applies it to text: up to 16 characters of codes 32 to 255 but
+// the refused * + = [ ] { } / \ < > . : ? and the double quote; Backspace removes the last. The
+// click sound for a character taken, Enter and Escape, the cancel sound for one refused and for
+// Backspace. 1 for Enter or Escape, else 0.
+int MenuGetTextInput(std::string& text);
+
 // The main menu (a stand-in for now): "Continue" (C, only with a saved game), "New Game" (N;
 // over a saved game the question to abandon it, Enter or Escape, then the difficulty, E, N, H,
 // I or Escape), "Help" (H) or "Quit" (Escape). Ends the music on "Continue" and "New Game". ""
