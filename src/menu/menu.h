@@ -69,8 +69,9 @@ int DrawPlayerStats();
 // singular or plural word, joined by ", ", with "!" after; below a second "0 seconds".
 std::string TimeForeverLostText(Universe& universe, int64_t milliseconds);
 
-// The main menu (a stand-in for now): "Continue" (C, only with a saved game), "New Game" (N;
-// over a saved game the question to abandon it, Enter or Escape, then the difficulty, E, N, H,
-// I or Escape), "Help" (H) or "Quit" (Escape). Ends the music on "Continue" and "New Game". ""
-// after a failure.
+// The main menu: fades in over the title picture, offers its buttons and runs the screens
+// behind them, then fades out and returns "Continue" (C), "New Game" (N, after the question
+// over a saved game and the difficulty; the saved game is then recorded and deleted), "Help"
+// (H) or "Quit" (Escape); "" after a failure. Players (P), Scores (S), Packs (K) and Options (O)
+// come back to it. Ends the music on "Continue" and "New Game". Watches for Command with Q.
 std::string DrawMainMenu(const UniversePtr& universe);
