@@ -1,8 +1,7 @@
-// The stand-in screens: the main menu with its new-game questions, the pause screen with its
-// cheat question, the game-over screen, and what each draws.
+// The stand-in screens over the frozen game: the pause screen with its cheat question, the
+// game-over screen, and what each draws.
 #include <gtest/gtest.h>
 
-#include "menu/menu.h"
 #include "menu/pausemenu.h"
 #include "menu_support.h"
 #include "pieces/gamestats.h"
@@ -37,72 +36,6 @@ protected:
     }
 };
 
-TEST_F(Screens, TheMainMenuTakesTheRealMenusKeys) {
-    struct Case {
-        const char* what;
-        bool saved;
-        std::vector<Script::Step> keys;
-        const char* choice;
-        const char* difficulty;
-    };
-    auto press = [](int key) { return [key] { Press(key); }; };
-    const Case cases[] = {
-        {"N, then N for Normal",
-         false,
-         {{"[N] New Game", press('N')}, {"[N] Normal", press('N')}},
-         "New Game",
-         "Normal"},
-        {"N, E", false, {{"[N] New Game", press('N')}, {"[E] Easy", press('E')}}, "New Game", "Easy"},
-        {"N, H", false, {{"[N] New Game", press('N')}, {"[H] Hard", press('H')}}, "New Game", "Hard"},
-        {"N, I", false, {{"[N] New Game", press('N')}, {"[I] Insane", press('I')}}, "New Game", "Insane"},
-        {"N, Escape goes back; H",
-         false,
-         {{"[N] New Game", press('N')}, {"[N] Normal", press(KEY_ESCAPE)}, {"[N] New Game", press('H')}},
-         "Help",
-         "Hard?"},
-        {"Escape", false, {{"[N] New Game", press(KEY_ESCAPE)}}, "Quit", "Hard?"},
-        {"C without a saved game does nothing",
-         false,
-         {{"[N] New Game", press('C')}, {"[N] New Game", press(KEY_ESCAPE)}},
-         "Quit",
-         "Hard?"},
-        {"C with a saved game", true, {{"[C] Continue", press('C')}}, "Continue", "Hard?"},
-        {"N over a saved game asks first: Escape goes back",
-         true,
-         {{"[N] New Game", press('N')},
-          {"Abandon Current Game?", press(KEY_ESCAPE)},
-          {"[C] Continue", press(KEY_ESCAPE)}},
-         "Quit",
-         "Hard?"},
-        {"N over a saved game asks first: Enter goes on",
-         true,
-         {{"[N] New Game", press('N')}, {"Abandon Current Game?", press(KEY_ENTER)}, {"[E] Easy", press('E')}},
-         "New Game",
-         "Easy"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::filesystem::remove(SavePath());
-        if (c.saved) {
-            ASSERT_EQ(game().SaveGame(universe().playersPath, 0), 0);
-        }
-        universe().currentDifficulty = "Hard?";
-        PlayMusic();
-        Script player(c.keys);
-        EXPECT_EQ(DrawMainMenu(g_gameUniverse), c.choice);
-        EXPECT_TRUE(player.Finished());
-        EXPECT_EQ(universe().currentDifficulty, c.difficulty);
-        // A game about to start ends the menu's music; Help and Quit leave it playing.
-        const bool starts = std::string(c.choice) == "New Game" || std::string(c.choice) == "Continue";
-        EXPECT_EQ(g_MasterMixer->MusicPlaying(), starts ? 0 : 1);
-        // Continue is offered only over a saved game.
-        if (!c.saved) {
-            for (const std::string& frame : player.Frames()) EXPECT_EQ(frame.find("[C] Continue"), std::string::npos);
-        }
-    }
-    EXPECT_EQ(g_DebugLog, "");
-}
-
 TEST_F(Screens, EachScreenDrawsItsTitleAndKeysInThePlayersLanguageOverItsBackground) {
     g_language = "fr";
     struct Case {
@@ -113,11 +46,6 @@ TEST_F(Screens, EachScreenDrawsItsTitleAndKeysInThePlayersLanguageOverItsBackgro
         int key;
     };
     const Case cases[] = {
-        {"main menu",
-         [] { return DrawMainMenu(g_gameUniverse); },
-         "[N] Nouvelle partie",
-         {"[H] Aide", "[Esc] Quitter"},
-         KEY_ESCAPE},
         {"pause",
          [] { return DrawPauseMenu(g_gameUniverse); },
          "Pause",
@@ -220,7 +148,7 @@ TEST_F(Screens, TheGameOverScreenAnswersItsKeysAndClosesToBlack) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
-TEST_F(Screens, CommandQOrAWindowCloseQuitsAtOnceFromTheMainMenuAndTheGameOverScreen) {
+TEST_F(Screens, CommandQOrAWindowCloseQuitsAtOnceFromTheGameOverScreen) {
     const struct {
         const char* what;
         std::function<std::string()> run;
@@ -231,7 +159,7 @@ TEST_F(Screens, CommandQOrAWindowCloseQuitsAtOnceFromTheMainMenuAndTheGameOverSc
          [] { return DrawGameOverMenu(g_gameUniverse); },
          "Game Over",
          {[] { Hold(KEY_LCOMMAND); }, [] { Hold('Q'); }}},
-        {"a window close at the main menu", [] { return DrawMainMenu(g_gameUniverse); }, "[N] New Game", {[] {
+        {"a window close at the game over", [] { return DrawGameOverMenu(g_gameUniverse); }, "Game Over", {[] {
              InjectEvent({.type = InputEventType::Terminate});
          }}},
     };
