@@ -381,6 +381,10 @@ TEST_F(MainMenuTest, PlayersScoresAndOptionsComeBackWithTheColumnLaidOutAgainAsE
         if (c.saved) WriteSave("quickpack", 5000);
         std::vector<Script::Step> steps = {{kMenu, [&] { c.meanwhile(), Press(c.key); }}};
         if (c.key == 'S') steps.push_back({"High Score", PressKey(KEY_ENTER)});
+        if (c.key == 'P') {
+            steps.push_back({[](const auto& calls) { return Drew(calls, "Go Back") || Drew(calls, "Retour"); },
+                             PressKey(KEY_ESCAPE)});
+        }
         steps.push_back({Keep(frame, c.back), PressKey(KEY_ESCAPE)});
         Script player(steps);
         EXPECT_EQ(DrawMainMenu(g_gameUniverse), "Quit");
