@@ -6,7 +6,7 @@
 #include "core/globals.h"
 #include "editor/editor.h"
 #include "media/mixer.h"
-#include "menu/menu.h"
+#include "menu/pausemenu.h"
 #include "platform/graphics.h"
 #include "platform/input.h"
 #include "platform/runtime.h"

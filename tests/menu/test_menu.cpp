@@ -1,8 +1,9 @@
 // The stand-in screens: the main menu with its new-game questions, the pause screen with its
-// cheat question, the game-over screen, what each draws, and the immediate quit.
+// cheat question, the game-over screen, and what each draws.
 #include <gtest/gtest.h>
 
 #include "menu/menu.h"
+#include "menu/pausemenu.h"
 #include "menu_support.h"
 #include "pieces/gamestats.h"
 
@@ -247,23 +248,6 @@ TEST_F(Screens, CommandQOrAWindowCloseQuitsAtOnceFromTheMainMenuAndTheGameOverSc
         EXPECT_EQ(child.err, "");
         EXPECT_FALSE(std::filesystem::exists(userFolder + "bx2_error_log.txt"));
     }
-}
-
-TEST_F(Screens, QuitNowShowsThePointerDropsTheGameAndEndsWithoutSavingTheLog) {
-    const ChildResult child = RunInChild([&] {
-        HideMouse();
-        AddLineToDebugLog("a fault that quitting never saves");
-        SetTestClockHook(nullptr);
-        // What QuitNow leaves behind is looked at by a shutdown step of the platform.
-        RegisterShutdown(0, [] {
-            std::printf("pointer %d, universe %d, screen %d\n", MouseVisible() ? 1 : 0, g_gameUniverse ? 1 : 0,
-                        GraphicsOpen() ? 1 : 0);
-        });
-        QuitNow();
-    });
-    EXPECT_EQ(child.exitStatus, 0);
-    EXPECT_NE(child.out.find("pointer 1, universe 0, screen 0\n"), std::string::npos) << child.out;
-    EXPECT_FALSE(std::filesystem::exists(userFolder + "bx2_error_log.txt"));
 }
 
 }  // namespace

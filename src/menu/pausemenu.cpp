@@ -1,7 +1,7 @@
-// Stand-ins for the main menu, the pause and game-over screens and their questions: each a
-// column of buttons with their hot keys in the menu box, over the menu background or over the
-// frozen game, in a modal loop of its own.
-#include "menu/menu.h"
+// Stand-ins for the pause and game-over screens and the pause's question: each a column of
+// buttons with their hot keys in the menu box, over the frozen game or the menu background, in
+// a modal loop of its own.
+#include "menu/pausemenu.h"
 
 #include <algorithm>
 #include <vector>
@@ -10,6 +10,7 @@
 #include "media/menubutton.h"
 #include "media/mixer.h"
 #include "media/sounds.h"
+#include "menu/menu.h"
 #include "pieces/gamestats.h"
 #include "platform/graphics.h"
 #include "platform/input.h"
@@ -65,17 +66,6 @@ void DrawBackdrop(const UniversePtr& universe, Backdrop backdrop) {
     ResetDrawing();
 }
 
-// The menu box and the title in green across its top, where the real menus put them.
-void DrawBox(const Universe& universe, const std::string& title) {
-    ResetDrawing();
-    if (universe.DialogImage) universe.DialogImage->Render();
-    SetImageFont(g_LargeFont);
-    SetColor(0, 200, 0);
-    const float y = static_cast<float>(GraphicsHeight() / 41 * 11);
-    const float x = static_cast<float>(GraphicsWidth() / 2) - static_cast<float>(TextWidth(title)) * g_widthFactor / 2;
-    DrawText(title, x, y);
-}
-
 void DrawPointer(const Universe& universe) {
     ResetDrawing();
     if (universe.cursorImage)
@@ -111,14 +101,13 @@ std::string RunScreen(const UniversePtr& universe, const Screen& screen) {
 
     std::string result;
     while (result.empty()) {
-        if (screen.watchQuit && CheckForCommandQ()) QuitNow();
         const float mouseX = static_cast<float>(MouseX());
         const float mouseY = static_cast<float>(MouseY());
         const int held = MouseDown(1) + MouseDown(2) + MouseDown(3);
 
         Cls();
         DrawBackdrop(universe, screen.backdrop);
-        DrawBox(u, screen.title);
+        DrawMenuBox(screen.title, u.DialogImage, 0, screen.watchQuit ? 1 : 0);
         for (size_t i = 0; i < buttons.size(); ++i) {
             if (buttons[i]->Update(mouseX, mouseY, held)) result = screen.choices[i].result;
         }
@@ -144,22 +133,6 @@ bool Confirm(const UniversePtr& universe, const std::string& question, Backdrop 
     return RunScreen(universe, screen) == "OK";
 }
 
-// The difficulty of the new game; false when the player went back.
-bool ChooseDifficulty(const UniversePtr& universe) {
-    const Screen screen{.choices = {{"Easy", 'E', "E", 0, &Universe::sndButtonClick, "Easy"},
-                                    {"Normal", 'N', "N", 1, &Universe::sndButtonClick, "Normal"},
-                                    {"Hard", 'H', "H", 2, &Universe::sndButtonClick, "Hard"},
-                                    {"Insane", 'I', "I", 3, &Universe::sndButtonClick, "Insane"},
-                                    {"Cancel", KEY_ESCAPE, "Esc", 5, &Universe::sndButtonClick, "Cancel"}},
-                        .rows = 6,
-                        .watchQuit = true};
-    const std::string choice = RunScreen(universe, screen);
-    if (choice == "Cancel") return false;
-    // The English name, whatever language the labels are in.
-    Deref(universe).currentDifficulty = choice;
-    return true;
-}
-
 // The game field and panel, without any screen, under a black curtain drawn closed.
 void FadeGameToBlack(const UniversePtr& universe) {
     for (float curtain = 0.0f; curtain < 1.0f; curtain = std::min(1.0f, curtain + g_gameSpeedFactor / 10.0f)) {
@@ -175,32 +148,6 @@ void FadeGameToBlack(const UniversePtr& universe) {
 }
 
 }  // namespace
-
-std::string DrawMainMenu(const UniversePtr& universe) {
-    return Guarded("menu:DrawMainMenu() ", std::string(), [&] {
-        Universe& u = Deref(universe);
-        for (;;) {
-            const bool canContinue = u.ContinueExists() == 1;
-            Screen menu{.rows = canContinue ? 4 : 3, .watchQuit = true};
-            int row = 0;
-            if (canContinue) {
-                menu.choices.push_back({"Continue", 'C', "C", row++, &Universe::sndButtonStartGame, "Continue"});
-            }
-            menu.choices.push_back({"New Game", 'N', "N", row++, &Universe::sndButtonStartGame, "New Game"});
-            menu.choices.push_back({"Help", 'H', "H", row++, &Universe::sndButtonClick, "Help"});
-            menu.choices.push_back({"Quit", KEY_ESCAPE, "Esc", row++, &Universe::sndButtonQuit, "Quit"});
-
-            const std::string choice = RunScreen(universe, menu);
-            if (choice == "New Game") {
-                // Over a saved game the player is asked first; either question can go back.
-                if (canContinue && !Confirm(universe, "Abandon Current Game?", Backdrop::MenuPicture)) continue;
-                if (!ChooseDifficulty(universe)) continue;
-            }
-            if (choice == "Continue" || choice == "New Game") Deref(g_MasterMixer).EndMusic();
-            return choice;
-        }
-    });
-}
 
 std::string DrawPauseMenu(const UniversePtr& universe) {
     return Guarded("menu:DrawPauseMenu() ", std::string(), [&] {
@@ -259,12 +206,4 @@ std::string DrawGameOverMenu(const UniversePtr& universe) {
         }
         return choice;
     });
-}
-
-void QuitNow() {
-    ShowMouse();
-    if (g_gameUniverse && g_gameUniverse->currentGame) g_gameUniverse->currentGame->Unlink();
-    g_gameUniverse = nullptr;
-    EndGraphics();
-    End();
 }
