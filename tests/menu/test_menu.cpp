@@ -1,9 +1,7 @@
-// The stand-in screens: the main menu with its new-game questions, the pause screen with its
-// cheat question, the game-over screen, and what each draws.
+// The stand-in main menu with its new-game questions, and what it draws.
 #include <gtest/gtest.h>
 
 #include "menu/menu.h"
-#include "menu/pausemenu.h"
 #include "menu_support.h"
 #include "pieces/gamestats.h"
 
@@ -118,16 +116,6 @@ TEST_F(Screens, EachScreenDrawsItsTitleAndKeysInThePlayersLanguageOverItsBackgro
          "[N] Nouvelle partie",
          {"[H] Aide", "[Esc] Quitter"},
          KEY_ESCAPE},
-        {"pause",
-         [] { return DrawPauseMenu(g_gameUniverse); },
-         "Pause",
-         {"[Esc] Reprendre la partie", "[M] Retour au menu", "\"Level One\""},
-         KEY_ESCAPE},
-        {"game over",
-         [] { return DrawGameOverMenu(g_gameUniverse); },
-         "Partie terminée",
-         {"[C] Recommencer à ce niveau", "[Q] Quitter Brondelvix 2", "\"Level One\""},
-         'Q'},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -147,90 +135,13 @@ TEST_F(Screens, EachScreenDrawsItsTitleAndKeysInThePlayersLanguageOverItsBackgro
     EXPECT_EQ(g_DebugLog, "");
 }
 
-TEST_F(Screens, ThePauseScreenResumesTheSoundAndLeavingTheGamePutsItsSpeedBack) {
-    struct Case {
-        const char* what;
-        std::vector<Script::Step> keys;
-        const char* choice;
-        bool speedReset;
-        int cheats;
-    };
-    auto press = [](int key) { return [key] { Press(key); }; };
-    const Case cases[] = {
-        {"Escape", {{"Paused", press(KEY_ESCAPE)}}, "Resume", false, 0},
-        {"M", {{"Paused", press('M')}}, "Main Menu", true, 0},
-        {"Q", {{"Paused", press('Q')}}, "End", true, 0},
-        {"C, Enter: cheats on",
-         {{"Paused", press('C')}, {"Enable Cheats?", press(KEY_ENTER)}, {"Paused", press(KEY_ESCAPE)}},
-         "Resume",
-         false,
-         1},
-        {"C, Escape",
-         {{"Paused", press('C')}, {"Enable Cheats?", press(KEY_ESCAPE)}, {"Paused", press(KEY_ESCAPE)}},
-         "Resume",
-         false,
-         0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        game().gameStats->cheatEnabled = 0;
-        PlayMusic();
-        SetGlobalGameSpeed(0.33f, 10.0f, -1.0f);
-        g_gameSpeedModulation = 0.5f;
-        g_MasterMixer->RateAdjust(0.5f);
-        g_MasterMixer->Pause();
-        Script player(c.keys);
-        EXPECT_EQ(DrawPauseMenu(g_gameUniverse), c.choice);
-        EXPECT_TRUE(player.Finished());
-        EXPECT_EQ(g_MasterMixer->masterPause, 0);
-        EXPECT_EQ(game().gameStats->cheatEnabled, c.cheats);
-        EXPECT_FLOAT_EQ(g_gameSpeedTargetModulation, c.speedReset ? 1.0f : 0.33f);
-        EXPECT_FLOAT_EQ(g_gameSpeedModulation, c.speedReset ? 1.0f : 0.5f);
-        EXPECT_FLOAT_EQ(g_MasterMixer->masterRate, c.speedReset ? 1.0f : 0.5f);
-        EXPECT_EQ(g_MasterMixer->MusicPlaying(), c.speedReset ? 0 : 1);
-        EXPECT_EQ(g_pauseAtFlip, 0) << "the pause screen leaves the request to the play loop";
-    }
-
-    // A game with cheats on is not asked again.
-    game().gameStats->cheatEnabled = 1;
-    Script player({{"Paused", [] { Press('C'); }}, {"Paused", [] { Press(KEY_ESCAPE); }}});
-    EXPECT_EQ(DrawPauseMenu(g_gameUniverse), "Resume");
-    for (const std::string& frame : player.Frames()) EXPECT_EQ(frame.find("Enable Cheats?"), std::string::npos);
-    EXPECT_EQ(g_DebugLog, "");
-}
-
-TEST_F(Screens, TheGameOverScreenAnswersItsKeysAndClosesToBlack) {
-    const struct {
-        int key;
-        const char* choice;
-    } cases[] = {{'C', "New From This Level"}, {'N', "New Game"}, {KEY_ESCAPE, "Main Menu"}, {'Q', "End"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.choice);
-        SetGlobalGameSpeed(0.33f, 10.0f, -1.0f);
-        g_ScreenOverlayAlpha = 0.5f;
-        Script player({{"Game Over", [&] { Press(c.key); }}});
-        EXPECT_EQ(DrawGameOverMenu(g_gameUniverse), c.choice);
-        EXPECT_TRUE(player.Finished());
-        EXPECT_EQ(g_ScreenOverlayAlpha, 1.0f);
-        EXPECT_FLOAT_EQ(g_gameSpeedTargetModulation, 1.0f);
-        // The closing fade: frames without the buttons, darker each time.
-        ASSERT_GE(player.Frames().size(), 3u);
-        EXPECT_EQ(player.Frames().back().find("Game Over"), std::string::npos);
-    }
-    EXPECT_EQ(g_DebugLog, "");
-}
-
-TEST_F(Screens, CommandQOrAWindowCloseQuitsAtOnceFromTheMainMenuAndTheGameOverScreen) {
+TEST_F(Screens, AWindowCloseQuitsAtOnceFromTheMainMenu) {
     const struct {
         const char* what;
         std::function<std::string()> run;
         const char* shown;
         std::vector<std::function<void()>> keys;  // one a frame
     } cases[] = {
-        {"Command-Q at the game over",
-         [] { return DrawGameOverMenu(g_gameUniverse); },
-         "Game Over",
-         {[] { Hold(KEY_LCOMMAND); }, [] { Hold('Q'); }}},
         {"a window close at the main menu", [] { return DrawMainMenu(g_gameUniverse); }, "[N] New Game", {[] {
              InjectEvent({.type = InputEventType::Terminate});
          }}},
