@@ -54,12 +54,12 @@ void UnlinkCurrentGame() {
 }
 
 // Quit and Help with faults in the log: the universe goes, the log is saved and the player
-// told where; that ends the program unless the log could not be saved.
-void ErrorExit() {
+// told where; that ends the program, with endStatus, unless the log could not be saved.
+void ErrorExit(int endStatus = 0) {
     if (g_gameUniverse) g_gameUniverse->Unlink();
     g_gameUniverse = nullptr;
     EndGraphics();
-    WriteDebugLog(ErrorExitMessage());
+    WriteDebugLog(ErrorExitMessage(), endStatus);
 }
 
 }  // namespace
@@ -198,6 +198,9 @@ void OuterPass(PlayLoopState& state, const std::string& choiceInsteadOfMenu) {
         const std::string choice = choiceInsteadOfMenu.empty() ? DrawMainMenu(g_gameUniverse) : choiceInsteadOfMenu;
         if (choice == "Help") HelpFromMainMenu();
         if (choice == "Quit") QuitFromMainMenu();
+        // A main menu that failed chose nothing: starting a game would delete the saved game
+        // unasked. Its failure is logged, so the program cannot go on and says so.
+        if (choice.empty()) QuitFromMainMenu(kCannotGoOnStatus);
         if (choice == "Continue") {
             state.continueFlag = 1;
         } else if (choice == "New Game") {
@@ -251,11 +254,12 @@ int ShutDown() {
     return 0;
 }
 
-void QuitFromMainMenu() {
-    if (!g_DebugLog.empty()) ErrorExit();
+void QuitFromMainMenu(int endStatus) {
+    if (!g_DebugLog.empty()) ErrorExit(endStatus);
     ShowMouse();
     UnlinkCurrentGame();
-    End();
+    if (endStatus == 0) End();
+    End(endStatus);
 }
 
 void HelpFromMainMenu() {

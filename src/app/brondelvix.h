@@ -30,9 +30,10 @@ void RunOuterLoop(PlayLoopState& state, bool editorFirst);
 void OuterPass(PlayLoopState& state, const std::string& choiceInsteadOfMenu);
 
 // The roads out. The end of the outer loop returns the exit status (0) unless the error log's
-// alert ended the program; the others never return.
+// alert ended the program; the others never return. Quit ends with endStatus: 0 for the
+// player's own choice, kCannotGoOnStatus after a main menu that failed.
 int ShutDown();
-[[noreturn]] void QuitFromMainMenu();
+[[noreturn]] void QuitFromMainMenu(int endStatus = 0);
 [[noreturn]] void HelpFromMainMenu();
 // What nothing else caught: logged, the error log written with its alert, a failed exit status.
 [[noreturn]] void EndOnUncaughtFailure(const std::string& text);

@@ -3,6 +3,7 @@
 // scores and the text entry) that the pause, game-over, player and options screens build on.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,36 @@ int DrawDialogOK(const std::string& message, int withCancel);
 std::string DrawChooseMenu(const UniversePtr& universe, const std::vector<std::string>& labels,
                            const std::vector<std::string>& values, const std::string& current);
 
-// The main menu (a stand-in for now): "Continue" (C, only with a saved game), "New Game" (N;
-// over a saved game the question to abandon it, Enter or Escape, then the difficulty, E, N, H,
-// I or Escape), "Help" (H) or "Quit" (Escape). Ends the music on "Continue" and "New Game". ""
-// after a failure.
+// One frame of the text entry and one typed character: the caller starts from its text, loops
+// while this returns 0 and reads the text once it returns 1 (Enter or Escape, which are alike).
+// The prompt is drawn as given; masked not 0 shows one asterisk a character; drawBox and clear
+// act only when exactly 1. Does not watch for Command with Q, but a request to terminate that
+// arrives while it waits ends the program through QuitNow.
+int DrawTextInputMenu(const std::string& prompt, std::string& text, const BigImagePtr& background, int drawBox,
+                      int clear, int masked);
+// Waits for one character and applies it to text: up to 16 characters of codes 32 to 255 but
+// the refused * + = [ ] { } / \ < > . : ? and the double quote; Backspace removes the last. The
+// click sound for a character taken, Enter and Escape, the cancel sound for one refused and for
+// Backspace. 1 for Enter or Escape, else 0.
+int MenuGetTextInput(std::string& text);
+
+// The difficulty of the next new game: Easy (E), Normal (N), Hard (H) and Insane (I) store
+// their English name in the universe's currentDifficulty and give 1; Cancel (Escape) gives 0, as
+// does a failure. Watches for Command with Q.
+int DrawDifficultyMenu();
+
+// The scores screen: every player's best scores and highest levels and the totals over all
+// their games, until OK or Enter. No Escape, no watch for Command with Q. Always 0.
+int DrawPlayerStats();
+
+// The scores screen's time line: the localised "Time Forever Lost: " and the milliseconds in
+// years (of 365.25 days), days, hours, minutes and seconds, each unit that is not 0 with its
+// singular or plural word, joined by ", ", with "!" after; below a second "0 seconds".
+std::string TimeForeverLostText(Universe& universe, int64_t milliseconds);
+
+// The main menu: fades in over the title picture, offers its buttons and runs the screens
+// behind them, then fades out and returns "Continue" (C), "New Game" (N, after the question
+// over a saved game and the difficulty; the saved game is then recorded and deleted), "Help"
+// (H) or "Quit" (Escape); "" after a failure. Players (P), Scores (S), Packs (K) and Options (O)
+// come back to it. Ends the music on "Continue" and "New Game". Watches for Command with Q.
 std::string DrawMainMenu(const UniversePtr& universe);

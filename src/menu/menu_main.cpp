@@ -1,162 +1,218 @@
-// A stand-in for the main menu and its new-game questions until the real screens are built: a
-// column of buttons with their hot keys in the menu box, in a modal loop of its own.
-#include <algorithm>
+// The main menu between games: it fades in over the title picture, offers Continue, New Game,
+// Players, Scores, Packs, Options, Help and Quit, runs the screens behind them inside its loop,
+// and fades out with the choice for the main program.
+#include <memory>
 #include <vector>
 
 #include "core/globals.h"
-#include "media/menubutton.h"
+#include "core/numbertext.h"
 #include "media/mixer.h"
-#include "media/sounds.h"
 #include "menu/menu.h"
-#include "pieces/gamestats.h"
+#include "menu/menu_frame.h"
+#include "menu/optionsmenu.h"
+#include "menu/playermenu.h"
 #include "platform/graphics.h"
 #include "platform/input.h"
-#include "platform/runtime.h"
 #include "universe/game.h"
 
 namespace {
 
-// One button of a screen: the English key of its label, its hot key and the name shown with
-// the label, its row in the column (-1: never drawn, only its hot key works), the universe's sound it
-// clicks with, and the screen's result when it is chosen.
-struct Choice {
-    const char* label;
+// The buttons in the order they are updated and drawn.
+enum MainButton { kContinue, kNewGame, kPlayers, kScores, kPacks, kOptions, kHelp, kQuit, kMainButtons };
+
+struct MainButtonSpec {
+    const char* label;  // the English key of its label
     int hotKey;
-    const char* keyName;
-    int row;
     SoundPtr Universe::*sound;
-    const char* result;
 };
+constexpr MainButtonSpec kSpecs[kMainButtons] = {
+    {"Continue", 'C', &Universe::sndButtonStartGame}, {"New Game", 'N', &Universe::sndButtonStartGame},
+    {"Players", 'P', &Universe::sndButtonClick},      {"Scores", 'S', &Universe::sndButtonClick},
+    {"Packs", 'K', &Universe::sndButtonClick},        {"Options", 'O', &Universe::sndButtonClick},
+    {"Help", 'H', &Universe::sndButtonClick},         {"Quit", KEY_ESCAPE, &Universe::sndButtonQuit}};
 
-struct Screen {
-    std::string title = {};  // already localised
-    std::vector<Choice> choices = {};
-    int rows = 0;
-    bool watchQuit = false;  // Command with Q, or the system's request, ends the program here
-};
+class MainMenu {
+public:
+    explicit MainMenu(const UniversePtr& universe) : universe_(universe), u_(Deref(universe)) {}
 
-void ResetDrawing() {
-    SetOrigin(0.0f, 0.0f);
-    SetHandle(0.0f, 0.0f);
-    SetBlend(ALPHABLEND);
-    SetAlpha(1.0f);
-    SetRotation(0.0f);
-    SetColor(255, 255, 255);
-    SetScale(g_widthFactor, g_heightFactor);
-}
+    std::string Run() {
+        for (const MainButtonSpec& spec : kSpecs)
+            buttons_.push_back(MakeMenuButton(spec.label, spec.hotKey, u_.*spec.sound));
+        Label();
+        shown_ = CountShown();
+        LayOut();
+        g_ScreenOverlayAlpha = 0.0f;
 
-void DrawBackdrop(const Universe& universe) {
-    ResetDrawing();
-    if (universe.MenuBackgroundImage) universe.MenuBackgroundImage->Render();
-    ResetDrawing();
-}
+        // The fades watch no input; whatever was pressed before the buttons showed is dropped.
+        for (float fade = 1.0f; fade > 0.0f; fade -= g_gameSpeedFactor / 4) FadeFrame(fade);
+        FlushKeys();
+        FlushMouse();
 
-void DrawPointer(const Universe& universe) {
-    ResetDrawing();
-    if (universe.cursorImage)
-        DrawImage(universe.cursorImage, static_cast<float>(MouseX()), static_cast<float>(MouseY()));
-}
+        while (choice_.empty()) MenuFrame();
 
-// Runs the screen until a button is clicked or its hot key hit, and returns that choice.
-std::string RunScreen(const UniversePtr& universe, const Screen& screen) {
-    Universe& u = Deref(universe);
-    std::vector<MenuButtonPtr> buttons;
-    // The menus' column is 400 wide; a longer label widens the whole column rather than run
-    // past its button's edges (labels of more than 25 characters are set smaller).
-    float columnWidth = 400.0f;
-    for (const Choice& choice : screen.choices) {
-        auto button = std::make_shared<MenuButton>();
-        // The key goes with the label, so a player sees what to press.
-        button->text = "[" + std::string(choice.keyName) + "] " + u.GetLocalizedString(choice.label);
-        button->hotKey = choice.hotKey;
-        // A sound that could not be loaded leaves the button silent.
-        if (u.*choice.sound) Deref(button->clickSound).Clone(u.*choice.sound);
-        button->Position(-1000, -1000, -1, -1, 1);
-        columnWidth = std::max(columnWidth, button->width / g_widthFactor);
-        buttons.push_back(button);
+        // A 0 ms frame makes no progress here, as in every fade of the game.
+        for (float fade = 0.0f; fade < 1.0f;) {
+            FadeFrame(fade);
+            fade += g_gameSpeedFactor / 10;
+            if (fade > 1.0f) fade = 1.0f;
+        }
+        return choice_;
     }
-    for (size_t i = 0; i < buttons.size(); ++i) {
-        buttons[i]->Position(-1000, -1000, columnWidth, -1, 1);
-        const int row = screen.choices[i].row;
-        if (row >= 0) buttons[i]->PositionButtonOnMenu(row, screen.rows, 210, 354, 4);
+
+private:
+    void Label() {
+        for (int i = 0; i < kMainButtons; ++i) buttons_[i]->text = u_.GetLocalizedString(kSpecs[i].label);
     }
-    // Nothing pressed before the screen opened chooses anything on it.
-    FlushKeys();
-    FlushMouse();
 
-    std::string result;
-    while (result.empty()) {
-        const float mouseX = static_cast<float>(MouseX());
-        const float mouseY = static_cast<float>(MouseY());
-        const int held = MouseDown(1) + MouseDown(2) + MouseDown(3);
+    int CountShown() { return 6 + (u_.ContinueExists() != 0 ? 1 : 0) + (u_.packsArray.size() > 1 ? 1 : 0); }
 
+    // Every button is sized and put above the top of the screen; only the shown ones get a row.
+    // A button left up there cannot be seen or pointed at, but its hot key still works.
+    void LayOut() {
+        for (const MenuButtonPtr& button : buttons_) SizeForMenuColumn(*button, 400);
+        const bool withContinue = u_.ContinueExists() != 0;
+        const bool withPacks = u_.packsArray.size() > 1;
+        int row = 0;
+        for (int i = 0; i < kMainButtons; ++i) {
+            if (i == kContinue && !withContinue) continue;
+            if (i == kPacks && !withPacks) continue;
+            PutInMenuRow(*buttons_[i], row++, shown_);
+        }
+    }
+
+    // The background alone under black at the fade's opacity.
+    void FadeFrame(float fade) {
         Cls();
-        DrawBackdrop(u);
-        DrawMenuBox(screen.title, u.DialogImage, 0, screen.watchQuit ? 1 : 0);
-        for (size_t i = 0; i < buttons.size(); ++i) {
-            if (buttons[i]->Update(mouseX, mouseY, held)) result = screen.choices[i].result;
-        }
-        for (size_t i = 0; i < buttons.size(); ++i) {
-            if (screen.choices[i].row >= 0) buttons[i]->Draw();
-        }
+        SetOrigin(0.0f, 0.0f);
+        SetHandle(0.0f, 0.0f);
+        SetBlend(ALPHABLEND);
+        SetAlpha(1.0f);
+        SetRotation(0.0f);
+        SetScale(g_widthFactor, g_heightFactor);
+        SetColor(255, 255, 255);
+        DrawMenuBackground(u_);
+        SetScale(1.0f, 1.0f);
+        SetColor(0, 0, 0);
+        SetAlpha(fade);
+        DrawRect(0.0f, 0.0f, static_cast<float>(GraphicsWidth()), static_cast<float>(GraphicsHeight()));
         ScreenRefresh(0, 1);
-        DrawPointer(u);
         Flip(-1);
     }
-    // Whatever draws next starts from black.
-    Cls();
-    return result;
-}
 
-// A question with OK (Enter) and Cancel (Escape); true for OK.
-bool Confirm(const UniversePtr& universe, const std::string& question) {
-    const Screen screen{.title = Deref(universe).GetLocalizedString(question),
-                        .choices = {{"OK", KEY_ENTER, "Enter", 0, &Universe::sndButtonClick, "OK"},
-                                    {"Cancel", KEY_ESCAPE, "Esc", 1, &Universe::sndButtonCancel, "Cancel"}},
-                        .rows = 2};
-    return RunScreen(universe, screen) == "OK";
-}
+    void MenuFrame() {
+        const MenuPointer pointer = ReadMenuPointer();
+        Cls();
+        SetMenuDrawState();
+        DrawMenuBackground(u_);
+        DrawMenuBox("", u_.DialogImage, 0, 1);
+        // Every button, shown or not, every frame; a screen opened by a click runs to its end
+        // before the next button is asked, with the pointer as this frame read it.
+        for (int i = 0; i < kMainButtons; ++i) {
+            if (buttons_[i]->Update(pointer.x, pointer.y, pointer.buttonsDown)) Act(static_cast<MainButton>(i));
+        }
+        if (choice_.empty()) {
+            for (const MenuButtonPtr& button : buttons_) button->Draw();
+        }
+        DrawCurrentPlayerDisplay(universe_);
+        ScreenRefresh(0, 1);
+        // Unlike the other screens, the main menu draws its pointer at the screen's scale.
+        DrawMenuPointer(u_, g_widthFactor, g_heightFactor);
+        Flip(-1);
+    }
 
-// The difficulty of the new game; false when the player went back.
-bool ChooseDifficulty(const UniversePtr& universe) {
-    const Screen screen{.choices = {{"Easy", 'E', "E", 0, &Universe::sndButtonClick, "Easy"},
-                                    {"Normal", 'N', "N", 1, &Universe::sndButtonClick, "Normal"},
-                                    {"Hard", 'H', "H", 2, &Universe::sndButtonClick, "Hard"},
-                                    {"Insane", 'I', "I", 3, &Universe::sndButtonClick, "Insane"},
-                                    {"Cancel", KEY_ESCAPE, "Esc", 5, &Universe::sndButtonClick, "Cancel"}},
-                        .rows = 6,
-                        .watchQuit = true};
-    const std::string choice = RunScreen(universe, screen);
-    if (choice == "Cancel") return false;
-    // The English name, whatever language the labels are in.
-    Deref(universe).currentDifficulty = choice;
-    return true;
-}
+    void Act(MainButton button) {
+        switch (button) {
+            case kContinue:
+                // Nothing is tested: the hot key continues also while the button is hidden.
+                choice_ = "Continue";
+                Deref(g_MasterMixer).EndMusic();
+                break;
+            case kNewGame:
+                NewGame();
+                break;
+            case kPlayers:
+                DrawPlayerMenu(universe_);
+                shown_ = CountShown();
+                LayOut();
+                break;
+            case kScores:
+                DrawPlayerStats();
+                break;
+            case kPacks:
+                ChoosePack();
+                break;
+            case kOptions:
+                // The language or the screen may have changed: new labels, new sizes.
+                DrawOptionsMenu(universe_);
+                Label();
+                LayOut();
+                break;
+            case kHelp:
+                choice_ = "Help";
+                break;
+            case kQuit:
+                choice_ = "Quit";
+                break;
+            default:
+                break;
+        }
+    }
+
+    // Over a saved game the player is asked first, and the saved game goes only once a
+    // difficulty is chosen.
+    void NewGame() {
+        if (u_.ContinueExists() != 0) {
+            if (DrawDialogOK(u_.GetLocalizedString("Abandon Current Game?"), 1) == 0) return;
+            if (DrawDifficultyMenu() != 1) return;
+            choice_ = "New Game";
+            RecordAbandonedGame();
+        } else {
+            if (DrawDifficultyMenu() != 1) return;
+            choice_ = "New Game";
+        }
+        Deref(g_MasterMixer).EndMusic();
+    }
+
+    // The abandoned game counts in the player's records as a finished one, its level one below
+    // the level it was saved at. A save without play time records nothing and stays.
+    void RecordAbandonedGame() {
+        Player& player = Deref(At(u_.playersArray, u_.currentPlayerIndex));
+        const Pack& pack = Deref(At(u_.packsArray, u_.currentPackIndex));
+        const GameStatPtr record = player.DeleteCurrentSavedGame(u_.playersPath, pack.saveName);
+        if (!record) return;
+        // The file's records, not those in memory, get the new one.
+        player.LoadFromFile(u_.playersPath, player.folderName);
+        player.AddGameStat(record);
+        player.SaveToFile(u_.playersPath);
+    }
+
+    void ChoosePack() {
+        std::vector<std::string> labels, values;
+        for (size_t i = 0; i < u_.packsArray.size(); ++i) {
+            labels.push_back(Deref(u_.packsArray[i]).name);
+            values.push_back(IntToText(static_cast<int>(i)));
+        }
+        const std::string chosen = DrawChooseMenu(universe_, labels, values, IntToText(u_.currentPackIndex));
+        // Only a pack's own index is taken: the empty text of a failed chooser would otherwise
+        // read as 0 and make the first pack current. The preferences are written either way,
+        // as after Cancel.
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (values[i] == chosen) u_.currentPackIndex = static_cast<int>(i);
+        }
+        u_.UpdatePrefsFile();
+        shown_ = CountShown();
+        LayOut();
+    }
+
+    const UniversePtr universe_;  // held: the screens it opens may change the global
+    Universe& u_;
+    std::vector<MenuButtonPtr> buttons_;
+    std::string choice_;
+    int shown_ = 6;  // the buttons on the column: 6, one more with Continue, one more with Packs
+};
 
 }  // namespace
 
 std::string DrawMainMenu(const UniversePtr& universe) {
-    return Guarded("menu:DrawMainMenu() ", std::string(), [&] {
-        Universe& u = Deref(universe);
-        for (;;) {
-            const bool canContinue = u.ContinueExists() == 1;
-            Screen menu{.rows = canContinue ? 4 : 3, .watchQuit = true};
-            int row = 0;
-            if (canContinue) {
-                menu.choices.push_back({"Continue", 'C', "C", row++, &Universe::sndButtonStartGame, "Continue"});
-            }
-            menu.choices.push_back({"New Game", 'N', "N", row++, &Universe::sndButtonStartGame, "New Game"});
-            menu.choices.push_back({"Help", 'H', "H", row++, &Universe::sndButtonClick, "Help"});
-            menu.choices.push_back({"Quit", KEY_ESCAPE, "Esc", row++, &Universe::sndButtonQuit, "Quit"});
-
-            const std::string choice = RunScreen(universe, menu);
-            if (choice == "New Game") {
-                // Over a saved game the player is asked first; either question can go back.
-                if (canContinue && !Confirm(universe, "Abandon Current Game?")) continue;
-                if (!ChooseDifficulty(universe)) continue;
-            }
-            if (choice == "Continue" || choice == "New Game") Deref(g_MasterMixer).EndMusic();
-            return choice;
-        }
-    });
+    return Guarded("menu:DrawMainMenu() ", std::string(), [&] { return MainMenu(universe).Run(); });
 }

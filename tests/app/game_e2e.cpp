@@ -188,7 +188,7 @@ TEST(QuickPackGame, ANewGameSavesAtTheLevelChangeAndContinuesAfterARestartToTheG
     {
         GameRun game(QuickPackRun(data));
         StartOnQuickPack(game);
-        ASSERT_TRUE(game.WaitForScreen("the main menu: New Game, Help, Quit", MenuWith(3)));
+        ASSERT_TRUE(game.WaitForScreen("the main menu: New Game, Players, Scores, Options, Help, Quit", MenuWith(6)));
         game.SaveScreenshot("main-menu");
         game.Tap("n");
         ASSERT_TRUE(game.WaitForScreen("the difficulty step: four difficulties and Cancel", MenuWith(5)));
@@ -237,7 +237,7 @@ TEST(QuickPackGame, ANewGameSavesAtTheLevelChangeAndContinuesAfterARestartToTheG
     game.CopyToUserFolder("data", kept.path() + "/data");
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(4)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(7)));
     game.SaveScreenshot("main-menu-with-continue");
     game.Tap("c");
     ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing));
@@ -296,7 +296,7 @@ TEST(QuickPackGame, AnEditedSaveContinuesAsACheatGameWhoseCheatKeysWork) {
     game.SeedUserFile(kSaveFile, save, 0444);
     StartOnQuickPack(game);
 
-    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(4)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(7)));
     game.Tap("c");
     ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing));
     game.SaveScreenshot("continued-cheat-game");
@@ -326,7 +326,7 @@ TEST(QuickPackGame, APackWhoseFirstLevelCannotLoadEndsTheRunWithItsErrorLog) {
            "\t<brick><brickName>no_such_brick</brickName><x>10</x><y>10</y></brick>\n</level>\n";
     GameRun game(QuickPackRun(data));
     StartOnQuickPack(game);
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(3)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(6)));
     game.Tap("n");
     ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(5)));
     game.Tap("n");
@@ -349,7 +349,7 @@ TEST(ShippedPack, TheInGameScreenShowsTheFieldAndPanelWithoutAPointerAndATermina
     GameRun game({.frameMs = 16});
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(3)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(6)));
     game.Tap("n");
     ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(5)));
     game.Tap("n");

@@ -98,8 +98,8 @@ TEST_F(MainProgram, GameOverChoicesSkipTheMainMenuAndTheEndShutsDownQuietly) {
     StartUp();
     std::vector<int> continueFlags;
     Script player({
-        {"[N] New Game", [] { Press('N'); }},
-        {"[N] Normal", [] { Press('N'); }},
+        {"New Game", [] { Press('N'); }},
+        {"Normal", [] { Press('N'); }},
         {Playing("Level One"), [&] { level().gameOver = 0.0f; }},
         {"Game Over", [] { Press('C'); }},  // New From This Level
         {Playing("Level One"), [&] { continueFlags.push_back(state.continueFlag), level().gameOver = 0.0f; }},
@@ -117,7 +117,7 @@ TEST_F(MainProgram, GameOverChoicesSkipTheMainMenuAndTheEndShutsDownQuietly) {
     for (const std::string& frame : player.Frames()) {
         played = played || FrameHas(frame, "\"Level One\"");
         if (played) {
-            EXPECT_FALSE(FrameHas(frame, "[N] New Game")) << frame;
+            EXPECT_FALSE(FrameHas(frame, "New Game")) << frame;
         }
     }
     EXPECT_EQ(universe().playersArray[0]->gameStatsArray.size(), 2u);
@@ -213,8 +213,8 @@ TEST_F(MainProgram, AGameStartsInTheFallbackWindowWhenTheChosenModeWillNotOpen) 
     EXPECT_EQ(RecordedGraphicsCalls().back().mode, (GraphicsMode{1024, 768, 0, 60}));
     EXPECT_GE(RecordedGraphicsCalls().size(), 2u);
 
-    Script player({{"[N] New Game", [] { Press('N'); }},
-                   {"[N] Normal", [] { Press('N'); }},
+    Script player({{"New Game", [] { Press('N'); }},
+                   {"Normal", [] { Press('N'); }},
                    {Playing("Level One"), [] { Press(KEY_ESCAPE); }},
                    {"Paused", [] { Press('Q'); }}});
     RunOuterLoop(state, false);
@@ -269,6 +269,30 @@ TEST_F(MainProgram, EveryRoadOutPrintsWritesAndAlertsAsItShould) {
     }
 }
 
+TEST_F(MainProgram, AMainMenuThatFailsTakesTheQuitRoadWithAFailedStatusAndStartsNoGame) {
+    const std::string alert =
+        "Brondelvix 2! generated some errors while you were playing.\n\nPlease see the file named \"" + userFolder +
+        "bx2_error_log.txt\" For details, so that we can find and squish the problem.";
+    StartUp();
+    StartGame();
+    ASSERT_EQ(game().SaveGame(universe().playersPath, 0), 0);
+    const std::string save = ReadText(SavePath());
+    ASSERT_FALSE(save.empty());
+    universe().currentGame->Unlink();
+    universe().currentGame = nullptr;
+    const ChildResult child = RunInChild([&] {
+        // A pack entry that is not there: the pack chooser's road fails on it.
+        universe().packsArray.push_back(nullptr);
+        Script player({{"New Game", [] { Press('K'); }}});
+        RunOuterLoop(state, false);
+    });
+    EXPECT_EQ(child.exitStatus, kCannotGoOnStatus);
+    EXPECT_EQ(child.err, alert + "\n");
+    const std::string log = ReadText(userFolder + "bx2_error_log.txt");
+    EXPECT_EQ(log, "menu:DrawMainMenu() " + std::string(kNullAccessMessage) + "\n");
+    EXPECT_EQ(ReadText(SavePath()), save) << "no game started, so the saved game is still there";
+}
+
 TEST_F(MainProgram, ARunThatCannotGoOnSavesTheLogSaysWhyAndFails) {
     const std::string alert =
         "Brondelvix 2! ran into a problem it could not get past and has to stop.\n\nPlease see "
@@ -295,7 +319,7 @@ TEST_F(MainProgram, ARunThatCannotGoOnSavesTheLogSaysWhyAndFails) {
          alert},
         {"a first level that cannot be read: the game start's load error",
          [this] { std::filesystem::remove(dataFolder + "data/packs/quickpack/levels/one.xml"); },
-         {{"[N] New Game", [] { Press('N'); }}, {"[N] Normal", [] { Press('N'); }}},
+         {{"New Game", [] { Press('N'); }}, {"Normal", [] { Press('N'); }}},
          "levels/one.xml",
          "Brondelvix 2! generated some errors when trying to load this game pack."},
     };
