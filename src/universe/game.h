@@ -73,12 +73,20 @@ public:
     std::string DrawGameScreen(const UniversePtr& universe);
     // The background and the field with its pieces, particles, floating texts and balls. The
     // texts move by one frame only when advanceTexts is 1, so screens over a frozen game pass 0.
-    // Whatever is missing is skipped. No handler: what it raises goes to the caller's.
+    // Whatever is missing is skipped. Ends with the clip open on the whole window. No handler:
+    // what it raises goes to the caller's.
     int DrawField(int advanceTexts);
-    // The side panel: score, lives, level, the level's and player's names and the records. The
-    // drawing scale is left at the screen factors, the colour white and the font large. No handler.
+    // The side panel: score, lives, level, the level's and player's names and the records, over
+    // the whole window in alpha blending. The drawing scale is left at the screen factors, the
+    // colour white and the font large. No handler.
     int DrawSidePanel(const UniversePtr& universe);
 };
+
+// The screens over a stopped game (pause, game over, their fades) draw with these two, every
+// frame: the screen cleared, then the universe's current game's field with its floating texts
+// held still; then its side panel. Without a game only the clip is opened. No handler.
+void DrawFrozenPlayField(const UniversePtr& universe);
+void DrawFrozenSidePanel(const UniversePtr& universe);
 
 // The size of every level's ball pool: g_maxBalls, first put back to 16 when it lies outside
 // 1 to 1024.

@@ -1,5 +1,6 @@
 // The in-game screen: the level's background, the field with its pieces in their layers, the
 // particles, floating texts and balls, and the side panel with the score, lives and records.
+// The pause and game-over screens draw the same field, held still, and the same panel.
 #include <algorithm>
 #include <cstdint>
 
@@ -33,17 +34,22 @@ void ResetDrawing() {
     SetRotation(0.0f);
 }
 
-// One unit wider and taller than the field: the pause and game-over screens clip the same way.
+// The field's edge in screen pixels: the product in double, truncated toward zero.
+int ScreenPixels(int logical, float factor) { return TruncToInt(static_cast<double>(logical) * factor); }
+
+// One unit wider and taller than the field, its right and bottom edges less 3 taken as its size.
 void ClipToField() {
-    SetViewport(TruncToInt(g_gamefieldXoffset * g_widthFactor), TruncToInt(g_gamefieldYoffset * g_heightFactor),
-                TruncToInt((g_gamefieldXoffset + g_gamefieldWidth - 3) * g_widthFactor),
-                TruncToInt((g_gamefieldYoffset + g_gamefieldHeight - 3) * g_heightFactor));
+    SetViewport(ScreenPixels(g_gamefieldXoffset, g_widthFactor), ScreenPixels(g_gamefieldYoffset, g_heightFactor),
+                ScreenPixels(g_gamefieldXoffset + g_gamefieldWidth - 3, g_widthFactor),
+                ScreenPixels(g_gamefieldYoffset + g_gamefieldHeight - 3, g_heightFactor));
 }
 
 void ClipOff() { SetViewport(0, 0, GraphicsWidth(), GraphicsHeight()); }
 
-// The pieces below the balls. Missing pieces are skipped: an unreadable level file makes a
-// level without a paddle, and a frame must still show what there is.
+// The pieces below the balls. Missing pieces are skipped, and silently: an unreadable level
+// file makes a level without a paddle, and a frame must still show what there is. A raise or a
+// log line instead would end the pause and game-over screens (the latter reopening every frame
+// until the log's limit ends the program), and any logged line ends the next game start.
 void DrawPieces(const Level& level) {
     for (const BrickPtr& brick : level.bricksArray) {
         if (brick) brick->Draw();
@@ -139,13 +145,12 @@ std::string Game::DrawGameScreen(const UniversePtr& universe) {
 }
 
 int Game::DrawField(int advanceTexts) {
+    SetImageFont(g_LargeFont);
     ResetDrawing();
+    SetScale(g_widthFactor, g_heightFactor);
     const Level* level = currentLevel.get();
-    if (level && level->backgroundImage) {
-        SetScale(g_widthFactor, g_heightFactor);
-        level->backgroundImage->Render();
-        SetScale(1.0f, 1.0f);
-    }
+    if (level && level->backgroundImage) level->backgroundImage->Render();
+    SetScale(1.0f, 1.0f);
     ClipToField();
     if (level) DrawPieces(*level);
     ClipOff();
@@ -163,6 +168,9 @@ int Game::DrawField(int advanceTexts) {
 }
 
 int Game::DrawSidePanel(const UniversePtr& universe) {
+    ClipOff();
+    // Alpha blending is chosen here rather than taken from the field's last image: a pack whose
+    // balls shade or draw solid would otherwise leave the panel's texts unreadable.
     ResetDrawing();
     SetScale(g_widthFactor, g_heightFactor);
 
@@ -202,4 +210,23 @@ int Game::DrawSidePanel(const UniversePtr& universe) {
     SetColor(255, 255, 255);
     SetImageFont(g_LargeFont);
     return 0;
+}
+
+void DrawFrozenPlayField(const UniversePtr& universe) {
+    Cls();
+    const GamePtr game = universe ? universe->currentGame : nullptr;
+    if (game) {
+        game->DrawField(0);
+    } else {
+        ClipOff();
+    }
+}
+
+void DrawFrozenSidePanel(const UniversePtr& universe) {
+    const GamePtr game = universe ? universe->currentGame : nullptr;
+    if (game) {
+        game->DrawSidePanel(universe);
+    } else {
+        ClipOff();
+    }
 }

@@ -1,0 +1,13 @@
+// The game-over screen: the finished game under the "Game Over" box with its four choices, and
+// the fade to black under the screen overlay once one is made.
+#pragma once
+
+#include <string>
+
+#include "universe/universe.h"
+
+// Runs until a choice and returns it after the fade: "New From This Level" (C), "New Game" (N),
+// "Main Menu" (Escape) or "End" (Q). A choice sets the game speed's target back to normal; the
+// overlay is left fully black. Command with Q, or the system's request, ends the program at
+// once. "" after a failure, which is logged.
+std::string DrawGameOverMenu(const UniversePtr& universe);

@@ -1,0 +1,551 @@
+// The pause and game-over screens as a player meets them, through the end-to-end harness: the
+// real executable on a pack without backgrounds whose bricks cross the field's right and bottom
+// edges, run with a fixed frame time. What the screens show (veil, fades, buttons and their free
+// row, captions, the panel's colours, the field's clip, the pointer), what each choice leaves in
+// the player's files, and the screen that follows.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/e2e.h"
+#include "support/scratch_folder.h"
+#include "support/support.h"
+
+namespace {
+
+using namespace e2e;
+namespace fs = std::filesystem;
+
+const std::string kTitle = "Brondelvix 2!";
+const std::string kPlayer = "Nameless Wonder";
+const std::string kSaveFile = "data/players/" + kPlayer + "/save_edgepack.xml";
+const std::string kPlayerFile = "data/players/" + kPlayer + "/player.xml";
+
+std::string Resources() { return fs::canonical(FixturePath("../../resources")).string() + "/"; }
+
+// The shipped data folder with the edge pack as its only pack.
+class DataFolder {
+public:
+    DataFolder() {
+        const std::string data = scratch_.path() + "/data/";
+        fs::create_directories(data + "packs");
+        for (const char* entry : {"strings.xml", "errorcodes.xml", "default_prefs.xml", "fonts", "images", "sounds"}) {
+            fs::create_symlink(Resources() + "data/" + entry, data + entry);
+        }
+        fs::create_symlink(Resources() + "help", scratch_.path() + "/help");
+        fs::copy(FixturePath("menu/edgepack"), data + "packs/edgepack", fs::copy_options::recursive);
+    }
+    std::string Path() const { return scratch_.path() + "/"; }
+
+private:
+    ScratchFolder scratch_;
+};
+
+// The shipped preferences on the edge pack, in a window of the given size.
+std::string Prefs(int width, int height) {
+    std::ifstream in(Resources() + "data/default_prefs.xml", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string prefs = text.str();
+    const std::string from = "<currentPackName>classic</currentPackName>";
+    prefs.replace(prefs.find(from), from.size(), "<currentPackName>edgepack</currentPackName>");
+    for (const auto& [tag, value] : {std::pair{"screenWidth", width}, std::pair{"screenHeight", height}}) {
+        const std::string open = std::string("<") + tag + ">";
+        const size_t at = prefs.find(open) + open.size();
+        prefs.replace(at, prefs.find('<', at) - at, std::to_string(value));
+    }
+    return prefs;
+}
+
+std::string Element(const std::string& text, const std::string& tag) {
+    const size_t from = text.find("<" + tag + ">");
+    const size_t to = text.find("</" + tag + ">");
+    if (from == std::string::npos || to == std::string::npos) return "";
+    return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
+}
+
+int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// --- Where things are: logical 1024 x 768 positions scaled to the screen, which the game's
+// window fills.
+
+struct Scale {
+    int width, height;
+    int X(double logical) const { return static_cast<int>(logical * width / 1024.0); }
+    int Y(double logical) const { return static_cast<int>(logical * height / 768.0); }
+    Region Box(double x, double y, double w, double h) const { return {X(x), Y(y), X(x + w) - X(x), Y(y + h) - Y(y)}; }
+};
+Scale ScaleOf(const Screenshot& s) { return {s.Width(), s.Height()}; }
+
+bool Green(Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; }
+bool BrickRed(Rgb c) { return c.r > 100 && c.g < 90 && c.b < 90; }
+
+// The buttons of a menu column, counted by their green left borders down the column; with the
+// rows where each begins.
+std::vector<int> ButtonRows(const Screenshot& s) {
+    const int x = s.Width() / 2 - 200 * s.Width() / 1024;
+    std::vector<int> rows;
+    bool inRun = false;
+    for (int y = s.Height() / 4; y < s.Height() * 4 / 5; ++y) {
+        const bool green = Green(s.At(x, y));
+        if (green && !inRun) rows.push_back(y);
+        inRun = green;
+    }
+    return rows;
+}
+int ButtonsShown(const Screenshot& s) { return static_cast<int>(ButtonRows(s).size()); }
+
+// The menu background: the title picture's orange across the top right.
+bool OnMenuBackground(const Screenshot& s) {
+    const Scale k = ScaleOf(s);
+    return s.Count(k.Box(650, 60, 250, 90), [](Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }) > 1000;
+}
+// The panel's three large white figures beside the field.
+bool PanelShown(const Screenshot& s) { return s.Count(ScaleOf(s).Box(740, 100, 280, 170), IsLight(200)) > 60; }
+// The paddle, blue, near the bottom of the field.
+bool PaddleShown(const Screenshot& s) {
+    return s.Count(ScaleOf(s).Box(4, 700, 720, 60), [](Rgb c) { return c.b > 100 && c.r < 200; }) > 100;
+}
+bool Playing(const Screenshot& s) {
+    return ButtonsShown(s) == 0 && !OnMenuBackground(s) && PanelShown(s) && PaddleShown(s);
+}
+std::function<bool(const Screenshot&)> OverGameWith(int buttons) {
+    return
+        [buttons](const Screenshot& s) { return !OnMenuBackground(s) && ButtonsShown(s) == buttons && PanelShown(s); };
+}
+std::function<bool(const Screenshot&)> MenuWith(int buttons) {
+    return [buttons](const Screenshot& s) { return OnMenuBackground(s) && ButtonsShown(s) == buttons; };
+}
+// The question whether to enable cheats: its message row over the menu background (OK and
+// Cancel are narrower than the column's buttons).
+bool Question(const Screenshot& s) { return OnMenuBackground(s) && ButtonsShown(s) == 1; }
+
+// A frame of a closing fade: no box or button, the field's bricks and the panel still there but
+// darker than they are drawn.
+bool Darkened(const Screenshot& s) {
+    if (ButtonsShown(s) != 0 || OnMenuBackground(s)) return false;
+    const Scale k = ScaleOf(s);
+    const Region brick = k.Box(326, 100, 48, 20);
+    const int dim = s.Count(brick, [](Rgb c) { return c.r > 8 && c.r > 2 * c.g && c.r > 2 * c.b; });
+    return dim > brick.w * brick.h / 2 && s.Count(brick, BrickRed) < 20 &&
+           s.Count(k.Box(740, 100, 280, 170), IsLight(200)) == 0 &&
+           s.Count(k.Box(740, 100, 280, 170), IsNotBlack()) > 20;
+}
+
+// --- The runs.
+
+GameOptions EdgePackRun(const DataFolder& data, int width = 1024, int height = 768) {
+    return {.width = width, .height = height, .dataDir = data.Path(), .frameMs = 40};
+}
+
+// The game's window fills the screen, so that screen pixels are window pixels.
+void StartOnEdgePack(GameRun& game, int width = 1024, int height = 768) {
+    game.SeedUserFile("data/prefs.xml", Prefs(width, height));
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.WaitForWindow(kTitle));
+    ASSERT_EQ(game.Window().x, 0);
+    ASSERT_EQ(game.Window().y, 0);
+    ASSERT_EQ(game.Window().w, game.ScreenWidth());
+    ASSERT_EQ(game.Window().h, game.ScreenHeight());
+}
+
+// From the main menu into the first level: New Game, then Normal.
+void NewGame(GameRun& game) {
+    ASSERT_TRUE(game.WaitForScreen("the main menu", [](const Screenshot& s) { return OnMenuBackground(s); }));
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(5)));
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing));
+}
+
+// Fire is a held button, seen by the game's next update.
+void Launch(GameRun& game) {
+    game.ButtonDown();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    game.ButtonUp();
+}
+
+// The first level cleared with one shot: the second level begins and the game is saved.
+void ToSecondLevel(GameRun& game) {
+    Launch(game);
+    ASSERT_TRUE(game.WaitForUserFile(kSaveFile));
+    ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing));
+}
+
+void Pause(GameRun& game) {
+    game.Tap("Escape");
+    ASSERT_TRUE(game.WaitForScreen("the pause screen over the game", OverGameWith(3)));
+}
+
+void ExpectCleanExit(GameRun& game) {
+    ASSERT_TRUE(game.WaitForExit());
+    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+    EXPECT_EQ(game.Stderr(), "");
+    EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
+}
+
+// The field's clip: bricks show up to one logical pixel past the field's right and bottom edges
+// (columns and rows below trunc(4f) + trunc(721f) and trunc(4f) + trunc(761f)) and not beyond.
+void ExpectFieldClip(const Screenshot& s) {
+    const Scale k = ScaleOf(s);
+    const double fx = s.Width() / 1024.0, fy = s.Height() / 768.0;
+    const int right = static_cast<int>(4 * fx) + static_cast<int>(721 * fx);
+    const int bottom = static_cast<int>(4 * fy) + static_cast<int>(761 * fy);
+    const int rowsOfRightBrick = k.Y(654), heightOfRightBrick = k.Y(666) - k.Y(654);
+    EXPECT_GT(s.Count({right - 3, rowsOfRightBrick, 3, heightOfRightBrick}, BrickRed), 2 * heightOfRightBrick)
+        << "the right brick up to the clip";
+    EXPECT_EQ(s.Count({right, rowsOfRightBrick, k.X(746) - right, heightOfRightBrick}, BrickRed), 0)
+        << "the right brick beyond the clip, from column " << right;
+    const int columnsOfBottomBrick = k.X(504), widthOfBottomBrick = k.X(544) - k.X(504);
+    EXPECT_GT(s.Count({columnsOfBottomBrick, bottom - 3, widthOfBottomBrick, 3}, BrickRed), 2 * widthOfBottomBrick)
+        << "the bottom brick down to the clip";
+    EXPECT_EQ(s.Count({columnsOfBottomBrick, bottom, widthOfBottomBrick, k.Y(768) - bottom}, BrickRed), 0)
+        << "the bottom brick beyond the clip, from row " << bottom;
+}
+
+// One line of the panel, logical top y, drawn in white or in pale green.
+const Rgb kWhite{255, 255, 255};
+const Rgb kPaleGreen{200, 255, 200};
+int PanelLinePixels(const Screenshot& s, int y, Rgb colour) {
+    return s.Count(ScaleOf(s).Box(736, y, 280, 26), IsNear(colour, 4));
+}
+
+// --- The pause screen.
+
+TEST(PauseScreen, EscapeShowsTheFrozenGameUnderItsBoxAndEscapeResumesWithNoFade) {
+    DataFolder data;
+    GameRun game(EdgePackRun(data));
+    StartOnEdgePack(game);
+    NewGame(game);
+    const Screenshot playing = game.Capture();
+    game.SaveScreenshot(playing, "playing");
+
+    Pause(game);
+    // The pointer, drawn by the screen itself, in the empty part of the field.
+    game.MoveTo(game.Window().x + 150, game.Window().y + 560);
+    ASSERT_TRUE(game.WaitForScreen("the pointer over the field", [](const Screenshot& s) {
+        return s.Count({152, 562, 16, 16}, IsNotBlack()) > 40;
+    }));
+    const Screenshot paused = game.Capture();
+    game.SaveScreenshot(paused, "paused");
+
+    // The title in green over the box, three buttons with a free row between the first two.
+    EXPECT_GT(paused.Count({362, 198, 300, 40}, IsNear({0, 200, 0}, 10)), 50) << "the title";
+    const std::vector<int> rows = ButtonRows(paused);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_NEAR(rows[1] - rows[0], 2 * (rows[2] - rows[1]), 2) << "a free row after Resume Game";
+    // The field as it stood, its bricks clipped at the field's edges.
+    EXPECT_GT(paused.Count({326, 100, 48, 20}, BrickRed), 500) << "the brick the ball aims at";
+    ExpectFieldClip(paused);
+    // The panel: a score level with the player's and everybody's best (0) stays white, a level
+    // one past them (1 against 0) is pale green; the ball drawn last without blending takes
+    // nothing from the texts.
+    for (const int y : {380, 410, 530, 560}) {
+        SCOPED_TRACE(y);
+        EXPECT_GT(PanelLinePixels(paused, y, kWhite), 15);
+        EXPECT_EQ(PanelLinePixels(paused, y, kPaleGreen), 0);
+    }
+    for (const int y : {450, 480, 600, 630}) {
+        SCOPED_TRACE(y);
+        EXPECT_GT(PanelLinePixels(paused, y, kPaleGreen), 15);
+        EXPECT_EQ(PanelLinePixels(paused, y, kWhite), 0);
+    }
+    const Region nameLine{736, 340, 280, 26};
+    EXPECT_LT(paused.Count(nameLine, IsLight()), nameLine.w * nameLine.h / 3) << "letters, not blocks";
+    EXPECT_EQ(playing.Count({152, 562, 16, 16}, IsNotBlack()), 0) << "no pointer in play";
+
+    // Escape: play again at once, never darker than play.
+    game.Tap("Escape");
+    bool darkened = false;
+    Screenshot last;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < until) {
+        last = game.Capture();
+        darkened = darkened || Darkened(last);
+        if (Playing(last)) break;
+    }
+    game.SaveScreenshot(last, "resumed");
+    EXPECT_TRUE(Playing(last));
+    EXPECT_FALSE(darkened);
+    EXPECT_EQ(last.Count({152, 562, 16, 16}, IsNotBlack()), 0) << "the pointer hidden again";
+    EXPECT_GT(last.Count(ScaleOf(last).Box(740, 100, 280, 170), IsLight(240)), 60) << "the panel at full light";
+
+    Pause(game);
+    game.Tap("q");
+    ExpectCleanExit(game);
+}
+
+struct ScreenSize {
+    int width, height;
+};
+
+class PauseScreenSizes : public ::testing::TestWithParam<ScreenSize> {};
+
+TEST_P(PauseScreenSizes, TheFieldIsClippedOneLogicalPixelPastItsRightAndBottomEdges) {
+    const ScreenSize size = GetParam();
+    DataFolder data;
+    GameRun game(EdgePackRun(data, size.width, size.height));
+    StartOnEdgePack(game, size.width, size.height);
+    NewGame(game);
+    const std::string name = std::to_string(size.width) + "x" + std::to_string(size.height);
+    const Screenshot playing = game.Capture();
+    game.SaveScreenshot(playing, "playing-" + name);
+    ASSERT_EQ(playing.Width(), size.width);
+    ExpectFieldClip(playing);
+    Pause(game);
+    const Screenshot paused = game.Capture();
+    game.SaveScreenshot(paused, "paused-" + name);
+    ExpectFieldClip(paused);
+    game.Tap("q");
+    ExpectCleanExit(game);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PauseScreenSizes,
+                         ::testing::Values(ScreenSize{800, 600}, ScreenSize{1024, 768}, ScreenSize{1280, 960}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                         });
+
+TEST(PauseScreen, QuitToMenuFadesTheGameOutAndWritesNothing) {
+    DataFolder data;
+    GameRun game(EdgePackRun(data));
+    StartOnEdgePack(game);
+    NewGame(game);
+    ToSecondLevel(game);
+    Pause(game);
+    const std::string save = game.ReadUserFile(kSaveFile).value_or("?");
+    const std::string player = game.ReadUserFile(kPlayerFile).value_or("?");
+
+    game.Tap("m");
+    // The leaving frames: the frozen game darkening, no box, no button, no pointer.
+    int fading = 0;
+    Screenshot shot;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < until) {
+        shot = game.Capture();
+        if (OnMenuBackground(shot)) break;
+        if (Darkened(shot)) game.SaveScreenshot(shot, "leaving-" + std::to_string(fading++));
+    }
+    EXPECT_GT(fading, 0) << "no darkening frame was caught";
+    ASSERT_TRUE(game.WaitForScreen("the main menu, with Continue", MenuWith(4)));
+    game.SaveScreenshot("main-menu");
+    EXPECT_EQ(game.ReadUserFile(kSaveFile), save);
+    EXPECT_EQ(game.ReadUserFile(kPlayerFile), player);
+
+    game.Tap("Escape");
+    ExpectCleanExit(game);
+    EXPECT_EQ(game.ReadUserFile(kSaveFile), save);
+    EXPECT_EQ(game.ReadUserFile(kPlayerFile), player);
+}
+
+TEST(PauseScreen, QuitEndsTheProgramAndWritesNothing) {
+    DataFolder data;
+    GameRun game(EdgePackRun(data));
+    StartOnEdgePack(game);
+    NewGame(game);
+    ToSecondLevel(game);
+    Pause(game);
+    const std::string save = game.ReadUserFile(kSaveFile).value_or("?");
+    const std::string player = game.ReadUserFile(kPlayerFile).value_or("?");
+    game.Tap("q");
+    ExpectCleanExit(game);
+    EXPECT_EQ(game.ReadUserFile(kSaveFile), save);
+    EXPECT_EQ(game.ReadUserFile(kPlayerFile), player);
+}
+
+TEST(PauseScreen, CheatsAreAskedForAndTheirGameStaysOutOfTheRecords) {
+    DataFolder data;
+    GameRun game(EdgePackRun(data));
+    StartOnEdgePack(game);
+    NewGame(game);
+
+    // C, then Escape at the question: nothing changes, and the cheat keys stay dead.
+    Pause(game);
+    game.Tap("c");
+    ASSERT_TRUE(game.WaitForScreen("the question over the menu background", Question));
+    game.SaveScreenshot("enable-cheats");
+    game.Tap("Escape");
+    ASSERT_TRUE(game.WaitForScreen("the pause screen again", OverGameWith(3)));
+    game.Tap("Escape");
+    ASSERT_TRUE(game.WaitForScreen("play again", Playing));
+    game.Tap("n");
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_FALSE(game.ReadUserFile(kSaveFile).has_value()) << "N skipped the level without cheats";
+
+    // C, then Enter: cheats on; after resuming a million points and the level skipped.
+    Pause(game);
+    game.Tap("c");
+    ASSERT_TRUE(game.WaitForScreen("the question", Question));
+    game.Tap("Return");
+    ASSERT_TRUE(game.WaitForScreen("the pause screen again", OverGameWith(3)));
+    game.Tap("Escape");
+    ASSERT_TRUE(game.WaitForScreen("play again", Playing));
+    game.Tap("c");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForUserFile(kSaveFile));
+    const std::string save = game.ReadUserFile(kSaveFile).value_or("");
+    EXPECT_EQ(Element(save, "cheatEnabled"), "1");
+    EXPECT_EQ(Element(save, "score"), "1000000") << save;
+
+    // One more skip: the last level loses its ball, and the cheated game is recorded.
+    ASSERT_TRUE(game.WaitForScreen("the second level", Playing));
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForScreen("the game-over screen", OverGameWith(4)));
+    const std::string player = game.ReadUserFile(kPlayerFile).value_or("");
+    EXPECT_EQ(Occurrences(player, "<gameStat>"), 1) << player;
+    EXPECT_EQ(Element(player, "cheatEnabled"), "1") << player;
+
+    // A new game: no record counts, the player's own best and everybody's are still 0.
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForScreen("the first level of a new game", Playing));
+    Pause(game);
+    const Screenshot paused = game.Capture();
+    game.SaveScreenshot(paused, "paused-after-a-cheated-game");
+    for (const int y : {410, 560}) {
+        SCOPED_TRACE(y);
+        const Region line = ScaleOf(paused).Box(736, y, 280, 26);
+        int left = line.x + line.w, right = line.x;
+        for (int x = line.x; x < line.x + line.w; ++x) {
+            for (int row = line.y; row < line.y + line.h; ++row) {
+                if (!IsLight()(paused.At(x, row))) continue;
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+        EXPECT_LT(right - left, 30) << "a single 0, not 1,000,000";
+    }
+    game.Tap("q");
+    ExpectCleanExit(game);
+}
+
+// --- The game-over screen: every choice from a fresh profile.
+
+struct Ending {
+    const char* name;
+    std::function<void(GameRun&)> act;
+    bool quitsAtOnce;  // no choice is made: nothing more is written
+};
+
+void Key(GameRun& game, const char* key) { game.Tap(key); }
+// Command with Q as the game watches for it: Command held first, then Q held down with it.
+void CommandQ(GameRun& game) {
+    game.KeyDown("Ctrl");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    game.KeyDown("q");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    game.KeyUp("q");
+    game.KeyUp("Ctrl");
+}
+
+class GameOverChoice : public ::testing::TestWithParam<Ending> {};
+
+TEST_P(GameOverChoice, IsRecordedOnceAndLeavesTheSavedGameItsChoiceCallsFor) {
+    const Ending ending = GetParam();
+    const std::string name = ending.name;
+    DataFolder data;
+    GameRun game(EdgePackRun(data));
+    StartOnEdgePack(game);
+    NewGame(game);
+    ToSecondLevel(game);
+    const std::string firstSave = game.ReadUserFile(kSaveFile).value_or("");
+    Launch(game);
+    ASSERT_TRUE(game.WaitForUserFileChange(kSaveFile, firstSave));
+    const std::string lastLevelSave = game.ReadUserFile(kSaveFile).value_or("");
+    ASSERT_EQ(Element(lastLevelSave, "saveLevel"), "Fall");
+
+    ASSERT_TRUE(game.WaitForScreen("the game-over screen over the game", OverGameWith(4)));
+    const Screenshot over = game.Capture();
+    game.SaveScreenshot(over, "game-over");
+    const std::vector<int> rows = ButtonRows(over);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_NEAR(rows[2] - rows[1], 2 * (rows[1] - rows[0]), 2) << "a free row before Quit To Menu";
+    EXPECT_GT(over.Count({312, 198, 400, 40}, IsNear({0, 200, 0}, 10)), 50) << "the title";
+    ExpectFieldClip(over);
+    // 20 points and level 3, beyond every record there was: every pair pale green.
+    for (const int y : {380, 410, 450, 480, 530, 560, 600, 630}) {
+        SCOPED_TRACE(y);
+        EXPECT_GT(PanelLinePixels(over, y, kPaleGreen), 15);
+    }
+    const std::string player = game.ReadUserFile(kPlayerFile).value_or("");
+    EXPECT_EQ(Occurrences(player, "<gameStat>"), 1) << player;
+    EXPECT_EQ(Element(player, "score"), "20");
+    EXPECT_EQ(Element(player, "level"), "3");
+
+    ending.act(game);
+    if (ending.quitsAtOnce) {
+        ExpectCleanExit(game);
+        EXPECT_EQ(game.ReadUserFile(kSaveFile), lastLevelSave) << "quitting writes no saved game";
+        EXPECT_EQ(game.ReadUserFile(kPlayerFile), player);
+        return;
+    }
+
+    // The fade under the overlay, then the screen that follows the choice.
+    std::function<bool(const Screenshot&)> following = [](const Screenshot&) { return false; };
+    if (name == "N") following = Playing;
+    if (name == "Escape") following = MenuWith(4);
+    // From the level reached: the last level again, whose ball falls at once.
+    if (name == "C") following = OverGameWith(4);
+    int fading = 0;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+    while (std::chrono::steady_clock::now() < until && game.Running()) {
+        const Screenshot shot = game.Capture();
+        if (Darkened(shot)) {
+            game.SaveScreenshot(shot, "closing-" + std::to_string(fading++));
+        } else if (fading > 0 && following(shot)) {
+            game.SaveScreenshot(shot, "after-" + name);
+            break;
+        }
+    }
+    EXPECT_GT(fading, 0) << "no closing frame was caught";
+    if (name == "Q") ExpectCleanExit(game);
+    if (name == "N") {
+        ASSERT_TRUE(game.WaitForScreen("the first level of a new game", Playing));
+        EXPECT_GT(game.Capture().Count({326, 100, 48, 20}, BrickRed), 500) << "the first level's brick";
+        EXPECT_FALSE(game.ReadUserFile(kSaveFile).has_value()) << "a new game drops the saved one";
+    }
+    if (name == "Escape") {
+        ASSERT_TRUE(game.WaitForScreen("the main menu, with Continue", MenuWith(4)));
+    }
+    if (name == "C") {
+        ASSERT_TRUE(game.WaitForScreen("the game-over screen again", OverGameWith(4)));
+    }
+
+    // Every choice saved the level reached with fresh lives and a reset record.
+    if (name != "N") {
+        const std::string save = game.ReadUserFile(kSaveFile).value_or("");
+        EXPECT_EQ(Element(save, "saveLevel"), "Fall") << save;
+        EXPECT_EQ(Element(save, "lives"), "1");
+        EXPECT_EQ(Element(save, "score"), "0");
+        EXPECT_EQ(Element(save, "level"), "1");
+        EXPECT_EQ(Element(save, "cheatEnabled"), "0");
+    }
+    const std::string players = game.ReadUserFile(kPlayerFile).value_or("");
+    EXPECT_EQ(Occurrences(players, "<gameStat>"), name == "C" ? 2 : 1) << "the continued game ended once more";
+
+    if (name == "N") Pause(game);
+    if (name != "Q") game.Tap(name == "Escape" ? "Escape" : "q");
+    ExpectCleanExit(game);
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, GameOverChoice,
+                         ::testing::Values(Ending{"C", [](GameRun& g) { Key(g, "c"); }, false},
+                                           Ending{"N", [](GameRun& g) { Key(g, "n"); }, false},
+                                           Ending{"Escape", [](GameRun& g) { Key(g, "Escape"); }, false},
+                                           Ending{"Q", [](GameRun& g) { Key(g, "q"); }, false},
+                                           Ending{"CommandQ", CommandQ, true},
+                                           Ending{"WindowClose", [](GameRun& g) { g.Signal(SIGTERM); }, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
