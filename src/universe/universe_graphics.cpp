@@ -128,11 +128,12 @@ int Universe::UseGraphicsMode(int modeIndex, int width, int height, int fullscre
         Cls();
         Flip(-1);
 
-        // A logical size of 0 or less in the preferences would give infinite or negative factors.
-        const int virtualWidth = g_virtualWidth > 0 ? g_virtualWidth : kDefaultVirtualWidth;
-        const int virtualHeight = g_virtualHeight > 0 ? g_virtualHeight : kDefaultVirtualHeight;
-        g_widthFactor = static_cast<float>(screenWidth) / static_cast<float>(virtualWidth);
-        g_heightFactor = static_cast<float>(screenHeight) / static_cast<float>(virtualHeight);
+        // A logical size of 0 or less in the preferences would give infinite or negative factors
+        // and centre every menu's buttons off the screen: the default one is used throughout.
+        if (g_virtualWidth <= 0) g_virtualWidth = kDefaultVirtualWidth;
+        if (g_virtualHeight <= 0) g_virtualHeight = kDefaultVirtualHeight;
+        g_widthFactor = static_cast<float>(screenWidth) / static_cast<float>(g_virtualWidth);
+        g_heightFactor = static_cast<float>(screenHeight) / static_cast<float>(g_virtualHeight);
 
         ThrowError(1, "Graphics mode: " + ModeText(mode));
         ThrowError(1, "Scale ratio: " + FloatToText(g_widthFactor) + " : " + FloatToText(g_heightFactor));

@@ -189,6 +189,10 @@ TEST_F(MainProgram, PreferredSizesOutsideTheirRangeArePutRightAtUse) {
     StartUp();
     EXPECT_FLOAT_EQ(g_widthFactor, 1.0f);
     EXPECT_FLOAT_EQ(g_heightFactor, 1.0f);
+    // The screens centre their buttons on the logical size, so they stand on the screen.
+    EXPECT_EQ(g_virtualWidth, 1024);
+    EXPECT_EQ(g_virtualHeight, 768);
+    EXPECT_FLOAT_EQ(universe().buttonNewGame->x, 312.0f);
     StartGame();
     EXPECT_EQ(g_maxBalls, 16);
     EXPECT_EQ(level().ballsArray.size(), 16u);
@@ -322,6 +326,21 @@ TEST_F(MainProgram, ARunThatCannotGoOnSavesTheLogSaysWhyAndFails) {
          {{"New Game", [] { Press('N'); }}, {"Normal", [] { Press('N'); }}},
          "levels/one.xml",
          "Brondelvix 2! generated some errors when trying to load this game pack."},
+        {"a report that raises in play, past every handler",
+         [] {},
+         {{"New Game", [] { Press('N'); }},
+          {"Normal", [] { Press('N'); }},
+          {Playing("Level One"),
+           [this] {
+               // The progress notes given a severity that throws, and a level change to note.
+               for (size_t i = 0; i < g_errorcode.size(); ++i) {
+                   if (g_errorcode[i] == 1) g_errorseverity[i] = 4;
+               }
+               level().nextLevel = "Level Two";
+               level().levelEndTTL = 0.0f;
+           }}},
+         "brondelvix:main() Progress note (***************** Moving on to next level!)",
+         alert},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -325,6 +325,10 @@ TEST_F(GraphicsModeTest, ALogicalSizeOfZeroOrLessCountsAs1024x768) {
         ASSERT_EQ(u.UseGraphicsMode(0, 800, 600, 0, -1, -1, 0), 1);
         EXPECT_EQ(g_widthFactor, c.widthFactor);
         EXPECT_EQ(g_heightFactor, c.heightFactor);
+        // Every screen centres on the logical size: it must be the one the factors came from.
+        EXPECT_EQ(g_virtualWidth, c.virtualWidth > 0 ? c.virtualWidth : 1024);
+        EXPECT_EQ(g_virtualHeight, c.virtualHeight > 0 ? c.virtualHeight : 768);
+        EXPECT_FLOAT_EQ(u.buttonNewGame->x + u.buttonNewGame->width / 2, 400.0f) << "centred on the 800 pixels";
         EXPECT_TRUE(std::isfinite(u.buttonNewGame->y));
     }
     EXPECT_TRUE(g_DebugLog.empty());
