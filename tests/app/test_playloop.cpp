@@ -104,6 +104,57 @@ TEST_F(UpdateStep, ANextLevelThePackLacksEndsTheGameThroughItsGameOverScreen) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
+TEST_F(UpdateStep, EscapePCommandQAndAWindowCloseEachAskForOnePauseWithoutQuitting) {
+    const struct {
+        const char* what;
+        std::function<void()> ask;
+    } sources[] = {
+        {"Escape", [] { Press(KEY_ESCAPE); }},
+        {"P", [] { Press(KEY_P); }},
+        {"Command held, then Q",
+         [this] {
+             Hold(KEY_LCOMMAND);
+             Passes(1);
+             Hold(KEY_Q);
+         }},
+        {"the window closed", [] { InjectEvent({.type = InputEventType::Terminate}); }},
+        {"all at once",
+         [] {
+             Press(KEY_ESCAPE);
+             Press(KEY_P);
+             InjectEvent({.type = InputEventType::Terminate});
+         }},
+    };
+    for (const auto& s : sources) {
+        SCOPED_TRACE(s.what);
+        StartGame();
+        state.running = 1;
+        state.updateCount = 0;
+        s.ask();
+        Passes(1);
+        EXPECT_EQ(g_pauseAtFlip, 1);
+        Release(KEY_Q);
+        Release(KEY_LCOMMAND);
+
+        Script player({{"Paused", [] { Press(KEY_ESCAPE); }}});
+        Passes(3 + 8);
+        EXPECT_TRUE(player.Finished());
+        // One pause screen, resumed, and play went on: nothing asked for another.
+        int pauseScreens = 0;
+        bool inPause = false;
+        for (const std::string& frame : player.Frames()) {
+            const bool paused = frame.find("Paused") != std::string::npos;
+            if (paused && !inPause) ++pauseScreens;
+            inPause = paused;
+        }
+        EXPECT_EQ(pauseScreens, 1);
+        EXPECT_FALSE(inPause);
+        EXPECT_EQ(state.playing, 1);
+        EXPECT_EQ(state.running, 1);
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
 TEST_F(UpdateStep, FireLaunchesEveryStuckBallOfThePoolAndHoldsTheWeaponsTrigger) {
     const struct {
         const char* what;
