@@ -366,6 +366,15 @@ TEST(ShippedPack, TheInGameScreenShowsTheFieldAndPanelWithoutAPointerAndATermina
     EXPECT_GT(shot.Count({4, 4, 720, 400}, IsNotBlack()), 100000);
     EXPECT_GT(shot.Count(kPanelLevelName, IsLight()), 50);
     EXPECT_GT(shot.Count({740, 100, 280, 40}, IsLight()), 20) << "the score";
+    // The lives and the level number at their places, then each centred row of the panel: the
+    // player's name and the two pairs of records.
+    EXPECT_GT(shot.Count({785, 182, 60, 40}, IsLight()), 20) << "the lives";
+    EXPECT_GT(shot.Count({845, 242, 60, 40}, IsLight()), 20) << "the level number";
+    for (const int y : {340, 380, 410, 450, 480, 530, 560, 600, 630}) {
+        SCOPED_TRACE(y);
+        EXPECT_GT(shot.Count({760, y + 4, 232, 24}, IsLight()), 15);
+        EXPECT_FALSE(shot.Any({740, y + 4, 20, 24}, IsLight())) << "centred on the panel, not spilling left";
+    }
     EXPECT_FALSE(PointerShown(game));
 
     game.Signal(SIGTERM);
