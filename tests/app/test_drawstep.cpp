@@ -213,6 +213,26 @@ TEST_F(DrawStepTest, AnEditorRunsGameOverIsRecordedButLeavesNoSavedGame) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
+TEST_F(DrawStepTest, AGameOverScreenThatFailedChoseNothingAndOpensAgainAtTheNextFrame) {
+    Player& player = *universe().playersArray.at(0);
+    const size_t records = player.gameStatsArray.size();
+    state.running = 1;
+    state.updateCount = 0;
+    game().lives = 0;
+    level().gameOver = 0.0f;
+    Script script({{"Game Over", [] { RuntimeError("out of paint"); }}, {"Game Over", [] { Press(KEY_ESCAPE); }}});
+
+    Passes(4);
+    EXPECT_EQ(DebugLogLines(), std::vector<std::string>{"menu:DrawGameOverMenu() out of paint"});
+    EXPECT_EQ(state.gameOverChoice, "");
+    EXPECT_EQ(state.playing, 1);
+
+    Passes(4);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(state.gameOverChoice, "Main Menu");
+    EXPECT_EQ(player.gameStatsArray.size(), records + 1) << "the game is recorded once";
+}
+
 TEST_F(DrawStepTest, WithNothingToDrawADrawStepOnlyClosesItsCycleAndDropsAPendingPause) {
     const struct {
         const char* what;

@@ -200,6 +200,43 @@ TEST_F(MainMenuTest, ItFadesInAndOutOverTheBackgroundAloneAndDropsKeysPressedMea
     EXPECT_EQ(g_DebugLog, "");
 }
 
+// As in every fade of the game: a frame that took no time moves the fade no further.
+TEST_F(MainMenuTest, AFrameOfNoTimeHoldsEitherFadeWhereItIs) {
+    UseTestClock(500000, 0, kFrameMs);
+    g_lastMilliSecs = 500000 - kFrameMs;
+    std::vector<float> in, out;  // the black's opacity, frame by frame
+    bool chosen = false;
+    SetTestClockHook([&] {
+        const std::vector<DrawCall> frame = StopRecording();
+        StartRecording();
+        const auto rects = Calls(frame, DrawKind::Rect);
+        if (Calls(frame, DrawKind::Text).empty() && rects.size() == 1) {
+            (chosen ? out : in).push_back(rects[0]->state.alpha);
+            // The third frame of each fade takes no time.
+            if ((chosen ? out : in).size() == 3) AdvanceTestClock(-kFrameMs);
+        } else if (!chosen && TextCall(frame, "Quit")) {
+            Press(KEY_ESCAPE);
+            chosen = true;
+        }
+    });
+    StartRecording();
+    EXPECT_EQ(DrawMainMenu(g_gameUniverse), "Quit");
+    SetTestClockHook(nullptr);
+    StopRecording();
+
+    // One frame more in each fade than the 8 and 20 of 40 ms frames, two of them alike.
+    ASSERT_EQ(in.size(), 9u);
+    ASSERT_EQ(out.size(), 21u);
+    for (const auto* fade : {&in, &out}) {
+        int held = 0;
+        for (size_t i = 1; i < fade->size(); ++i) {
+            if ((*fade)[i] == (*fade)[i - 1]) ++held;
+        }
+        EXPECT_EQ(held, 1);
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
 TEST_F(MainMenuTest, EachChoiceReturnsItsTextWithItsSoundAndEndsTheMusicOnlyForAGame) {
     const struct Case {
         const char* what;
