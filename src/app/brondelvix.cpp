@@ -92,6 +92,8 @@ std::string HelpText() {
            "  BX2_DATA_DIR=DIR   read the game's data from DIR instead of ../share/brondelvix2/\n"
            "                     beside the executable\n"
            "  BX2_FRAME_MS=N     advance the game's clock exactly N ms (1 to 1000000) per drawn frame\n"
+           "  BX2_REFUSE_OPENS=2,3\n"
+           "                     for tests: make the 2nd and 3rd openings of the screen fail\n"
            "  XDG_DATA_HOME=DIR  keep preferences, players, saved games and the error log in\n"
            "                     DIR/Vostrand/Brondelvix 2!/ (by default DIR is ~/.local/share)";
 }
@@ -133,6 +135,7 @@ void RunBrondelvix(const std::vector<std::string>& args) {
     try {
         SetBackend(BackendFromEnvironment());
         ApplyClockFromEnvironment();
+        ApplyOpenRefusalsFromEnvironment();
         PlayLoopState state;
         StartUp();
         RunOuterLoop(state, commandLine.editor);
@@ -171,7 +174,7 @@ void StartUp() {
     if (universe.OpenGraphicsWithFallback(universe.PickOptimalGraphicsMode(), g_ScreenWidth, g_ScreenHeight,
                                           g_isFullscreen, g_ScreenHertz, g_ScreenDepth,
                                           g_forceDesktopResolution) != 1) {
-        RuntimeError("No screen would open, not even a 1024x768 window.");
+        EndWithoutScreen();
     }
     HideMouse();
     StartIntroMusic();

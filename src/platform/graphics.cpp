@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -26,6 +29,10 @@ std::vector<GraphicsMode> g_headlessModes;
 GraphicsMode g_headlessDesktop = kFallbackMode;
 std::function<bool(const GraphicsMode&)> g_headlessRefusal;
 std::vector<GraphicsCall> g_graphicsCalls;
+
+// BX2_REFUSE_OPENS: the ordinals of the Graphics calls to refuse, and the calls counted so far.
+std::set<long long> g_refusedOpens;
+long long g_opensAsked = 0;
 
 SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
@@ -242,8 +249,10 @@ bool Graphics(int width, int height, int depth, int hertz, int flags) {
     GraphicsCall& call = g_graphicsCalls.emplace_back();
     call.mode = {width, height, depth, hertz};
     call.flags = flags;
+    ++g_opensAsked;
     if (width <= 0 || height <= 0) return false;
     if (IsHeadless() && g_headlessRefusal && g_headlessRefusal(call.mode)) return false;
+    if (g_refusedOpens.count(g_opensAsked) != 0) return false;
     if (!g_shutdownRegistered) {
         g_shutdownRegistered = true;
         RegisterShutdown(20, [] {
@@ -290,6 +299,40 @@ void ResetHeadlessGraphics() {
     g_headlessDesktop = kFallbackMode;
     g_headlessRefusal = nullptr;
     g_graphicsCalls.clear();
+}
+
+void ApplyOpenRefusalsFromEnvironment() {
+    g_refusedOpens.clear();
+    g_opensAsked = 0;
+    const char* v = std::getenv("BX2_REFUSE_OPENS");
+    if (!v) return;
+    // Digits and commas only, each number from 1 up: a typing mistake must not pass unseen.
+    std::set<long long> ordinals;
+    long long number = 0;
+    bool ok = true, inNumber = false;
+    for (const char* c = v;; ++c) {
+        if (*c >= '0' && *c <= '9') {
+            number = number * 10 + (*c - '0');
+            inNumber = true;
+            if (number > 1000000) ok = false;
+        } else if ((*c == ',' || *c == 0) && inNumber && number >= 1) {
+            ordinals.insert(number);
+            number = 0;
+            inNumber = false;
+        } else {
+            ok = false;
+        }
+        if (!ok || *c == 0) break;
+    }
+    if (!ok) {
+        std::fprintf(stderr,
+                     "BX2_REFUSE_OPENS must be a list of whole numbers from 1 up such as \"2,3\", not \"%s\"; every "
+                     "screen is opened as asked.\n",
+                     v);
+        std::fflush(stderr);
+        return;
+    }
+    g_refusedOpens = std::move(ordinals);
 }
 
 void Cls() {

@@ -60,7 +60,8 @@ TEST(CommandLine, HelpAndVersionPrintAndEndAndAnUnknownSwitchFails) {
         EXPECT_EQ(child.out, c.out);
         EXPECT_EQ(child.err, c.err);
     }
-    for (const char* variable : {"BX2_HEADLESS", "BX2_DATA_DIR", "BX2_FRAME_MS", "XDG_DATA_HOME", "--editor"}) {
+    for (const char* variable :
+         {"BX2_HEADLESS", "BX2_DATA_DIR", "BX2_FRAME_MS", "BX2_REFUSE_OPENS", "XDG_DATA_HOME", "--editor"}) {
         EXPECT_NE(HelpText().find(variable), std::string::npos) << variable;
     }
 }
@@ -311,8 +312,8 @@ TEST_F(MainProgram, ARunThatCannotGoOnSavesTheLogSaysWhyAndFails) {
         {"no screen at all",
          [] { SetHeadlessGraphicsRefusal([](const GraphicsMode&) { return true; }); },
          {},
-         "brondelvix:main() No screen would open, not even a 1024x768 window.",
-         alert},
+         " NOTE: The game cannot go on as asked. (No screen would open, not even a 1024x768 window.)",
+         "The game cannot go on as asked. (No screen would open, not even a 1024x768 window.)"},
         {"no preferences, not even the defaults",
          [this] {
              std::filesystem::remove(userFolder + "data/prefs.xml");

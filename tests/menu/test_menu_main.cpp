@@ -418,7 +418,7 @@ TEST_F(MainMenuTest, PlayersScoresAndOptionsComeBackWithTheColumnLaidOutAgainAsE
         if (c.saved) WriteSave("quickpack", 5000);
         std::vector<Script::Step> steps = {{kMenu, [&] { c.meanwhile(), Press(c.key); }}};
         if (c.key == 'S') steps.push_back({"High Score", PressKey(KEY_ENTER)});
-        if (c.key == 'P') {
+        if (c.key == 'P' || c.key == 'O') {
             steps.push_back({[](const auto& calls) { return Drew(calls, "Go Back") || Drew(calls, "Retour"); },
                              PressKey(KEY_ESCAPE)});
         }
@@ -432,7 +432,9 @@ TEST_F(MainMenuTest, PlayersScoresAndOptionsComeBackWithTheColumnLaidOutAgainAsE
     // A new screen mode: Options sizes and places the buttons for the new scale.
     g_language = "en";
     fs::remove(SaveFor("quickpack"));
-    Script player({{kMenu, [] { UseScreen(800, 600), Press('O'); }}, {Keep(frame, kMenu), PressKey(KEY_ESCAPE)}});
+    Script player({{kMenu, [] { UseScreen(800, 600), Press('O'); }},
+                   {"Go Back", PressKey(KEY_ESCAPE)},
+                   {Keep(frame, kMenu), PressKey(KEY_ESCAPE)}});
     EXPECT_EQ(DrawMainMenu(g_gameUniverse), "Quit");
     const std::vector<ShownButton> buttons = ButtonsIn(frame);
     ASSERT_EQ(buttons.size(), 8u);

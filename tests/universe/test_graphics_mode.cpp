@@ -393,6 +393,8 @@ TEST_F(GraphicsModeTest, OpenGraphicsWithFallbackTriesThePreviousModeThenA1024x7
         ResetHeadlessGraphics();
         SetHeadlessGraphicsModes({k1024x32x60, k800x32x60});
         SetHeadlessGraphicsRefusal(c.refuse);
+        // The settings that asked for the mode.
+        g_isFullscreen = 1, g_ScreenWidth = 800, g_ScreenHeight = 600;
         testing::internal::CaptureStderr();
         EXPECT_EQ(u.OpenGraphicsWithFallback(0, 800, 600, 1, -1, -1, 0, c.previous), c.result);
         const std::string said = testing::internal::GetCapturedStderr();
@@ -405,6 +407,12 @@ TEST_F(GraphicsModeTest, OpenGraphicsWithFallbackTriesThePreviousModeThenA1024x7
             EXPECT_EQ(Screen(), tried.back());
             EXPECT_EQ(GraphicsWidth(), u.screenWidth);
             EXPECT_FLOAT_EQ(g_widthFactor, u.screenWidth / 1024.0f);
+            // After a way back the settings name the screen open, for the preferences to keep.
+            EXPECT_EQ(g_isFullscreen, tried.back().depth == 0 ? 0 : 1);
+            EXPECT_EQ(g_ScreenWidth, tried.back().width);
+            EXPECT_EQ(g_ScreenHeight, tried.back().height);
+        } else {
+            EXPECT_EQ(g_ScreenWidth, 800);
         }
         // Each refusal is said; none reaches the debug log.
         EXPECT_EQ(said.empty(), c.tried.size() == 1) << said;
