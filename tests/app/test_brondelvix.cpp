@@ -184,6 +184,26 @@ TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedG
     EXPECT_EQ(g_DebugLog, "");
 }
 
+TEST_F(MainProgram, APackWithoutBrickTypesRefusesTheEditorWithAMessageAndNoFault) {
+    WritePackFile("bricks.xml", "<bricks>\n</bricks>\n");
+    for (const char* file : {"levels/one.xml", "levels/two.xml", "levels/three.xml"}) {
+        std::string text = ReadText(dataFolder + "data/packs/quickpack/" + file);
+        const size_t brick = text.find("\t<brick>");
+        text.erase(brick, text.find("</level>") - brick);
+        WritePackFile(file, text);
+    }
+    StartUp();
+    testing::internal::CaptureStderr();
+    OuterPass(state, "Editor");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "The level editor cannot run on the pack \"Quick Pack\": it has no brick types to place.\n");
+    EXPECT_EQ(state.playing, 0);
+    EXPECT_EQ(state.running, 1) << "the main menu comes next";
+    EXPECT_EQ(state.templateBrick, nullptr);
+    EXPECT_EQ(game().currentLevel, nullptr);
+    EXPECT_EQ(g_DebugLog, "");
+}
+
 TEST_F(MainProgram, PreferredSizesOutsideTheirRangeArePutRightAtUse) {
     WritePrefs("<maxBalls>0</maxBalls><virtualWidth>0</virtualWidth><virtualHeight>-5</virtualHeight>");
     StartUp();
