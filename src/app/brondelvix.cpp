@@ -84,7 +84,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string HelpText() {
     return "Usage: brondelvix2 [--editor] [--help] [--version]\n"
            "\n"
-           "  --editor    start in the level editor on the current pack (no menu leads there yet)\n"
+           "  --editor    start in the level editor on the current pack (no menu leads there)\n"
            "  --help      show this text and end\n"
            "  --version   show the version and end\n"
            "\n"
