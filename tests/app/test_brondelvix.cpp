@@ -157,13 +157,20 @@ TEST_F(MainProgram, ARunStartsWithoutAPauseLeftOverAndWithItsSound) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
-TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedGame) {
+TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedGameAndTheEditorsTools) {
     StartUp();
     StartGame();
     game().SaveGame(universe().playersPath, 0);
     const std::string save = ReadText(SavePath());
     ASSERT_FALSE(save.empty());
 
+    // What an earlier editor run left: its tools, cursor and corner stay, its template goes.
+    state.editorTool = "Delete";
+    state.overlayMode = "Overlay";
+    state.cursorX = 100.0f, state.cursorY = 200.0f;
+    state.rectStartX = 50.0f, state.rectStartY = 60.0f;
+    state.templateBrick = std::make_shared<Brick>();
+    state.brickTypeIndex = 3;
     Script editor({{Playing("Level One"), [] { Press(KEY_ESCAPE); }}});
     OuterPass(state, "Editor");
     EXPECT_TRUE(editor.Finished());
@@ -173,6 +180,12 @@ TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedG
     ASSERT_TRUE(state.templateBrick);
     EXPECT_EQ(state.templateBrick->name, "plain");
     EXPECT_EQ(state.brickTypeIndex, 0);
+    EXPECT_EQ(state.editorTool, "Delete");
+    EXPECT_EQ(state.overlayMode, "Overlay");
+    EXPECT_EQ(state.cursorX, 100.0f);
+    EXPECT_EQ(state.cursorY, 200.0f);
+    EXPECT_EQ(state.rectStartX, 50.0f);
+    EXPECT_EQ(state.rectStartY, 60.0f);
     EXPECT_EQ(ReadText(SavePath()), save);
 
     // The next pass plays a game again.
