@@ -7,6 +7,7 @@
 
 #include "core/globals.h"
 #include "core/io.h"
+#include "editor/editor.h"
 #include "media/mixer.h"
 #include "media/sounds.h"
 #include "menu/menu.h"
@@ -83,7 +84,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string HelpText() {
     return "Usage: brondelvix2 [--editor] [--help] [--version]\n"
            "\n"
-           "  --editor    start in the level editor on the current pack (no menu leads there yet)\n"
+           "  --editor    start in the level editor on the current pack (no menu leads there)\n"
            "  --help      show this text and end\n"
            "  --version   show the version and end\n"
            "\n"
@@ -232,15 +233,21 @@ void OuterPass(PlayLoopState& state, const std::string& choiceInsteadOfMenu) {
                                     state.continueFlag, state.editorMode, universe.currentDifficulty);
 
     if (state.editorMode == 1) {
-        if (state.templateBrick) state.templateBrick->Unlink();
-        state.templateBrick = nullptr;
-        state.brickTypeIndex = 0;
-        // A pack without bricks gives the editor nothing to place.
-        const PackPtr& pack = universe.currentGame->currentPack;
-        if (pack && !pack->bricksArray.empty()) {
-            state.templateBrick = std::make_shared<Brick>();
-            state.templateBrick->Clone(pack->bricksArray.front());
+        const PackPtr pack = universe.currentGame->currentPack;
+        // A pack without brick types gives the editor nothing to place: the player is told, and
+        // the main menu comes back. Not a fault of the game's, so nothing is logged.
+        if (EditorStartRun(state.templateBrick, state.brickTypeIndex, pack) == 0) {
+            std::cerr << Latin1ToUtf8("The level editor cannot run on the pack \"" +
+                                      (pack ? pack->name : std::string()) + "\": it has no brick types to place.")
+                      << std::endl;
+            universe.CalculatePlayerStatistics();
+            state.playing = 0;
+            universe.currentGame->Unlink();
+            Deref(g_MasterMixer).EndMusic();
+            return;
         }
+        // The pointer's motion before the run is not the cursor's.
+        ResetMouseTravel();
     }
     RunPlayLoop(state);
 }

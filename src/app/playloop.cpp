@@ -104,8 +104,8 @@ void EditorUpdate(PlayLoopState& state) {
         // While editing, a level never counts as cleared on its own.
         level->mustClearBrickCount = 1;
     }
-    // The mode keys act even after Escape; the jump to a level finds none to leave.
-    EditorSetMode(state.editorTool, state.overlayMode);
+    // The mode keys act even after Escape; J then has no level to leave.
+    EditorSetMode(state.editorTool, state.overlayMode, level ? 1 : 0);
 }
 
 void GameUpdate(PlayLoopState&) {

@@ -158,13 +158,20 @@ TEST_F(MainProgram, ARunStartsWithoutAPauseLeftOverAndWithItsSound) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
-TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedGame) {
+TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedGameAndTheEditorsTools) {
     StartUp();
     StartGame();
     game().SaveGame(universe().playersPath, 0);
     const std::string save = ReadText(SavePath());
     ASSERT_FALSE(save.empty());
 
+    // What an earlier editor run left: its tools, cursor and corner stay, its template goes.
+    state.editorTool = "Delete";
+    state.overlayMode = "Overlay";
+    state.cursorX = 100.0f, state.cursorY = 200.0f;
+    state.rectStartX = 50.0f, state.rectStartY = 60.0f;
+    state.templateBrick = std::make_shared<Brick>();
+    state.brickTypeIndex = 3;
     Script editor({{Playing("Level One"), [] { Press(KEY_ESCAPE); }}});
     OuterPass(state, "Editor");
     EXPECT_TRUE(editor.Finished());
@@ -174,6 +181,12 @@ TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedG
     ASSERT_TRUE(state.templateBrick);
     EXPECT_EQ(state.templateBrick->name, "plain");
     EXPECT_EQ(state.brickTypeIndex, 0);
+    EXPECT_EQ(state.editorTool, "Delete");
+    EXPECT_EQ(state.overlayMode, "Overlay");
+    EXPECT_EQ(state.cursorX, 100.0f);
+    EXPECT_EQ(state.cursorY, 200.0f);
+    EXPECT_EQ(state.rectStartX, 50.0f);
+    EXPECT_EQ(state.rectStartY, 60.0f);
     EXPECT_EQ(ReadText(SavePath()), save);
 
     // The next pass plays a game again.
@@ -182,6 +195,26 @@ TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedG
     OuterPass(state, "");
     EXPECT_TRUE(game.Finished());
     EXPECT_EQ(state.editorMode, 0);
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(MainProgram, APackWithoutBrickTypesRefusesTheEditorWithAMessageAndNoFault) {
+    WritePackFile("bricks.xml", "<bricks>\n</bricks>\n");
+    for (const char* file : {"levels/one.xml", "levels/two.xml", "levels/three.xml"}) {
+        std::string text = ReadText(dataFolder + "data/packs/quickpack/" + file);
+        const size_t brick = text.find("\t<brick>");
+        text.erase(brick, text.find("</level>") - brick);
+        WritePackFile(file, text);
+    }
+    StartUp();
+    testing::internal::CaptureStderr();
+    OuterPass(state, "Editor");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "The level editor cannot run on the pack \"Quick Pack\": it has no brick types to place.\n");
+    EXPECT_EQ(state.playing, 0);
+    EXPECT_EQ(state.running, 1) << "the main menu comes next";
+    EXPECT_EQ(state.templateBrick, nullptr);
+    EXPECT_EQ(game().currentLevel, nullptr);
     EXPECT_EQ(g_DebugLog, "");
 }
 

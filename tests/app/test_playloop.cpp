@@ -198,7 +198,7 @@ TEST_F(UpdateStep, FireLaunchesEveryStuckBallOfThePoolAndHoldsTheWeaponsTrigger)
     EXPECT_EQ(g_DebugLog, "");
 }
 
-TEST_F(UpdateStep, TheEditorIgnoresFireAndItsEscapeLeavesSAndNNothingToActOn) {
+TEST_F(UpdateStep, TheEditorIgnoresFireAndItsEscapeLeavesSNAndJNothingToActOn) {
     StartGame(0, 1);
     HoldButton(1);
     Passes(1);
@@ -212,12 +212,18 @@ TEST_F(UpdateStep, TheEditorIgnoresFireAndItsEscapeLeavesSAndNNothingToActOn) {
     Press(KEY_ESCAPE);
     Press('S');
     Press('N');
+    Press('J');
+    Press('D');
+    StartRecording();
     EditorUpdate(state);
+    const std::vector<DrawCall> drawn = StopRecording();
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ(state.playing, 0);
     EXPECT_EQ(game().currentLevel, nullptr) << "Escape unlinks the game";
     EXPECT_EQ(printed.find("Saving level..."), std::string::npos);
-    EXPECT_EQ(KeyHit('S') + KeyHit('N'), 0) << "both were asked, and found nothing to do";
+    EXPECT_TRUE(drawn.empty()) << "no entry for a jump";
+    EXPECT_EQ(state.editorTool, "Delete") << "the mode keys still act";
+    EXPECT_EQ(KeyHit('S') + KeyHit('N') + KeyHit('J'), 0) << "all were asked, and found nothing to do";
     EXPECT_EQ(g_DebugLog, "");
 }
 
