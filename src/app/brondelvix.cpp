@@ -3,6 +3,7 @@
 // handler for whatever nothing else caught.
 #include "app/brondelvix.h"
 
+#include <cstdlib>
 #include <iostream>
 
 #include "core/globals.h"
@@ -95,8 +96,18 @@ std::string HelpText() {
            "  BX2_FRAME_MS=N     advance the game's clock exactly N ms (1 to 1000000) per drawn frame\n"
            "  BX2_REFUSE_OPENS=2,3\n"
            "                     for tests: make the 2nd and 3rd openings of the screen fail\n"
+           "  BX2_AUTOPLAY=1     let the game play itself: the paddle follows the balls and\n"
+           "                     falling powerups, and waiting balls are launched\n"
            "  XDG_DATA_HOME=DIR  keep preferences, players, saved games and the error log in\n"
            "                     DIR/Vostrand/Brondelvix 2!/ (by default DIR is ~/.local/share)";
+}
+
+bool AutoplayFromEnvironment() {
+    const char* v = std::getenv("BX2_AUTOPLAY");
+    if (!v || std::string(v).empty() || std::string(v) == "0") return false;
+    if (std::string(v) == "1") return true;
+    std::cerr << "BX2_AUTOPLAY must be 1 (or 0), not \"" << v << "\"; the game is played by hand." << std::endl;
+    return false;
 }
 
 std::string VersionText() { return std::string("Brondelvix 2! ") + BX2_VERSION; }
@@ -138,6 +149,7 @@ void RunBrondelvix(const std::vector<std::string>& args) {
         ApplyClockFromEnvironment();
         ApplyOpenRefusalsFromEnvironment();
         PlayLoopState state;
+        state.autoplay = AutoplayFromEnvironment() ? 1 : 0;
         StartUp();
         RunOuterLoop(state, commandLine.editor);
         ShutDown();

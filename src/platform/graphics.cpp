@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/files.h"
 #include "platform/gl_backend.h"
 #include "platform/input.h"
 #include "platform/runtime.h"
@@ -91,6 +92,27 @@ void CloseWindow() {
     g_window = nullptr;
 }
 
+// The desktop shows the game's own picture on its window and in its task lists. A data folder
+// without one keeps the desktop's default; one that cannot be read is only said.
+void SetWindowIcon(SDL_Window* window) {
+    const std::string path = DataFolder() + "data/images/icon.png";
+    if (FileType(path) != 1) return;
+    const TPixmapPtr icon = LoadPixmap(path);
+    SDL_Surface* surface = nullptr;
+    if (icon && icon->width > 0 && icon->height > 0) {
+        surface = SDL_CreateRGBSurfaceWithFormatFrom(icon->PixelPtr(0, 0), icon->width, icon->height, 32,
+                                                     icon->pitch * 4, SDL_PIXELFORMAT_RGBA32);
+    }
+    if (!surface) {
+        std::fprintf(stderr, "The window icon %s could not be read; the window has the desktop's default icon.\n",
+                     Latin1ToUtf8(path).c_str());
+        std::fflush(stderr);
+        return;
+    }
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
+}
+
 bool OpenWindow(int width, int height, int depth, int hertz) {
     if (!EnsureSdlVideo()) return false;
     SDL_GL_ResetAttributes();
@@ -108,6 +130,7 @@ bool OpenWindow(int width, int height, int depth, int hertz) {
     g_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                 SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     if (!g_window) return false;
+    SetWindowIcon(g_window);
     g_refresh = hertz > 0 ? hertz : kDefaultHertz;
     if (fullscreen) {
         SDL_DisplayMode want = {SDL_PIXELFORMAT_UNKNOWN, width, height, hertz, nullptr};

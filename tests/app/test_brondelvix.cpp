@@ -60,10 +60,37 @@ TEST(CommandLine, HelpAndVersionPrintAndEndAndAnUnknownSwitchFails) {
         EXPECT_EQ(child.out, c.out);
         EXPECT_EQ(child.err, c.err);
     }
-    for (const char* variable :
-         {"BX2_HEADLESS", "BX2_DATA_DIR", "BX2_FRAME_MS", "BX2_REFUSE_OPENS", "XDG_DATA_HOME", "--editor"}) {
+    for (const char* variable : {"BX2_HEADLESS", "BX2_DATA_DIR", "BX2_FRAME_MS", "BX2_REFUSE_OPENS", "BX2_AUTOPLAY",
+                                 "XDG_DATA_HOME", "--editor"}) {
         EXPECT_NE(HelpText().find(variable), std::string::npos) << variable;
     }
+}
+
+TEST(CommandLine, OnlyAutoplayOneMakesTheGamePlayItselfAndAnythingUnreadableIsSaid) {
+    const struct {
+        const char* value;  // null: unset
+        bool on;
+        bool said;
+    } cases[] = {
+        {nullptr, false, false}, {"", false, false},   {"0", false, false},
+        {"1", true, false},      {"yes", false, true}, {"1 ", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "unset");
+        if (c.value) {
+            setenv("BX2_AUTOPLAY", c.value, 1);
+        } else {
+            unsetenv("BX2_AUTOPLAY");
+        }
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(AutoplayFromEnvironment(), c.on);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err.find("BX2_AUTOPLAY must be 1") != std::string::npos, c.said) << err;
+        if (!c.said) {
+            EXPECT_EQ(err, "");
+        }
+    }
+    unsetenv("BX2_AUTOPLAY");
 }
 
 class MainProgram : public MainProgramTest {};

@@ -1,10 +1,14 @@
 // The play loop's update step: its phases in order, the level change and a next level the pack
-// does not hold, the editor's keys after its Escape, fire input, the audio step and the wait
-// while the game is away.
+// does not hold, the editor's keys after its Escape, fire input, the scripted player, the audio
+// step and the wait while the game is away.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app_support.h"
+#include "level/autoplayer.h"
 #include "pieces/ball.h"
+#include "pieces/gamestats.h"
 #include "pieces/nain.h"
 #include "pieces/paddle.h"
 #include "pieces/weapon.h"
@@ -282,6 +286,55 @@ TEST_F(UpdateStep, WhileTheGameIsAwayNothingRunsAndAPauseWaitsWithTheSoundPaused
     EXPECT_EQ(g_pauseAtFlip, 1);
     EXPECT_EQ(g_MasterMixer->masterPause, 1);
     EXPECT_EQ(state.updateCount, 1);
+}
+
+// The scripted player on the shipped pack's first level, through the whole play loop: the paddle
+// moves and the ball leaves it only through the pointer motion and button it queues.
+class Autoplay : public MainProgramTest {
+protected:
+    void SetUp() override {
+        MainProgramTest::SetUp();
+        std::filesystem::create_symlink(Resources() + "data/packs/classic", dataFolder + "data/packs/classic");
+        WritePrefs("<currentPackName>classic</currentPackName>");
+        StartUp();
+        StartGame();
+        ASSERT_EQ(g_DebugLog, "");
+        ASSERT_TRUE(autoplayer::BallWaiting(level()));
+    }
+};
+
+TEST_F(Autoplay, ClearsTheFirstLevelAndMovesOnToTheNext) {
+    state.autoplay = 1;
+    const std::string first = level().name;
+    const float startX = level().playerPaddle->paddleSprite->x;
+    int passes = 0;
+    bool moved = false;
+    while (passes < 40000 && state.playing != 0 && level().name == first) {
+        Passes(1);
+        ++passes;
+        if (level().playerPaddle && level().playerPaddle->paddleSprite->x != startX) moved = true;
+    }
+    EXPECT_NE(level().name, first) << "not cleared within " << passes << " passes, " << game().lives << " lives left";
+    EXPECT_EQ(state.playing, 1);
+    EXPECT_TRUE(moved);
+    EXPECT_GT(game().gameStats->score, 0);
+    const std::string save = userFolder + "data/players/" + kPlayer + "/save_classic.xml";
+    EXPECT_NE(ReadText(save).find("<saveLevel>" + level().name + "</saveLevel>"), std::string::npos);
+    EXPECT_EQ(g_DebugLog, "");
+    RecordProperty("passes", passes);
+}
+
+TEST_F(Autoplay, WithoutItNothingPlaysByItself) {
+    ASSERT_EQ(state.autoplay, 0);
+    const std::string first = level().name;
+    const float startX = level().playerPaddle->paddleSprite->x;
+    Passes(2000);
+    EXPECT_EQ(level().name, first);
+    EXPECT_FLOAT_EQ(level().playerPaddle->paddleSprite->x, startX);
+    EXPECT_TRUE(autoplayer::BallWaiting(level()));
+    EXPECT_EQ(MouseDown(1), 0);
+    EXPECT_EQ(game().gameStats->score, 0);
+    EXPECT_EQ(g_DebugLog, "");
 }
 
 }  // namespace
