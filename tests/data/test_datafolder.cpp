@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -360,12 +362,67 @@ TEST_F(DataFolderTest, EveryProgramSoundLoadsFromItsElement) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
+// Every value of one attribute in the page, in order: `name="value"`.
+std::vector<std::string> AttributeValues(const std::string& page, const std::string& name) {
+    std::vector<std::string> values;
+    const std::string opening = " " + name + "=\"";
+    for (size_t at = page.find(opening); at != std::string::npos; at = page.find(opening, at + 1)) {
+        const size_t start = at + opening.size();
+        const size_t end = page.find('"', start);
+        if (end == std::string::npos) break;
+        values.push_back(page.substr(start, end - start));
+    }
+    return values;
+}
+
+// The number after `name="` in the tag that holds `from`, or -1.
+int NumberInTag(const std::string& page, size_t from, const std::string& name) {
+    const size_t open = page.rfind('<', from);
+    const size_t close = page.find('>', from);
+    const std::string tag = page.substr(open, close - open);
+    const size_t at = tag.find(" " + name + "=\"");
+    return at == std::string::npos ? -1 : std::stoi(tag.substr(at + name.size() + 3));
+}
+
 TEST_F(DataFolderTest, TheHelpPageIsThere) {
     const std::string page = Read("help/index.html");
     ASSERT_FALSE(page.empty());
     EXPECT_NE(page.find("<title>"), std::string::npos);
     EXPECT_NE(page.find("Vostrand/Brondelvix 2!/"), std::string::npos);
     EXPECT_EQ(g_DebugLog, "");
+}
+
+// The page shows the pack's own pictures from where the data folder keeps them, and the browser
+// finds them only if each path stays inside the data folder, which is all that is installed.
+TEST_F(DataFolderTest, EveryPictureOfTheHelpPageIsInTheDataFolderAtTheSizeThePageGives) {
+    const std::string page = Read("help/index.html");
+    const std::filesystem::path help = std::filesystem::path(g_dataPath) / "help";
+    const std::string root = std::filesystem::weakly_canonical(g_dataPath).string() + "/";
+    const std::vector<std::string> sources = AttributeValues(page, "src");
+    ASSERT_GE(sources.size(), 40u) << "the bricks, balls, nains and powerups each have a picture";
+    size_t searchFrom = 0;
+    for (const std::string& source : sources) {
+        SCOPED_TRACE(source);
+        const size_t at = page.find("src=\"" + source + "\"", searchFrom);
+        ASSERT_NE(at, std::string::npos);
+        searchFrom = at + 1;
+        EXPECT_EQ(source.find(':'), std::string::npos) << "no scheme, no absolute path: the page moves with its folder";
+        const std::string file = std::filesystem::weakly_canonical(help / source).string();
+        EXPECT_EQ(file.rfind(root, 0), 0u) << file << " is outside the data folder " << root;
+        std::ifstream in(file, std::ios::binary);
+        const std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_GE(png.size(), 24u) << file << " is missing";
+        ASSERT_EQ(png.substr(1, 3), "PNG");
+        const auto byte = [&](size_t i) { return static_cast<int>(static_cast<uint8_t>(png[i])); };
+        EXPECT_EQ(NumberInTag(page, at, "width"), byte(18) * 256 + byte(19));
+        EXPECT_EQ(NumberInTag(page, at, "height"), byte(22) * 256 + byte(23));
+    }
+    // Every link within the page leads to a section of it.
+    for (const std::string& link : AttributeValues(page, "href")) {
+        ASSERT_FALSE(link.empty());
+        if (link[0] != '#') continue;
+        EXPECT_NE(page.find("id=\"" + link.substr(1) + "\""), std::string::npos) << link;
+    }
 }
 
 }  // namespace
