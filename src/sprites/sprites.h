@@ -142,14 +142,18 @@ public:
     int PointAtTargetSprite();
     int SetShake(float value);
     int SetDShake(float value);
-    int Clone(const SpritePtr& source, const SpritePtr& parent);
+    // shareFixedSteps: the copy shares the template's fixed steps (Animation::Clone) instead
+    // of copying them, as the particle pool's particles do.
+    int Clone(const SpritePtr& source, const SpritePtr& parent, bool shareFixedSteps = false);
     int LoadFromXML(const std::string& xml);
-    float GetRightEdge(float margin);
-    float GetBottomEdge(float margin);
-    float GetCenterX();
-    float GetCenterY();
-    float GetWidth();
-    float GetHeight();
+    // Edges, centre and size: plain sums that cannot fail, kept in line for the collision
+    // tests that ask them many times a step.
+    float GetRightEdge(float margin) const { return x + xScale * widthBound + margin; }
+    float GetBottomEdge(float margin) const { return y + yScale * heightBound + margin; }
+    float GetCenterX() const { return absX + xScale * widthBound / 2.0f; }
+    float GetCenterY() const { return absY + yScale * heightBound / 2.0f; }
+    float GetWidth() const { return GetRightEdge(0.0f) - x; }
+    float GetHeight() const { return GetBottomEdge(0.0f) - y; }
     int SetName(const std::string& newName);
     int SetPos(float newX, float newY);
     int SetVel(float newDx, float newDy);
