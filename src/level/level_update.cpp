@@ -53,6 +53,13 @@ bool MissesBox(const BrickBox& box, const BallRect& r, float margin) {
 
 constexpr int kMaxGridSide = 5;
 
+// The box test of NainCollision and ProjectileCollision, made here first: a ball is near few
+// of the nains and projectiles. Only a certain miss is passed over; a ball never placed (the
+// test places it) or a missing body goes to the call, which answers as it always has.
+bool Apart(const SpritePtr& body, const Sprite* ball, float margin) {
+    return body && ball && !(ball->absX == 0.0f && ball->absY == 0.0f) && !body->BoxesMeet(*ball, 0, margin);
+}
+
 void SetBlackOverlay(float alpha) {
     g_ScreenOverlayRed = 0;
     g_ScreenOverlayGreen = 0;
@@ -72,6 +79,7 @@ struct Level::BoxGrid {
     float columnMaxX[kMaxGridSide] = {};
     float rowMinY[kMaxGridSide] = {};
     float rowMaxY[kMaxGridSide] = {};
+    BrickBox* boxes[kMaxGridSide * kMaxGridSide] = {};
 
     explicit BoxGrid(const std::vector<BrickBoxPtr>& boxes) {
         const size_t count = boxes.size();
@@ -79,8 +87,9 @@ struct Level::BoxGrid {
         while (n < kMaxGridSide && static_cast<size_t>(n * n) < count) ++n;
         if (static_cast<size_t>(n * n) != count) return;
         for (size_t b = 0; b < count; ++b) {
-            const BrickBox* box = boxes[b].get();
+            BrickBox* box = boxes[b].get();
             if (!box) return;
+            this->boxes[b] = box;
             const size_t i = b / static_cast<size_t>(n), j = b % static_cast<size_t>(n);
             if (j == 0) {
                 columnMinX[i] = box->minX;
@@ -165,17 +174,21 @@ void Level::CollideBall(const BallPtr& ballRef, const GameStatPtr& gameStat, boo
         // Shield bricks are a bonus, never part of what must be cleared.
         if (brickShield) brickShield->BrickBallCollision(ballRef, reach, gameStat, bricksArray);
         if (testNainsAndProjectiles) {
-            // A dead nain or projectile answers no at once: it is not asked.
+            // A dead nain or projectile, or one the ball is clear of, answers no at once: it is
+            // not asked.
+            const Sprite* body = ball.ballSprite.get();
             const size_t nainCount = nainsArray.size();
             for (size_t n = 0; n < nainCount; ++n) {
                 const NainPtr& nain = At(nainsArray, n);
-                if (nain && nain->isLive == 0) continue;
+                if (nain && (nain->isLive == 0 || Apart(nain->nainSprite, body, reach))) continue;
                 ball.NainCollision(nain, reach);
             }
             const size_t projectileCount = projectilesArray.size();
             for (size_t p = 0; p < projectileCount; ++p) {
                 const ProjectilePtr& projectile = At(projectilesArray, p);
-                if (projectile && projectile->isLive != 0) ball.ProjectileCollision(projectile, reach, gameStat);
+                if (!projectile || projectile->isLive == 0 || Apart(projectile->projectileSprite, body, reach))
+                    continue;
+                ball.ProjectileCollision(projectile, reach, gameStat);
             }
         }
         // A fireball's blast acts in one collision pass only.
@@ -190,28 +203,38 @@ void Level::CollideBoxes(Ball& ball, const BallPtr& ballRef, float reach, const 
     BallRect rect{};
     bool known = RectOfBall(ball, rect);
     const size_t side = boxCount == static_cast<size_t>(grid.side * grid.side) ? static_cast<size_t>(grid.side) : 0;
-    for (size_t b = 0; b < boxCount; ++b) {
-        if (known && side > 0) {
-            const size_t column = b / side, row = b % side;
-            if (MissesColumn(grid.columnMinX[column], grid.columnMaxX[column], rect, reach)) {
-                // The rest of the column at once: nothing is asked, so the ball stays put.
-                const size_t end = (column + 1) * side;
-                for (size_t k = b; k < end; ++k) brickBoxArray[k]->beingChecked = 0;
-                b = end - 1;
-                continue;
-            }
-            if (MissesRow(grid.rowMinY[row], grid.rowMaxY[row], rect, reach)) {
-                brickBoxArray[b]->beingChecked = 0;
-                continue;
-            }
-        }
-        BrickBox& box = Deref(At(brickBoxArray, b));
-        if (known && side == 0 && MissesBox(box, rect, reach)) {
-            box.beingChecked = 0;
-            continue;
-        }
+    const auto ask = [&](BrickBox& box) {
         mustClearBrickCount -= box.BrickBallCollision(ballRef, reach, gameStat, bricksArray);
         known = RectOfBall(ball, rect);  // a rebound may have moved it
+    };
+    if (side == 0) {
+        for (size_t b = 0; b < boxCount; ++b) {
+            BrickBox& box = Deref(At(brickBoxArray, b));
+            if (known && MissesBox(box, rect, reach)) {
+                box.beingChecked = 0;
+                continue;
+            }
+            ask(box);
+        }
+        return;
+    }
+    for (size_t column = 0; column < side; ++column) {
+        BrickBox* const* boxes = grid.boxes + column * side;
+        for (size_t row = 0; row < side; ++row) {
+            BrickBox& box = *boxes[row];
+            if (known) {
+                if (MissesColumn(grid.columnMinX[column], grid.columnMaxX[column], rect, reach)) {
+                    // The rest of the column at once: nothing is asked, so the ball stays put.
+                    for (; row < side; ++row) boxes[row]->beingChecked = 0;
+                    break;
+                }
+                if (MissesRow(grid.rowMinY[row], grid.rowMaxY[row], rect, reach)) {
+                    box.beingChecked = 0;
+                    continue;
+                }
+            }
+            ask(box);
+        }
     }
 }
 

@@ -138,6 +138,18 @@ public:
     int ImageCollision(const SpritePtr& other);
     int PointCollision(float px, float py);
     int BoundingBoxCollision(const SpritePtr& other, int inclusive, float margin);
+    // BoundingBoxCollision's test itself, for a sprite `other` that has been placed (its
+    // absX and absY are not both 0): whether the boxes meet.
+    bool BoxesMeet(const Sprite& other, int inclusive, float margin) const {
+        const float ow = other.GetWidth(), oh = other.GetHeight();
+        const float w = GetWidth(), h = GetHeight();
+        if (inclusive == 1) {
+            return y - margin <= other.absY + oh && y + h >= other.absY - margin && x - margin <= other.absX + ow &&
+                   x + w >= other.absX - margin;
+        }
+        return y - margin < other.absY + oh && y + h > other.absY - margin && x - margin < other.absX + ow &&
+               x + w > other.absX - margin;
+    }
     int Update();
     int PointAtTargetSprite();
     int SetShake(float value);
