@@ -41,8 +41,8 @@ constexpr int kCountEvery = 16;
 std::string ClassicFolder() { return g_dataPath + "data/packs/classic/"; }
 
 // A throwaway per-user folder, a quiet log, a headless screen on a test clock (so that the
-// loading screen does not wait for vertical blanks), fixed speed and seed, and the floor
-// closed so that no ball is lost.
+// loading screen does not wait for vertical blanks), fixed speed and seed, sound on, and the
+// floor closed so that no ball is lost.
 void PrepareWorld(const std::string& home) {
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_DATA_HOME", (home + "/.local/share").c_str(), 1);
@@ -57,6 +57,9 @@ void PrepareWorld(const std::string& home) {
     g_errorseverity = {0};
     g_errormessage = {"Progress note"};
     g_gameSpeedFactor = 1.0f;
+    // As the default preferences have them: the pack's effects and music load and play.
+    g_sfxVolume = 1.0f;
+    g_musicVolume = 1.0f;
     g_godMode = 1;
     SeedRnd(99);
     if (!g_MasterMixer) {
