@@ -111,10 +111,16 @@ public:
     std::string loadedNainsXML;
 
 private:
+    struct BoxGrid;  // the brick boxes as the balls of one step see them
+
     // The phases of Update, in the order it runs them.
     SpritePtr UpdateBalls(const GameStatPtr& gameStat);
     SpritePtr MoveBalls();
-    void CollideBall(const BallPtr& ballRef, const GameStatPtr& gameStat, bool testNainsAndProjectiles);
+    void CollideBall(const BallPtr& ballRef, const GameStatPtr& gameStat, bool testNainsAndProjectiles,
+                     const BoxGrid& grid);
+    // Asks the grid's boxes, in order, whether the ball hits their bricks.
+    void CollideBoxes(Ball& ball, const BallPtr& ballRef, float reach, const GameStatPtr& gameStat,
+                      const BoxGrid& grid);
     void UpdateBricks(const GameStatPtr& gameStat);
     void UpdateShield(const GameStatPtr& gameStat);
     void AddNewNains(int noNewNains);

@@ -39,9 +39,25 @@ bool RectOfBall(const Ball& ball, BallRect& rect) {
     return true;
 }
 
+bool MissesColumn(float minX, float maxX, const BallRect& r, float margin) {
+    return (minX - margin) > r.right || maxX < (r.left - margin);
+}
+
+bool MissesRow(float minY, float maxY, const BallRect& r, float margin) {
+    return (minY - margin) > r.bottom || maxY < (r.top - margin);
+}
+
 bool MissesBox(const BrickBox& box, const BallRect& r, float margin) {
-    return (box.minX - margin) > r.right || box.maxX < (r.left - margin) || (box.minY - margin) > r.bottom ||
-           box.maxY < (r.top - margin);
+    return MissesColumn(box.minX, box.maxX, r, margin) || MissesRow(box.minY, box.maxY, r, margin);
+}
+
+constexpr int kMaxGridSide = 5;
+
+// The box test of NainCollision and ProjectileCollision, made here first: a ball is near few
+// of the nains and projectiles. Only a certain miss is passed over; a ball never placed (the
+// test places it) or a missing body goes to the call, which answers as it always has.
+bool Apart(const SpritePtr& body, const Sprite* ball, float margin) {
+    return body && ball && !(ball->absX == 0.0f && ball->absY == 0.0f) && !body->BoxesMeet(*ball, 0, margin);
 }
 
 void SetBlackOverlay(float alpha) {
@@ -52,6 +68,45 @@ void SetBlackOverlay(float alpha) {
 }
 
 }  // namespace
+
+// When every box of a column has the column's x edges and every box of a row the row's y
+// edges, as CreateBrickBoxGrid lays them out (box i * side + j is column i, row j), a ball
+// misses a box exactly when it misses the box's column or its row: a column the ball is
+// nowhere near is passed over whole. Anything else (side 0) has each box asked on its own.
+struct Level::BoxGrid {
+    int side = 0;
+    float columnMinX[kMaxGridSide] = {};
+    float columnMaxX[kMaxGridSide] = {};
+    float rowMinY[kMaxGridSide] = {};
+    float rowMaxY[kMaxGridSide] = {};
+    BrickBox* boxes[kMaxGridSide * kMaxGridSide] = {};
+
+    explicit BoxGrid(const std::vector<BrickBoxPtr>& boxes) {
+        const size_t count = boxes.size();
+        int n = 1;
+        while (n < kMaxGridSide && static_cast<size_t>(n * n) < count) ++n;
+        if (static_cast<size_t>(n * n) != count) return;
+        for (size_t b = 0; b < count; ++b) {
+            BrickBox* box = boxes[b].get();
+            if (!box) return;
+            this->boxes[b] = box;
+            const size_t i = b / static_cast<size_t>(n), j = b % static_cast<size_t>(n);
+            if (j == 0) {
+                columnMinX[i] = box->minX;
+                columnMaxX[i] = box->maxX;
+            } else if (box->minX != columnMinX[i] || box->maxX != columnMaxX[i]) {
+                return;
+            }
+            if (i == 0) {
+                rowMinY[j] = box->minY;
+                rowMaxY[j] = box->maxY;
+            } else if (box->minY != rowMinY[j] || box->maxY != rowMaxY[j]) {
+                return;
+            }
+        }
+        side = n;
+    }
+};
 
 int Level::Update(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives, int noNewNains) {
     return Guarded("level:Level.Update() ", 0, [&] {
@@ -82,12 +137,14 @@ int Level::Update(const GameStatPtr& gameStat, const std::vector<SoundPtr>& soun
 // projectiles are slower and larger than bricks: two passes a tick suffice.
 SpritePtr Level::UpdateBalls(const GameStatPtr& gameStat) {
     SpritePtr nainTarget;
+    // Nothing in a step moves or replaces the boxes: one look serves all its balls.
+    const BoxGrid grid(brickBoxArray);
     for (int subStep = 0; subStep < kBallSubSteps; ++subStep) {
         nainTarget = MoveBalls();
         const bool testNainsAndProjectiles = (subStep % 4) == 0;
         const size_t ballCount = ballsArray.size();
         for (size_t i = 0; i < ballCount; ++i) {
-            CollideBall(At(ballsArray, i), gameStat, testNainsAndProjectiles);
+            CollideBall(At(ballsArray, i), gameStat, testNainsAndProjectiles, grid);
         }
     }
     return nainTarget;
@@ -107,40 +164,78 @@ SpritePtr Level::MoveBalls() {
     return lastLive < 0 ? nullptr : ballsArray[static_cast<size_t>(lastLive)]->ballSprite;
 }
 
-void Level::CollideBall(const BallPtr& ballRef, const GameStatPtr& gameStat, bool testNainsAndProjectiles) {
+void Level::CollideBall(const BallPtr& ballRef, const GameStatPtr& gameStat, bool testNainsAndProjectiles,
+                        const BoxGrid& grid) {
     Ball& ball = Deref(ballRef);
     ball.PaddleCollision(playerPaddle);
     if (ball.isLive == 1) {
         float reach = ball.isExploding > 0.0f ? ball.isExploding : 0.0f;
-        const size_t boxCount = brickBoxArray.size();
-        BallRect rect;
-        bool known = RectOfBall(ball, rect);
-        for (size_t b = 0; b < boxCount; ++b) {
-            BrickBox& box = Deref(At(brickBoxArray, b));
-            if (known && MissesBox(box, rect, reach)) {
-                box.beingChecked = 0;
-                continue;
-            }
-            mustClearBrickCount -= box.BrickBallCollision(ballRef, reach, gameStat, bricksArray);
-            known = RectOfBall(ball, rect);  // a rebound may have moved it
-        }
+        CollideBoxes(ball, ballRef, reach, gameStat, grid);
         // Shield bricks are a bonus, never part of what must be cleared.
         if (brickShield) brickShield->BrickBallCollision(ballRef, reach, gameStat, bricksArray);
         if (testNainsAndProjectiles) {
+            // A dead nain or projectile, or one the ball is clear of, answers no at once: it is
+            // not asked.
+            const Sprite* body = ball.ballSprite.get();
             const size_t nainCount = nainsArray.size();
             for (size_t n = 0; n < nainCount; ++n) {
-                ball.NainCollision(At(nainsArray, n), reach);
+                const NainPtr& nain = At(nainsArray, n);
+                if (nain && (nain->isLive == 0 || Apart(nain->nainSprite, body, reach))) continue;
+                ball.NainCollision(nain, reach);
             }
             const size_t projectileCount = projectilesArray.size();
             for (size_t p = 0; p < projectileCount; ++p) {
                 const ProjectilePtr& projectile = At(projectilesArray, p);
-                if (projectile) ball.ProjectileCollision(projectile, reach, gameStat);
+                if (!projectile || projectile->isLive == 0 || Apart(projectile->projectileSprite, body, reach))
+                    continue;
+                ball.ProjectileCollision(projectile, reach, gameStat);
             }
         }
         // A fireball's blast acts in one collision pass only.
         if (reach > 0.0f) ball.isExploding = 0.0f;
     }
     mustClearBrickCount -= ball.SmartBallDamage(bricksArray, gameStat);
+}
+
+void Level::CollideBoxes(Ball& ball, const BallPtr& ballRef, float reach, const GameStatPtr& gameStat,
+                         const BoxGrid& grid) {
+    const size_t boxCount = brickBoxArray.size();
+    BallRect rect{};
+    bool known = RectOfBall(ball, rect);
+    const size_t side = boxCount == static_cast<size_t>(grid.side * grid.side) ? static_cast<size_t>(grid.side) : 0;
+    const auto ask = [&](BrickBox& box) {
+        mustClearBrickCount -= box.BrickBallCollision(ballRef, reach, gameStat, bricksArray);
+        known = RectOfBall(ball, rect);  // a rebound may have moved it
+    };
+    if (side == 0) {
+        for (size_t b = 0; b < boxCount; ++b) {
+            BrickBox& box = Deref(At(brickBoxArray, b));
+            if (known && MissesBox(box, rect, reach)) {
+                box.beingChecked = 0;
+                continue;
+            }
+            ask(box);
+        }
+        return;
+    }
+    for (size_t column = 0; column < side; ++column) {
+        BrickBox* const* boxes = grid.boxes + column * side;
+        for (size_t row = 0; row < side; ++row) {
+            BrickBox& box = *boxes[row];
+            if (known) {
+                if (MissesColumn(grid.columnMinX[column], grid.columnMaxX[column], rect, reach)) {
+                    // The rest of the column at once: nothing is asked, so the ball stays put.
+                    for (; row < side; ++row) boxes[row]->beingChecked = 0;
+                    break;
+                }
+                if (MissesRow(grid.rowMinY[row], grid.rowMaxY[row], rect, reach)) {
+                    box.beingChecked = 0;
+                    continue;
+                }
+            }
+            ask(box);
+        }
+    }
 }
 
 void Level::UpdateBricks(const GameStatPtr& gameStat) {

@@ -68,7 +68,9 @@ int Sound::LoadFromXML(const std::string& xml, const std::string& folder, int la
         // A pack's music or effects stay out of memory while their volume is off.
         bool wanted = lazy == 0 || (isMusic == 0 && g_sfxVolume > 0.0f) || (isMusic == 1 && g_musicVolume > 0.0f);
         if (wanted) {
-            LoadFromFile(fileName, name);
+            // A pack's music is decoded as it plays: loading the pack decodes none of it, and
+            // memory holds its files rather than minutes of samples.
+            LoadFromFile(fileName, name, lazy != 0 && isMusic == 1 ? kSoundStreamed : 0);
         } else {
             soundData = nullptr;
         }
@@ -76,10 +78,10 @@ int Sound::LoadFromXML(const std::string& xml, const std::string& folder, int la
     });
 }
 
-int Sound::LoadFromFile(const std::string& file, const std::string& newName) {
+int Sound::LoadFromFile(const std::string& file, const std::string& newName, int flags) {
     return Guarded("sounds:Sound.LoadFromFile() ", 0, [&] {
         // A file that cannot be read leaves the sound silent; the mixer says so when it is played.
-        soundData = LoadSound(file, loops);
+        soundData = LoadSound(file, (loops & kSoundLoops) | flags);
         name = newName.empty() ? file : newName;
         return 0;
     });

@@ -32,7 +32,8 @@ public:
     int Clone(const SoundPtr& source);
     int Unlink();
     int LoadFromXML(const std::string& xml, const std::string& folder, int lazy);
-    int LoadFromFile(const std::string& file, const std::string& newName);
+    // flags: LoadSound's kSoundStreamed, or 0 to decode the file whole.
+    int LoadFromFile(const std::string& file, const std::string& newName, int flags = 0);
     // Starts the sound on channel; leaves in it the channel that plays it.
     int Play(TChannelPtr& channel);
     int SetPan(float p);

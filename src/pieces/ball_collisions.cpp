@@ -2,6 +2,7 @@
 // fire, ice, shock, the brick plow and the smart ball that hits every brick of one kind.
 #include <cmath>
 #include <cstdint>
+#include <string_view>
 #include <unordered_set>
 
 #include "core/globals.h"
@@ -63,7 +64,7 @@ int Ball::NainCollision(const NainPtr& nain, float margin) {
 int Ball::ProjectileCollision(const ProjectilePtr& projectile, float margin, const GameStatPtr& stats) {
     return Guarded("ball:Ball.ProjectileCollision(): ", 0, [&] {
         Projectile& target = Deref(projectile);
-        if (target.isLive == 0 || target.status == "burst") return 0;
+        if (target.isLive == 0 || std::string_view(target.status) == "burst") return 0;
         // The top strip of the field is out of the projectiles' reach.
         if (Deref(ballSprite).absY < 8.0f) return 0;
         SpritePtr shot = target.projectileSprite;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/audio_internal.h"
 #include "platform/runtime.h"
 
 namespace {
@@ -27,7 +28,8 @@ enum class VoiceState { Idle, Paused, Playing, Finished, Stopped };
 
 // What the mixer reads of a channel. Written by the main thread under the mixer lock.
 struct Voice {
-    const float* frames = nullptr;  // into the channel's sample, which keeps it alive
+    const float* frames = nullptr;           // into the channel's sample, which keeps it alive
+    std::unique_ptr<TStreamDecoder> stream;  // instead of frames, for a streamed sample
     uint64_t frameCount = 0;
     int channels = 1;
     int sampleRate = kOutputRate;
@@ -44,8 +46,9 @@ struct Voice {
 }  // namespace
 
 struct TChannel {
-    Voice voice;                              // guarded by the mixer lock
-    std::shared_ptr<const TSampleData> data;  // main thread only
+    Voice voice;                                  // guarded by the mixer lock
+    std::shared_ptr<const TSampleData> data;      // main thread only
+    std::shared_ptr<const TEncodedData> encoded;  // main thread only
     ~TChannel();
 };
 
@@ -96,14 +99,39 @@ void MixSpan(Voice& v, float* out, int n, float gainL, float gainR) {
     v.position = pos;
 }
 
+// MixSpan over a streamed voice, for as many of the n frames as its decoder's window holds
+// the samples of; returns how many it mixed. The positions are taken relative to the window,
+// which leaves their fractions, and so every sample mixed, as they are.
+int MixStreamSpan(Voice& v, float* out, int n, float gainL, float gainR) {
+    const uint64_t first = v.position >> kFracBits;
+    const uint64_t frac = v.position & (kOne - 1);
+    const uint64_t room = (TStreamDecoder::kWindowFrames - 2) << kFracBits;
+    const uint64_t fits = (room - frac) / v.step + 1;
+    const int k = static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(n), fits));
+    const uint64_t last = first + ((frac + static_cast<uint64_t>(k - 1) * v.step) >> kFracBits) + 1;
+    Voice view;
+    view.frames = v.stream->Frames(first, last + 1);
+    view.position = frac;
+    view.step = v.step;
+    if (v.channels == 2) {
+        MixSpan<2>(view, out, k, gainL, gainR);
+    } else {
+        MixSpan<1>(view, out, k, gainL, gainR);
+    }
+    v.position = (first << kFracBits) + view.position;
+    return k;
+}
+
 // The last frame leads back to the start of a looping sample, or into silence.
 void MixLastFrame(Voice& v, float* out, float gainL, float gainR) {
     float frac = static_cast<float>(static_cast<uint32_t>(v.position)) * kFracScale;
     size_t last = static_cast<size_t>(v.frameCount - 1);
+    const float* lastFrame = v.stream ? v.stream->Frames(last, last + 1) : v.frames + last * v.channels;
+    const float* startFrame = v.loop ? (v.stream ? v.stream->FirstFrame() : v.frames) : nullptr;
     for (int c = 0; c < 2; ++c) {
         int src = v.channels == 2 ? c : 0;
-        float a = v.frames[last * v.channels + src];
-        float b = v.loop ? v.frames[src] : 0.0f;
+        float a = lastFrame[src];
+        float b = startFrame ? startFrame[src] : 0.0f;
         out[c] += (a + (b - a) * frac) * (c == 0 ? gainL : gainR);
     }
     v.position += v.step;
@@ -124,7 +152,9 @@ void MixVoice(Voice& v, float* out, int count) {
         if (v.position < lastFrame) {
             uint64_t span = (lastFrame - v.position + v.step - 1) / v.step;
             int n = static_cast<int>(std::min<uint64_t>(span, static_cast<uint64_t>(count - i)));
-            if (v.channels == 2) {
+            if (v.stream) {
+                n = MixStreamSpan(v, out + 2 * i, n, gainL, gainR);
+            } else if (v.channels == 2) {
                 MixSpan<2>(v, out + 2 * i, n, gainL, gainR);
             } else {
                 MixSpan<1>(v, out + 2 * i, n, gainL, gainR);
@@ -195,22 +225,41 @@ TChannelPtr AllocChannel() {
 }
 
 TChannelPtr CueSound(const TSoundPtr& sound, const TChannelPtr& channel) {
-    if (!sound || !sound->data) return nullptr;
+    if (!sound || (!sound->data && !sound->encoded)) return nullptr;
     TChannelPtr ch = channel ? channel : AllocChannel();
-    // The old sample is released only after the voice has let go of it.
+    // The old sample (or stream) is released only after the voice has let go of it.
     std::shared_ptr<const TSampleData> old = std::move(ch->data);
-    ch->data = sound->data;
-    const TSampleData& d = *ch->data;
-    bool usable = d.channels == 1 || d.channels == 2;
-    uint64_t frameCount = usable ? std::min<uint64_t>(d.FrameCount(), kMaxFrames) : 0;
+    std::shared_ptr<const TEncodedData> oldEncoded = std::move(ch->encoded);
+    std::unique_ptr<TStreamDecoder> stream;
+    const float* frames = nullptr;
+    int channels = 1, rate = kOutputRate;
+    uint64_t available = 0;
+    if (sound->data) {
+        ch->data = sound->data;
+        const TSampleData& d = *ch->data;
+        frames = d.frames.data();
+        channels = d.channels;
+        rate = d.rate;
+        available = d.FrameCount();
+    } else {
+        // Opened here, on the caller's thread: the mixer only reads on.
+        ch->encoded = sound->encoded;
+        stream = std::make_unique<TStreamDecoder>(ch->encoded);
+        channels = ch->encoded->channels;
+        rate = ch->encoded->rate;
+        available = ch->encoded->frameCount;
+    }
+    bool usable = channels == 1 || channels == 2;
+    uint64_t frameCount = usable ? std::min<uint64_t>(available, kMaxFrames) : 0;
     WithVoice(ch, [&](Voice& v) {
-        v.frames = d.frames.data();
+        v.frames = frames;
+        v.stream.swap(stream);
         v.frameCount = frameCount;
-        v.channels = usable ? d.channels : 1;
-        v.sampleRate = d.rate;
+        v.channels = usable ? channels : 1;
+        v.sampleRate = rate;
         v.loop = sound->loop;
         v.position = 0;
-        v.step = StepFor(d.rate, v.rate);
+        v.step = StepFor(rate, v.rate);
         v.state = frameCount ? VoiceState::Paused : VoiceState::Finished;
     });
     return ch;
@@ -236,12 +285,15 @@ void ResumeChannel(const TChannelPtr& channel) {
 
 void StopChannel(const TChannelPtr& channel) {
     if (!channel) return;
-    WithVoice(channel, [](Voice& v) {
+    std::unique_ptr<TStreamDecoder> stream;  // closed after the lock is let go
+    WithVoice(channel, [&](Voice& v) {
         v.state = VoiceState::Stopped;
         v.frames = nullptr;
+        v.stream.swap(stream);
         v.frameCount = 0;
     });
     channel->data.reset();
+    channel->encoded.reset();
 }
 
 bool ChannelPlaying(const TChannelPtr& channel) { return ReadVoice(channel, &Voice::state) == VoiceState::Playing; }
@@ -284,7 +336,7 @@ void MixAudio(int16_t* out, int frameCount) {
         std::fill(acc, acc + 2 * n, 0.0f);
         for (TChannel* ch : mixer.channels) {
             Voice& v = ch->voice;
-            if (v.state == VoiceState::Playing && v.frames) MixVoice(v, acc, n);
+            if (v.state == VoiceState::Playing && (v.frames || v.stream)) MixVoice(v, acc, n);
         }
         int16_t* dst = out + 2 * done;
         for (int i = 0; i < 2 * n; ++i) dst[i] = ToSample(acc[i]);

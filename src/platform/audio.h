@@ -18,16 +18,34 @@ struct TSampleData {
     size_t FrameCount() const { return channels ? frames.size() / channels : 0; }
 };
 
+// An Ogg Vorbis file kept as it is and decoded while it plays, a window at a time: music,
+// which decoded whole would hold megabytes of samples a track. It plays frame for frame the
+// samples a whole decode gives.
+struct TEncodedData {
+    std::string bytes;  // the file
+    int rate = kOutputRate;
+    int channels = 1;         // 1 or 2
+    uint64_t frameCount = 0;  // as the stream's last page states it
+};
+
+// A sound holds its samples decoded (data) or, streamed, its file (encoded).
 struct TSound {
     std::shared_ptr<const TSampleData> data;
+    std::shared_ptr<const TEncodedData> encoded;
     bool loop = false;
 };
 using TSoundPtr = std::shared_ptr<TSound>;
 
+// LoadSound's flags: 1 loops; 2 keeps an Ogg Vorbis file to be decoded as it plays (a WAV
+// file is decoded whole all the same).
+constexpr int kSoundLoops = 1;
+constexpr int kSoundStreamed = 2;
+
 struct TChannel;  // a voice of the mixer; releasing the last reference stops it
 using TChannelPtr = std::shared_ptr<TChannel>;
 
-// WAV or Ogg Vorbis, told by content; flag 1 loops. Null when it cannot be opened or decoded.
+// WAV or Ogg Vorbis, told by content; see the flags above. Null when it cannot be opened or
+// decoded (a streamed file: when its headers cannot be read).
 TSoundPtr LoadSound(const std::string& path, int flags = 0);
 TSoundPtr LoadSoundFromMemory(const std::string& bytes, int flags = 0);
 

@@ -1,5 +1,5 @@
-// Sound loading: WAV and Ogg Vorbis files decoded whole into float samples, so the
-// mixer never decodes while the game runs.
+// Sound loading: WAV and Ogg Vorbis files decoded whole into float samples, or an Ogg Vorbis
+// file kept whole and decoded as it plays (music).
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/audio.h"
+#include "platform/audio_internal.h"
 #include "platform/files.h"
 
 namespace {
@@ -147,11 +148,12 @@ bool DecodeVorbisFrames(OggVorbis_File& vf, TSampleData& sample) {
     }
 }
 
+const ov_callbacks kMemoryCallbacks{ReadMemory, SeekMemory, nullptr, TellMemory};
+
 std::shared_ptr<TSampleData> DecodeOgg(const std::string& bytes) {
     MemoryReader reader{&bytes, 0};
-    ov_callbacks callbacks{ReadMemory, SeekMemory, nullptr, TellMemory};
     OggVorbis_File vf;
-    if (ov_open_callbacks(&reader, &vf, nullptr, 0, callbacks) != 0) return nullptr;
+    if (ov_open_callbacks(&reader, &vf, nullptr, 0, kMemoryCallbacks) != 0) return nullptr;
     std::shared_ptr<TSampleData> sample;
     vorbis_info* info = ov_info(&vf, -1);
     if (info && info->channels >= 1 && info->channels <= 2 && info->rate > 0) {
@@ -168,17 +170,138 @@ std::shared_ptr<TSampleData> DecodeOgg(const std::string& bytes) {
 
 }  // namespace
 
+// ---------------------------------------------------------------------------
+// Streamed Ogg Vorbis: opened the way DecodeOgg opens it and read on with the same calls, so
+// the frames are the ones a whole decode gives.
+
+std::shared_ptr<TEncodedData> OpenOggStream(const std::string& bytes) {
+    auto data = std::make_shared<TEncodedData>();
+    data->bytes = bytes;
+    MemoryReader reader{&data->bytes, 0};
+    OggVorbis_File vf;
+    if (ov_open_callbacks(&reader, &vf, nullptr, 0, kMemoryCallbacks) != 0) return nullptr;
+    vorbis_info* info = ov_info(&vf, -1);
+    const ogg_int64_t total = ov_pcm_total(&vf, -1);
+    const bool usable = info && info->channels >= 1 && info->channels <= 2 && info->rate > 0 && total > 0;
+    if (usable) {
+        data->rate = static_cast<int>(info->rate);
+        data->channels = info->channels;
+        data->frameCount = static_cast<uint64_t>(total);
+    }
+    ov_clear(&vf);
+    return usable ? data : nullptr;
+}
+
+struct TStreamDecoder::State {
+    OggVorbis_File vf{};
+    MemoryReader reader{nullptr, 0};
+    bool open = false;
+};
+
+TStreamDecoder::TStreamDecoder(std::shared_ptr<const TEncodedData> data)
+    : data_(std::move(data)), state_(std::make_unique<State>()) {
+    Restart();
+}
+
+TStreamDecoder::~TStreamDecoder() {
+    if (state_->open) ov_clear(&state_->vf);
+}
+
+bool TStreamDecoder::Restart() {
+    if (state_->open) ov_clear(&state_->vf);
+    state_->open = false;
+    window_.clear();
+    start_ = 0;
+    ended_ = true;
+    if (!data_) return false;
+    state_->reader = MemoryReader{&data_->bytes, 0};
+    if (ov_open_callbacks(&state_->reader, &state_->vf, nullptr, 0, kMemoryCallbacks) != 0) return false;
+    state_->open = true;
+    ended_ = false;
+    return true;
+}
+
+void TStreamDecoder::DecodeMore() {
+    const int channels = data_->channels;
+    for (;;) {
+        float** pcm = nullptr;
+        int link = 0;
+        long n = ov_read_float(&state_->vf, &pcm, 4096, &link);
+        if (n == OV_HOLE) continue;  // a gap in the stream; the rest still plays
+        vorbis_info* info = n > 0 ? ov_info(&state_->vf, link) : nullptr;
+        // The end, a fault, or a chained stream that changes its layout: silence from here.
+        if (n <= 0 || !info || info->channels != channels) {
+            ended_ = true;
+            return;
+        }
+        const size_t at = window_.size();
+        window_.resize(at + static_cast<size_t>(n) * static_cast<size_t>(channels));
+        float* out = window_.data() + at;
+        for (long i = 0; i < n; ++i)
+            for (int c = 0; c < channels; ++c) *out++ = pcm[c][i];
+        return;
+    }
+}
+
+const float* TStreamDecoder::Frames(uint64_t from, uint64_t to) {
+    const size_t channels = static_cast<size_t>(data_->channels);
+    if (from < start_) Restart();
+    // What lies before `from` is done with, once there is enough of it to be worth moving.
+    const uint64_t done = from - start_;
+    const uint64_t held = window_.size() / channels;
+    if (done >= held) {
+        window_.clear();
+        start_ += held;
+    } else if (done >= kWindowFrames) {
+        window_.erase(window_.begin(), window_.begin() + static_cast<ptrdiff_t>(done * channels));
+        start_ = from;
+    }
+    while (start_ + window_.size() / channels < to && !ended_) {
+        DecodeMore();
+        // Skipping far ahead (a huge rate) keeps only what is still to come.
+        const uint64_t now = window_.size() / channels;
+        if (start_ + now <= from) {
+            window_.clear();
+            start_ += now;
+        }
+    }
+    const uint64_t have = start_ + window_.size() / channels;
+    if (have < to) window_.resize(static_cast<size_t>(to - start_) * channels, 0.0f);
+    if (start_ == 0 && !haveFirst_ && !window_.empty()) {
+        for (size_t c = 0; c < channels; ++c) first_[c] = window_[c];
+        haveFirst_ = true;
+    }
+    return window_.data() + static_cast<size_t>(from - start_) * channels;
+}
+
+const float* TStreamDecoder::FirstFrame() {
+    if (!haveFirst_) {
+        // Only a voice that never played its start gets here: a decoder of its own finds it.
+        TStreamDecoder other(data_);
+        const float* f = other.Frames(0, 1);
+        for (int c = 0; c < data_->channels; ++c) first_[c] = f[c];
+        haveFirst_ = true;
+    }
+    return first_;
+}
+
 TSoundPtr LoadSoundFromMemory(const std::string& bytes, int flags) {
     std::shared_ptr<TSampleData> sample;
+    std::shared_ptr<TEncodedData> encoded;
     if (bytes.size() >= 12 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "WAVE") == 0) {
         sample = DecodeWav(bytes);
     } else if (bytes.size() >= 4 && bytes.compare(0, 4, "OggS") == 0) {
-        sample = DecodeOgg(bytes);
+        if ((flags & kSoundStreamed) != 0) {
+            encoded = OpenOggStream(bytes);
+        } else {
+            sample = DecodeOgg(bytes);
+        }
     }
-    if (!sample) return nullptr;
+    if (!sample && !encoded) return nullptr;
     auto sound = std::make_shared<TSound>();
     sound->data = std::move(sample);
-    sound->loop = (flags & 1) != 0;
+    sound->encoded = std::move(encoded);
+    sound->loop = (flags & kSoundLoops) != 0;
     return sound;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <string_view>
 
 #include "core/arrays.h"
 #include "core/globals.h"
@@ -12,6 +13,7 @@
 #include "sprites/particle.h"
 #include "sprites/random.h"
 #include "sprites/shifter.h"
+#include "sprites/sprites.h"
 #include "text/parser.h"
 
 namespace {
@@ -341,39 +343,80 @@ std::string Animation::CheckTargetSprite() {
     });
 }
 
-int Animation::Update(float frozen, const SpritePtr& sprite) {
-    return Guarded("sprites:Animation.Update() ", 0, [&] {
-        if (StepsArray.empty()) return 0;
-        if (mode == "noFreeze") frozen = 0.0f;
+namespace {
 
-        if (mode != "static" && mode != "parent" && frozen == 0.0f) {
-            currentStep += g_gameSpeedFactor;
-            if (!(currentStep < static_cast<float>(terminatingStep))) {
-                currentStep = 0.0f;
-                // A finished step that reports "end" keeps counting passes; never past the top.
-                if (currentIteration < INT_MAX) currentIteration += 1;
-                if (!(currentIteration < terminatingIteration)) {
-                    AnimationStep& finished = CurrentStep(*this);
-                    if (finished.onFinish == "kill") return -1;
-                    if (finished.onFinish == "release") return -2;
-                    if (finished.onFinish == "end") return 0;
-                    currentIteration = 0;
-                    std::string next = finished.GetNextFrame();
-                    if (next == "_end") return 0;
-                    StartNewFrame(next, sprite);
-                }
+// Mode and finishing names are compared by length first: most animations and steps have none.
+bool Is(const std::string& text, std::string_view name) { return std::string_view(text) == name; }
+
+// Animation::Update for either kind of caller; source() gives the sprite a new step's sound
+// plays from.
+template <class Source>
+int Advance(Animation& animation, float frozen, const Source& source) {
+    if (animation.StepsArray.empty()) return 0;
+    const std::string& mode = animation.mode;
+    if (Is(mode, "noFreeze")) frozen = 0.0f;
+
+    if (!Is(mode, "static") && !Is(mode, "parent") && frozen == 0.0f) {
+        animation.currentStep += g_gameSpeedFactor;
+        if (!(animation.currentStep < static_cast<float>(animation.terminatingStep))) {
+            animation.currentStep = 0.0f;
+            // A finished step that reports "end" keeps counting passes; never past the top.
+            if (animation.currentIteration < INT_MAX) animation.currentIteration += 1;
+            if (!(animation.currentIteration < animation.terminatingIteration)) {
+                AnimationStep& finished = CurrentStep(animation);
+                if (Is(finished.onFinish, "kill")) return -1;
+                if (Is(finished.onFinish, "release")) return -2;
+                if (Is(finished.onFinish, "end")) return 0;
+                animation.currentIteration = 0;
+                std::string next = finished.GetNextFrame();
+                if (next == "_end") return 0;
+                animation.StartNewFrame(next, source());
             }
         }
+    }
 
-        const AnimationStep& current = CurrentStep(*this);
-        if (current.onStart == "kill") return -1;
-        if (current.onStart == "release") return -2;
-        if (current.onStart == "end") return 0;
-        return 1;
-    });
+    const AnimationStep& current = CurrentStep(animation);
+    if (Is(current.onStart, "kill")) return -1;
+    if (Is(current.onStart, "release")) return -2;
+    if (Is(current.onStart, "end")) return 0;
+    return 1;
 }
 
-int Animation::Clone(const AnimationPtr& source) {
+}  // namespace
+
+int Animation::Update(float frozen, const SpritePtr& sprite) {
+    return Guarded("sprites:Animation.Update() ", 0,
+                   [&] { return Advance(*this, frozen, [&]() -> const SpritePtr& { return sprite; }); });
+}
+
+int Animation::Update(float frozen, Sprite& sprite) {
+    return Guarded("sprites:Animation.Update() ", 0,
+                   [&] { return Advance(*this, frozen, [&] { return sprite.weak_from_this().lock(); }); });
+}
+
+namespace {
+
+bool HasOwnClock(const ShifterPtr& curve) { return curve && curve->stepDuration > 0; }
+
+// Whether a live copy of the step would only ever read it: playing a sound sets the sound up,
+// an emitter moves and counts down, and a curve with a clock of its own advances it.
+bool FixedInPlay(const AnimationStep& step) {
+    if (step.particleSourceLink) return false;
+    for (const SoundPtr& sound : step.soundsArray) {
+        if (sound) return false;
+    }
+    const ShifterPtr* curves[] = {&step.redShift,    &step.greenShift,     &step.blueShift,
+                                  &step.alphaShift,  &step.xPositionShift, &step.yPositionShift,
+                                  &step.xScaleShift, &step.yScaleShift,    &step.rotationShift};
+    for (const ShifterPtr* curve : curves) {
+        if (HasOwnClock(*curve)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int Animation::Clone(const AnimationPtr& source, bool shareFixedSteps) {
     return Guarded("sprites:Animation.Clone() ", 0, [&] {
         const Animation& src = Deref(source);
         name = src.name;
@@ -392,6 +435,10 @@ int Animation::Clone(const AnimationPtr& source) {
         StepsArray.clear();
         StepsArray.reserve(sourceSteps.size());
         for (const AnimationStepPtr& step : sourceSteps) {
+            if (shareFixedSteps && step && FixedInPlay(*step)) {
+                StepsArray.push_back(step);
+                continue;
+            }
             StepsArray.push_back(std::make_shared<AnimationStep>());
             StepsArray.back()->Clone(step);
         }

@@ -98,7 +98,13 @@ public:
     std::string CheckTargetSprite();
     // -1 kill, -2 release the children, 0 finished, 1 go on.
     int Update(float frozen, const SpritePtr& sprite);
-    int Clone(const AnimationPtr& source);
+    // The same for a sprite its caller holds: the sprite is taken as a sound's source only
+    // when a new step starts, so a step that runs on costs no reference to it.
+    int Update(float frozen, Sprite& sprite);
+    // shareFixedSteps: a step that holds nothing a live sprite changes (no emitter, no sounds,
+    // no curve with a clock of its own) is shared with the source rather than copied. Only
+    // for copies that no one changes afterwards: the particle pool's particles.
+    int Clone(const AnimationPtr& source, bool shareFixedSteps = false);
     int SetAnimationOffsets(float& x, float& y, float& rot, float& xScale, float& yScale);
     // -1 when the current step's onStart is "kill", else 1.
     int Draw(float x, float y, float rot, float xScale, float yScale, float frozen, float alpha, int width, int height,

@@ -9,6 +9,7 @@
 #include "core/globals.h"
 #include "core/lookup.h"
 #include "core/numeric.h"
+#include "sprites/animation.h"
 #include "sprites/sprites.h"
 #include "text/parser.h"
 
@@ -29,6 +30,52 @@ void Discard(SpritePtr& slot) {
     slot = nullptr;
 }
 
+// The lowest free slot, or the size when every slot is taken. A full pool is the common case
+// in a busy level, so the slots are crossed four at a time.
+size_t FirstFreeSlot(const std::vector<SpritePtr>& slots) {
+    const size_t count = slots.size();
+    const SpritePtr* s = slots.data();
+    size_t i = 0;
+    while (i + 4 <= count &&
+           (s[i] != nullptr) & (s[i + 1] != nullptr) & (s[i + 2] != nullptr) & (s[i + 3] != nullptr)) {
+        i += 4;
+    }
+    while (i < count && s[i]) ++i;
+    return i;
+}
+
+// A particle that only the pool holds and that has no tree of its own can be made again in
+// place; any other is let go as usual.
+bool Reusable(const SpritePtr& particle) {
+    return particle && particle.use_count() == 1 && particle->childSprites.empty();
+}
+
+// A used particle made ready for Clone: the fields Clone leaves alone go back to what a new
+// sprite has, so that the clone made in it is the one a new sprite would have become.
+void Renew(Sprite& s) {
+    s.assignTargetSprite = 0;
+    s.absX = s.absY = 0.0f;
+    s.absDX = s.absDY = s.absVel = 0.0f;
+    s.absDDX = s.absDDY = s.absAccel = 0.0f;
+    s.absRot = s.absDRot = s.absDDRot = 0.0f;
+    s.absXScale = s.absYScale = 1.0f;
+    s.isLive = 1;
+}
+
+// Whether updating the particle may emit: its running step feeds an emitter, or it has
+// children, whose steps may.
+bool MayEmit(const Sprite& particle) {
+    if (!particle.childSprites.empty()) return true;
+    const int a = particle.currentAnimation;
+    if (a < 0 || static_cast<size_t>(a) >= particle.animationArray.size()) return false;
+    const Animation* animation = particle.animationArray[static_cast<size_t>(a)].get();
+    if (!animation) return false;
+    const int f = animation->currentFrame;
+    if (f < 0 || static_cast<size_t>(f) >= animation->StepsArray.size()) return false;
+    const AnimationStep* step = animation->StepsArray[static_cast<size_t>(f)].get();
+    return step && step->particleSourceLink;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -36,13 +83,16 @@ void Discard(SpritePtr& slot) {
 
 ParticleSprites::~ParticleSprites() {
     for (SpritePtr& slot : spriteArray) Discard(slot);
+    for (SpritePtr& used : recycled_) Discard(used);
 }
 
 int ParticleSprites::Initialize(int size) {
     return Guarded("sprites:ParticleSprites.Initialize() ", 0, [&] {
         if (size != -1) maxSprites = size;
         for (SpritePtr& slot : spriteArray) Discard(slot);
+        for (SpritePtr& used : recycled_) Discard(used);
         spriteArray.assign(maxSprites > 0 ? static_cast<size_t>(maxSprites) : 0, nullptr);
+        recycled_.assign(spriteArray.size(), nullptr);
         return 0;
     });
 }
@@ -50,6 +100,7 @@ int ParticleSprites::Initialize(int size) {
 int ParticleSprites::Unlink() {
     return Guarded("sprites:ParticleSprites.Unlink() ", 0, [&] {
         for (SpritePtr& slot : spriteArray) Discard(slot);
+        for (SpritePtr& used : recycled_) Discard(used);
         return 0;
     });
 }
@@ -58,15 +109,26 @@ int ParticleSprites::AddSprite(const SpritePtr& templateSprite, float x, float y
                                float rot) {
     return Guarded("sprites:ParticleSprites.AddSprite() ", 0, [&] {
         if (spriteArray.empty()) return 0;
-        size_t slot = 0;
-        while (slot < spriteArray.size() && spriteArray[slot]) ++slot;
+        if (recycled_.size() != spriteArray.size()) recycled_.resize(spriteArray.size());
+        size_t slot = FirstFreeSlot(spriteArray);
+        SpritePtr particle;
         if (slot == spriteArray.size()) {
             // Full: a random particle makes room instead of the pool growing.
             slot = static_cast<size_t>(Rand(0, static_cast<int>(spriteArray.size()) - 1));
-            Discard(spriteArray[slot]);
+            if (Reusable(spriteArray[slot])) {
+                particle = std::move(spriteArray[slot]);
+            } else {
+                Discard(spriteArray[slot]);
+            }
         }
-        auto particle = std::make_shared<Sprite>();
-        particle->Clone(templateSprite, nullptr);
+        if (!particle && Reusable(recycled_[slot])) particle = std::move(recycled_[slot]);
+        if (particle) {
+            Renew(*particle);
+        } else {
+            particle = std::make_shared<Sprite>();
+        }
+        // Nothing changes a particle's steps once it flies, so it shares the template's.
+        particle->Clone(templateSprite, nullptr, true);
         particle->x = x;
         particle->y = y;
         particle->dx = dx;
@@ -83,11 +145,23 @@ int ParticleSprites::AddSprite(const SpritePtr& templateSprite, float x, float y
 int ParticleSprites::Update() {
     return Guarded("sprites:ParticleSprites.Update() ", 0, [&] {
         for (size_t i = 0; i < spriteArray.size(); ++i) {
-            // Held here: a particle that emits into this full pool may see its own slot replaced.
-            SpritePtr particle = spriteArray[i];
+            Sprite* particle = spriteArray[i].get();
             if (!particle) continue;
+            // Held while it may emit (itself or through its children): a particle that emits
+            // into this full pool may see its own slot replaced.
+            SpritePtr held;
+            if (MayEmit(*particle)) held = spriteArray[i];
             particle->Update();
-            if (particle->isLive == 0 && spriteArray[i] == particle) Discard(spriteArray[i]);
+            if (particle->isLive == 0 && spriteArray[i].get() == particle) {
+                held = nullptr;
+                // Kept for the next particle of this slot; the one it replaces there goes.
+                if (i < recycled_.size() && Reusable(spriteArray[i])) {
+                    Discard(recycled_[i]);
+                    recycled_[i] = std::move(spriteArray[i]);
+                } else {
+                    Discard(spriteArray[i]);
+                }
+            }
         }
         return 0;
     });

@@ -30,6 +30,11 @@ public:
     int AddSprite(const SpritePtr& templateSprite, float x, float y, float dx, float dy, float vel, float rot);
     int Update();
     int Draw();
+
+private:
+    // Per slot, the last particle that died there and that nothing else holds: the next one
+    // born in the slot is made in it, instead of one being freed and another allocated.
+    std::vector<SpritePtr> recycled_;
 };
 
 // An emitter: a template particle sprite, an emission point or box, the spreads of

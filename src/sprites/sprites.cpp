@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
 #include "core/globals.h"
 #include "core/numeric.h"
@@ -151,9 +152,16 @@ int Sprite::DetachSprite() {
 // update runs for every body in play every tick, and the compiler keeps these in line.
 namespace {
 
-void ShakeAndAim(Sprite& sprite, const AnimationPtr& animation, const SpritePtr& parent, float speed) {
+// Mode names are compared by length first: nearly every animation has none.
+bool IsMode(const Animation* animation, std::string_view mode) {
+    return animation && std::string_view(animation->mode) == mode;
+}
+
+void ShakeAndAim(Sprite& sprite, const Animation* animation, float speed) {
     sprite.shake = sprite.shake + sprite.dShake * speed;
-    if (animation && animation->mode == "parent" && parent) sprite.targetSprite = parent->targetSprite;
+    if (IsMode(animation, "parent")) {
+        if (const SpritePtr parent = sprite.parentSprite.lock()) sprite.targetSprite = parent->targetSprite;
+    }
     if (sprite.shake < 0.0f) {
         sprite.shake = 0.0f;
     } else if (sprite.shake > sprite.maxShake) {
@@ -188,11 +196,12 @@ void Rebound(Sprite& sprite) {
     }
 }
 
-void Move(Sprite& sprite, const SpritePtr& parent, float speed) {
+void Move(Sprite& sprite, float speed) {
     if (sprite.vel > sprite.maxVel) sprite.vel = sprite.maxVel;
     sprite.x = sprite.x + sprite.dx * sprite.vel * speed;
     sprite.y = sprite.y + sprite.dy * sprite.vel * speed;
-    if (!parent) {
+    // Taken after the particles: a full pool may have let go of the parent to make room.
+    if (sprite.parentSprite.expired()) {
         sprite.absX = sprite.x;
         sprite.absY = sprite.y;
     }
@@ -228,16 +237,45 @@ void Thaw(Sprite& sprite, float speed) {
     }
 }
 
-void RunAnimation(Sprite& sprite, Animation& animation, const SpritePtr& self) {
-    std::string target = animation.CheckTargetSprite();
-    if (target != sprite.targetSpriteName) {
-        sprite.targetSpriteName = target;
-        sprite.targetSprite.reset();
-        RaiseAssignFlagUpwards(sprite);
+// The current step, or null where the animation's own calls would find none (or fail).
+const AnimationStep* CurrentStepOrNull(const Animation& animation) {
+    const int frame = animation.currentFrame;
+    if (frame < 0 || static_cast<size_t>(frame) >= animation.StepsArray.size()) return nullptr;
+    return animation.StepsArray[static_cast<size_t>(frame)].get();
+}
+
+// What Animation::Update does for a step that simply runs on this tick: an animation of no
+// particular mode, not frozen, counting a tick that does not end the pass, on a step with no
+// start action. The call would come to the same; the sprites of a level are mostly like this.
+bool RunsOn(Animation& animation, const AnimationStep& step, float frozen) {
+    if (!animation.mode.empty() || frozen != 0.0f || !step.onStart.empty()) return false;
+    const float next = animation.currentStep + g_gameSpeedFactor;
+    if (!(next < static_cast<float>(animation.terminatingStep))) return false;
+    animation.currentStep = next;
+    return true;
+}
+
+void RunAnimation(Sprite& sprite, Animation& animation, const AnimationStep* step) {
+    // The step's own name is read in place; CheckTargetSprite copies it, and reports a step
+    // that is not there.
+    if (step) {
+        if (step->targetSpriteName != sprite.targetSpriteName) {
+            sprite.targetSpriteName = step->targetSpriteName;
+            sprite.targetSprite.reset();
+            RaiseAssignFlagUpwards(sprite);
+        }
+    } else {
+        std::string target = animation.CheckTargetSprite();
+        if (target != sprite.targetSpriteName) {
+            sprite.targetSpriteName = target;
+            sprite.targetSprite.reset();
+            RaiseAssignFlagUpwards(sprite);
+        }
     }
 
-    if (animation.mode == "parent") return;
-    int result = animation.Update(sprite.isFrozen, self);
+    if (IsMode(&animation, "parent")) return;
+    if (step && RunsOn(animation, *step, sprite.isFrozen)) return;
+    int result = animation.Update(sprite.isFrozen, sprite);
     if (result == -1) {
         sprite.isLive = 0;
     } else if (result == -2) {
@@ -254,6 +292,7 @@ void RunAnimation(Sprite& sprite, Animation& animation, const SpritePtr& self) {
 
 void UpdateChildren(Sprite& sprite) {
     for (size_t i = 0; i < sprite.childSprites.size(); ++i) {
+        // Held: a child that emits into a full pool may make its own particle tree let go of it.
         SpritePtr child = sprite.childSprites[i];
         Deref(child).Update();
     }
@@ -264,21 +303,28 @@ void UpdateChildren(Sprite& sprite) {
 int Sprite::Update() {
     return Guarded("sprites:Sprite.Update() ", 0, [&] {
         if (isLive == 0) return 0;
-        SpritePtr self = weak_from_this().lock();
         const float speed = g_gameSpeedFactor;
         // Without an animation the sprite still moves; only the animation work is skipped.
-        AnimationPtr animation = CurrentAnimationOrNull();
+        Animation* animation = nullptr;
+        const AnimationStep* step = nullptr;
+        AnimationPtr held;
+        if (currentAnimation >= 0 && static_cast<size_t>(currentAnimation) < animationArray.size()) {
+            animation = animationArray[static_cast<size_t>(currentAnimation)].get();
+            step = animation ? CurrentStepOrNull(*animation) : nullptr;
+            // Held while it emits: a full pool may unlink this very sprite to make room.
+            if (step && step->particleSourceLink) held = animationArray[static_cast<size_t>(currentAnimation)];
+        }
 
-        if (animation) {  // the animation's particles leave from where the sprite was drawn
+        // The animation's particles leave from where the sprite was drawn; a step without an
+        // emitter has none to make.
+        if (animation && !(step && !step->particleSourceLink)) {
             animation->GenerateParticles(absX, absY, TruncToInt(widthBound), TruncToInt(heightBound), xScale, yScale);
         }
-        // Taken after the particles: a full pool may have let go of the parent to make room.
-        const SpritePtr parent = parentSprite.lock();
-        ShakeAndAim(*this, animation, parent, speed);  // shake builds or settles; the sprite turns to its target
-        Rebound(*this);                                // the side votes become a bounce
-        Move(*this, parent, speed);                    // speed, place, acceleration and spin; the votes are spent
-        Thaw(*this, speed);                            // a thawing sprite warms towards unfrozen
-        if (animation) RunAnimation(*this, *animation, self);  // its target name, then its frames
+        ShakeAndAim(*this, animation, speed);  // shake builds or settles; the sprite turns to its target
+        Rebound(*this);                        // the side votes become a bounce
+        Move(*this, speed);                    // speed, place, acceleration and spin; the votes are spent
+        Thaw(*this, speed);                    // a thawing sprite warms towards unfrozen
+        if (animation) RunAnimation(*this, *animation, step);  // its target name, then its frames
         UpdateChildren(*this);                                 // the whole tree moves with it
         return 0;
     });
@@ -340,30 +386,6 @@ float Sprite::GetRot(float offset) {
         if (!(result >= 0.0f && result < 360.0f)) result = WrapDegrees(result);
         return result;
     });
-}
-
-float Sprite::GetRightEdge(float margin) {
-    return Guarded("sprites:Sprite.GetRightEdge() ", 0.0f, [&] { return x + xScale * widthBound + margin; });
-}
-
-float Sprite::GetBottomEdge(float margin) {
-    return Guarded("sprites:Sprite.GetBottomEdge() ", 0.0f, [&] { return y + yScale * heightBound + margin; });
-}
-
-float Sprite::GetCenterX() {
-    return Guarded("sprites:Sprite.GetCenterX() ", 0.0f, [&] { return absX + xScale * widthBound / 2.0f; });
-}
-
-float Sprite::GetCenterY() {
-    return Guarded("sprites:Sprite.GetCenterY() ", 0.0f, [&] { return absY + yScale * heightBound / 2.0f; });
-}
-
-float Sprite::GetWidth() {
-    return Guarded("sprites:Sprite.GetWidth() ", 0.0f, [&] { return GetRightEdge(0.0f) - x; });
-}
-
-float Sprite::GetHeight() {
-    return Guarded("sprites:Sprite.GetHeight() ", 0.0f, [&] { return GetBottomEdge(0.0f) - y; });
 }
 
 // The plain accessors cannot fail, so they need no handler.

@@ -138,18 +138,34 @@ public:
     int ImageCollision(const SpritePtr& other);
     int PointCollision(float px, float py);
     int BoundingBoxCollision(const SpritePtr& other, int inclusive, float margin);
+    // BoundingBoxCollision's test itself, for a sprite `other` that has been placed (its
+    // absX and absY are not both 0): whether the boxes meet.
+    bool BoxesMeet(const Sprite& other, int inclusive, float margin) const {
+        const float ow = other.GetWidth(), oh = other.GetHeight();
+        const float w = GetWidth(), h = GetHeight();
+        if (inclusive == 1) {
+            return y - margin <= other.absY + oh && y + h >= other.absY - margin && x - margin <= other.absX + ow &&
+                   x + w >= other.absX - margin;
+        }
+        return y - margin < other.absY + oh && y + h > other.absY - margin && x - margin < other.absX + ow &&
+               x + w > other.absX - margin;
+    }
     int Update();
     int PointAtTargetSprite();
     int SetShake(float value);
     int SetDShake(float value);
-    int Clone(const SpritePtr& source, const SpritePtr& parent);
+    // shareFixedSteps: the copy shares the template's fixed steps (Animation::Clone) instead
+    // of copying them, as the particle pool's particles do.
+    int Clone(const SpritePtr& source, const SpritePtr& parent, bool shareFixedSteps = false);
     int LoadFromXML(const std::string& xml);
-    float GetRightEdge(float margin);
-    float GetBottomEdge(float margin);
-    float GetCenterX();
-    float GetCenterY();
-    float GetWidth();
-    float GetHeight();
+    // Edges, centre and size: plain sums that cannot fail, kept in line for the collision
+    // tests that ask them many times a step.
+    float GetRightEdge(float margin) const { return x + xScale * widthBound + margin; }
+    float GetBottomEdge(float margin) const { return y + yScale * heightBound + margin; }
+    float GetCenterX() const { return absX + xScale * widthBound / 2.0f; }
+    float GetCenterY() const { return absY + yScale * heightBound / 2.0f; }
+    float GetWidth() const { return GetRightEdge(0.0f) - x; }
+    float GetHeight() const { return GetBottomEdge(0.0f) - y; }
     int SetName(const std::string& newName);
     int SetPos(float newX, float newY);
     int SetVel(float newDx, float newDy);

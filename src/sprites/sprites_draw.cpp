@@ -245,20 +245,7 @@ int Sprite::BoundingBoxCollision(const SpritePtr& other, int inclusive, float ma
             o.absX = o.x;
             o.absY = o.y;
         }
-        float ow = o.GetWidth(), oh = o.GetHeight();
-        float w = GetWidth(), h = GetHeight();
-        if (inclusive == 1) {
-            if (!(y - margin <= o.absY + oh)) return 0;
-            if (!(y + h >= o.absY - margin)) return 0;
-            if (!(x - margin <= o.absX + ow)) return 0;
-            if (!(x + w >= o.absX - margin)) return 0;
-        } else {
-            if (!(y - margin < o.absY + oh)) return 0;
-            if (!(y + h > o.absY - margin)) return 0;
-            if (!(x - margin < o.absX + ow)) return 0;
-            if (!(x + w > o.absX - margin)) return 0;
-        }
-        return 1;
+        return BoxesMeet(o, inclusive, margin) ? 1 : 0;
     });
 }
 

@@ -80,13 +80,19 @@ int Sprite::LoadFromXML(const std::string& xml) {
     });
 }
 
-int Sprite::Clone(const SpritePtr& source, const SpritePtr& parent) {
+int Sprite::Clone(const SpritePtr& source, const SpritePtr& parent, bool shareFixedSteps) {
     return Guarded("sprites:Sprite.Clone() ", 0, [&] {
         // Hold the template and the parent first: they may be this sprite's own children,
         // which unlinking releases.
         SpritePtr tmpl = source;
         SpritePtr newParent = parent;
+        // The animations are kept out of Unlink's reach, to be made again in place below.
+        std::vector<AnimationPtr> kept;
+        kept.swap(animationArray);
         Unlink();
+        for (const AnimationPtr& animation : kept) {
+            if (animation) animation->Unlink();
+        }
         if (!tmpl) RuntimeError("Sprite to clone is null!");
         if (tmpl->name.empty()) RuntimeError("Sprite to clone name is null!");
         name = tmpl->name;
@@ -121,16 +127,24 @@ int Sprite::Clone(const SpritePtr& source, const SpritePtr& parent) {
         rotSnapback = tmpl->rotSnapback;
         parentSprite = newParent;
 
+        // An old animation that nothing else holds is cloned over, as a new one would be: a
+        // particle made again in its slot (ParticleSprites) allocates nothing. A template slot
+        // with no animation gets a new one, which the failed clone leaves as it was made.
         const size_t animations = tmpl->animationArray.size();
+        animationArray.swap(kept);
+        animationArray.resize(animations);
         for (size_t i = 0; i < animations; ++i) {
-            animationArray.push_back(std::make_shared<Animation>());
-            Deref(animationArray.back()).Clone(tmpl->animationArray[i]);
+            AnimationPtr& animation = animationArray[i];
+            if (!animation || animation.use_count() != 1 || !tmpl->animationArray[i]) {
+                animation = std::make_shared<Animation>();
+            }
+            animation->Clone(tmpl->animationArray[i], shareFixedSteps);
         }
-        SpritePtr self = weak_from_this().lock();
         const size_t children = tmpl->childSprites.size();
+        SpritePtr self = children > 0 ? weak_from_this().lock() : nullptr;
         for (size_t i = 0; i < children && i < tmpl->childSprites.size(); ++i) {
             childSprites.push_back(std::make_shared<Sprite>());
-            Deref(childSprites.back()).Clone(tmpl->childSprites[i], self);
+            Deref(childSprites.back()).Clone(tmpl->childSprites[i], self, shareFixedSteps);
         }
         return 0;
     });

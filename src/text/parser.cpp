@@ -3,6 +3,7 @@
 #include "text/parser.h"
 
 #include <cmath>
+#include <cstring>
 #include <string_view>
 
 #include "core/debuglog.h"
@@ -62,6 +63,44 @@ std::string UnescapeXMLData(const std::string& data) {
     return ReplaceAll(out, "&line;", "\n");
 }
 
+unsigned char FoldByte(unsigned char u) {
+    return ((u >= 'A' && u <= 'Z') || (u >= 192 && u <= 222 && u != 215)) ? static_cast<unsigned char>(u + 32) : u;
+}
+
+// The last place where the text, folded to lower case, reads as `pattern` (folded already, and
+// starting with '<', which folding leaves alone); the text itself is not copied. Loaders ask
+// every element for each of its tags, so this runs over every element many times.
+size_t FoldedRFind(const std::string& text, const std::string& pattern) {
+    const size_t n = pattern.size();
+    if (n == 0 || n > text.size()) return n == 0 ? text.size() : kNotFound;
+    const char* data = text.data();
+    size_t limit = text.size() - n + 1;  // candidates lie in [0, limit)
+    while (limit > 0) {
+        const void* hit = memrchr(data, pattern[0], limit);
+        if (!hit) return kNotFound;
+        const size_t p = static_cast<size_t>(static_cast<const char*>(hit) - data);
+        size_t i = 1;
+        while (i < n && FoldByte(static_cast<unsigned char>(data[p + i])) == static_cast<unsigned char>(pattern[i]))
+            ++i;
+        if (i == n) return p;
+        limit = p;
+    }
+    return kNotFound;
+}
+
+// Where the data of the last element of a name lies, searched without regard to case: from
+// just after the last opening tag to the last closing tag, each found on its own.
+bool FindLastElementData(const std::string& text, const std::string& tag, size_t& start, size_t& end) {
+    const std::string foldedTag = FoldToLowerCase(tag);
+    const size_t open = FoldedRFind(text, "<" + foldedTag + ">");
+    if (open == kNotFound) return false;
+    start = open + foldedTag.size() + 2;
+    const size_t close = FoldedRFind(text, "</" + foldedTag + ">");
+    if (close == kNotFound || close < start) return false;
+    end = close;
+    return true;
+}
+
 // Where the data of the last element of a name lies in a text folded to lower case: from just
 // after the last opening tag to the last closing tag, each found on its own.
 bool FindLastElementDataFolded(const std::string& folded, const std::string& tag, size_t& start, size_t& end) {
@@ -73,11 +112,6 @@ bool FindLastElementDataFolded(const std::string& folded, const std::string& tag
     if (close == kNotFound || close < start) return false;
     end = close;
     return true;
-}
-
-// The same, searched without regard to case.
-bool FindLastElementData(const std::string& text, const std::string& tag, size_t& start, size_t& end) {
-    return FindLastElementDataFolded(FoldToLowerCase(text), tag, start, end);
 }
 
 // The element walk every element reader shares. Element k runs from the first opening tag at
@@ -134,10 +168,7 @@ std::string TrimText(const std::string& text) { return std::string(TrimView(text
 
 std::string FoldToLowerCase(const std::string& text) {
     std::string out(text);
-    for (char& c : out) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if ((u >= 'A' && u <= 'Z') || (u >= 192 && u <= 222 && u != 215)) c = static_cast<char>(u + 32);
-    }
+    for (char& c : out) c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
     return out;
 }
 

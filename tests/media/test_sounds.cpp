@@ -131,6 +131,35 @@ TEST_F(SoundTest, LazySoundsLoadOnlyWhenTheirVolumeIsOn) {
     }
 }
 
+// A pack's music (lazy, isMusic 1) keeps its Ogg Vorbis file to be decoded as it plays; the
+// program's music, effects and WAV files are decoded whole.
+TEST_F(SoundTest, APacksMusicStreams) {
+    g_sfxVolume = 1.0f;
+    g_musicVolume = 1.0f;
+    const std::string platform = FixturePath("platform/");
+    struct Case {
+        const char* file;
+        int lazy, isMusic;
+        bool streamed;
+    } cases[] = {
+        {"tone.ogg", 1, 1, true},
+        {"tone.ogg", 0, 1, false},
+        {"tone.ogg", 1, 0, false},
+        {"tone.wav", 1, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.file << " lazy " << c.lazy << " isMusic " << c.isMusic);
+        Sound s;
+        s.LoadFromXML(std::string("<fileName>") + c.file + "</fileName><loops>1</loops><isMusic>" +
+                          std::to_string(c.isMusic) + "</isMusic>",
+                      platform, c.lazy);
+        ASSERT_TRUE(s.soundData);
+        EXPECT_EQ(s.soundData->encoded != nullptr, c.streamed);
+        EXPECT_EQ(s.soundData->data != nullptr, !c.streamed);
+        EXPECT_TRUE(s.soundData->loop);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Setters.
 

@@ -30,6 +30,7 @@
 #include "pieces/weapon.h"
 #include "platform/image.h"
 #include "platform/input.h"
+#include "platform/runtime.h"
 #include "sprites/animation.h"
 #include "sprites/particle.h"
 #include "sprites/random.h"
@@ -42,6 +43,37 @@ using namespace autoplayer;
 constexpr int kSeed = 2027;
 
 std::string PackFolder() { return FixturePath("../../resources/data/packs/classic/"); }
+
+// What the seeded player makes of a level: the steps to clear it, the score, the lives left,
+// the particles still flying and the generator's next draw. The last two show the play
+// unchanged beyond what the score can see: one particle more or less, or one random number
+// drawn more or less anywhere in the level, moves them.
+struct LevelRun {
+    std::string name;
+    int steps = -1;  // update steps until a "clear level" goal ended the level
+    long long score = 0;
+    int lives = 0;
+    int particles = 0;
+    int nextDraw = 0;
+
+    std::string Line() const {
+        char line[160];
+        std::snprintf(line, sizeof line, "%-14s steps %6d  score %7lld  lives left %d  particles %3d  next draw %6d",
+                      name.c_str(), steps, score, lives, particles, nextDraw);
+        return line;
+    }
+};
+
+// Recorded once and kept: any change to how the game plays shows here.
+const LevelRun kClassicRuns[] = {
+    {"First Light", 1620, 396, 4, 22, 101438},   {"Rainbow", 1490, 850, 4, 124, 550473},
+    {"Rivets", 1048, 934, 4, 31, 454697},        {"Gnome Watch", 2195, 1307, 3, 50, 159660},
+    {"Cold Snap", 1840, 840, 3, 55, 658328},     {"Wildfire", 1737, 1660, 3, 121, 958496},
+    {"Lock and Key", 1072, 1230, 3, 43, 688579}, {"Armoury", 4446, 1770, 3, 45, 619426},
+    {"Safety Net", 2151, 742, 3, 50, 373590},    {"Ember Keep", 2645, 1450, 3, 24, 871044},
+    {"Frost Giants", 1530, 788, 5, 75, 397230},  {"Gnome Fort", 5032, 2445, 3, 32, 78219},
+    {"Grand Finale", 6718, 3228, 3, 41, 880902},
+};
 
 // Notes stay out of the log, so any line in it is a fault; faults raise and are logged by
 // the handler that catches them.
@@ -96,6 +128,45 @@ protected:
         std::vector<std::string> texts;
         for (const LevelPtr& header : pack_->levelsArray) texts.push_back(ReadFileToString(header->nameOfFile, 1));
         return texts;
+    }
+
+    // The seeded player through one level, stepped as the play loop steps it; the level is
+    // left as the last step left it.
+    LevelRun Autoplay(const LevelPtr& header, std::shared_ptr<Level>& level, const GameStatPtr& stat) {
+        ResetInput();
+        SeedRnd(kSeed);
+        g_MouseXPrev = static_cast<int>(g_ScreenCenterX);
+        g_MouseYPrev = static_cast<int>(g_ScreenCenterY);
+        g_MouseXSpeed = 0.0f;
+        g_gameSpeedFactor = 1.0f;
+        ClearDebugLog();
+
+        stat->difficulty = "Normal";
+        level = StartLevel(header, stat);
+        LevelRun run{.name = header->name};
+        run.lives = pack_->startingLives;
+        for (int step = 1; step <= kMaxSteps; ++step) {
+            g_gameSpeedFactor = 1.0f;
+            level->playerPaddle->Update(0.0f);
+            MoveMouseToward(*level, PaddleTarget(*level));
+            level->Update(stat, pack_->soundsArray, run.lives, 0);
+            // The screen moves the particles on every drawn frame, one for four updates.
+            if (step % 4 == 0) pack_->packParticleSprites->Update();
+            for (const BallPtr& ball : level->ballsArray) {
+                if (ball->isStuck == kBallNotStuck) continue;
+                ball->isStuck = kBallNotStuck;
+                ball->CalculatePaddleRebound(level->playerPaddle);
+            }
+            if (level->levelEndTTL != -1.0f) {
+                run.steps = step;
+                break;
+            }
+            if (level->gameOver != -1.0f) break;
+        }
+        run.score = static_cast<long long>(stat->score);
+        for (const SpritePtr& p : pack_->packParticleSprites->spriteArray) run.particles += p ? 1 : 0;
+        run.nextDraw = Rand(0, 999999);
+        return run;
     }
 
     PackPtr pack_;
@@ -426,42 +497,15 @@ TEST_F(DefaultPack, APlayerClearsEveryLevelAtNormal) {
     ASSERT_FALSE(pack_->levelsArray.empty());
     std::string table;
     const auto& levels = pack_->levelsArray;
+    ASSERT_EQ(levels.size(), std::size(kClassicRuns));
     for (size_t i = 0; i < levels.size(); ++i) {
         const LevelPtr& header = levels[i];
         SCOPED_TRACE(header->name);
-        ResetInput();
-        SeedRnd(kSeed);
-        g_MouseXPrev = static_cast<int>(g_ScreenCenterX);
-        g_MouseYPrev = static_cast<int>(g_ScreenCenterY);
-        g_MouseXSpeed = 0.0f;
-        g_gameSpeedFactor = 1.0f;
-        ClearDebugLog();
-
         const auto started = std::chrono::steady_clock::now();
         auto stat = std::make_shared<GameStat>();
-        stat->difficulty = "Normal";
-        auto level = StartLevel(header, stat);
-        int lives = pack_->startingLives;
-        int steps = -1;  // update steps until a "clear level" goal ended the level
-        for (int step = 1; step <= kMaxSteps; ++step) {
-            g_gameSpeedFactor = 1.0f;
-            level->playerPaddle->Update(0.0f);
-            MoveMouseToward(*level, PaddleTarget(*level));
-            level->Update(stat, pack_->soundsArray, lives, 0);
-            // The screen moves the particles on every drawn frame, one for four updates.
-            if (step % 4 == 0) pack_->packParticleSprites->Update();
-            for (const BallPtr& ball : level->ballsArray) {
-                if (ball->isStuck == kBallNotStuck) continue;
-                ball->isStuck = kBallNotStuck;
-                ball->CalculatePaddleRebound(level->playerPaddle);
-            }
-            if (level->levelEndTTL != -1.0f) {
-                steps = step;
-                break;
-            }
-            if (level->gameOver != -1.0f) break;
-        }
-        EXPECT_GT(steps, 0) << "not cleared within " << kMaxSteps << " steps, " << lives << " lives left";
+        std::shared_ptr<Level> level;
+        const LevelRun run = Autoplay(header, level, stat);
+        EXPECT_GT(run.steps, 0) << "not cleared within " << kMaxSteps << " steps, " << run.lives << " lives left";
         EXPECT_EQ(level->mustClearBrickCount, 0);
         EXPECT_EQ(g_DebugLog, "");
         EXPECT_GT(stat->score, 0);
@@ -471,20 +515,31 @@ TEST_F(DefaultPack, APlayerClearsEveryLevelAtNormal) {
             EXPECT_EQ(level->nextLevel, "");
             EXPECT_NE(level->gameOver, -1.0f) << "the last level ends the game";
         }
-        int particles = 0;
-        for (const SpritePtr& p : pack_->packParticleSprites->spriteArray) particles += p ? 1 : 0;
-        EXPECT_GT(particles, 0) << "the trails and bursts made no particles";
+        EXPECT_GT(run.particles, 0) << "the trails and bursts made no particles";
+        EXPECT_EQ(run.Line(), kClassicRuns[i].Line());
         const auto ms =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-        char line[160];
-        std::snprintf(line, sizeof line, "%-14s steps %6d  score %7lld  lives left %d  (%lld ms)\n",
-                      header->name.c_str(), steps, static_cast<long long>(stat->score), lives,
-                      static_cast<long long>(ms.count()));
+        const std::string line = run.Line() + "  (" + std::to_string(ms.count()) + " ms)\n";
         table += line;
-        RecordProperty(header->name, std::string(line));
+        RecordProperty(header->name, line);
         level->Unlink();
     }
     std::printf("%s", table.c_str());
+}
+
+// A small pool is full most of the time, so nearly every particle born replaces one chosen
+// at random: the level plays as recorded, and the pool never grows.
+TEST_F(DefaultPack, AFullParticlePoolReplacesRandomParticles) {
+    const LevelPtr header = GetLevelByName("Wildfire", pack_->levelsArray);
+    ASSERT_NE(header, nullptr);
+    pack_->packParticleSprites->Initialize(24);
+    auto stat = std::make_shared<GameStat>();
+    std::shared_ptr<Level> level;
+    const LevelRun run = Autoplay(header, level, stat);
+    EXPECT_EQ(g_DebugLog, "");
+    EXPECT_EQ(pack_->packParticleSprites->spriteArray.size(), 24u);
+    EXPECT_EQ(run.Line(), (LevelRun{"Wildfire", 2211, 1160, 3, 24, 785459}).Line());
+    level->Unlink();
 }
 
 }  // namespace
