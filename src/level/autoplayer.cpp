@@ -1,5 +1,5 @@
 // The scripted player: the paddle goes under the lowest falling ball, offset so that the
-// rebound heads for the lowest brick still to clear, or else under a falling powerup.
+// rebound heads for the lowest brick still to clear (a key first), or else under a falling powerup.
 #include "level/autoplayer.h"
 
 #include <algorithm>
@@ -70,11 +70,20 @@ const Sprite* FallingPowerup(const Level& level, const Sprite& paddle) {
     return lowest;
 }
 
-// The lowest brick still to clear, the nearest to the impact among equals.
+bool ToClear(const Brick& brick) { return brick.isLive == 1 && brick.mustClear == 1 && brick.brickSprite; }
+
+bool IsKey(const Brick& brick) { return ToClear(brick) && !brick.keyBrickName.empty(); }
+
+}  // namespace
+
+// The lowest brick still to clear, the nearest to the impact among equals. A key comes first:
+// the bricks it opens may wall in the rest, and a ball sent at them would rebound for ever.
 const Sprite* TargetBrick(const Level& level, float impactX) {
+    const bool keyStands = std::any_of(level.bricksArray.begin(), level.bricksArray.end(),
+                                       [](const BrickPtr& brick) { return brick && IsKey(*brick); });
     const Sprite* target = nullptr;
     for (const BrickPtr& brick : level.bricksArray) {
-        if (!brick || brick->isLive != 1 || brick->mustClear != 1 || !brick->brickSprite) continue;
+        if (!brick || !(keyStands ? IsKey(*brick) : ToClear(*brick))) continue;
         const Sprite& s = *brick->brickSprite;
         if (!target) {
             target = &s;
@@ -86,8 +95,6 @@ const Sprite* TargetBrick(const Level& level, float impactX) {
     }
     return target;
 }
-
-}  // namespace
 
 float PaddleTarget(const Level& level) {
     if (!level.playerPaddle || !level.playerPaddle->paddleSprite) return 0.0f;

@@ -3,6 +3,7 @@
 #pragma once
 
 class Level;
+class Sprite;
 
 namespace autoplayer {
 
@@ -13,6 +14,9 @@ float PaddleTarget(const Level& level);
 // Queues the mouse motion that brings the paddle to x (kept inside the field), as the pointer
 // would; the level's next update reads it.
 void MoveMouseToward(const Level& level, float x);
+// The brick the rebound is aimed at: the lowest still to clear, the nearest to the impact x
+// among equals; while a key stands, only keys.
+const Sprite* TargetBrick(const Level& level, float impactX);
 // A live ball rides the paddle, waiting to be launched.
 bool BallWaiting(const Level& level);
 

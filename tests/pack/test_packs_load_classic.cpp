@@ -493,6 +493,37 @@ TEST_F(DefaultPack, EveryPowerupAwardsCleanlyAndTheGunFires) {
     level->Unlink();
 }
 
+// In the last level the gold brick is walled in by locked bricks: aimed at, it sent the ball
+// back from the locks for ever, so the scripted player goes for the key first.
+TEST_F(DefaultPack, TheScriptedPlayerAimsAtAStandingKeyBeforeBricksItWallsIn) {
+    LevelPtr finale;
+    for (const LevelPtr& header : pack_->levelsArray) {
+        if (header->name == "Grand Finale") finale = header;
+    }
+    ASSERT_TRUE(finale);
+    auto level = StartLevel(finale, std::make_shared<GameStat>());
+    std::vector<BrickPtr> keys;
+    BrickPtr walledIn;
+    for (const BrickPtr& brick : level->bricksArray) {
+        if (brick->name == "key") keys.push_back(brick);
+        if (brick->name == "gold") walledIn = brick;
+        // Only the keys and what they wall in are left standing, as when the stall was seen.
+        if (brick->mustClear == 1 && brick->name != "key" && brick->name != "gold") brick->isLive = 0;
+    }
+    ASSERT_EQ(keys.size(), 2u);
+    ASSERT_TRUE(walledIn);
+    ASSERT_GT(walledIn->brickSprite->y, keys[0]->brickSprite->y) << "the walled-in brick is the lower";
+    const float impactX = walledIn->brickSprite->x;
+    for (const BrickPtr& key : keys) {
+        const Sprite* target = TargetBrick(*level, impactX);
+        EXPECT_TRUE(target == keys[0]->brickSprite.get() || target == keys[1]->brickSprite.get());
+        // The lock opens only when every key is gone.
+        key->isLive = 0;
+    }
+    EXPECT_EQ(TargetBrick(*level, impactX), walledIn->brickSprite.get());
+    level->Unlink();
+}
+
 TEST_F(DefaultPack, APlayerClearsEveryLevelAtNormal) {
     ASSERT_FALSE(pack_->levelsArray.empty());
     std::string table;
