@@ -2,6 +2,7 @@
 // steps feed with their sprite's place and size on every update.
 #include "sprites/particle.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -42,7 +43,7 @@ int ParticleSprites::Initialize(int size) {
     return Guarded("sprites:ParticleSprites.Initialize() ", 0, [&] {
         if (size != -1) maxSprites = size;
         for (SpritePtr& slot : spriteArray) Discard(slot);
-        spriteArray.assign(maxSprites > 0 ? static_cast<size_t>(maxSprites) : 0, nullptr);
+        spriteArray.assign(static_cast<size_t>(std::clamp(maxSprites, 0, kMostParticles)), nullptr);
         return 0;
     });
 }

@@ -97,6 +97,8 @@ TEST_F(Particles, InitializeSetsTheSlots) {
         {-1, 3, 3},  // keeps the size, drops the particles
         {0, 0, 0},   // accepts nothing
         {-5, -5, 0},
+        // Any number may come from the preferences: a huge one gets the most a pool has.
+        {2000000000, 2000000000, static_cast<size_t>(kMostParticles)},
     };
     for (const Case& c : cases) {
         ParticleSpritesPtr pool = Pool(3);
