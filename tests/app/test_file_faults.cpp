@@ -50,6 +50,19 @@ enum class Fault { None, ReadOnlyFolder, FullDisk };
 
 class FileFaults : public MainProgramTest {
 protected:
+    // The data folder copied instead of linked: a user without rights may be unable to reach the
+    // repository's own.
+    void SetUp() override {
+        MainProgramTest::SetUp();
+        for (const fs::directory_entry& entry : fs::directory_iterator(dataFolder + "data")) {
+            if (!entry.is_symlink()) continue;
+            const fs::path target = fs::read_symlink(entry.path());
+            fs::remove(entry.path());
+            fs::copy(target, entry.path(), fs::copy_options::recursive);
+        }
+        fs::remove(dataFolder + "help");
+    }
+
     // The whole program in a forked child, played by the script the body makes, as the main
     // program runs it: start-up, the outer loop, the shutdown and the end.
     // The folder kept from writing is the per-user folder unless another is given; beforeStart
