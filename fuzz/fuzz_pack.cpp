@@ -1,7 +1,7 @@
 // Feeds arbitrary packs to the pack loader and starts a game on each, as the game does: every XML
 // file of a pack folder comes from the input, the pictures and sounds are the classic pack's.
-// No pack may crash the loader or the first level's start, leak, or take longer than the run's
-// time-out; what a pack gets wrong goes to the debug log, as content faults do.
+// No pack may crash the loader, the first level's start or its first updates, leak, or take
+// longer than the run's time-out; what a pack gets wrong goes to the debug log, as content faults do.
 //
 // An input is a bundle of files, each after a line "@@@ name": "info.xml", "sprites/balls.xml",
 // "levels/first.xml" and the like (a name of letters, digits, "_", "-" and ".", in the pack
@@ -107,7 +107,7 @@ void LinkMedia(const std::string& classic, const std::string& fixtures) {
 }
 
 // What StartGame does with a loaded pack, without its end over a logged line: the placeholder
-// level's ball pool, the paddle, a fresh record, and the pack's first level.
+// level's ball pool, the paddle, a fresh record, and the pack's first level; then a few updates.
 void StartFirstLevel(const PackPtr& pack) {
     Game game;
     game.currentPack = pack;
@@ -126,6 +126,9 @@ void StartFirstLevel(const PackPtr& pack) {
     game.gameStats->pack = pack->saveName;
     game.lives = pack->startingLives;
     game.LoadNextLevel("");
+    // The first updates of play, which every template of the level takes part in.
+    for (int pass = 0; pass < 3 && game.currentLevel; ++pass)
+        game.currentLevel->Update(game.gameStats, pack->soundsArray, game.lives, 0);
     game.Unlink();
 }
 

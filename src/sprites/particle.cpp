@@ -181,12 +181,13 @@ int ParticleSource::GenerateParticle() {
     return Guarded("sprites:ParticleSource.GenerateParticle() ", 0, [&] {
         if (ttl == 0.0f) return 0;
         const float speed = g_gameSpeedFactor;
-        // Rolls = ceiling of rate, plus one. Bounded so that a wild rate cannot overflow.
+        // Rolls = ceiling of rate, plus one. Bounded by the largest pool: more particles in one
+        // call would only replace those just made, and a wild rate would hold the game for ever.
         const double ceiling = std::ceil(static_cast<double>(rate));
-        const int n = std::isnan(ceiling)  ? -1
-                      : ceiling >= INT_MAX ? INT_MAX - 1
-                      : ceiling <= INT_MIN ? INT_MIN
-                                           : static_cast<int>(ceiling);
+        const int n = std::isnan(ceiling)         ? -1
+                      : ceiling >= kMostParticles ? kMostParticles
+                      : ceiling <= INT_MIN        ? INT_MIN
+                                                  : static_cast<int>(ceiling);
         for (int roll = 0; roll < n + 1; ++roll) {
             // A roll over [0, chance x F) must beat F: probability 1 - 1/chance, never for chance <= 1.
             const float r = RndF(0.0f, chance * speed);

@@ -315,6 +315,25 @@ TEST_F(Particles, RollsPerCallAndTheirChance) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
+TEST_F(Particles, AWildRateRollsNoMoreOftenThanTheLargestPoolHoldsParticles) {
+    // Two thousand million rolls an update would hold the game for ever; past the largest pool,
+    // a roll only replaces a particle the same call made.
+    ParticleSourcePtr source = Source("<rate>2000000000</rate>");
+    ParticleSpritesPtr pool = Pool(kMostParticles);
+    source->particleSpriteTarget = pool;
+    // A chance that never emits: each roll then draws exactly one number.
+    source->chance = 0.5f;
+    SeedRnd(7);
+    for (int i = 0; i < kMostParticles + 1; ++i) Rnd(0.0, source->chance);
+    const double next = RndDouble();
+    SeedRnd(7);
+    source->GenerateParticle();
+    EXPECT_EQ(RndDouble(), next) << "one roll for each slot of the largest pool, and one more";
+    pool->Unlink();
+    source->Unlink();
+    EXPECT_EQ(g_DebugLog, "");
+}
+
 TEST_F(Particles, EmissionDrawsItsSpreadsInOrder) {
     ParticleSourcePtr source = Source(
         "<x>100</x><y>50</y><xOffset>5</xOffset><yOffset>3</yOffset><dx>1</dx><dy>-1</dy><randomX>4</randomX>"
