@@ -3,10 +3,12 @@
 // handler for whatever nothing else caught.
 #include "app/brondelvix.h"
 
+#include <cstdlib>
 #include <iostream>
 
 #include "core/globals.h"
 #include "core/io.h"
+#include "editor/editor.h"
 #include "media/mixer.h"
 #include "media/sounds.h"
 #include "menu/menu.h"
@@ -83,7 +85,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string HelpText() {
     return "Usage: brondelvix2 [--editor] [--help] [--version]\n"
            "\n"
-           "  --editor    start in the level editor on the current pack (no menu leads there yet)\n"
+           "  --editor    start in the level editor on the current pack (no menu leads there)\n"
            "  --help      show this text and end\n"
            "  --version   show the version and end\n"
            "\n"
@@ -92,8 +94,20 @@ std::string HelpText() {
            "  BX2_DATA_DIR=DIR   read the game's data from DIR instead of ../share/brondelvix2/\n"
            "                     beside the executable\n"
            "  BX2_FRAME_MS=N     advance the game's clock exactly N ms (1 to 1000000) per drawn frame\n"
+           "  BX2_REFUSE_OPENS=2,3\n"
+           "                     for tests: make the 2nd and 3rd openings of the screen fail\n"
+           "  BX2_AUTOPLAY=1     let the game play itself: the paddle follows the balls and\n"
+           "                     falling powerups, and waiting balls are launched\n"
            "  XDG_DATA_HOME=DIR  keep preferences, players, saved games and the error log in\n"
            "                     DIR/Vostrand/Brondelvix 2!/ (by default DIR is ~/.local/share)";
+}
+
+bool AutoplayFromEnvironment() {
+    const char* v = std::getenv("BX2_AUTOPLAY");
+    if (!v || std::string(v).empty() || std::string(v) == "0") return false;
+    if (std::string(v) == "1") return true;
+    std::cerr << "BX2_AUTOPLAY must be 1 (or 0), not \"" << v << "\"; the game is played by hand." << std::endl;
+    return false;
 }
 
 std::string VersionText() { return std::string("Brondelvix 2! ") + BX2_VERSION; }
@@ -133,7 +147,9 @@ void RunBrondelvix(const std::vector<std::string>& args) {
     try {
         SetBackend(BackendFromEnvironment());
         ApplyClockFromEnvironment();
+        ApplyOpenRefusalsFromEnvironment();
         PlayLoopState state;
+        state.autoplay = AutoplayFromEnvironment() ? 1 : 0;
         StartUp();
         RunOuterLoop(state, commandLine.editor);
         ShutDown();
@@ -171,7 +187,7 @@ void StartUp() {
     if (universe.OpenGraphicsWithFallback(universe.PickOptimalGraphicsMode(), g_ScreenWidth, g_ScreenHeight,
                                           g_isFullscreen, g_ScreenHertz, g_ScreenDepth,
                                           g_forceDesktopResolution) != 1) {
-        RuntimeError("No screen would open, not even a 1024x768 window.");
+        EndWithoutScreen();
     }
     HideMouse();
     StartIntroMusic();
@@ -229,15 +245,21 @@ void OuterPass(PlayLoopState& state, const std::string& choiceInsteadOfMenu) {
                                     state.continueFlag, state.editorMode, universe.currentDifficulty);
 
     if (state.editorMode == 1) {
-        if (state.templateBrick) state.templateBrick->Unlink();
-        state.templateBrick = nullptr;
-        state.brickTypeIndex = 0;
-        // A pack without bricks gives the editor nothing to place.
-        const PackPtr& pack = universe.currentGame->currentPack;
-        if (pack && !pack->bricksArray.empty()) {
-            state.templateBrick = std::make_shared<Brick>();
-            state.templateBrick->Clone(pack->bricksArray.front());
+        const PackPtr pack = universe.currentGame->currentPack;
+        // A pack without brick types gives the editor nothing to place: the player is told, and
+        // the main menu comes back. Not a fault of the game's, so nothing is logged.
+        if (EditorStartRun(state.templateBrick, state.brickTypeIndex, pack) == 0) {
+            std::cerr << Latin1ToUtf8("The level editor cannot run on the pack \"" +
+                                      (pack ? pack->name : std::string()) + "\": it has no brick types to place.")
+                      << std::endl;
+            universe.CalculatePlayerStatistics();
+            state.playing = 0;
+            universe.currentGame->Unlink();
+            Deref(g_MasterMixer).EndMusic();
+            return;
         }
+        // The pointer's motion before the run is not the cursor's.
+        ResetMouseTravel();
     }
     RunPlayLoop(state);
 }

@@ -16,6 +16,9 @@ struct CommandLine {
 };
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 std::string HelpText();
+// BX2_AUTOPLAY: "1" lets the game play itself; unset, empty or "0" does not. Anything else is
+// refused on standard error and the game is played by hand.
+bool AutoplayFromEnvironment();
 std::string VersionText();
 
 // The whole program for these arguments (without the program's name); never returns.

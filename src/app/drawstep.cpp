@@ -28,10 +28,11 @@ void DrawFrame(PlayLoopState& state, Game& game) {
     }
     game.DrawGameScreen(g_gameUniverse);
     if (state.editorMode == 1) {
-        if (!game.currentPack) return;
+        // An editor run always has its template; a game started by hand as one may not.
+        if (!game.currentPack || !state.templateBrick) return;
         EditorOverlay(state.overlayMode, state.editorTool, state.templateBrick);
         EditorCursor(state.cursorX, state.cursorY, state.rectStartX, state.rectStartY, state.editorTool,
-                     state.overlayMode, state.templateBrick);
+                     state.templateBrick);
         EditorAction(state.cursorX, state.cursorY, state.rectStartX, state.rectStartY, state.editorTool,
                      state.overlayMode, state.templateBrick, state.brickTypeIndex, game.currentLevel->bricksArray,
                      game.currentPack->bricksArray);

@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/globals.h"
 #include "editor/editor.h"
+#include "level/autoplayer.h"
 #include "media/mixer.h"
 #include "pieces/ball.h"
 #include "pieces/paddle.h"
@@ -104,16 +105,18 @@ void EditorUpdate(PlayLoopState& state) {
         // While editing, a level never counts as cleared on its own.
         level->mustClearBrickCount = 1;
     }
-    // The mode keys act even after Escape; the jump to a level finds none to leave.
-    EditorSetMode(state.editorTool, state.overlayMode);
+    // The mode keys act even after Escape; J then has no level to leave.
+    EditorSetMode(state.editorTool, state.overlayMode, level ? 1 : 0);
 }
 
-void GameUpdate(PlayLoopState&) {
+void GameUpdate(PlayLoopState& state) {
     const GamePtr game = CurrentGame();
     if (!game) return;
     // An unreadable level file loads as a level without a paddle: what is missing is skipped.
     Level* level = game->currentLevel.get();
     if (level && level->playerPaddle) level->playerPaddle->Update(game->mouseRelX);
+    // The level's update reads the pointer's motion, so the scripted player moves before it.
+    if (level && state.autoplay == 1) AutoplayInput(*level);
     if (level) level->Update(game->gameStats, PackSounds(*game), game->lives, 0);
     if (game->currentPack && game->currentPack->packParticleSprites) game->currentPack->packParticleSprites->Update();
 
@@ -124,6 +127,17 @@ void GameUpdate(PlayLoopState&) {
 
     if (game->gameStats && game->gameStats->cheatEnabled == 1) CheatKeys(*game);
     if (level) FireInput(*level);
+}
+
+void AutoplayInput(const Level& level) {
+    autoplayer::MoveMouseToward(level, autoplayer::PaddleTarget(level));
+    // The button is held while a ball waits or a weapon is mounted, as a player firing would.
+    const bool fire = autoplayer::BallWaiting(level) || level.activeWeapon != nullptr;
+    if (fire == (MouseDown(1) != 0)) return;
+    InputEvent button;
+    button.type = fire ? InputEventType::MouseDown : InputEventType::MouseUp;
+    button.code = 1;
+    InjectEvent(button);
 }
 
 void FireInput(Level& level) {

@@ -26,6 +26,7 @@ struct PlayLoopState {
     float rectStartX = -1.0f;
     float rectStartY = -1.0f;
     int continueFlag = 0;  // 1 when the next game continues the saved one
+    int autoplay = 0;      // 1 (BX2_AUTOPLAY=1): the game steers the paddle and fires by itself
 };
 
 // The universe's running game, or null.
@@ -43,6 +44,8 @@ void ChangeLevelIfDone(PlayLoopState& state);
 void EditorUpdate(PlayLoopState& state);
 // The game's update: paddle, level, particles, pause keys, cheat keys, fire.
 void GameUpdate(PlayLoopState& state);
+// The scripted player's pointer motion and button for this pass, queued as a player's would be.
+void AutoplayInput(const Level& level);
 // The cheat keys of a game whose record has cheats enabled.
 void CheatKeys(Game& game);
 // Mouse buttons or Space launch the stuck balls and hold the weapon's trigger.

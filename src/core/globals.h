@@ -75,6 +75,10 @@ using PerformanceTimersPtr = std::shared_ptr<performanceTimers>;
     X(int, g_MouseXPrev, 0)                                              \
     X(int, g_MouseYPrev, 0)                                              \
     X(int, g_MouseMovementZone, 50)                                      \
+    X(float, g_MouseXTravel, 0.0f)                                       \
+    X(float, g_MouseYTravel, 0.0f)                                       \
+    X(int, g_MouseXRest, 0)                                              \
+    X(int, g_MouseYRest, 0)                                              \
     X(int, g_cmdIsDown, 0)                                               \
     /* Screen overlay and head-up display. */                            \
     X(int, g_ScreenOverlayRed, 0)                                        \
@@ -129,8 +133,12 @@ int SetGlobalGameSpeed(float target, float rate, float ttl);
 std::string TwelveHourClock(const std::string& time24);
 
 // Relative mouse motion: measures the pointer's motion since the last call into
-// g_MouseXSpeed and g_MouseYSpeed and keeps the pointer near the screen's centre.
+// g_MouseXSpeed and g_MouseYSpeed and keeps the pointer near the screen's centre. The
+// pointer's true motion, without the measure the recentring repeats, is added up in
+// g_MouseXTravel and g_MouseYTravel (screen pixels) for whoever takes it.
 int g_useMouseAsProportionalController();
+// Forgets the travel added up so far.
+void ResetMouseTravel();
 // 1 when the player asked to quit (Command with Q, or the system's request).
 int CheckForCommandQ();
 

@@ -133,15 +133,23 @@ int SetGlobalGameSpeed(float target, float rate, float ttl) {
 int g_useMouseAsProportionalController() {
     return Guarded("globals:g_useMouseAsProportionalController() ", 0, [] {
         int x = g_MouseXPrev, y = g_MouseYPrev;
+        bool moved = false;
         while (int id = PollEvent()) {
             if (id == EVENT_MOUSEMOVE) {
                 x = EventX();
                 y = EventY();
+                moved = true;
             }
         }
         HideMouse();
         g_MouseXSpeed = static_cast<float>(x - g_MouseXPrev);
         g_MouseYSpeed = static_cast<float>(y - g_MouseYPrev);
+        if (moved) {
+            g_MouseXTravel += static_cast<float>(x - g_MouseXRest);
+            g_MouseYTravel += static_cast<float>(y - g_MouseYRest);
+            g_MouseXRest = x;
+            g_MouseYRest = y;
+        }
 
         const float cx = g_widthFactor * g_ScreenCenterX;
         const float cy = g_heightFactor * g_ScreenCenterY;
@@ -152,12 +160,20 @@ int g_useMouseAsProportionalController() {
             MoveMouse(static_cast<int>(cx), static_cast<int>(cy));
             g_MouseXPrev = static_cast<int>(cx - g_MouseXSpeed);
             g_MouseYPrev = static_cast<int>(cy - g_MouseYSpeed);
+            // The pointer itself now rests at the centre: the repeat is no motion of the player's.
+            g_MouseXRest = static_cast<int>(cx);
+            g_MouseYRest = static_cast<int>(cy);
         } else {
             g_MouseXPrev = x;
             g_MouseYPrev = y;
         }
         return 0;
     });
+}
+
+void ResetMouseTravel() {
+    g_MouseXTravel = 0.0f;
+    g_MouseYTravel = 0.0f;
 }
 
 int CheckForCommandQ() {

@@ -1,23 +1,60 @@
-// The level editor's hooks into the play loop: its mode keys, its help panel, its cursor and
-// its mouse and key actions. They stand in place and do nothing until the editor is built.
+// The level editor: its mode keys and the jump to a level, its help panel and cursor, its mouse
+// and key actions and the placing of one brick. It keeps nothing of its own: the play loop holds
+// its state and hands it over field by field on every update and drawn frame. None of these has
+// a handler: what they raise is the caller's.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 class Brick;
+class Pack;
 using BrickPtr = std::shared_ptr<Brick>;
+using PackPtr = std::shared_ptr<Pack>;
 
-// The mode keys (A, R, D, C, O) and the jump to a level (J), which acts only while the running
-// game has a level (after the editor's Escape it has none). Always 0.
-int EditorSetMode(std::string& editorTool, std::string& overlayMode);
-// The key-help panel beside the field. Always 0.
-int EditorOverlay(const std::string& overlayMode, const std::string& editorTool, const BrickPtr& templateBrick);
-// Moves and draws the editor's cursor. Always 0.
-int EditorCursor(float& cursorX, float& cursorY, float rectStartX, float rectStartY, const std::string& editorTool,
-                 const std::string& overlayMode, const BrickPtr& templateBrick);
-// The editor's keys and the tool's action under mouse button 1. Always 0.
-int EditorAction(float cursorX, float cursorY, float& rectStartX, float& rectStartY, const std::string& editorTool,
+// The most tiles one rectangle fill places, and one preview draws: a rectangle that would hold
+// more (a template scaled almost to nothing) places and draws none.
+inline constexpr int kEditorMostFillTiles = 4096;
+
+// A new editor run: the template is made afresh from the pack's first brick type (the previous
+// template let go of without emptying the powerup table it shared) and brickTypeIndex is 0.
+// 1 on success; 0, with the template null, when the pack has no brick types.
+int EditorStartRun(BrickPtr& templateBrick, int& brickTypeIndex, const PackPtr& pack);
+
+// Every update: the mode keys A, R, D, C and O, then J, the jump to a level typed by name, which
+// acts only while levelKept is not 0 (an update in which Escape has ended the run leaves no
+// level to jump from; the key is taken all the same). Always 0.
+int EditorSetMode(std::string& editMode, std::string& overlayMode, int levelKept);
+// The key-help panel over the side panel, eight lines of modes and keys. Always 0.
+int EditorOverlay(const std::string& overlayMode, const std::string& editMode, const BrickPtr& templateBrick);
+// Moves the cursor by the pointer's travel since its last call, in logical field pixels, keeps
+// it in the field and draws it as the mode asks, moving the template's sprite where its
+// preview stands. Always 0.
+int EditorCursor(float& cursorX, float& cursorY, float rectStartX, float rectStartY, const std::string& editMode,
+                 const BrickPtr& templateBrick);
+// The template's keys (arrows with or without Shift, F, 0, 9), K, the template's and the pack's
+// particles' four updates, then mouse button 1 as the mode asks. levelBricks is the level's own
+// array, which a placement may replace by a longer one. Always 0.
+int EditorAction(float cursorX, float cursorY, float& rectStartX, float& rectStartY, const std::string& editMode,
                  const std::string& overlayMode, BrickPtr& templateBrick, int& brickTypeIndex,
                  std::vector<BrickPtr>& levelBricks, const std::vector<BrickPtr>& packBricks);
+// One copy of the template where its sprite stands: refused where it would overlap or touch a
+// brick still shown, when overlayMode is "Normal" and skipOverlapTest is 0; otherwise in the
+// first dying slot, or in a new slot at the end. Always 0.
+int EditorAddBrick(const std::string& overlayMode, const BrickPtr& templateBrick, std::vector<BrickPtr>& levelBricks,
+                   int skipOverlapTest);
+
+// How a placement grows the level's bricks: AppendNewBrick, unless a test puts in a stand-in
+// (one that fails, say); null puts AppendNewBrick back.
+void SetEditorAppendHook(std::function<std::vector<BrickPtr>(const std::vector<BrickPtr>&)> append);
+
+// The positions of a rectangle fill from the corner towards the cursor, column by column, each
+// column from the top: the far bounds are exclusive. Empty when a step of the template's size
+// would not move a position on, or when there would be more than kEditorMostFillTiles.
+struct FillTile {
+    float x = 0.0f, y = 0.0f;
+};
+std::vector<FillTile> EditorFillTiles(float rectStartX, float rectStartY, float cursorX, float cursorY, float width,
+                                      float height);

@@ -4,10 +4,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
 
+#include "platform/files.h"
 #include "platform/gl_backend.h"
 #include "platform/input.h"
 #include "platform/runtime.h"
@@ -26,6 +30,10 @@ std::vector<GraphicsMode> g_headlessModes;
 GraphicsMode g_headlessDesktop = kFallbackMode;
 std::function<bool(const GraphicsMode&)> g_headlessRefusal;
 std::vector<GraphicsCall> g_graphicsCalls;
+
+// BX2_REFUSE_OPENS: the ordinals of the Graphics calls to refuse, and the calls counted so far.
+std::set<long long> g_refusedOpens;
+long long g_opensAsked = 0;
 
 SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
@@ -84,6 +92,27 @@ void CloseWindow() {
     g_window = nullptr;
 }
 
+// The desktop shows the game's own picture on its window and in its task lists. A data folder
+// without one keeps the desktop's default; one that cannot be read is only said.
+void SetWindowIcon(SDL_Window* window) {
+    const std::string path = DataFolder() + "data/images/icon.png";
+    if (FileType(path) != 1) return;
+    const TPixmapPtr icon = LoadPixmap(path);
+    SDL_Surface* surface = nullptr;
+    if (icon && icon->width > 0 && icon->height > 0) {
+        surface = SDL_CreateRGBSurfaceWithFormatFrom(icon->PixelPtr(0, 0), icon->width, icon->height, 32,
+                                                     icon->pitch * 4, SDL_PIXELFORMAT_RGBA32);
+    }
+    if (!surface) {
+        std::fprintf(stderr, "The window icon %s could not be read; the window has the desktop's default icon.\n",
+                     Latin1ToUtf8(path).c_str());
+        std::fflush(stderr);
+        return;
+    }
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
+}
+
 bool OpenWindow(int width, int height, int depth, int hertz) {
     if (!EnsureSdlVideo()) return false;
     SDL_GL_ResetAttributes();
@@ -101,6 +130,7 @@ bool OpenWindow(int width, int height, int depth, int hertz) {
     g_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                 SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     if (!g_window) return false;
+    SetWindowIcon(g_window);
     g_refresh = hertz > 0 ? hertz : kDefaultHertz;
     if (fullscreen) {
         SDL_DisplayMode want = {SDL_PIXELFORMAT_UNKNOWN, width, height, hertz, nullptr};
@@ -242,8 +272,10 @@ bool Graphics(int width, int height, int depth, int hertz, int flags) {
     GraphicsCall& call = g_graphicsCalls.emplace_back();
     call.mode = {width, height, depth, hertz};
     call.flags = flags;
+    ++g_opensAsked;
     if (width <= 0 || height <= 0) return false;
     if (IsHeadless() && g_headlessRefusal && g_headlessRefusal(call.mode)) return false;
+    if (g_refusedOpens.count(g_opensAsked) != 0) return false;
     if (!g_shutdownRegistered) {
         g_shutdownRegistered = true;
         RegisterShutdown(20, [] {
@@ -290,6 +322,40 @@ void ResetHeadlessGraphics() {
     g_headlessDesktop = kFallbackMode;
     g_headlessRefusal = nullptr;
     g_graphicsCalls.clear();
+}
+
+void ApplyOpenRefusalsFromEnvironment() {
+    g_refusedOpens.clear();
+    g_opensAsked = 0;
+    const char* v = std::getenv("BX2_REFUSE_OPENS");
+    if (!v) return;
+    // Digits and commas only, each number from 1 up: a typing mistake must not pass unseen.
+    std::set<long long> ordinals;
+    long long number = 0;
+    bool ok = true, inNumber = false;
+    for (const char* c = v;; ++c) {
+        if (*c >= '0' && *c <= '9') {
+            number = number * 10 + (*c - '0');
+            inNumber = true;
+            if (number > 1000000) ok = false;
+        } else if ((*c == ',' || *c == 0) && inNumber && number >= 1) {
+            ordinals.insert(number);
+            number = 0;
+            inNumber = false;
+        } else {
+            ok = false;
+        }
+        if (!ok || *c == 0) break;
+    }
+    if (!ok) {
+        std::fprintf(stderr,
+                     "BX2_REFUSE_OPENS must be a list of whole numbers from 1 up such as \"2,3\", not \"%s\"; every "
+                     "screen is opened as asked.\n",
+                     v);
+        std::fflush(stderr);
+        return;
+    }
+    g_refusedOpens = std::move(ordinals);
 }
 
 void Cls() {

@@ -54,6 +54,13 @@ void SetHeadlessDesktopMode(const GraphicsMode& mode);
 void SetHeadlessGraphicsRefusal(std::function<bool(const GraphicsMode&)> refuse);
 void ResetHeadlessGraphics();
 
+// The test hook of both backends, for the roads taken when a display will not open a mode (a
+// virtual X server opens any window): BX2_REFUSE_OPENS="2,4,5" makes the 2nd, 4th and 5th
+// Graphics calls from here on fail as such a display would. Without the variable every call is
+// tried; a value that is not a list of whole numbers from 1 up is refused with a message on
+// standard error, and every call is tried.
+void ApplyOpenRefusalsFromEnvironment();
+
 void Cls();
 // Presents the frame: 1 waits for the vertical blank, -1 the default, 0 does not wait.
 // Never runs faster than the mode's refresh rate, and pumps window events.

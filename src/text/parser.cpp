@@ -62,10 +62,9 @@ std::string UnescapeXMLData(const std::string& data) {
     return ReplaceAll(out, "&line;", "\n");
 }
 
-// Where the data of the last element of a name lies, searched without regard to case: from
-// just after the last opening tag to the last closing tag, each found on its own.
-bool FindLastElementData(const std::string& text, const std::string& tag, size_t& start, size_t& end) {
-    const std::string folded = FoldToLowerCase(text);
+// Where the data of the last element of a name lies in a text folded to lower case: from just
+// after the last opening tag to the last closing tag, each found on its own.
+bool FindLastElementDataFolded(const std::string& folded, const std::string& tag, size_t& start, size_t& end) {
     const std::string foldedTag = FoldToLowerCase(tag);
     const size_t open = folded.rfind("<" + foldedTag + ">");
     if (open == kNotFound) return false;
@@ -74,6 +73,11 @@ bool FindLastElementData(const std::string& text, const std::string& tag, size_t
     if (close == kNotFound || close < start) return false;
     end = close;
     return true;
+}
+
+// The same, searched without regard to case.
+bool FindLastElementData(const std::string& text, const std::string& tag, size_t& start, size_t& end) {
+    return FindLastElementDataFolded(FoldToLowerCase(text), tag, start, end);
 }
 
 // The element walk every element reader shares. Element k runs from the first opening tag at
@@ -146,6 +150,14 @@ std::string GetDataFromXML(const std::string& text, const std::string& tag) {
     return Guarded("parser:GetDataFromXML() ", std::string(), [&]() -> std::string {
         size_t start = 0, end = 0;
         if (!FindLastElementData(text, tag, start, end)) return "";
+        return UnescapeXMLData(text.substr(start, end - start));
+    });
+}
+
+std::string GetDataFromFoldedXML(const std::string& text, const std::string& folded, const std::string& tag) {
+    return Guarded("parser:GetDataFromXML() ", std::string(), [&]() -> std::string {
+        size_t start = 0, end = 0;
+        if (folded.size() != text.size() || !FindLastElementDataFolded(folded, tag, start, end)) return "";
         return UnescapeXMLData(text.substr(start, end - start));
     });
 }

@@ -27,6 +27,9 @@ std::string FoldToLowerCase(const std::string& text);
 void InitParser();
 
 std::string GetDataFromXML(const std::string& text, const std::string& tag);
+// GetDataFromXML for a text whose FoldToLowerCase is at hand: a reader of many tags in one
+// large text folds it once instead of once per tag.
+std::string GetDataFromFoldedXML(const std::string& text, const std::string& folded, const std::string& tag);
 int SetIntFromXML(int& variable, const std::string& text, const std::string& tag);
 int SetFloatFromXML(float& variable, const std::string& text, const std::string& tag);
 int SetStringFromXML(std::string& variable, const std::string& text, const std::string& tag);

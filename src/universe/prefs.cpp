@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <iostream>
+#include <iterator>
 #include <vector>
 
 #include "core/globals.h"
@@ -39,14 +40,21 @@ const PrefKey kPrefKeys[] = {
     {"isFastComputer", Rule::Int},
 };
 
+// A preferences text with its lower-case fold made once: a damaged file may be megabytes of
+// junk, and each of the keys is looked up in it more than once.
+struct PrefsText {
+    explicit PrefsText(const std::string& original) : text(original), folded(FoldToLowerCase(original)) {}
+    const std::string& text;
+    const std::string folded;
+};
+
 // Whether the text holds a whole element of the key, found as the readers find it: the last
 // opening tag, without regard to case, and a closing tag after it.
-bool HasElement(const std::string& text, const std::string& key) {
-    const std::string folded = FoldToLowerCase(text);
+bool HasElement(const PrefsText& prefs, const std::string& key) {
     const std::string tag = FoldToLowerCase(key);
-    const size_t open = folded.rfind("<" + tag + ">");
+    const size_t open = prefs.folded.rfind("<" + tag + ">");
     if (open == std::string::npos) return false;
-    const size_t close = folded.rfind("</" + tag + ">");
+    const size_t close = prefs.folded.rfind("</" + tag + ">");
     return close != std::string::npos && close >= open + tag.size() + 2;
 }
 
@@ -59,9 +67,9 @@ bool ReadsAsZero(const std::string& value) {
 }
 
 // Whether the key's rule takes the value the text holds.
-bool IsUsable(const std::string& text, const PrefKey& pref) {
-    if (!HasElement(text, pref.key)) return false;
-    const std::string value = GetDataFromXML(text, pref.key);
+bool IsUsable(const PrefsText& prefs, const PrefKey& pref) {
+    if (!HasElement(prefs, pref.key)) return false;
+    const std::string value = GetDataFromFoldedXML(prefs.text, prefs.folded, pref.key);
     switch (pref.rule) {
         case Rule::Text:
             return true;
@@ -78,20 +86,24 @@ bool IsUsable(const std::string& text, const PrefKey& pref) {
 }  // namespace
 
 std::string MendPreferences(const std::string& prefs, const std::string& path) {
+    const PrefsText own(prefs);
     std::vector<const PrefKey*> unusable;
+    std::vector<bool> usable;
     for (const PrefKey& pref : kPrefKeys) {
-        if (!IsUsable(prefs, pref)) unusable.push_back(&pref);
+        usable.push_back(IsUsable(own, pref));
+        if (!usable.back()) unusable.push_back(&pref);
     }
     // A whole file is used as it is, and the defaults are not even read.
     if (unusable.empty()) return prefs;
 
-    const std::string defaults = ReadFileToString(g_dataPath + "data/default_prefs.xml", 1);
+    const std::string defaultsText = ReadFileToString(g_dataPath + "data/default_prefs.xml", 1);
+    const PrefsText defaults(defaultsText);
     std::vector<std::string> restored;
     bool anyAbsent = false;
     for (const PrefKey* pref : unusable) {
         if (!IsUsable(defaults, *pref)) continue;
         restored.push_back(pref->key);
-        if (!HasElement(prefs, pref->key)) anyAbsent = true;
+        if (!HasElement(own, pref->key)) anyAbsent = true;
     }
     if (restored.empty()) return prefs;
 
@@ -99,11 +111,12 @@ std::string MendPreferences(const std::string& prefs, const std::string& path) {
     if (anyAbsent) {
         // Garbage or a file cut short: made anew from the defaults, so that it is whole again,
         // with every value of the player's that could still be read.
-        mended = defaults;
-        for (const PrefKey& pref : kPrefKeys) {
-            if (!IsUsable(prefs, pref)) continue;
-            const std::string value = GetDataFromXML(prefs, pref.key);
-            if (HasElement(mended, pref.key)) {
+        mended = defaultsText;
+        for (size_t k = 0; k < std::size(kPrefKeys); ++k) {
+            const PrefKey& pref = kPrefKeys[k];
+            if (!usable[k]) continue;
+            const std::string value = GetDataFromFoldedXML(own.text, own.folded, pref.key);
+            if (HasElement(defaults, pref.key)) {
                 UpdateTagInXML(mended, pref.key, value);
             } else {
                 // A setting the defaults lack goes on a line of its own before the closing tag.
@@ -119,7 +132,9 @@ std::string MendPreferences(const std::string& prefs, const std::string& path) {
     } else {
         // Only some values are junk: everything else in the file stays as the player left it.
         mended = prefs;
-        for (const std::string& key : restored) UpdateTagInXML(mended, key, GetDataFromXML(defaults, key));
+        for (const std::string& key : restored) {
+            UpdateTagInXML(mended, key, GetDataFromFoldedXML(defaults.text, defaults.folded, key));
+        }
     }
 
     std::string said = "The preferences file \"" + path + "\" ";

@@ -121,7 +121,8 @@ public:
     int PickOptimalGraphicsMode();
     // UseGraphicsMode, then the previous mode when given, then a 1024 x 768 window, each
     // failure said on standard error. 1 when a screen is open, the screen fields then
-    // describing it; 0 when none would open.
+    // describing it, and after a way back g_isFullscreen, g_ScreenWidth and g_ScreenHeight
+    // too; 0 when none would open.
     int OpenGraphicsWithFallback(int modeIndex, int width, int height, int fullscreen, int hertz, int depth,
                                  int desktop, std::optional<GraphicsMode> previous = std::nullopt);
     // Kept for its slot; does nothing.
@@ -162,6 +163,10 @@ extern UniversePtr g_gameUniverse;
 // The current universe's text for a key, for the screens below the universe that are handed a
 // lookup (the pack's loading screen). Without a universe it raises like any null access.
 std::string LocalizedText(const std::string& key);
+
+// The end of a run that has no screen left to draw on: the -15 report, the error log saved,
+// the alert, exit status kCannotGoOnStatus.
+[[noreturn]] void EndWithoutScreen();
 
 // The universe module's start-up: the modules it stands on. Once; later calls return at once.
 void InitUniverse();

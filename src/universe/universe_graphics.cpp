@@ -2,10 +2,12 @@
 // ways back when it will not open, the screen factors, and the in-game buttons' layout.
 #include <iostream>
 
+#include "core/debuglog.h"
 #include "core/errors.h"
 #include "core/globals.h"
 #include "core/numbertext.h"
 #include "platform/graphics.h"
+#include "platform/input.h"
 #include "platform/runtime.h"
 #include "universe/universe.h"
 
@@ -128,11 +130,12 @@ int Universe::UseGraphicsMode(int modeIndex, int width, int height, int fullscre
         Cls();
         Flip(-1);
 
-        // A logical size of 0 or less in the preferences would give infinite or negative factors.
-        const int virtualWidth = g_virtualWidth > 0 ? g_virtualWidth : kDefaultVirtualWidth;
-        const int virtualHeight = g_virtualHeight > 0 ? g_virtualHeight : kDefaultVirtualHeight;
-        g_widthFactor = static_cast<float>(screenWidth) / static_cast<float>(virtualWidth);
-        g_heightFactor = static_cast<float>(screenHeight) / static_cast<float>(virtualHeight);
+        // A logical size of 0 or less in the preferences would give infinite or negative factors
+        // and centre every menu's buttons off the screen: the default one is used throughout.
+        if (g_virtualWidth <= 0) g_virtualWidth = kDefaultVirtualWidth;
+        if (g_virtualHeight <= 0) g_virtualHeight = kDefaultVirtualHeight;
+        g_widthFactor = static_cast<float>(screenWidth) / static_cast<float>(g_virtualWidth);
+        g_heightFactor = static_cast<float>(screenHeight) / static_cast<float>(g_virtualHeight);
 
         ThrowError(1, "Graphics mode: " + ModeText(mode));
         ThrowError(1, "Scale ratio: " + FloatToText(g_widthFactor) + " : " + FloatToText(g_heightFactor));
@@ -154,15 +157,39 @@ int Universe::OpenGraphicsWithFallback(int modeIndex, int width, int height, int
                                        int desktop, std::optional<GraphicsMode> previous) {
     return Guarded("universe:Universe.OpenGraphicsWithFallback() ", 0, [&] {
         if (UseGraphicsMode(modeIndex, width, height, fullscreen, hertz, depth, desktop)) return 1;
+        // After a way back the settings name the screen that is open, so that the preferences
+        // written next keep one that opens.
         if (previous) {
             std::cerr << "Going back to the previous screen mode." << std::endl;
             const int previousFullscreen = previous->depth == 0 ? 0 : 1;
             if (UseGraphicsMode(modeIndex, previous->width, previous->height, previousFullscreen, previous->hertz,
                                 previous->depth, 0)) {
+                g_isFullscreen = previousFullscreen;
+                g_ScreenWidth = previous->width;
+                g_ScreenHeight = previous->height;
                 return 1;
             }
         }
         std::cerr << "Trying a 1024x768 window." << std::endl;
-        return UseGraphicsMode(modeIndex, 1024, 768, 0, -1, -1, 0);
+        if (!UseGraphicsMode(modeIndex, 1024, 768, 0, -1, -1, 0)) return 0;
+        g_isFullscreen = 0;
+        g_ScreenWidth = 1024;
+        g_ScreenHeight = 768;
+        return 1;
     });
+}
+
+void EndWithoutScreen() {
+    const std::string detail = "No screen would open, not even a 1024x768 window.";
+    try {
+        ThrowError(-15, detail);
+    } catch (...) {
+        // Logged as its severity says; the end below follows in every case.
+    }
+    const std::string message = GetErrorMessage(-15) + " (" + detail + ")";
+    ShowMouse();
+    EndGraphics();
+    if (!g_DebugLog.empty()) WriteDebugLog(message, kCannotGoOnStatus);
+    Notify(message, true);
+    End(kCannotGoOnStatus);
 }

@@ -366,6 +366,17 @@ TEST(ShippedPack, TheInGameScreenShowsTheFieldAndPanelWithoutAPointerAndATermina
     EXPECT_GT(shot.Count({4, 4, 720, 400}, IsNotBlack()), 100000);
     EXPECT_GT(shot.Count(kPanelLevelName, IsLight()), 50);
     EXPECT_GT(shot.Count({740, 100, 280, 40}, IsLight()), 20) << "the score";
+    // The lives and the level number at their places, then each centred row of the panel: the
+    // player's name and the two pairs of records.
+    EXPECT_GT(shot.Count({785, 182, 60, 40}, IsLight()), 20) << "the lives";
+    EXPECT_GT(shot.Count({845, 242, 60, 40}, IsLight()), 20) << "the level number";
+    for (const int y : {340, 380, 410, 450, 480, 530, 560, 600, 630}) {
+        SCOPED_TRACE(y);
+        // White, or the pale green of a record this game has beaten (level 1 beats a record of 0).
+        const PixelTest lit = [](Rgb c) { return IsLight()(c) || IsNear({154, 196, 154}, 12)(c); };
+        EXPECT_GT(shot.Count({760, y + 4, 232, 24}, lit), 15);
+        EXPECT_FALSE(shot.Any({740, y + 4, 20, 24}, lit)) << "centred on the panel, not spilling left";
+    }
     EXPECT_FALSE(PointerShown(game));
 
     game.Signal(SIGTERM);

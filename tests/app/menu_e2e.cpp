@@ -230,16 +230,59 @@ TEST(MainMenu, AFirstStartShowsSixButtonsInTheirRowsTheCaptionInWhiteAndTheHover
 
 // --- (b) A saved game.
 
+// Fire is a held button, seen by the game's next update.
+void Launch(GameRun& game) {
+    game.ButtonDown();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    game.ButtonUp();
+}
+bool PauseShown(const Screenshot& s) { return !OnMenuBackground(s) && RunsAt(s, kWideBorder) == 3; }
+bool GameOverShown(const Screenshot& s) { return !OnMenuBackground(s) && RunsAt(s, kWideBorder) == 4; }
+
+// From the main menu into the quick pack's first level: N, then Normal.
+void NewGame(GameRun& game) {
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForScreen("the difficulty menu", DifficultyShown));
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing));
+}
+
+// The first level cleared with one shot: the game saves itself at the change of level.
+void ToSecondLevel(GameRun& game) {
+    Launch(game);
+    ASSERT_TRUE(game.WaitForUserFile(SaveFile("quickpack")));
+    ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing));
+}
+
+// N, Enter at the question, E: a new game over the saved one.
+void AbandonForNewGame(GameRun& game) {
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForScreen("the question", DialogShown));
+    game.Tap("Return");
+    ASSERT_TRUE(game.WaitForScreen("the difficulty menu", DifficultyShown));
+    game.Tap("e");
+}
+
 TEST(MainMenu, ASavedGameIsOnTopAndIsAbandonedOnlyAfterTheQuestionAndADifficulty) {
     DataFolder data(false);
     GameRun game(OptionsFor(data));
-    const std::string save = SaveText("quickpack", 5000, false);
     game.SeedUserFile("data/prefs.xml", QuickPackPrefs());
-    game.SeedUserFile(SaveFile("quickpack"), save, 0444);
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuWith(6)));
+
+    // The game's own save, written at the first change of level, then the menu by the pause.
+    NewGame(game);
+    ToSecondLevel(game);
+    const std::string save = game.ReadUserFile(SaveFile("quickpack")).value_or("");
+    ASSERT_EQ(Element(save, "level"), "2") << save;
+    ASSERT_GT(std::stoi("0" + Element(save, "time")), 0) << save;
+    game.Tap("Escape");
+    ASSERT_TRUE(game.WaitForScreen("the pause screen", PauseShown));
+    game.Tap("m");
     ASSERT_TRUE(game.WaitForScreen("the main menu with Continue on top", MainMenuWith(7)));
     game.SaveScreenshot("b-with-continue");
+    EXPECT_EQ(game.ReadUserFile(SaveFile("quickpack")), save);
 
     // N, then Escape at the question: nothing changes.
     game.Tap("n");
@@ -262,23 +305,19 @@ TEST(MainMenu, ASavedGameIsOnTopAndIsAbandonedOnlyAfterTheQuestionAndADifficulty
 
     // N, Enter, E: the abandoned game becomes a record, one level below where it was saved.
     const std::string playerBefore = game.ReadUserFile(kPlayerFile).value_or("");
-    game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the question", DialogShown));
-    game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the difficulty menu", DifficultyShown));
-    game.Tap("e");
+    AbandonForNewGame(game);
     ASSERT_TRUE(game.WaitForUserFileChange(kPlayerFile, playerBefore));
     const std::string player = game.ReadUserFile(kPlayerFile).value_or("");
     EXPECT_EQ(Occurrences(player, "<gameStat>"), 1) << player;
     EXPECT_EQ(Element(player, "level"), "1");
-    EXPECT_EQ(Element(player, "time"), "5000");
+    EXPECT_EQ(Element(player, "score"), Element(save, "score"));
+    EXPECT_EQ(Element(player, "time"), Element(save, "time"));
     EXPECT_EQ(Element(player, "date"), CurrentDate());
     EXPECT_EQ(Element(player, "cheatEnabled"), "0");
     ASSERT_TRUE(game.WaitForScreen("the new game in play", Playing));
     EXPECT_EQ(game.UserFileMode(SaveFile("quickpack")), -1);
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen(
-        "the pause screen", [](const Screenshot& s) { return !OnMenuBackground(s) && RunsAt(s, kWideBorder) == 3; }));
+    ASSERT_TRUE(game.WaitForScreen("the pause screen", PauseShown));
     game.Tap("q");
     ASSERT_TRUE(game.WaitForExit());
     EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
@@ -288,31 +327,51 @@ TEST(MainMenu, ASavedGameIsOnTopAndIsAbandonedOnlyAfterTheQuestionAndADifficulty
 TEST(MainMenu, AnEditedSaveIsRecordedAsACheatGameAndOneWithoutPlayTimeNotAtAll) {
     const struct {
         const char* what;
-        int time;
-        bool edited;
-        int records;
+        bool played;  // the save left by a game-over choice; else an edited one put in place
+        int records;  // after the new game has started
         const char* cheat;
-    } cases[] = {{"an edited save", 5000, true, 1, "1"}, {"a save left by a game-over choice", 0, false, 0, ""}};
+    } cases[] = {{"an edited save", false, 1, "1"}, {"a save left by a game-over choice", true, 1, "0"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         DataFolder data(false);
         GameRun game(OptionsFor(data));
         game.SeedUserFile("data/prefs.xml", QuickPackPrefs());
-        game.SeedUserFile(SaveFile("quickpack"), SaveText("quickpack", c.time, c.edited), 0444);
+        if (!c.played) game.SeedUserFile(SaveFile("quickpack"), SaveText("quickpack", 5000, true), 0444);
         ASSERT_TRUE(game.Start());
         ASSERT_TRUE(game.WaitForWindow(kTitle));
+        if (c.played) {
+            // The quick pack's third level loses its ball, and with it the only life; the finished
+            // game is recorded and Escape leaves a save of that level without play time.
+            ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuWith(6)));
+            NewGame(game);
+            ToSecondLevel(game);
+            const std::string second = game.ReadUserFile(SaveFile("quickpack")).value_or("");
+            Launch(game);
+            ASSERT_TRUE(game.WaitForUserFileChange(SaveFile("quickpack"), second));
+            ASSERT_TRUE(game.WaitForScreen("the game-over screen", GameOverShown));
+            game.Tap("Escape");
+        }
         ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MainMenuWith(7)));
-        game.Tap("n");
-        ASSERT_TRUE(game.WaitForScreen("the question", DialogShown));
-        game.Tap("Return");
-        ASSERT_TRUE(game.WaitForScreen("the difficulty menu", DifficultyShown));
-        game.Tap("e");
+        const std::string save = game.ReadUserFile(SaveFile("quickpack")).value_or("");
+        if (c.played) {
+            EXPECT_EQ(Element(save, "time"), "0") << save;
+        }
+        const std::string playerBefore = game.ReadUserFile(kPlayerFile).value_or("");
+        AbandonForNewGame(game);
         // The game start deletes the saved game in every case; the record is the menu's.
         ASSERT_TRUE(game.WaitForScreen("the new game in play", Playing));
         EXPECT_EQ(game.UserFileMode(SaveFile("quickpack")), -1);
         const std::string player = game.ReadUserFile(kPlayerFile).value_or("");
         EXPECT_EQ(Occurrences(player, "<gameStat>"), c.records) << player;
         EXPECT_EQ(Element(player, "cheatEnabled"), c.cheat);
+        if (c.played) {
+            EXPECT_EQ(player, playerBefore) << "only the finished game is on record";
+        }
+        game.Tap("Escape");
+        ASSERT_TRUE(game.WaitForScreen("the pause screen", PauseShown));
+        game.Tap("q");
+        ASSERT_TRUE(game.WaitForExit());
+        EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
     }
 }
 

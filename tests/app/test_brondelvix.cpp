@@ -60,9 +60,37 @@ TEST(CommandLine, HelpAndVersionPrintAndEndAndAnUnknownSwitchFails) {
         EXPECT_EQ(child.out, c.out);
         EXPECT_EQ(child.err, c.err);
     }
-    for (const char* variable : {"BX2_HEADLESS", "BX2_DATA_DIR", "BX2_FRAME_MS", "XDG_DATA_HOME", "--editor"}) {
+    for (const char* variable : {"BX2_HEADLESS", "BX2_DATA_DIR", "BX2_FRAME_MS", "BX2_REFUSE_OPENS", "BX2_AUTOPLAY",
+                                 "XDG_DATA_HOME", "--editor"}) {
         EXPECT_NE(HelpText().find(variable), std::string::npos) << variable;
     }
+}
+
+TEST(CommandLine, OnlyAutoplayOneMakesTheGamePlayItselfAndAnythingUnreadableIsSaid) {
+    const struct {
+        const char* value;  // null: unset
+        bool on;
+        bool said;
+    } cases[] = {
+        {nullptr, false, false}, {"", false, false},   {"0", false, false},
+        {"1", true, false},      {"yes", false, true}, {"1 ", false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "unset");
+        if (c.value) {
+            setenv("BX2_AUTOPLAY", c.value, 1);
+        } else {
+            unsetenv("BX2_AUTOPLAY");
+        }
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(AutoplayFromEnvironment(), c.on);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err.find("BX2_AUTOPLAY must be 1") != std::string::npos, c.said) << err;
+        if (!c.said) {
+            EXPECT_EQ(err, "");
+        }
+    }
+    unsetenv("BX2_AUTOPLAY");
 }
 
 class MainProgram : public MainProgramTest {};
@@ -157,13 +185,20 @@ TEST_F(MainProgram, ARunStartsWithoutAPauseLeftOverAndWithItsSound) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
-TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedGame) {
+TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedGameAndTheEditorsTools) {
     StartUp();
     StartGame();
     game().SaveGame(universe().playersPath, 0);
     const std::string save = ReadText(SavePath());
     ASSERT_FALSE(save.empty());
 
+    // What an earlier editor run left: its tools, cursor and corner stay, its template goes.
+    state.editorTool = "Delete";
+    state.overlayMode = "Overlay";
+    state.cursorX = 100.0f, state.cursorY = 200.0f;
+    state.rectStartX = 50.0f, state.rectStartY = 60.0f;
+    state.templateBrick = std::make_shared<Brick>();
+    state.brickTypeIndex = 3;
     Script editor({{Playing("Level One"), [] { Press(KEY_ESCAPE); }}});
     OuterPass(state, "Editor");
     EXPECT_TRUE(editor.Finished());
@@ -173,6 +208,12 @@ TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedG
     ASSERT_TRUE(state.templateBrick);
     EXPECT_EQ(state.templateBrick->name, "plain");
     EXPECT_EQ(state.brickTypeIndex, 0);
+    EXPECT_EQ(state.editorTool, "Delete");
+    EXPECT_EQ(state.overlayMode, "Overlay");
+    EXPECT_EQ(state.cursorX, 100.0f);
+    EXPECT_EQ(state.cursorY, 200.0f);
+    EXPECT_EQ(state.rectStartX, 50.0f);
+    EXPECT_EQ(state.rectStartY, 60.0f);
     EXPECT_EQ(ReadText(SavePath()), save);
 
     // The next pass plays a game again.
@@ -184,11 +225,35 @@ TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedG
     EXPECT_EQ(g_DebugLog, "");
 }
 
+TEST_F(MainProgram, APackWithoutBrickTypesRefusesTheEditorWithAMessageAndNoFault) {
+    WritePackFile("bricks.xml", "<bricks>\n</bricks>\n");
+    for (const char* file : {"levels/one.xml", "levels/two.xml", "levels/three.xml"}) {
+        std::string text = ReadText(dataFolder + "data/packs/quickpack/" + file);
+        const size_t brick = text.find("\t<brick>");
+        text.erase(brick, text.find("</level>") - brick);
+        WritePackFile(file, text);
+    }
+    StartUp();
+    testing::internal::CaptureStderr();
+    OuterPass(state, "Editor");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "The level editor cannot run on the pack \"Quick Pack\": it has no brick types to place.\n");
+    EXPECT_EQ(state.playing, 0);
+    EXPECT_EQ(state.running, 1) << "the main menu comes next";
+    EXPECT_EQ(state.templateBrick, nullptr);
+    EXPECT_EQ(game().currentLevel, nullptr);
+    EXPECT_EQ(g_DebugLog, "");
+}
+
 TEST_F(MainProgram, PreferredSizesOutsideTheirRangeArePutRightAtUse) {
     WritePrefs("<maxBalls>0</maxBalls><virtualWidth>0</virtualWidth><virtualHeight>-5</virtualHeight>");
     StartUp();
     EXPECT_FLOAT_EQ(g_widthFactor, 1.0f);
     EXPECT_FLOAT_EQ(g_heightFactor, 1.0f);
+    // The screens centre their buttons on the logical size, so they stand on the screen.
+    EXPECT_EQ(g_virtualWidth, 1024);
+    EXPECT_EQ(g_virtualHeight, 768);
+    EXPECT_FLOAT_EQ(universe().buttonNewGame->x, 312.0f);
     StartGame();
     EXPECT_EQ(g_maxBalls, 16);
     EXPECT_EQ(level().ballsArray.size(), 16u);
@@ -307,8 +372,8 @@ TEST_F(MainProgram, ARunThatCannotGoOnSavesTheLogSaysWhyAndFails) {
         {"no screen at all",
          [] { SetHeadlessGraphicsRefusal([](const GraphicsMode&) { return true; }); },
          {},
-         "brondelvix:main() No screen would open, not even a 1024x768 window.",
-         alert},
+         " NOTE: The game cannot go on as asked. (No screen would open, not even a 1024x768 window.)",
+         "The game cannot go on as asked. (No screen would open, not even a 1024x768 window.)"},
         {"no preferences, not even the defaults",
          [this] {
              std::filesystem::remove(userFolder + "data/prefs.xml");
@@ -322,6 +387,21 @@ TEST_F(MainProgram, ARunThatCannotGoOnSavesTheLogSaysWhyAndFails) {
          {{"New Game", [] { Press('N'); }}, {"Normal", [] { Press('N'); }}},
          "levels/one.xml",
          "Brondelvix 2! generated some errors when trying to load this game pack."},
+        {"a report that raises in play, past every handler",
+         [] {},
+         {{"New Game", [] { Press('N'); }},
+          {"Normal", [] { Press('N'); }},
+          {Playing("Level One"),
+           [this] {
+               // The progress notes given a severity that throws, and a level change to note.
+               for (size_t i = 0; i < g_errorcode.size(); ++i) {
+                   if (g_errorcode[i] == 1) g_errorseverity[i] = 4;
+               }
+               level().nextLevel = "Level Two";
+               level().levelEndTTL = 0.0f;
+           }}},
+         "brondelvix:main() Progress note (***************** Moving on to next level!)",
+         alert},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

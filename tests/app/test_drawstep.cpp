@@ -162,6 +162,77 @@ TEST_F(DrawStepTest, AFinishedGameIsRecordedOnceAndEveryGameOverChoiceLeavesARes
     EXPECT_EQ(g_DebugLog, "");
 }
 
+TEST_F(DrawStepTest, ThePanelShowsTheScoreAndLevelOfTheFrameBeforeAndHoldsThemOnceTheGameIsOver) {
+    state.updateCount = 0;
+    Passes(4);
+    GameStat& stat = *game().gameStats;
+    stat.score = 1234;
+    // The frame is drawn before the shown values are taken from the record.
+    StartRecording();
+    Passes(4);
+    std::vector<DrawCall> calls = StopRecording();
+    EXPECT_TRUE(Drew(calls, "0"));
+    EXPECT_FALSE(Drew(calls, "1,234"));
+    EXPECT_EQ(g_ScoreToDisplay, 1234);
+    StartRecording();
+    Passes(4);
+    EXPECT_TRUE(Drew(StopRecording(), "1,234"));
+
+    // Once over, the game is recorded and shown as recorded, whatever the record does next.
+    level().gameOver = 0.0f;
+    {
+        Script player({{"Game Over", [&] { stat.score = 99999, stat.level = 9, Press(KEY_ESCAPE); }}});
+        Passes(4);
+        EXPECT_TRUE(player.Finished());
+    }
+    EXPECT_EQ(g_ScoreToDisplay, 1234);
+    EXPECT_EQ(g_LevelToDisplay, 1);
+    StartRecording();
+    Passes(4);
+    calls = StopRecording();
+    EXPECT_TRUE(Drew(calls, "1,234"));
+    EXPECT_FALSE(Drew(calls, "99,999"));
+    EXPECT_EQ(g_ScoreToDisplay, 1234);
+    EXPECT_EQ(state.playing, 0);
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(DrawStepTest, AnEditorRunsGameOverIsRecordedButLeavesNoSavedGame) {
+    StartGame(0, 1);
+    state.updateCount = 0;
+    Player& player = *universe().playersArray.at(0);
+    const size_t records = player.gameStatsArray.size();
+    level().gameOver = 0.0f;
+    Script script({{"Game Over", [] { Press('N'); }}});
+    Passes(8);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(player.gameStatsArray.size(), records + 1);
+    EXPECT_EQ(state.playing, 0);
+    EXPECT_EQ(state.pendingAction, "New");
+    EXPECT_FALSE(std::filesystem::exists(SavePath())) << "an editor run never saves the game";
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(DrawStepTest, AGameOverScreenThatFailedChoseNothingAndOpensAgainAtTheNextFrame) {
+    Player& player = *universe().playersArray.at(0);
+    const size_t records = player.gameStatsArray.size();
+    state.running = 1;
+    state.updateCount = 0;
+    game().lives = 0;
+    level().gameOver = 0.0f;
+    Script script({{"Game Over", [] { RuntimeError("out of paint"); }}, {"Game Over", [] { Press(KEY_ESCAPE); }}});
+
+    Passes(4);
+    EXPECT_EQ(DebugLogLines(), std::vector<std::string>{"menu:DrawGameOverMenu() out of paint"});
+    EXPECT_EQ(state.gameOverChoice, "");
+    EXPECT_EQ(state.playing, 1);
+
+    Passes(4);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(state.gameOverChoice, "Main Menu");
+    EXPECT_EQ(player.gameStatsArray.size(), records + 1) << "the game is recorded once";
+}
+
 TEST_F(DrawStepTest, WithNothingToDrawADrawStepOnlyClosesItsCycleAndDropsAPendingPause) {
     const struct {
         const char* what;

@@ -1,10 +1,14 @@
 // The play loop's update step: its phases in order, the level change and a next level the pack
-// does not hold, the editor's keys after its Escape, fire input, the audio step and the wait
-// while the game is away.
+// does not hold, the editor's keys after its Escape, fire input, the scripted player, the audio
+// step and the wait while the game is away.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app_support.h"
+#include "level/autoplayer.h"
 #include "pieces/ball.h"
+#include "pieces/gamestats.h"
 #include "pieces/nain.h"
 #include "pieces/paddle.h"
 #include "pieces/weapon.h"
@@ -104,6 +108,57 @@ TEST_F(UpdateStep, ANextLevelThePackLacksEndsTheGameThroughItsGameOverScreen) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
+TEST_F(UpdateStep, EscapePCommandQAndAWindowCloseEachAskForOnePauseWithoutQuitting) {
+    const struct {
+        const char* what;
+        std::function<void()> ask;
+    } sources[] = {
+        {"Escape", [] { Press(KEY_ESCAPE); }},
+        {"P", [] { Press(KEY_P); }},
+        {"Command held, then Q",
+         [this] {
+             Hold(KEY_LCOMMAND);
+             Passes(1);
+             Hold(KEY_Q);
+         }},
+        {"the window closed", [] { InjectEvent({.type = InputEventType::Terminate}); }},
+        {"all at once",
+         [] {
+             Press(KEY_ESCAPE);
+             Press(KEY_P);
+             InjectEvent({.type = InputEventType::Terminate});
+         }},
+    };
+    for (const auto& s : sources) {
+        SCOPED_TRACE(s.what);
+        StartGame();
+        state.running = 1;
+        state.updateCount = 0;
+        s.ask();
+        Passes(1);
+        EXPECT_EQ(g_pauseAtFlip, 1);
+        Release(KEY_Q);
+        Release(KEY_LCOMMAND);
+
+        Script player({{"Paused", [] { Press(KEY_ESCAPE); }}});
+        Passes(3 + 8);
+        EXPECT_TRUE(player.Finished());
+        // One pause screen, resumed, and play went on: nothing asked for another.
+        int pauseScreens = 0;
+        bool inPause = false;
+        for (const std::string& frame : player.Frames()) {
+            const bool paused = frame.find("Paused") != std::string::npos;
+            if (paused && !inPause) ++pauseScreens;
+            inPause = paused;
+        }
+        EXPECT_EQ(pauseScreens, 1);
+        EXPECT_FALSE(inPause);
+        EXPECT_EQ(state.playing, 1);
+        EXPECT_EQ(state.running, 1);
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
 TEST_F(UpdateStep, FireLaunchesEveryStuckBallOfThePoolAndHoldsTheWeaponsTrigger) {
     const struct {
         const char* what;
@@ -147,7 +202,7 @@ TEST_F(UpdateStep, FireLaunchesEveryStuckBallOfThePoolAndHoldsTheWeaponsTrigger)
     EXPECT_EQ(g_DebugLog, "");
 }
 
-TEST_F(UpdateStep, TheEditorIgnoresFireAndItsEscapeLeavesSAndNNothingToActOn) {
+TEST_F(UpdateStep, TheEditorIgnoresFireAndItsEscapeLeavesSNAndJNothingToActOn) {
     StartGame(0, 1);
     HoldButton(1);
     Passes(1);
@@ -161,12 +216,18 @@ TEST_F(UpdateStep, TheEditorIgnoresFireAndItsEscapeLeavesSAndNNothingToActOn) {
     Press(KEY_ESCAPE);
     Press('S');
     Press('N');
+    Press('J');
+    Press('D');
+    StartRecording();
     EditorUpdate(state);
+    const std::vector<DrawCall> drawn = StopRecording();
     const std::string printed = testing::internal::GetCapturedStdout();
     EXPECT_EQ(state.playing, 0);
     EXPECT_EQ(game().currentLevel, nullptr) << "Escape unlinks the game";
     EXPECT_EQ(printed.find("Saving level..."), std::string::npos);
-    EXPECT_EQ(KeyHit('S') + KeyHit('N'), 0) << "both were asked, and found nothing to do";
+    EXPECT_TRUE(drawn.empty()) << "no entry for a jump";
+    EXPECT_EQ(state.editorTool, "Delete") << "the mode keys still act";
+    EXPECT_EQ(KeyHit('S') + KeyHit('N') + KeyHit('J'), 0) << "all were asked, and found nothing to do";
     EXPECT_EQ(g_DebugLog, "");
 }
 
@@ -225,6 +286,55 @@ TEST_F(UpdateStep, WhileTheGameIsAwayNothingRunsAndAPauseWaitsWithTheSoundPaused
     EXPECT_EQ(g_pauseAtFlip, 1);
     EXPECT_EQ(g_MasterMixer->masterPause, 1);
     EXPECT_EQ(state.updateCount, 1);
+}
+
+// The scripted player on the shipped pack's first level, through the whole play loop: the paddle
+// moves and the ball leaves it only through the pointer motion and button it queues.
+class Autoplay : public MainProgramTest {
+protected:
+    void SetUp() override {
+        MainProgramTest::SetUp();
+        std::filesystem::create_symlink(Resources() + "data/packs/classic", dataFolder + "data/packs/classic");
+        WritePrefs("<currentPackName>classic</currentPackName>");
+        StartUp();
+        StartGame();
+        ASSERT_EQ(g_DebugLog, "");
+        ASSERT_TRUE(autoplayer::BallWaiting(level()));
+    }
+};
+
+TEST_F(Autoplay, ClearsTheFirstLevelAndMovesOnToTheNext) {
+    state.autoplay = 1;
+    const std::string first = level().name;
+    const float startX = level().playerPaddle->paddleSprite->x;
+    int passes = 0;
+    bool moved = false;
+    while (passes < 40000 && state.playing != 0 && level().name == first) {
+        Passes(1);
+        ++passes;
+        if (level().playerPaddle && level().playerPaddle->paddleSprite->x != startX) moved = true;
+    }
+    EXPECT_NE(level().name, first) << "not cleared within " << passes << " passes, " << game().lives << " lives left";
+    EXPECT_EQ(state.playing, 1);
+    EXPECT_TRUE(moved);
+    EXPECT_GT(game().gameStats->score, 0);
+    const std::string save = userFolder + "data/players/" + kPlayer + "/save_classic.xml";
+    EXPECT_NE(ReadText(save).find("<saveLevel>" + level().name + "</saveLevel>"), std::string::npos);
+    EXPECT_EQ(g_DebugLog, "");
+    RecordProperty("passes", passes);
+}
+
+TEST_F(Autoplay, WithoutItNothingPlaysByItself) {
+    ASSERT_EQ(state.autoplay, 0);
+    const std::string first = level().name;
+    const float startX = level().playerPaddle->paddleSprite->x;
+    Passes(2000);
+    EXPECT_EQ(level().name, first);
+    EXPECT_FLOAT_EQ(level().playerPaddle->paddleSprite->x, startX);
+    EXPECT_TRUE(autoplayer::BallWaiting(level()));
+    EXPECT_EQ(MouseDown(1), 0);
+    EXPECT_EQ(game().gameStats->score, 0);
+    EXPECT_EQ(g_DebugLog, "");
 }
 
 }  // namespace

@@ -100,6 +100,24 @@ TEST_F(MouseTest, FurtherMotionAddsToTheRepeat) {
     EXPECT_EQ(g_MouseYSpeed, -4);
 }
 
+TEST_F(MouseTest, TheTravelAddsUpThePointersOwnMotionWithoutTheRecentresRepeat) {
+    g_MouseXPrev = g_MouseXRest = 512, g_MouseYPrev = g_MouseYRest = 384;
+    Move(600, 384);  // 88: recentred, and measured twice
+    Measure();
+    Measure();
+    Measure();  // nothing new
+    Move(530, 400);
+    Measure();
+    EXPECT_EQ(g_MouseXTravel, 88 + 18);
+    EXPECT_EQ(g_MouseYTravel, 16);
+    ResetMouseTravel();
+    EXPECT_EQ(g_MouseXTravel, 0);
+    Move(500, 390);
+    Measure();
+    EXPECT_EQ(g_MouseXTravel, -30);
+    EXPECT_EQ(g_MouseYTravel, -10);
+}
+
 TEST_F(MouseTest, VerticalStrayingRecentresToo) {
     g_MouseXPrev = 512, g_MouseYPrev = 340;
     Move(512, 300);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "level/autoplayer_support.h"
+#include "level/autoplayer.h"
 #include "test_level_update_support.h"
 
 namespace {
@@ -58,8 +58,8 @@ PlayResult PlayAutoplayLevel(int seed) {
         level->Update(stat, pack.sounds, lives, 0);
         // Fire: the main loop frees every stuck ball and sends it off the paddle.
         for (const BallPtr& ball : level->ballsArray) {
-            if (ball->isStuck == kFree) continue;
-            ball->isStuck = kFree;
+            if (ball->isStuck == kBallNotStuck) continue;
+            ball->isStuck = kBallNotStuck;
             ball->CalculatePaddleRebound(level->playerPaddle);
             ++result.launches;
         }

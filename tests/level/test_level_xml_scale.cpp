@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <numeric>
@@ -86,10 +85,10 @@ TEST_F(LevelScale, CraftedFilesLoadInProportionToTheirSize) {
             shape.body() + "</level>";
         ClearDebugLog();
         const uint64_t scanBefore = g_xmlElementScan, testsBefore = g_linkBricksPairTests;
-        const auto start = std::chrono::steady_clock::now();
+        const double start = ThreadCpuSeconds();
         allocation::Count memory;
         LevelPtr level = LoadText(xml);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds = ThreadCpuSeconds() - start;
 
         EXPECT_EQ(level->goalsArray.size(), shape.goals);
         EXPECT_EQ(level->ballsArray.size(), shape.balls);
@@ -129,9 +128,9 @@ TEST_F(LevelScale, DifficultiesOfOneNameAddTheirChoicesToEachTableAtOnce) {
                           kDifficulties);
     for (int k = 0; k < kBricks; ++k) xml += Brick(k % 30, k / 30);
     xml += "</level>";
-    const auto start = std::chrono::steady_clock::now();
+    const double start = ThreadCpuSeconds();
     LevelPtr level = LoadText(xml);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds = ThreadCpuSeconds() - start;
 
     ASSERT_EQ(level->bricksArray.size(), size_t(kBricks));
     const Random& own = *pack.Brick("red")->powerupGenerated;
@@ -215,10 +214,10 @@ TEST_F(LevelScale, PieceListsLoadInProportionToTheirSize) {
         SCOPED_TRACE(c.label);
         ClearDebugLog();
         const uint64_t scanBefore = g_xmlElementScan;
-        const auto start = std::chrono::steady_clock::now();
+        const double start = ThreadCpuSeconds();
         allocation::Count memory;
         EXPECT_EQ(c.load(c.xml), c.entries);
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds = ThreadCpuSeconds() - start;
         const uint64_t size = c.xml.size();
         EXPECT_LE(g_xmlElementScan - scanBefore, 16 * size);
         EXPECT_LE(memory.Total(), 400 * size + (16u << 20));

@@ -200,6 +200,43 @@ TEST_F(MainMenuTest, ItFadesInAndOutOverTheBackgroundAloneAndDropsKeysPressedMea
     EXPECT_EQ(g_DebugLog, "");
 }
 
+// As in every fade of the game: a frame that took no time moves the fade no further.
+TEST_F(MainMenuTest, AFrameOfNoTimeHoldsEitherFadeWhereItIs) {
+    UseTestClock(500000, 0, kFrameMs);
+    g_lastMilliSecs = 500000 - kFrameMs;
+    std::vector<float> in, out;  // the black's opacity, frame by frame
+    bool chosen = false;
+    SetTestClockHook([&] {
+        const std::vector<DrawCall> frame = StopRecording();
+        StartRecording();
+        const auto rects = Calls(frame, DrawKind::Rect);
+        if (Calls(frame, DrawKind::Text).empty() && rects.size() == 1) {
+            (chosen ? out : in).push_back(rects[0]->state.alpha);
+            // The third frame of each fade takes no time.
+            if ((chosen ? out : in).size() == 3) AdvanceTestClock(-kFrameMs);
+        } else if (!chosen && TextCall(frame, "Quit")) {
+            Press(KEY_ESCAPE);
+            chosen = true;
+        }
+    });
+    StartRecording();
+    EXPECT_EQ(DrawMainMenu(g_gameUniverse), "Quit");
+    SetTestClockHook(nullptr);
+    StopRecording();
+
+    // One frame more in each fade than the 8 and 20 of 40 ms frames, two of them alike.
+    ASSERT_EQ(in.size(), 9u);
+    ASSERT_EQ(out.size(), 21u);
+    for (const auto* fade : {&in, &out}) {
+        int held = 0;
+        for (size_t i = 1; i < fade->size(); ++i) {
+            if ((*fade)[i] == (*fade)[i - 1]) ++held;
+        }
+        EXPECT_EQ(held, 1);
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
 TEST_F(MainMenuTest, EachChoiceReturnsItsTextWithItsSoundAndEndsTheMusicOnlyForAGame) {
     const struct Case {
         const char* what;
@@ -381,7 +418,7 @@ TEST_F(MainMenuTest, PlayersScoresAndOptionsComeBackWithTheColumnLaidOutAgainAsE
         if (c.saved) WriteSave("quickpack", 5000);
         std::vector<Script::Step> steps = {{kMenu, [&] { c.meanwhile(), Press(c.key); }}};
         if (c.key == 'S') steps.push_back({"High Score", PressKey(KEY_ENTER)});
-        if (c.key == 'P') {
+        if (c.key == 'P' || c.key == 'O') {
             steps.push_back({[](const auto& calls) { return Drew(calls, "Go Back") || Drew(calls, "Retour"); },
                              PressKey(KEY_ESCAPE)});
         }
@@ -395,7 +432,9 @@ TEST_F(MainMenuTest, PlayersScoresAndOptionsComeBackWithTheColumnLaidOutAgainAsE
     // A new screen mode: Options sizes and places the buttons for the new scale.
     g_language = "en";
     fs::remove(SaveFor("quickpack"));
-    Script player({{kMenu, [] { UseScreen(800, 600), Press('O'); }}, {Keep(frame, kMenu), PressKey(KEY_ESCAPE)}});
+    Script player({{kMenu, [] { UseScreen(800, 600), Press('O'); }},
+                   {"Go Back", PressKey(KEY_ESCAPE)},
+                   {Keep(frame, kMenu), PressKey(KEY_ESCAPE)}});
     EXPECT_EQ(DrawMainMenu(g_gameUniverse), "Quit");
     const std::vector<ShownButton> buttons = ButtonsIn(frame);
     ASSERT_EQ(buttons.size(), 8u);

@@ -12,7 +12,7 @@
 #include <set>
 
 #include "core/io.h"
-#include "level/autoplayer_support.h"
+#include "level/autoplayer.h"
 #include "level/goal.h"
 #include "level/level.h"
 #include "media/images.h"
@@ -309,7 +309,7 @@ TEST_F(DefaultPack, EveryLevelLoadsCleanlyAndLeadsToTheNext) {
         EXPECT_EQ(music->isMusic, 1);
         EXPECT_GT(level->mustClearBrickCount, 0);
         ASSERT_FALSE(level->newBallsSourceArray.empty());
-        EXPECT_NE(level->newBallsSourceArray[0]->isStuck, kFree) << "the first ball waits on the paddle";
+        EXPECT_NE(level->newBallsSourceArray[0]->isStuck, kBallNotStuck) << "the first ball waits on the paddle";
         for (const BrickPtr& b : level->bricksArray) {
             // A must-clear brick that goes with its key would never be counted off.
             if (lockedKinds.count(b->name)) {
@@ -451,8 +451,8 @@ TEST_F(DefaultPack, APlayerClearsEveryLevelAtNormal) {
             // The screen moves the particles on every drawn frame, one for four updates.
             if (step % 4 == 0) pack_->packParticleSprites->Update();
             for (const BallPtr& ball : level->ballsArray) {
-                if (ball->isStuck == kFree) continue;
-                ball->isStuck = kFree;
+                if (ball->isStuck == kBallNotStuck) continue;
+                ball->isStuck = kBallNotStuck;
                 ball->CalculatePaddleRebound(level->playerPaddle);
             }
             if (level->levelEndTTL != -1.0f) {

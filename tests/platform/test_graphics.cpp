@@ -404,6 +404,46 @@ TEST_F(GraphicsTest, TestsDescribeTheHeadlessDisplayAndReadItsOpens) {
     EXPECT_TRUE(Graphics(800, 600, 32, 60));
 }
 
+TEST_F(GraphicsTest, TheRefusalHookFailsTheOpensItNumbersFromWhenItIsRead) {
+    const std::vector<bool> all = {true, false, true, true};
+    const struct Case {
+        const char* value;  // null: unset
+        std::vector<bool> opened;
+        bool refused;
+    } cases[] = {
+        {nullptr, all, false},
+        {"3", {true, false, false, true}, false},
+        {"4,1,3", {false, false, false, false}, false},
+        {"", all, true},
+        {"0", all, true},
+        {"3,", all, true},
+        {"3 4", all, true},
+        {"-3", all, true},
+        {"x", all, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "unset");
+        if (c.value) {
+            setenv("BX2_REFUSE_OPENS", c.value, 1);
+        } else {
+            unsetenv("BX2_REFUSE_OPENS");
+        }
+        // Opens before the hook is read count for nothing.
+        ASSERT_TRUE(Graphics(640, 480, 0, 60));
+        testing::internal::CaptureStderr();
+        ApplyOpenRefusalsFromEnvironment();
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.find("BX2_REFUSE_OPENS") != std::string::npos, c.refused) << said;
+        // The second, of a size that never opens, counts too.
+        const std::vector<bool> opened = {Graphics(800, 600, 0, 60), Graphics(0, 600, 0, 60),
+                                          Graphics(800, 600, 32, 60), Graphics(800, 600, 0, 60)};
+        EXPECT_EQ(opened, c.opened);
+        EXPECT_EQ(GraphicsOpen(), opened.back());
+    }
+    unsetenv("BX2_REFUSE_OPENS");
+    ApplyOpenRefusalsFromEnvironment();
+}
+
 TEST_F(GraphicsTest, FlipTicksTheTestClockWithoutSleepingAndPumpsInput) {
     ASSERT_TRUE(Graphics(640, 480));
     UseTestClock(1000, 0, 16);

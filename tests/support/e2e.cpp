@@ -491,6 +491,32 @@ std::string GameRun::DisplayName() const { return ":" + std::to_string(display_)
     return found;
 }
 
+std::vector<uint32_t> GameRun::WindowProperty32(const std::string& property) {
+    std::vector<uint32_t> items;
+    if (!x_ || !window_.id) return items;
+    const Atom atom = XInternAtom(x_, property.c_str(), False);
+    long offset = 0;
+    while (true) {
+        Atom type;
+        int format;
+        unsigned long count, after;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(x_, window_.id, atom, offset, 65536, False, AnyPropertyType, &type, &format, &count,
+                               &after, &data) != Success) {
+            break;
+        }
+        // Xlib hands format-32 items over as longs, whatever their size on the wire.
+        if (data && format == 32) {
+            const auto* longs = reinterpret_cast<const unsigned long*>(data);
+            for (unsigned long i = 0; i < count; ++i) items.push_back(static_cast<uint32_t>(longs[i]));
+        }
+        if (data) XFree(data);
+        if (format != 32 || after == 0 || count == 0) break;
+        offset += static_cast<long>(count);
+    }
+    return items;
+}
+
 ::testing::AssertionResult GameRun::WaitForScreen(const std::string& what,
                                                   const std::function<bool(const Screenshot&)>& test, Millis timeout) {
     if (!x_) return ::testing::AssertionFailure() << "no X server: call Start() first";

@@ -124,6 +124,9 @@ public:
     ::testing::AssertionResult WaitForStdout(const std::string& text, Millis timeout = kDefaultWait);
     ::testing::AssertionResult WaitForStderr(const std::string& text, Millis timeout = kDefaultWait);
     const WindowInfo& Window() const { return window_; }
+    // A 32-bit property of the game's window (_NET_WM_ICON, _NET_WM_PID...), an item per element;
+    // empty when the window does not carry it. Call after WaitForWindow.
+    std::vector<uint32_t> WindowProperty32(const std::string& property);
 
     // --- Keys by name: an X keysym name ("Escape", "Return", "space", "Left", "F1"), a single
     // character in UTF-8 ("n", "Q", "7", ".", "é"), or the short names Ctrl, Shift, Alt, Super, Enter, Esc,

@@ -1,5 +1,8 @@
-// Helpers every test may use: the fixtures folder and the debug log split into lines.
+// Helpers every test may use: the fixtures folder, the debug log split into lines, and the
+// processor time a load took.
 #pragma once
+
+#include <time.h>
 
 #include <cstdlib>
 #include <string>
@@ -29,4 +32,12 @@ inline std::vector<std::string> DebugLogLines() {
         from = lf + 1;
     }
     return lines;
+}
+
+// Processor seconds this thread has used. Bounds on how long a load may take read this, not the
+// wall clock: the other jobs of a busy machine stretch the one but not the other.
+inline double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }

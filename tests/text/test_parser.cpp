@@ -71,7 +71,12 @@ TEST_F(Parser, GetDataFromXMLTakesTheLastElementAndUnescapes) {
         {"<!-- <c>old</c> -->", "c", "old"},
         {"", "a", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(GetDataFromXML(c.text, c.tag), c.data) << c.text << " / " << c.tag;
+    for (const Case& c : cases) {
+        EXPECT_EQ(GetDataFromXML(c.text, c.tag), c.data) << c.text << " / " << c.tag;
+        // A reader that folded the text once reads the same; a fold of another text reads nothing.
+        EXPECT_EQ(GetDataFromFoldedXML(c.text, FoldToLowerCase(c.text), c.tag), c.data) << c.text << " / " << c.tag;
+        EXPECT_EQ(GetDataFromFoldedXML(c.text, FoldToLowerCase(c.text + "<a>"), c.tag), "") << c.text;
+    }
     EXPECT_EQ(g_DebugLog, "");
 }
 

@@ -74,6 +74,11 @@ TEST_F(State, AddPlayerRefusesOnlyAnExistingFolderOfTheTrimmedName) {
     AddPlayers({"Nameless Wonder"});
     EXPECT_EQ(u.AddPlayer("  Nameless Wonder "), -5);
     EXPECT_EQ(u.playersArray.size(), 1u);
+    // Letter case counts: another name, another player, in a folder of its own.
+    EXPECT_EQ(u.AddPlayer("nameless wonder"), 0);
+    EXPECT_EQ(PlayerNames(u), (std::vector<std::string>{"Nameless Wonder", "nameless wonder"}));
+    EXPECT_EQ(FileType(PlayerFolder("nameless wonder") + "/player.xml"), 1);
+    EXPECT_EQ(g_DebugLog, "");
 }
 
 TEST_F(State, APlayerThatCannotBeCreatedIsNeverAdded) {

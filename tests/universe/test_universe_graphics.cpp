@@ -325,6 +325,10 @@ TEST_F(GraphicsModeTest, ALogicalSizeOfZeroOrLessCountsAs1024x768) {
         ASSERT_EQ(u.UseGraphicsMode(0, 800, 600, 0, -1, -1, 0), 1);
         EXPECT_EQ(g_widthFactor, c.widthFactor);
         EXPECT_EQ(g_heightFactor, c.heightFactor);
+        // Every screen centres on the logical size: it must be the one the factors came from.
+        EXPECT_EQ(g_virtualWidth, c.virtualWidth > 0 ? c.virtualWidth : 1024);
+        EXPECT_EQ(g_virtualHeight, c.virtualHeight > 0 ? c.virtualHeight : 768);
+        EXPECT_FLOAT_EQ(u.buttonNewGame->x + u.buttonNewGame->width / 2, 400.0f) << "centred on the 800 pixels";
         EXPECT_TRUE(std::isfinite(u.buttonNewGame->y));
     }
     EXPECT_TRUE(g_DebugLog.empty());
@@ -389,6 +393,8 @@ TEST_F(GraphicsModeTest, OpenGraphicsWithFallbackTriesThePreviousModeThenA1024x7
         ResetHeadlessGraphics();
         SetHeadlessGraphicsModes({k1024x32x60, k800x32x60});
         SetHeadlessGraphicsRefusal(c.refuse);
+        // The settings that asked for the mode.
+        g_isFullscreen = 1, g_ScreenWidth = 800, g_ScreenHeight = 600;
         testing::internal::CaptureStderr();
         EXPECT_EQ(u.OpenGraphicsWithFallback(0, 800, 600, 1, -1, -1, 0, c.previous), c.result);
         const std::string said = testing::internal::GetCapturedStderr();
@@ -401,6 +407,12 @@ TEST_F(GraphicsModeTest, OpenGraphicsWithFallbackTriesThePreviousModeThenA1024x7
             EXPECT_EQ(Screen(), tried.back());
             EXPECT_EQ(GraphicsWidth(), u.screenWidth);
             EXPECT_FLOAT_EQ(g_widthFactor, u.screenWidth / 1024.0f);
+            // After a way back the settings name the screen open, for the preferences to keep.
+            EXPECT_EQ(g_isFullscreen, tried.back().depth == 0 ? 0 : 1);
+            EXPECT_EQ(g_ScreenWidth, tried.back().width);
+            EXPECT_EQ(g_ScreenHeight, tried.back().height);
+        } else {
+            EXPECT_EQ(g_ScreenWidth, 800);
         }
         // Each refusal is said; none reaches the debug log.
         EXPECT_EQ(said.empty(), c.tried.size() == 1) << said;

@@ -1,5 +1,0 @@
-// Stand-ins for the player and options screens: they return at once until the real screens
-// are built, so the main menu's roads through them already run.
-#include "menu/optionsmenu.h"
-
-int DrawOptionsMenu(const UniversePtr&) { return 0; }

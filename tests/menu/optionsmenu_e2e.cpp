@@ -1,0 +1,447 @@
+// The options screen as a player uses it, through the end-to-end harness: every choice's
+// preferences after Go Back, Cancel's rewrites included; a switch to an 800x600 window with its
+// images, fonts and hidden pointer, kept over a restart; the language changed and kept over a
+// restart, with the 1024x768 window turned into full screen on a desktop of that size; rings of
+// languages that do not close; and modes that will not open, made to fail by BX2_REFUSE_OPENS.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/e2e.h"
+#include "support/scratch_folder.h"
+#include "support/support.h"
+
+// After GoogleTest, whose names the X headers' macros (None, Bool) would otherwise replace.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+
+namespace {
+
+using namespace e2e;
+namespace fs = std::filesystem;
+
+const std::string kTitle = "Brondelvix 2!";
+const std::string kPrefs = "data/prefs.xml";
+
+std::string Resources() { return fs::canonical(FixturePath("../../resources")).string() + "/"; }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The shipped default preferences with some elements' values replaced.
+std::string Prefs(const std::map<std::string, std::string>& changes) {
+    std::string prefs = ReadFile(Resources() + "data/default_prefs.xml");
+    for (const auto& [name, value] : changes) {
+        const size_t from = prefs.find("<" + name + ">") + name.size() + 2;
+        prefs.replace(from, prefs.find("</" + name + ">") - from, value);
+    }
+    return prefs;
+}
+
+std::string Element(const std::string& text, const std::string& tag) {
+    const size_t from = text.find("<" + tag + ">");
+    const size_t to = text.find("</" + tag + ">");
+    if (from == std::string::npos || to == std::string::npos) return "<missing>";
+    return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
+}
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// --- What the screens look like, wherever the game's window stands and whatever its size. Places
+// are given in the game's 1024 x 768 layout and scaled into the window.
+
+class View {
+public:
+    explicit View(const WindowInfo& window) : w_(window) {}
+    int X(int x) const { return w_.x + x * w_.w / 1024; }
+    int Y(int y) const { return w_.y + y * w_.h / 768; }
+    Region Area(int x, int y, int w, int h) const { return {X(x), Y(y), w * w_.w / 1024, h * w_.h / 768}; }
+    double Scale() const { return static_cast<double>(w_.w) * w_.h / (1024.0 * 768.0); }
+
+private:
+    WindowInfo w_;
+};
+
+bool Green(Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; }
+bool Orange(Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }
+
+// The menu background: the orange of the title across the top.
+bool OnBackground(const Screenshot& s, const View& v) {
+    return s.Count(v.Area(650, 60, 250, 90), Orange) > 1000 * v.Scale();
+}
+
+// The green stretches down the box at a column: one per button face it crosses.
+int FacesDown(const Screenshot& s, const View& v, int x) {
+    int faces = 0;
+    bool inside = false;
+    for (int y = v.Y(200); y < v.Y(568); ++y) {
+        const bool green = Green(s.At(v.X(x), y));
+        if (green && !inside) ++faces;
+        inside = green;
+    }
+    return faces;
+}
+
+// The white captions naming the player and the pack under the main menu.
+bool Captions(const Screenshot& s, const View& v) { return s.Count(v.Area(100, 590, 824, 80), IsLight(200)) > 100; }
+
+// The options screen: six buttons of the column and no captions; the main menu: its column
+// with the captions; the chooser: the wide label alone on the left, five faces in the middle.
+using ScreenTest = std::function<bool(const Screenshot&)>;
+ScreenTest OptionsShown(GameRun& game) {
+    return [&game](const Screenshot& s) {
+        const View v(game.Window());
+        return OnBackground(s, v) && FacesDown(s, v, 316) == 6 && FacesDown(s, v, 512) == 6 && !Captions(s, v);
+    };
+}
+ScreenTest MainMenuShown(GameRun& game) {
+    return [&game](const Screenshot& s) {
+        const View v(game.Window());
+        return OnBackground(s, v) && FacesDown(s, v, 316) >= 6 && Captions(s, v);
+    };
+}
+ScreenTest ChooserShown(GameRun& game) {
+    return [&game](const Screenshot& s) {
+        const View v(game.Window());
+        return OnBackground(s, v) && FacesDown(s, v, 316) == 1 && FacesDown(s, v, 512) == 5;
+    };
+}
+
+// Where the chooser shows its entry, and the main menu and options screen their labels.
+Region EntryArea(GameRun& game) { return View(game.Window()).Area(320, 312, 384, 30); }
+Region ColumnArea(GameRun& game) { return View(game.Window()).Area(320, 272, 384, 230); }
+
+// Whether the X server draws a pointer over the game: the cursor image has a visible pixel.
+bool PointerShown(GameRun& game) {
+    Display* display = XOpenDisplay(game.DisplayName().c_str());
+    if (!display) return true;
+    XFixesCursorImage* cursor = XFixesGetCursorImage(display);
+    bool visible = false;
+    for (int i = 0; cursor && i < cursor->width * cursor->height; ++i)
+        visible = visible || (cursor->pixels[i] >> 24) != 0;
+    if (cursor) XFree(cursor);
+    XCloseDisplay(display);
+    return visible;
+}
+
+// --- Driving the game. Each key waits for what it must show.
+
+// The pointer in the bottom right corner of the window, away from every button: outside a new
+// window the game would keep the place it last saw.
+void Park(GameRun& game) {
+    const View v(game.Window());
+    game.MoveTo(v.X(1010), v.Y(755));
+}
+
+void StartInMainMenu(GameRun& game) {
+    ASSERT_TRUE(game.Start());
+    ASSERT_TRUE(game.WaitForWindow(kTitle));
+    Park(game);
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown(game)));
+}
+
+void OpenOptions(GameRun& game) {
+    game.Tap("o");
+    ASSERT_TRUE(game.WaitForScreen("the options screen", OptionsShown(game)));
+}
+
+// A hot key of the options screen, then the keys given to its chooser, each step of the entry
+// seen on the screen; the options screen back at the end. The entries shown, in order.
+std::vector<Screenshot> Choose(GameRun& game, const std::string& hotKey, const std::vector<std::string>& steps,
+                               const std::string& last) {
+    std::vector<Screenshot> shown;
+    game.Tap(hotKey);
+    EXPECT_TRUE(game.WaitForScreen("the chooser", ChooserShown(game)));
+    shown.push_back(game.Capture());
+    for (const std::string& key : steps) {
+        const Screenshot before = game.Capture();
+        game.Tap(key);
+        EXPECT_TRUE(game.WaitForScreen("the chooser's next entry after " + key, [&](const Screenshot& s) {
+            return ChooserShown(game)(s) && s.Differences(before, EntryArea(game), 40) > 20;
+        }));
+        shown.push_back(game.Capture());
+    }
+    game.Tap(last);
+    return shown;
+}
+void BackInOptions(GameRun& game) { ASSERT_TRUE(game.WaitForScreen("the options screen again", OptionsShown(game))); }
+// After the screen was opened anew: a new window of that size, which the keys go to.
+void BackInNewWindow(GameRun& game, unsigned long oldWindow, int width, int height) {
+    ASSERT_TRUE(game.WaitUntil("a new " + std::to_string(width) + "x" + std::to_string(height) + " window", [&] {
+        return game.WaitForWindow(kTitle, Millis(500)) && game.Window().id != oldWindow && game.Window().w == width &&
+               game.Window().h == height;
+    }));
+    Park(game);
+    BackInOptions(game);
+}
+
+// Go Back, and the preferences as the game wrote them.
+std::string GoBack(GameRun& game) {
+    game.Tap("Escape");
+    EXPECT_TRUE(game.WaitForScreen("the main menu", MainMenuShown(game)));
+    // Go Back writes even an unchanged file; the main menu shows only after it.
+    return game.ReadUserFile(kPrefs).value_or("");
+}
+
+void Quit(GameRun& game) {
+    game.Tap("Escape");
+    ASSERT_TRUE(game.WaitForExit());
+    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+}
+
+void ExpectPrefs(const std::string& prefs, const std::map<std::string, std::string>& values) {
+    for (const auto& [name, value] : values) EXPECT_EQ(Element(prefs, name), value) << name;
+}
+
+// The label of each face of the options column, in bright green inside it: present, and not a
+// box that a lost font texture would fill.
+void ExpectLabelsDrawn(GameRun& game, const Screenshot& s) {
+    const View v(game.Window());
+    for (int face = 0; face < 6; ++face) {
+        // The faces stand 38.2 layout pixels apart from 272.4, each 34 high.
+        const int top = static_cast<int>(272.4 + face * 38.2) + 4;
+        const Region inside = v.Area(330, top, 364, 26);
+        const int text = s.Count(inside, [](Rgb c) { return c.g > 100 && c.r < 80 && c.b < 80; });
+        EXPECT_GT(text, 40) << "face " << face;
+        EXPECT_LT(text, inside.w * inside.h * 2 / 5) << "face " << face;
+    }
+}
+
+TEST(OptionsChoices, EachChoiceIsSavedOnGoBackCancelRewritesAnd800x600WindowKeepsItsPicturesAndTheRestart) {
+    GameOptions options{.width = 1280, .height = 1024, .frameMs = 40};
+    GameRun game(options);
+    game.SeedUserFile(kPrefs, Prefs({{"isFastComputer", "5"},
+                                     {"maxParticles", "300"},
+                                     {"soundVolume", "0.50000000"},
+                                     {"musicVolume", "0.50000000"}}));
+    StartInMainMenu(game);
+    OpenOptions(game);
+
+    // Cancel in each chooser stores the entry it goes back to: 5 is better graphics, a pool of
+    // 300 the full one of a fast computer, half volumes sound and music.
+    Choose(game, "g", {}, "Escape");
+    BackInOptions(game);
+    Choose(game, "e", {}, "Escape");
+    BackInOptions(game);
+    Choose(game, "a", {}, "Escape");
+    BackInOptions(game);
+    ExpectPrefs(GoBack(game), {{"isFastComputer", "1"},
+                               {"maxParticles", "512"},
+                               {"useBallTrails", "1"},
+                               {"soundVolume", "1.00000000"},
+                               {"musicVolume", "1.00000000"}});
+
+    OpenOptions(game);
+    Choose(game, "g", {"Down"}, "Return");
+    BackInOptions(game);
+    Choose(game, "e", {"Down"}, "Return");
+    BackInOptions(game);
+    Choose(game, "a", {"Up"}, "Return");
+    BackInOptions(game);
+    // From the big window, which the 1280x1024 desktop offers, to the medium one.
+    const Screenshot big = game.Capture();
+    const unsigned long bigWindow = game.Window().id;
+    Choose(game, "f", {"Down"}, "Return");
+    BackInNewWindow(game, bigWindow, 800, 600);
+    const Screenshot medium = game.Capture();
+    game.SaveScreenshot(medium, "options-800x600");
+    // The pictures and the fonts loaded for the first window draw in the second.
+    const View v(game.Window());
+    EXPECT_GT(medium.Count(v.Area(200, 40, 620, 110), Orange), 4000) << "the title picture";
+    EXPECT_GT(medium.Count(v.Area(400, 200, 224, 40), IsNotBlack()), 5000) << "the box picture";
+    ExpectLabelsDrawn(game, big);
+    ExpectLabelsDrawn(game, medium);
+    EXPECT_FALSE(PointerShown(game)) << "no system pointer over the new window";
+
+    const std::string prefs = GoBack(game);
+    ExpectPrefs(prefs, {{"isFastComputer", "0"},
+                        {"maxParticles", "256"},
+                        {"useBallTrails", "0"},
+                        {"soundVolume", "0.00000000"},
+                        {"musicVolume", "0.00000000"},
+                        {"isFullscreen", "0"},
+                        {"screenWidth", "800"},
+                        {"screenHeight", "600"}});
+    Quit(game);
+    EXPECT_EQ(game.Stderr(), "");
+
+    // The next start opens the window at that size.
+    GameRun again(options);
+    again.SeedUserFile(kPrefs, prefs);
+    StartInMainMenu(again);
+    EXPECT_EQ(again.Window().w, 800);
+    EXPECT_EQ(again.Window().h, 600);
+    again.SaveScreenshot("restart-800x600");
+    Quit(again);
+}
+
+TEST(OptionsLanguage, FrenchRelabelsTheScreenAndTheMainMenuAndStaysAfterARestartInFullScreen) {
+    GameRun game({.frameMs = 40});
+    StartInMainMenu(game);
+    const Screenshot englishMenu = game.Capture();
+    OpenOptions(game);
+    const Screenshot englishOptions = game.Capture();
+
+    Choose(game, "l", {"Down"}, "Return");
+    ASSERT_TRUE(game.WaitForScreen("the options screen in French", [&](const Screenshot& s) {
+        return OptionsShown(game)(s) && s.Differences(englishOptions, ColumnArea(game), 40) > 500;
+    }));
+    game.SaveScreenshot("options-french");
+
+    // The shipped 1024-wide window is not offered on a 1024x768 desktop: the chooser opens on
+    // full screen, and Cancel takes it.
+    const unsigned long window = game.Window().id;
+    const std::vector<Screenshot> shown = Choose(game, "f", {"Down", "Down", "Down"}, "Escape");
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_LT(shown[3].Differences(shown[0], EntryArea(game), 40), 20) << "three entries";
+    BackInNewWindow(game, window, 1024, 768);
+    EXPECT_EQ(game.Window().x, 0);
+
+    const std::string prefs = GoBack(game);
+    ExpectPrefs(prefs, {{"language", "fr"}, {"isFullscreen", "1"}, {"screenWidth", "-1"}, {"screenHeight", "-1"}});
+    const Screenshot frenchMenu = game.Capture();
+    game.SaveScreenshot(frenchMenu, "main-menu-french");
+    EXPECT_GT(frenchMenu.Differences(englishMenu, ColumnArea(game), 40), 500);
+    Quit(game);
+    EXPECT_EQ(game.Stderr(), "");
+
+    GameRun again({.frameMs = 40});
+    again.SeedUserFile(kPrefs, prefs);
+    StartInMainMenu(again);
+    const Screenshot restarted = again.Capture();
+    again.SaveScreenshot(restarted, "restart-french");
+    EXPECT_LT(restarted.Differences(frenchMenu, ColumnArea(again), 40), 50) << "the main menu in French";
+    Quit(again);
+    EXPECT_EQ(again.Stderr(), "");
+}
+
+// A data folder that is the shipped one but for the strings, whose ring is broken.
+class BrokenRingData {
+public:
+    explicit BrokenRingData(const std::string& strings) {
+        const std::string data = scratch_.path() + "/data/";
+        fs::create_directories(data);
+        for (const char* entry : {"errorcodes.xml", "default_prefs.xml", "fonts", "images", "sounds", "packs"}) {
+            fs::create_symlink(Resources() + "data/" + entry, data + entry);
+        }
+        fs::create_symlink(Resources() + "help", scratch_.path() + "/help");
+        std::ofstream(data + "strings.xml", std::ios::binary) << strings;
+    }
+    std::string Path() const { return scratch_.path() + "/"; }
+
+private:
+    ScratchFolder scratch_;
+};
+
+TEST(OptionsLanguage, OverABrokenRingTheScreenOpensListsEachLanguageOnceAndKeepsItsLanguage) {
+    const std::string shipped = ReadFile(Resources() + "data/strings.xml");
+    const std::string ring = "<de>en</de>";
+    ASSERT_NE(shipped.find(ring), std::string::npos);
+    const size_t entryFrom = shipped.find("\t<string>\n\t\t<name>Next Language</name>");
+    const size_t entryTo = shipped.find("</string>", entryFrom) + std::string("</string>\n").size();
+    ASSERT_NE(entryFrom, std::string::npos);
+    std::string cycle = shipped;
+    cycle.replace(cycle.find(ring), ring.size(), "<de>fr</de>");
+    std::string none = shipped;
+    none.erase(entryFrom, entryTo - entryFrom);
+
+    const struct Case {
+        const char* what;
+        std::string strings;
+        std::string language;
+        size_t languages;
+    } cases[] = {
+        {"a cycle that leaves out English: English, French, German", cycle, "en", 3},
+        {"no \"Next Language\" at all: German alone", none, "de", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BrokenRingData data(c.strings);
+        GameRun game({.dataDir = data.Path(), .frameMs = 40});
+        game.SeedUserFile(kPrefs, Prefs({{"language", c.language}}));
+        StartInMainMenu(game);
+        OpenOptions(game);
+
+        // Stepping down the list comes back to its first entry after every language once.
+        game.Tap("l");
+        ASSERT_TRUE(game.WaitForScreen("the language chooser", ChooserShown(game)));
+        std::vector<Screenshot> entries = {game.Capture()};
+        for (size_t i = 1; i <= c.languages; ++i) {
+            const Screenshot before = game.Capture();
+            game.Tap("Down");
+            if (c.languages == 1) {
+                // Nothing to step to: the entry stays.
+                Sleep(800);
+            } else {
+                ASSERT_TRUE(game.WaitForScreen("the next language", [&](const Screenshot& s) {
+                    return ChooserShown(game)(s) && s.Differences(before, EntryArea(game), 40) > 20;
+                }));
+            }
+            entries.push_back(game.Capture());
+        }
+        game.SaveScreenshot(entries.front(), "chooser-" + c.language);
+        for (size_t i = 0; i < entries.size(); ++i) {
+            for (size_t j = i + 1; j < entries.size(); ++j) {
+                const bool same = entries[i].Differences(entries[j], EntryArea(game), 40) < 20;
+                EXPECT_EQ(same, i == 0 && j == c.languages) << i << " and " << j;
+            }
+        }
+        game.Tap("Escape");
+        BackInOptions(game);
+        ExpectPrefs(GoBack(game), {{"language", c.language}});
+        Quit(game);
+        EXPECT_EQ(game.Stderr(), "");
+    }
+}
+
+TEST(OptionsScreenMode, AModeThatWillNotOpenFallsBackToThePreviousThenToA1024x768WindowThenEndsTheRun) {
+    // The start opens the 1st time; the 2nd, 4th and 5th, 7th to 9th opens fail.
+    GameRun game({.width = 1280, .height = 1024, .frameMs = 40, .env = {{"BX2_REFUSE_OPENS", "2,4,5,7,8,9"}}});
+    game.SeedUserFile(kPrefs, Prefs({{"screenWidth", "640"}, {"screenHeight", "480"}}));
+    StartInMainMenu(game);
+    EXPECT_EQ(game.Window().w, 640);
+
+    // The medium window will not open: back to the small one.
+    OpenOptions(game);
+    const unsigned long small = game.Window().id;
+    Choose(game, "f", {"Up"}, "Return");
+    ASSERT_TRUE(game.WaitForStderr("Going back to the previous screen mode."));
+    BackInNewWindow(game, small, 640, 480);
+    game.SaveScreenshot("options-640x480-previous");
+    ExpectPrefs(GoBack(game), {{"isFullscreen", "0"}, {"screenWidth", "640"}, {"screenHeight", "480"}});
+
+    // Neither the medium nor the small one: a 1024x768 window, which the preferences then keep.
+    OpenOptions(game);
+    const unsigned long smallAgain = game.Window().id;
+    Choose(game, "f", {"Up"}, "Return");
+    ASSERT_TRUE(game.WaitForStderr("Trying a 1024x768 window."));
+    BackInNewWindow(game, smallAgain, 1024, 768);
+    game.SaveScreenshot("options-1024x768-fallback");
+    const std::string prefs = GoBack(game);
+    ExpectPrefs(prefs, {{"isFullscreen", "0"}, {"screenWidth", "1024"}, {"screenHeight", "768"}});
+    EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1) << "what was recovered is not logged";
+
+    // Nothing opens: the run ends with the alert and the error log.
+    OpenOptions(game);
+    Choose(game, "f", {"Down", "Down"}, "Return");
+    ASSERT_TRUE(game.WaitForExit());
+    EXPECT_EQ(game.ExitCode(), 1) << game.ExitDescription();
+    const std::string alert = "The game cannot go on as asked. (No screen would open, not even a 1024x768 window.)";
+    EXPECT_NE(game.Stderr().find(alert), std::string::npos) << game.Stderr();
+    EXPECT_EQ(game.ReadUserFile("bx2_error_log.txt").value_or(""), " NOTE: " + alert + "\n");
+    EXPECT_EQ(game.ReadUserFile(kPrefs), prefs) << "no Go Back, no preferences written";
+}
+
+}  // namespace
