@@ -260,7 +260,8 @@ TEST_F(PowerupTest, ShieldIsOneRowAcrossTheField) {
 TEST_F(PowerupTest, AShieldHasNoMoreBricksThanTheFieldIsPixelsWide) {
     // Two thousand million bricks would take all memory; narrower than a pixel, none would show.
     PowerupPtr p = Load(
-        "<createSheildFromBrick>stone</createSheildFromBrick><numberOfBricksInShield>2000000000</numberOfBricksInShield>");
+        "<createSheildFromBrick>stone</createSheildFromBrick><numberOfBricksInShield>2000000000</"
+        "numberOfBricksInShield>");
     const BrickBox& box = *p->brickShieldToUse;
     ASSERT_EQ(box.bricksToCheck.size(), 720u);
     EXPECT_NEAR(box.bricksToCheck.front()->brickSprite->GetWidth(), 1.0f, 1e-4f);
