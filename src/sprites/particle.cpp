@@ -181,13 +181,16 @@ int ParticleSource::GenerateParticle() {
     return Guarded("sprites:ParticleSource.GenerateParticle() ", 0, [&] {
         if (ttl == 0.0f) return 0;
         const float speed = g_gameSpeedFactor;
-        // Rolls = ceiling of rate, plus one. Bounded by the largest pool: more particles in one
-        // call would only replace those just made, and a wild rate would hold the game for ever.
+        // Rolls = ceiling of rate, plus one. Bounded by the pool's slots: more particles in one
+        // call would only replace others of the same call, and a wild rate would hold the game
+        // for ever (each particle added to a full pool costs a look along all of it).
+        const ParticleSpritesPtr target = particleSpriteTarget.lock();
+        const int most = target ? static_cast<int>(target->spriteArray.size()) : kMostParticles;
         const double ceiling = std::ceil(static_cast<double>(rate));
-        const int n = std::isnan(ceiling)         ? -1
-                      : ceiling >= kMostParticles ? kMostParticles
-                      : ceiling <= INT_MIN        ? INT_MIN
-                                                  : static_cast<int>(ceiling);
+        const int n = std::isnan(ceiling)  ? -1
+                      : ceiling >= most    ? most
+                      : ceiling <= INT_MIN ? INT_MIN
+                                           : static_cast<int>(ceiling);
         for (int roll = 0; roll < n + 1; ++roll) {
             // A roll over [0, chance x F) must beat F: probability 1 - 1/chance, never for chance <= 1.
             const float r = RndF(0.0f, chance * speed);

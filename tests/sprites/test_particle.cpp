@@ -315,20 +315,20 @@ TEST_F(Particles, RollsPerCallAndTheirChance) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
-TEST_F(Particles, AWildRateRollsNoMoreOftenThanTheLargestPoolHoldsParticles) {
-    // Two thousand million rolls an update would hold the game for ever; past the largest pool,
-    // a roll only replaces a particle the same call made.
+TEST_F(Particles, AWildRateRollsNoMoreOftenThanItsPoolHoldsParticles) {
+    // Two thousand million rolls an update would hold the game for ever; past the pool's slots,
+    // a roll only replaces a particle of the same call.
     ParticleSourcePtr source = Source("<rate>2000000000</rate>");
-    ParticleSpritesPtr pool = Pool(kMostParticles);
+    ParticleSpritesPtr pool = Pool(8);
     source->particleSpriteTarget = pool;
     // A chance that never emits: each roll then draws exactly one number.
     source->chance = 0.5f;
     SeedRnd(7);
-    for (int i = 0; i < kMostParticles + 1; ++i) Rnd(0.0, source->chance);
+    for (int i = 0; i < 8 + 1; ++i) Rnd(0.0, source->chance);
     const double next = RndDouble();
     SeedRnd(7);
     source->GenerateParticle();
-    EXPECT_EQ(RndDouble(), next) << "one roll for each slot of the largest pool, and one more";
+    EXPECT_EQ(RndDouble(), next) << "one roll for each slot of the pool, and one more";
     pool->Unlink();
     source->Unlink();
     EXPECT_EQ(g_DebugLog, "");
