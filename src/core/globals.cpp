@@ -3,6 +3,7 @@
 #include "core/globals.h"
 
 #include <cmath>
+#include <iostream>
 
 #include "core/arrays.h"
 #include "core/numbertext.h"
@@ -42,8 +43,10 @@ void InitGlobals() {
     }
     Print("Directory creation (0 means all good): " + IntToText(result));
     if (result != 0) {
-        AddLineToDebugLog("Error creating user directories.  Attempted To Create the following:");
-        for (const char* folder : folders) AddLineToDebugLog(appDir + folder);
+        // Said, not logged: the game plays on without them (keeping nothing), and a logged line
+        // would end the first game start.
+        std::cerr << "Error creating user directories.  Attempted To Create the following:" << std::endl;
+        for (const char* folder : folders) std::cerr << Latin1ToUtf8(appDir + folder) << std::endl;
     }
 
     // The game ships its own font; LoadGameFont's ".ttf" retry serves preference paths.

@@ -51,7 +51,8 @@ public:
     int AwardGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, const GameStatPtr& stat);
     int Clone(const std::shared_ptr<Level>& source);
     int CreateBrickBoxGrid();
-    // The level file named by nameOfFile, read in full; path is the pack folder.
+    // The level file named by nameOfFile, read in full; path is the pack folder. A file that
+    // cannot be read, or holds no whole "level" element, is reported (-13) with its path.
     int LoadFromFile(const LevelSources& sources, const std::string& path, const GameStatPtr& stat);
     // headerOnly 1 reads the name and file name alone.
     int LoadFromXML(const std::string& xml, const LevelSources& sources, int headerOnly, const std::string& path,

@@ -21,6 +21,7 @@
 #include "pieces/powerups.h"
 #include "pieces/projectile.h"
 #include "pieces/weapon.h"
+#include "platform/files.h"
 #include "platform/image.h"
 #include "platform/runtime.h"
 #include "sprites/random.h"
@@ -162,6 +163,9 @@ int Level::LoadFromFile(const LevelSources& sources, const std::string& path, co
         // A file that cannot be read is reported there and loads as an empty level.
         const std::string text = ReadFileToString(nameOfFile, 0);
         LoadFromXML(text, sources, 0, path, stat);
+        // So does one cut short or garbled, which holds no whole level: reported with its path
+        // like a file that cannot be read, else only the faults it leads to would name anything.
+        if (FileType(nameOfFile) == 1 && ExtractTagFromXML(text, "level", 0).empty()) ThrowError(-13, nameOfFile);
         return 0;
     });
 }

@@ -137,7 +137,9 @@ int Powerup::CreateBrickShield(const std::vector<BrickPtr>& bricks) {
         // A missing template was reported by the lookup; the shield then stays empty.
         BrickPtr model = GetBrickByName(CreateShieldFromBrick, bricks);
         if (!model) return 0;
-        const int count = NumberOfBricksInShield;
+        // Never more bricks than the field is pixels wide: each would be narrower than a pixel,
+        // and a pack asking for thousands of millions would take all memory and time.
+        const int count = std::min(NumberOfBricksInShield, g_gamefieldWidth);
         const float width = Deref(model->brickSprite).GetWidth();
         // A body without width cannot be stretched across the field: no shield rather than
         // bricks of infinite size.

@@ -17,8 +17,14 @@
 
 namespace {
 
-// Game paths are Latin-1; the system's are UTF-8.
-std::string Sys(const std::string& path) { return Latin1ToUtf8(path); }
+// Game paths are Latin-1; the system's are UTF-8. A path with a zero byte in it names no file:
+// the system would read it only up to that byte, which names another file than the game meant
+// (a players folder from the preferences could so name the folder above it). It becomes the
+// empty path, which every call refuses.
+std::string Sys(const std::string& path) {
+    if (path.find('\0') != std::string::npos) return "";
+    return Latin1ToUtf8(path);
+}
 
 // A system name as a game string; false when it has no Latin-1 spelling.
 bool FromSys(const std::string& utf8, std::string& latin1) {
@@ -132,8 +138,8 @@ bool CreateDir(const std::string& path) {
 bool DeleteFile(const std::string& path) { return unlink(Sys(path).c_str()) == 0; }
 
 bool DeleteDir(const std::string& path) {
-    if (path.empty()) return false;
     std::string sys = Sys(path);
+    if (sys.empty()) return false;
     // A plain file is not a folder: it stays. A link given as the folder goes itself.
     struct stat st;
     if (lstat(sys.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
@@ -188,10 +194,12 @@ std::string AppFile() {
 // ---------------------------------------------------------------------------
 bool ReadWholeFile(const std::string& path, std::string& out) {
     out.clear();
-    int fd = open(Sys(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a plain file is read: a file name from a pack or the preferences may name a device
+    // that never ends (/dev/zero) or a named pipe, whose opening would wait for a writer.
+    int fd = open(Sys(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         return false;
     }

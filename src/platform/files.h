@@ -1,6 +1,7 @@
 // Files and folders as the game sees them: whole-file reading and safe writing,
 // sorted listings, the data and per-user folders, and the mounted volumes.
-// Paths are Latin-1 game strings; they are converted to UTF-8 for the system.
+// Paths are Latin-1 game strings; they are converted to UTF-8 for the system. A path with a
+// zero byte in it names nothing: every call fails for it, as for a path where nothing is.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +31,8 @@ void CloseDir(TDirHandle* dir);
 // The running executable.
 std::string AppFile();
 
-// Reads a whole file. A missing file, a folder or an unreadable file is a failure.
+// Reads a whole plain file. A missing file, a folder, a device, a named pipe or an unreadable
+// file is a failure.
 bool ReadWholeFile(const std::string& path, std::string& out);
 
 // Writes a whole file without ever losing the old one: the text goes to a temporary

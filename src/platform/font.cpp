@@ -85,8 +85,8 @@ GlyphBitmap Triangle(int w, int h, bool pointsDown) {
 }
 
 void AddArrows(TImageFont& font, std::vector<GlyphBitmap>& bitmaps) {
-    const TGlyph& digit = font.glyphs['0'];
-    const TGlyph& capital = font.glyphs['H'];
+    const TGlyph& digit = font.glyphs[static_cast<unsigned char>('0')];
+    const TGlyph& capital = font.glyphs[static_cast<unsigned char>('H')];
     int advance = digit.present && digit.advance > 0 ? digit.advance : std::max(1, font.size / 2);
     // The cells are not packed yet, so the capital's height comes from how far it rises.
     int capRise = font.ascent - capital.offsetY;

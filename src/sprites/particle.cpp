@@ -2,6 +2,7 @@
 // steps feed with their sprite's place and size on every update.
 #include "sprites/particle.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -91,7 +92,7 @@ int ParticleSprites::Initialize(int size) {
         if (size != -1) maxSprites = size;
         for (SpritePtr& slot : spriteArray) Discard(slot);
         for (SpritePtr& used : recycled_) Discard(used);
-        spriteArray.assign(maxSprites > 0 ? static_cast<size_t>(maxSprites) : 0, nullptr);
+        spriteArray.assign(static_cast<size_t>(std::clamp(maxSprites, 0, kMostParticles)), nullptr);
         recycled_.assign(spriteArray.size(), nullptr);
         return 0;
     });
@@ -254,10 +255,14 @@ int ParticleSource::GenerateParticle() {
     return Guarded("sprites:ParticleSource.GenerateParticle() ", 0, [&] {
         if (ttl == 0.0f) return 0;
         const float speed = g_gameSpeedFactor;
-        // Rolls = ceiling of rate, plus one. Bounded so that a wild rate cannot overflow.
+        // Rolls = ceiling of rate, plus one. Bounded by the pool's slots: more particles in one
+        // call would only replace others of the same call, and a wild rate would hold the game
+        // for ever (each particle added to a full pool costs a look along all of it).
+        const ParticleSpritesPtr target = particleSpriteTarget.lock();
+        const int most = target ? static_cast<int>(target->spriteArray.size()) : kMostParticles;
         const double ceiling = std::ceil(static_cast<double>(rate));
         const int n = std::isnan(ceiling)  ? -1
-                      : ceiling >= INT_MAX ? INT_MAX - 1
+                      : ceiling >= most    ? most
                       : ceiling <= INT_MIN ? INT_MIN
                                            : static_cast<int>(ceiling);
         for (int roll = 0; roll < n + 1; ++roll) {

@@ -13,6 +13,10 @@ using SpritePtr = std::shared_ptr<Sprite>;
 using ParticleSpritesPtr = std::shared_ptr<ParticleSprites>;
 using ParticleSourcePtr = std::shared_ptr<ParticleSource>;
 
+// The most slots a particle pool has: the preferences may ask for any number, and one past
+// the memory the game can have would end it at the next pack load.
+constexpr int kMostParticles = 4096;
+
 // A fixed pool of particle sprites, one per loaded pack. A null slot is free; a full pool
 // replaces a random particle instead of growing.
 class ParticleSprites {

@@ -43,8 +43,10 @@ int ShifterData::LoadFromXML(const std::string& xml, const std::string& /*packPa
         name = GetDataFromXML(xml, "name");
         startX = TextToFloat(GetDataFromXML(xml, "startX"));
         endX = TextToFloat(GetDataFromXML(xml, "endX"));
-        // A negative sample count is no curve at all, not an allocation failure.
-        totalSteps = std::max(TextToInt(GetDataFromXML(xml, "totalSteps")), 0);
+        // A negative sample count is no curve at all, not an allocation failure; a huge one is
+        // held at the most a curve has, or at the samples the file lists when it lists more.
+        const int most = std::max(kMostShifterSteps, CountTagsInXML(xml, "dat"));
+        totalSteps = std::clamp(TextToInt(GetDataFromXML(xml, "totalSteps")), 0, most);
         isPeriodic = TextToInt(GetDataFromXML(xml, "isPeriodic"));
         isNormalized = TextToInt(GetDataFromXML(xml, "isNormalized"));
         shift.assign(static_cast<size_t>(totalSteps), 0.0f);

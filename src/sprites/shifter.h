@@ -12,6 +12,11 @@ class Shifter;
 using ShifterDataPtr = std::shared_ptr<ShifterData>;
 using ShifterPtr = std::shared_ptr<Shifter>;
 
+// The most samples a curve has unless its file lists more: a pack that asks for more gets this
+// many, instead of a curve that would take all memory and the load's time (every shifter keeps a
+// copy of its samples).
+constexpr int kMostShifterSteps = 4096;
+
 // A named curve sampled once at load, from a reverse-Polish formula over "VAR" or from
 // a list of <dat> values. The pack owns these; shifters share them.
 class ShifterData {

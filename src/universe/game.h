@@ -45,7 +45,8 @@ public:
     int SaveGame(const std::string& playersPath, int editorFlag);
     // Restores the record and the lives from the saved game and returns the saved level's name
     // ("-1", "-2", "-3" without player, pack or level). Without a saved game nothing changes
-    // and the current level's name comes back.
+    // and the current level's name comes back; a file that holds none (cut short, garbled) is
+    // said on standard error.
     std::string LoadGame(const std::string& playersPath);
     // Loads the pack in full and the first or the saved level. No handler. Anything logged
     // during the start (or earlier in the run) ends the program with LoadErrorMessage().

@@ -49,8 +49,16 @@ std::string Game::LoadGame(const std::string& playersPath) {
         const std::string text = path.empty() ? std::string() : ReadFileToString(path, 1);
         const std::string saveData = ExtractTagFromXML(text, "saveData", 0);
         // Nothing saved (no file, an empty one, or no saved game in it): the game goes on as a
-        // new one at the first level, with the record as it stands and the lives it has.
-        if (saveData.empty()) return currentLevel->name;
+        // new one at the first level, with the record as it stands and the lives it has. A file
+        // cut short or garbled is the player's own: said on standard error, never logged.
+        if (saveData.empty()) {
+            if (!TrimText(text).empty()) {
+                std::cerr << Latin1ToUtf8("The saved game \"" + path +
+                                          "\" is damaged and cannot be continued; the game starts afresh.")
+                          << std::endl;
+            }
+            return currentLevel->name;
+        }
 
         const std::string saveHash = ExtractTagFromXML(text, "saveHash", 0);
         const bool untouched = SaveDigest(saveData) == GetDataFromXML(saveHash, "saveHash");

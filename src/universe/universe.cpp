@@ -90,6 +90,7 @@ int Universe::DeleteCurrentPlayer() {
 
         // Everything after this expects a current player: never leave the list empty.
         if (playersArray.empty()) AddDefaultPlayer();
+        if (playersArray.empty()) AddUnsavedDefaultPlayer();
 
         currentPlayerIndex = 0;
         for (size_t i = 0; i < playersArray.size(); ++i) {
@@ -205,6 +206,16 @@ int Universe::WriteDefaultPlayer(Player& player, const std::string& folderName) 
     player.folderName = folderName;
     Deref(player.password).UpdateHash(std::string(kDefaultPlayerName) + kPasswordPadding + "|");
     return player.SaveToFile(playersPath);
+}
+
+void Universe::AddUnsavedDefaultPlayer() {
+    auto player = std::make_shared<Player>();
+    player->name = kDefaultPlayerName;
+    Deref(player->password).UpdateHash(std::string(kDefaultPlayerName) + kPasswordPadding + "|");
+    playersArray.push_back(player);
+    std::cerr << Latin1ToUtf8("No player could be saved in \"" + g_userPath + playersPath + "\": \"" +
+                              kDefaultPlayerName + "\" plays, and none of the games of this run will be kept.")
+              << std::endl;
 }
 
 int Universe::GetThisPartyStarted() { return 0; }

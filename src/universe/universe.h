@@ -133,18 +133,25 @@ public:
     // player file is damaged. A file of that name is first moved aside (said on standard
     // error). The index of the new entry, -1 when none was added.
     int AddDefaultPlayer();
+    // Start-up's list of players: one per folder holding a player file, in listing order. A
+    // damaged or unreadable file is left out, as it is on disk, and said on standard error;
+    // without any player, the default player, kept only in memory when it cannot be written.
+    // Public for the fuzzer of player files.
+    void LoadPlayers();
 
 private:
     // Names the player as the default player without password, living in the given folder
     // under the players folder, and writes its file there: SaveToFile's result.
     int WriteDefaultPlayer(Player& player, const std::string& folderName);
+    // When not even the default player can be written: appends it without a folder, so that play
+    // goes on with none of its games kept, and says so on standard error.
+    void AddUnsavedDefaultPlayer();
     // The phases of Initialize, in the order it runs them.
     std::string ReadPreferencesText();
     void LoadLanguageStrings();
     void LoadInterfaceImages();
     void LoadPointerImage();
     void ReadFolderSettings(const std::string& prefs);
-    void LoadPlayers();
     void LoadPackHeaders();
     void ChooseCurrentPlayer(const std::string& rememberedPlayer);
     void ChooseCurrentPack(const std::string& rememberedPack);

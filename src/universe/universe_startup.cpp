@@ -146,7 +146,13 @@ std::string Universe::ReadPreferencesText() {
                           << std::endl;
             }
             MakeFoldersAlong(g_userPath, "data/");
-            WriteStringToFile(prefs, path, 1);
+            // Written directly, not through the logging writer: a full disk or a folder that
+            // cannot be written costs only the copy, and a logged line would end the first game start.
+            if (WriteWholeFile(path, prefs, 0444) != 1) {
+                std::cerr << Latin1ToUtf8("The preferences could not be saved to \"" + path +
+                                          "\"; the default preferences are used for this run.")
+                          << std::endl;
+            }
         }
         return prefs;
     }
@@ -210,6 +216,7 @@ void Universe::LoadPlayers() {
         playersArray.push_back(player);
     }
     if (playersArray.empty()) AddDefaultPlayer();
+    if (playersArray.empty()) AddUnsavedDefaultPlayer();
 }
 
 void Universe::LoadPackHeaders() {

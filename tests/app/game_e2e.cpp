@@ -1,13 +1,14 @@
 // The game as a player runs it, through the end-to-end harness: the main menu, a new game on a
 // small pack whose levels clear with one shot, the saved game and its digest, continuing after
-// a restart, the end of a game, the shipped pack's in-game screen, a pack that cannot load, and
-// an edited save whose game allows the cheat keys.
+// a restart, the end of a game, the shipped pack's in-game screen, a pack that cannot load,
+// an edited save whose game allows the cheat keys, and a damaged player file and save.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -101,7 +102,9 @@ bool Playing(const Screenshot& s) {
            s.Count({4, 715, 720, 49}, [](Rgb c) { return c.b > 100; }) > 300;
 }
 
-std::string ReadSave(GameRun& game) { return game.ReadUserFile(kSaveFile).value_or(""); }
+std::string ReadSave(GameRun& game, const std::string& file = kSaveFile) {
+    return game.ReadUserFile(file).value_or("");
+}
 
 std::string Element(const std::string& text, const std::string& tag) {
     const size_t from = text.find("<" + tag + ">");
@@ -316,6 +319,47 @@ TEST(QuickPackGame, AnEditedSaveContinuesAsACheatGameWhoseCheatKeysWork) {
     game.Tap("q");
     ASSERT_TRUE(game.WaitForExit());
     EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+}
+
+TEST(QuickPackGame, ADamagedPlayerFileAndSaveAreSaidAndTheOtherPlayerPlaysOnWithEveryRecord) {
+    DataFolder data({"quickpack"});
+    GameRun game(QuickPackRun(data));
+    // A whole player with two finished games, whose saved game is cut short, beside the default
+    // player's file cut short.
+    std::ifstream in(FixturePath("players/profiles/Bea/player.xml"), std::ios::binary);
+    const std::string bea{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_EQ(Occurrences(bea, "<gameStat>"), 2);
+    const std::string beaFile = "data/players/Bea/player.xml";
+    const std::string beaSave = "data/players/Bea/save_quickpack.xml";
+    const std::string cutPlayer = bea.substr(0, bea.size() / 3);
+    const std::string cutSave = "<saveData>\n\t<lives>1</lives>\n\t<saveLevel>Level Two</sa";
+    game.SeedUserFile(beaFile, bea, 0444);
+    game.SeedUserFile(beaSave, cutSave, 0444);
+    game.SeedUserFile(kPlayerFile, cutPlayer, 0444);
+    StartOnQuickPack(game);
+
+    // Bea, the only player left, may continue: the save cannot be, and the game starts afresh.
+    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(7)));
+    EXPECT_TRUE(game.WaitForStderr("The player file \"" + game.UserFolder() + kPlayerFile +
+                                   "\" is damaged or cannot be read; that player is left out until it is mended."));
+    game.Tap("c");
+    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing));
+    EXPECT_TRUE(game.WaitForStderr("The saved game \"" + game.UserFolder() + beaSave +
+                                   "\" is damaged and cannot be continued; the game starts afresh."));
+    game.SaveScreenshot("continued-afresh");
+    Launch(game);
+    ASSERT_TRUE(game.WaitForUserFileChange(beaSave, cutSave));
+    EXPECT_EQ(Element(ReadSave(game, beaSave), "saveLevel"), "Level Two");
+    game.Tap("Escape");
+    ASSERT_TRUE(game.WaitForScreen("the pause screen over the game", OverGameWith(3)));
+    game.Tap("q");
+    ASSERT_TRUE(game.WaitForExit());
+    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+    EXPECT_EQ(Lines(game.Stderr()), 2) << game.Stderr();
+    // Nothing was logged, Bea keeps every record, and the damaged file is left for its owner.
+    EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
+    EXPECT_EQ(game.ReadUserFile(beaFile), bea);
+    EXPECT_EQ(game.ReadUserFile(kPlayerFile), cutPlayer);
 }
 
 TEST(QuickPackGame, APackWhoseFirstLevelCannotLoadEndsTheRunWithItsErrorLog) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "level/test_level_xml_support.h"
+#include "platform/files.h"
 #include "support/support.h"
 
 namespace leveltest {
@@ -301,6 +302,33 @@ TEST_F(LevelTest, MissingLevelFileIsReportedAndLoadsEmpty) {
         EXPECT_TRUE(LogHasInOrder({Note("Collision Bound: 999999.000,999999.000 to 0.00000000,0.00000000"),
                                    Note("Failed to load background image!"),
                                    Note("Setting pack difficulty level: \"Hard\""), Note("Finished Loading Level!")}));
+    }
+}
+
+TEST_F(LevelTest, ALevelFileCutShortOrGarbledIsReportedWithItsPath) {
+    std::string whole;
+    ASSERT_TRUE(ReadWholeFile(PackPath() + "levels/first.xml", whole));
+    ASSERT_NE(whole.find("</level>"), std::string::npos);
+    const struct {
+        const char* what;
+        std::string text;
+        bool reported;
+    } cases[] = {
+        {"the whole file", whole, false},
+        {"cut short", whole.substr(0, whole.size() / 2), true},
+        {"garbage", std::string("\x89PNG\r\n\x1a\n\0not a level", 19), true},
+        {"empty", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearDebugLog();
+        const std::string path = ScratchPath() + "/level.xml";
+        ASSERT_EQ(WriteWholeFile(path, c.text), 1);
+        LevelPtr level = LoadFile(path);
+        EXPECT_EQ(LogHas("Could not read (" + path + ")"), c.reported) << g_DebugLog;
+        // What the file holds still loads, and the level is whole enough to play or to leave.
+        ASSERT_NE(level->playerPaddle, nullptr);
+        ASSERT_NE(level->brickShield, nullptr);
     }
 }
 

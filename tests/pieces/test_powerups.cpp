@@ -257,6 +257,18 @@ TEST_F(PowerupTest, ShieldIsOneRowAcrossTheField) {
     EXPECT_EQ(GetSpriteByName("stone", sprites)->xScale, 1.0f);
 }
 
+TEST_F(PowerupTest, AShieldHasNoMoreBricksThanTheFieldIsPixelsWide) {
+    // Two thousand million bricks would take all memory; narrower than a pixel, none would show.
+    PowerupPtr p = Load(
+        "<createSheildFromBrick>stone</createSheildFromBrick><numberOfBricksInShield>2000000000</"
+        "numberOfBricksInShield>");
+    const BrickBox& box = *p->brickShieldToUse;
+    ASSERT_EQ(box.bricksToCheck.size(), 720u);
+    EXPECT_NEAR(box.bricksToCheck.front()->brickSprite->GetWidth(), 1.0f, 1e-4f);
+    EXPECT_NEAR(box.bricksToCheck.back()->brickSprite->x, 723.0f, 0.05f);
+    EXPECT_EQ(LogLinesWith("powerups:"), 0) << g_DebugLog;
+}
+
 TEST_F(PowerupTest, InitializeCentresAndAimsTheFall) {
     struct Case {
         float x, y, dx, dy, vel;

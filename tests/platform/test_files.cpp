@@ -7,9 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 
 #include "platform/files.h"
 #include "support/scratch_folder.h"
@@ -117,6 +119,51 @@ TEST_F(WholeFile, ReadFailsForMissingAndFolderButNotForEmpty) {
     std::string mounts;
     EXPECT_TRUE(ReadWholeFile("/proc/self/mounts", mounts));
     EXPECT_FALSE(mounts.empty());
+}
+
+TEST_F(WholeFile, ReadRefusesDevicesAndNamedPipes) {
+    // A pack or the preferences can name any path: a device never ends and a named pipe waits
+    // for a writer, either of which would hold the game for ever.
+    ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/dev/zero"), std::string("/dev/null"), Path("pipe")}) {
+        auto reading = std::async(std::launch::async, [&] {
+            std::string text = "stale";
+            return ReadWholeFile(path, text) || !text.empty();
+        });
+        if (reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << path << " is still being read";
+            // A writer that comes and goes ends a read that waits on the pipe.
+            close(open(Path("pipe").c_str(), O_WRONLY | O_NONBLOCK));
+            if (path == "/dev/zero") std::_Exit(1);
+        }
+        EXPECT_FALSE(reading.get()) << path;
+    }
+}
+
+TEST_F(WholeFile, APathWithAZeroByteNamesNothing) {
+    // Cut at its zero byte, each path would name the file or folder that is there.
+    Put("file", "kept");
+    ASSERT_TRUE(CreateDir(Path("folder")));
+    Put("folder/inside", "kept");
+    const int mode = ModeOf("file");
+    const std::string file = Path("file") + std::string(1, '\0') + "x";
+    const std::string folder = Path("folder") + std::string(1, '\0') + "/inside";
+    std::string text = "stale";
+    EXPECT_FALSE(ReadWholeFile(file, text));
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(WriteWholeFile(file, "new"), -1);
+    EXPECT_EQ(WriteWholeFile(folder, "new"), -1);
+    EXPECT_EQ(FileType(file), 0);
+    EXPECT_EQ(FileType(folder), 0);
+    EXPECT_EQ(FileSize(file), -1);
+    EXPECT_FALSE(CreateDir(folder));
+    EXPECT_FALSE(SetFileMode(file, 0400));
+    EXPECT_TRUE(LoadDir(Path("folder") + std::string(1, '\0')).empty());
+    EXPECT_FALSE(DeleteFile(file));
+    EXPECT_FALSE(DeleteDir(Path("folder") + std::string(1, '\0')));
+    EXPECT_EQ(Get("file"), "kept");
+    EXPECT_EQ(Get("folder/inside"), "kept");
+    EXPECT_EQ(ModeOf("file"), mode);
 }
 
 TEST_F(WholeFile, LatinOneNamesAreUtf8OnDisk) {

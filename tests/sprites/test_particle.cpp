@@ -97,6 +97,8 @@ TEST_F(Particles, InitializeSetsTheSlots) {
         {-1, 3, 3},  // keeps the size, drops the particles
         {0, 0, 0},   // accepts nothing
         {-5, -5, 0},
+        // Any number may come from the preferences: a huge one gets the most a pool has.
+        {2000000000, 2000000000, static_cast<size_t>(kMostParticles)},
     };
     for (const Case& c : cases) {
         ParticleSpritesPtr pool = Pool(3);
@@ -310,6 +312,25 @@ TEST_F(Particles, RollsPerCallAndTheirChance) {
         pool->Unlink();
         source->Unlink();
     }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+TEST_F(Particles, AWildRateRollsNoMoreOftenThanItsPoolHoldsParticles) {
+    // Two thousand million rolls an update would hold the game for ever; past the pool's slots,
+    // a roll only replaces a particle of the same call.
+    ParticleSourcePtr source = Source("<rate>2000000000</rate>");
+    ParticleSpritesPtr pool = Pool(8);
+    source->particleSpriteTarget = pool;
+    // A chance that never emits: each roll then draws exactly one number.
+    source->chance = 0.5f;
+    SeedRnd(7);
+    for (int i = 0; i < 8 + 1; ++i) Rnd(0.0, source->chance);
+    const double next = RndDouble();
+    SeedRnd(7);
+    source->GenerateParticle();
+    EXPECT_EQ(RndDouble(), next) << "one roll for each slot of the pool, and one more";
+    pool->Unlink();
+    source->Unlink();
     EXPECT_EQ(g_DebugLog, "");
 }
 

@@ -118,6 +118,25 @@ TEST_F(Curves, SamplesFollowTheFormulaAndTheNormalisingRules) {
     }
 }
 
+TEST_F(Curves, AHugeSampleCountIsHeldAtTheMostACurveHas) {
+    // Two thousand million samples would take 8 GB and as many formula runs at every load.
+    for (const int steps : {kMostShifterSteps + 1, 2000000000}) {
+        ShifterDataPtr data = Curve(Element("a", "VAR", steps, "<isNormalized>0</isNormalized>"));
+        EXPECT_EQ(data->totalSteps, kMostShifterSteps) << steps;
+        ASSERT_EQ(data->shift.size(), static_cast<size_t>(kMostShifterSteps)) << steps;
+        // The curve spans its range over the samples it has.
+        EXPECT_FLOAT_EQ(data->shift.back(), 8.0f * (kMostShifterSteps - 1) / kMostShifterSteps);
+        const ShifterPtr shifter = ColourShifter(data);
+        EXPECT_EQ(shifter->calculatedValues.size(), static_cast<size_t>(kMostShifterSteps));
+    }
+    // A file that lists more samples keeps every one of them.
+    std::string listed = "<shifterData><name>b</name><totalSteps>2000000000</totalSteps>";
+    for (int i = 0; i < kMostShifterSteps + 10; ++i) listed += "<dat>0.5</dat>";
+    ShifterDataPtr data = Curve(listed + "</shifterData>");
+    EXPECT_EQ(data->totalSteps, kMostShifterSteps + 10);
+    EXPECT_EQ(data->shift.back(), 0.5f);
+}
+
 TEST_F(Curves, PackCurvesLoadWithTheirNotes) {
     std::string file = Fixture("shifters.xml");
     ASSERT_FALSE(file.empty());
