@@ -4,9 +4,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "core/globals.h"
+#include "media/mixer.h"
+#include "platform/graphics.h"
+#include "platform/runtime.h"
 
 inline void QuietDebugLog() {
     g_debugLogQuiet = 1;
@@ -22,4 +26,15 @@ inline void ResetDebugLog() {
 [[noreturn]] inline void Broken(const char* what, const std::string& a, const std::string& b) {
     std::fprintf(stderr, "broken: %s\n  got:      [%s]\n  expected: [%s]\n", what, a.c_str(), b.c_str());
     std::abort();
+}
+
+// What loading a pack or a level asks for: a 1024x768 screen at scale 1, a clock on which
+// every frame of the loading screen's fades counts as 80 ms (so none is waited for), a mixer.
+inline void OpenScreenClockAndMixer() {
+    Graphics(1024, 768, 0, 60);
+    g_widthFactor = 1.0f;
+    g_heightFactor = 1.0f;
+    UseTestClock(100000, 0, 80);
+    g_MasterMixer = std::make_shared<Mixer>();
+    g_MasterMixer->Initialize(16);
 }

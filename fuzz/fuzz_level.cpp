@@ -68,13 +68,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     InitGlobals();
     InitSprites();
     QuietDebugLog();
-    Graphics(1024, 768, 0, 60);
-    g_widthFactor = 1.0f;
-    g_heightFactor = 1.0f;
-    // Every frame of the loading screen's fades counts as 80 ms, so none is waited for.
-    UseTestClock(100000, 0, 80);
-    g_MasterMixer = std::make_shared<Mixer>();
-    g_MasterMixer->Initialize(16);
+    OpenScreenClockAndMixer();
     LoadErrorCodes("data/", "en");
 
     g_pack = new Pack();

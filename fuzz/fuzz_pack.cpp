@@ -137,13 +137,7 @@ void StartFirstLevel(const PackPtr& pack) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const std::string home = fuzz::MakeScratchHome();
     fuzz::StartHeadless(fuzz::MirrorDataFolder(home, BX2_FUZZ_DATA_DIR, BX2_FUZZ_FIXTURES_DIR));
-    Graphics(1024, 768, 0, 60);
-    g_widthFactor = 1.0f;
-    g_heightFactor = 1.0f;
-    // Every frame of the loading screen's fades counts as 80 ms, so none is waited for.
-    UseTestClock(100000, 0, 80);
-    g_MasterMixer = std::make_shared<Mixer>();
-    g_MasterMixer->Initialize(16);
+    OpenScreenClockAndMixer();
     g_gameUniverse = std::make_shared<Universe>();
 
     g_packFolder = home + "/pack/";

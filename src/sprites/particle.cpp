@@ -38,7 +38,7 @@ size_t FirstFreeSlot(const std::vector<SpritePtr>& slots) {
     const SpritePtr* s = slots.data();
     size_t i = 0;
     while (i + 4 <= count &&
-           (s[i] != nullptr) & (s[i + 1] != nullptr) & (s[i + 2] != nullptr) & (s[i + 3] != nullptr)) {
+           (s[i] != nullptr) + (s[i + 1] != nullptr) + (s[i + 2] != nullptr) + (s[i + 3] != nullptr) == 4) {
         i += 4;
     }
     while (i < count && s[i]) ++i;
