@@ -8,6 +8,7 @@
 
 #include "core/globals.h"
 #include "core/io.h"
+#include "core/playtrace.h"
 #include "editor/editor.h"
 #include "media/mixer.h"
 #include "media/sounds.h"
@@ -98,6 +99,9 @@ std::string HelpText() {
            "                     for tests: make the 2nd and 3rd openings of the screen fail\n"
            "  BX2_AUTOPLAY=1     let the game play itself: the paddle follows the balls and\n"
            "                     falling powerups, and waiting balls are launched\n"
+           "  BX2_PLAY_TRACE=FILE\n"
+           "                     for tests: append to FILE a line for every powerup caught and\n"
+           "                     every brick broken (\"powerup NAME\", \"brick NAME\")\n"
            "  XDG_DATA_HOME=DIR  keep preferences, players, saved games and the error log in\n"
            "                     DIR/Vostrand/Brondelvix 2!/ (by default DIR is ~/.local/share)";
 }
@@ -108,6 +112,13 @@ bool AutoplayFromEnvironment() {
     if (std::string(v) == "1") return true;
     std::cerr << "BX2_AUTOPLAY must be 1 (or 0), not \"" << v << "\"; the game is played by hand." << std::endl;
     return false;
+}
+
+void PlayTraceFromEnvironment() {
+    const char* v = std::getenv("BX2_PLAY_TRACE");
+    if (!v || std::string(v).empty()) return;
+    if (OpenPlayTrace(v)) return;
+    std::cerr << "BX2_PLAY_TRACE names a file that cannot be written, \"" << v << "\"; no trace is kept." << std::endl;
 }
 
 std::string VersionText() { return std::string("Brondelvix 2! ") + BX2_VERSION; }
@@ -150,6 +161,7 @@ void RunBrondelvix(const std::vector<std::string>& args) {
         ApplyOpenRefusalsFromEnvironment();
         PlayLoopState state;
         state.autoplay = AutoplayFromEnvironment() ? 1 : 0;
+        PlayTraceFromEnvironment();
         StartUp();
         RunOuterLoop(state, commandLine.editor);
         ShutDown();

@@ -19,6 +19,9 @@ std::string HelpText();
 // BX2_AUTOPLAY: "1" lets the game play itself; unset, empty or "0" does not. Anything else is
 // refused on standard error and the game is played by hand.
 bool AutoplayFromEnvironment();
+// BX2_PLAY_TRACE: a file to append the powerups caught and bricks broken to; one that cannot be
+// written is refused on standard error and nothing is traced.
+void PlayTraceFromEnvironment();
 std::string VersionText();
 
 // The whole program for these arguments (without the program's name); never returns.

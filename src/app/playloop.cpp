@@ -6,6 +6,7 @@
 #include "core/globals.h"
 #include "editor/editor.h"
 #include "level/autoplayer.h"
+#include "level/goal.h"
 #include "media/mixer.h"
 #include "pieces/ball.h"
 #include "pieces/paddle.h"
@@ -21,6 +22,18 @@ const std::vector<SoundPtr> kNoSounds;
 
 const std::vector<SoundPtr>& PackSounds(const Game& game) {
     return game.currentPack ? game.currentPack->soundsArray : kNoSounds;
+}
+
+// The level stays on screen, nothing more to win or lose on it, and the game ends through its
+// game-over screen over it.
+void EndOverLevel(Level& level) {
+    level.nextLevel.clear();
+    level.levelEndTTL = kOff;
+    for (const GoalPtr& goal : level.goalsArray) {
+        if (goal) goal->isLive = 0;
+    }
+    g_ScreenOverlayAlpha = 0.0f;
+    level.gameOver = 0.0f;
 }
 
 }  // namespace
@@ -60,19 +73,20 @@ void ChangeLevelIfDone(PlayLoopState& state) {
     Level& level = *game->currentLevel;
     // The editor skips the fade-out of a finished level.
     if (state.editorMode == 1 && level.levelEndTTL != kOff) level.levelEndTTL = 0.0f;
-    if (level.nextLevel.empty() || level.levelEndTTL != 0.0f) return;
+    if (level.levelEndTTL != 0.0f) return;
+    if (level.nextLevel.empty()) {
+        // The pack's last level: its end fade has closed the screen and no level follows. Left
+        // so, the game-over screen would sit unseen under the black for good.
+        if (state.editorMode != 1) EndOverLevel(level);
+        return;
+    }
 
     ThrowError(1, "***************** Moving on to next level!");
     const std::string next = level.nextLevel;
     if (game->ChangeLevel(next) != 0) {
         // The pack has no level of that name: the level stays, and rather than fade to a black
         // field for good the game ends through its game-over screen.
-        if (Level* kept = game->currentLevel.get()) {
-            kept->nextLevel.clear();
-            kept->levelEndTTL = kOff;
-            g_ScreenOverlayAlpha = 0.0f;
-            kept->gameOver = 0.0f;
-        }
+        if (Level* kept = game->currentLevel.get()) EndOverLevel(*kept);
         return;
     }
     game->SaveGame(Deref(g_gameUniverse).playersPath, state.editorMode);

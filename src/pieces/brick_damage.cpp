@@ -5,6 +5,7 @@
 
 #include "core/globals.h"
 #include "core/numeric.h"
+#include "core/playtrace.h"
 #include "pieces/brick.h"
 #include "pieces/gamestats.h"
 #include "pieces/nain.h"
@@ -83,6 +84,7 @@ int Brick::Draw() {
 
 int Brick::Die(const GameStatPtr& stat, const std::vector<BrickPtr>& bricks) {
     return Guarded("brick:Brick.Die(): ", 0, [&] {
+        TraceBrickBroken(name);
         Deref(stat).AddToScore(static_cast<int64_t>(pointValue));
 
         // Without a linked next form there is nothing to turn into: the brick goes for good

@@ -10,6 +10,7 @@
 #include "core/globals.h"
 #include "core/lookup.h"
 #include "core/numeric.h"
+#include "core/playtrace.h"
 #include "media/mixer.h"
 #include "media/sounds.h"
 #include "pieces/ball.h"
@@ -167,6 +168,7 @@ int Powerup::AwardPowerup(const AwardTargets& targets) {
         if (hasBeenAwarded == 1) return 0;
         ThrowError(1, "Awarding powerup!");
         hasBeenAwarded = 1;
+        TracePowerupCaught(name);
 
         AwardToPaddle(targets.paddle);                       // size, stickiness, bounce and look
         SplitBalls(targets.balls);                           // a twin for every ball in play, while slots last

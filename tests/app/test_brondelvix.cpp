@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "app_support.h"
+#include "core/playtrace.h"
 #include "pieces/ball.h"
 #include "pieces/brick.h"
+#include "pieces/gamestats.h"
+#include "pieces/powerups.h"
+#include "sprites/sprites.h"
 
 namespace {
 
@@ -61,7 +65,7 @@ TEST(CommandLine, HelpAndVersionPrintAndEndAndAnUnknownSwitchFails) {
         EXPECT_EQ(child.err, c.err);
     }
     for (const char* variable : {"BX2_HEADLESS", "BX2_DATA_DIR", "BX2_FRAME_MS", "BX2_REFUSE_OPENS", "BX2_AUTOPLAY",
-                                 "XDG_DATA_HOME", "--editor"}) {
+                                 "BX2_PLAY_TRACE", "XDG_DATA_HOME", "--editor"}) {
         EXPECT_NE(HelpText().find(variable), std::string::npos) << variable;
     }
 }
@@ -91,6 +95,66 @@ TEST(CommandLine, OnlyAutoplayOneMakesTheGamePlayItselfAndAnythingUnreadableIsSa
         }
     }
     unsetenv("BX2_AUTOPLAY");
+}
+
+// The trace appends a line per powerup caught and brick broken, as the pieces report them; a
+// file that cannot be written is said and nothing is traced.
+class PlayTrace : public GameTest {};
+
+TEST_F(PlayTrace, AppendsWhatWasCaughtAndBrokenAndAnUnwritableFileIsSaid) {
+    // Notes stay out of the way, as in a game.
+    g_errorseverity = {0, 3, 3};
+    const std::string path = ScratchPath() + "/trace.txt";
+    const struct {
+        const char* value;  // null: unset
+        bool said;
+        std::string trace;  // the file afterwards
+    } cases[] = {
+        {nullptr, false, "powerup earlier\n"},
+        {"", false, "powerup earlier\n"},
+        {"TRACE", false, "powerup earlier\npowerup multiball\nbrick tough\n"},
+        {"/no such folder/trace.txt", true, "powerup earlier\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "unset");
+        ASSERT_EQ(WriteWholeFile(path, "powerup earlier\n", 0644), 1);
+        const std::string value = c.value && std::string(c.value) == "TRACE" ? path : c.value ? c.value : "";
+        if (c.value) {
+            setenv("BX2_PLAY_TRACE", value.c_str(), 1);
+        } else {
+            unsetenv("BX2_PLAY_TRACE");
+        }
+        testing::internal::CaptureStderr();
+        PlayTraceFromEnvironment();
+        const std::string err = testing::internal::GetCapturedStderr();
+        auto brick = std::make_shared<Brick>();
+        brick->name = "tough";
+        auto stat = std::make_shared<GameStat>();
+        Powerup powerup;
+        powerup.name = "multiball";
+        PaddlePtr paddle;
+        std::vector<BallPtr> balls;
+        std::vector<WeaponPtr> weapons;
+        WeaponPtr weapon;
+        std::vector<NainPtr> nains;
+        BrickBoxPtr shield;
+        int lives = 3, mustClear = 1;
+        std::vector<SoundPtr> sounds;
+        powerup.AwardPowerup({paddle, balls, weapons, weapon, nains, stat, shield, lives, mustClear, sounds});
+        brick->brickSprite = std::make_shared<Sprite>();
+        brick->Die(stat, {brick});
+        ClosePlayTrace();
+        std::string trace;
+        ReadWholeFile(path, trace);
+        EXPECT_EQ(trace, c.trace);
+        if (c.said) {
+            EXPECT_EQ(err,
+                      "BX2_PLAY_TRACE names a file that cannot be written, \"" + value + "\"; no trace is kept.\n");
+        } else {
+            EXPECT_EQ(err, "");
+        }
+    }
+    unsetenv("BX2_PLAY_TRACE");
 }
 
 class MainProgram : public MainProgramTest {};

@@ -7,7 +7,9 @@
 
 #include "app_support.h"
 #include "level/autoplayer.h"
+#include "level/goal.h"
 #include "pieces/ball.h"
+#include "pieces/brick.h"
 #include "pieces/gamestats.h"
 #include "pieces/nain.h"
 #include "pieces/paddle.h"
@@ -105,6 +107,32 @@ TEST_F(UpdateStep, ANextLevelThePackLacksEndsTheGameThroughItsGameOverScreen) {
     EXPECT_EQ(state.playing, 0);
     EXPECT_EQ(state.pendingAction, "");
     EXPECT_NE(ReadText(SavePath()).find("<saveLevel>Level One</saveLevel>"), std::string::npos);
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+// The pack's last level cleared: its goals end the game and fade the screen out, and no level
+// follows. The game-over screen then shows over the level, not under a black screen for good.
+TEST_F(UpdateStep, TheLastLevelClearedEndsTheGameThroughItsGameOverScreenOverTheLevel) {
+    for (const BrickPtr& brick : level().bricksArray) brick->isLive = 0;
+    level().mustClearBrickCount = 0;
+    auto over = std::make_shared<Goal>();
+    over->goalType = "clear level";
+    over->successType = "game over";
+    over->successAction = "100";
+    auto fade = std::make_shared<Goal>();
+    fade->goalType = "clear level";
+    fade->successType = "fade out";
+    fade->successAction = "100";
+    level().goalsArray = {over, fade};
+    level().nextLevel.clear();
+
+    Script player({{"Game Over", [] { Press(KEY_ESCAPE); }}}, 2000);
+    for (int i = 0; i < 2000 && state.playing; ++i) Passes(1);
+    EXPECT_TRUE(player.Finished());
+    EXPECT_EQ(state.playing, 0);
+    EXPECT_EQ(g_ScreenOverlayAlpha, 0.0f);
+    const std::string playerFile = ReadText(PlayerPath());
+    EXPECT_NE(playerFile.find("<gameStat>"), std::string::npos) << "the game is recorded";
     EXPECT_EQ(g_DebugLog, "");
 }
 
