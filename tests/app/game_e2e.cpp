@@ -113,25 +113,6 @@ std::string Element(const std::string& text, const std::string& tag) {
     return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
 }
 
-// MD5 by the system's own tool, not the game's.
-std::string Md5Upper(const std::string& text) {
-    char name[] = "/tmp/bx2-md5-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) return "";
-    const ssize_t written = write(fd, text.data(), text.size());
-    close(fd);
-    std::string digest;
-    if (written == static_cast<ssize_t>(text.size())) {
-        FILE* pipe = popen(("md5sum '" + std::string(name) + "'").c_str(), "r");
-        char buffer[64] = {};
-        if (pipe && std::fgets(buffer, sizeof buffer, pipe)) digest.assign(buffer, 32);
-        if (pipe) pclose(pipe);
-    }
-    std::remove(name);
-    for (char& c : digest) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return digest;
-}
-
 // The saved game's digest as a reader must check it: the saveData element with the blanks at
 // its ends cut, then the sealing text.
 std::string ExpectedDigest(const std::string& save) {

@@ -486,25 +486,6 @@ TEST(WholeGame, FromAnEmptyFolderAPlayerPlaysPausesLeavesContinuesLosesAndFindsT
 
 // --- The full path (BX2_E2E_FULL=1): every powerup and every kind of brick.
 
-// MD5 by the system's own tool, not the game's.
-std::string Md5Upper(const std::string& text) {
-    char name[] = "/tmp/bx2-md5-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) return "";
-    const ssize_t written = write(fd, text.data(), text.size());
-    close(fd);
-    std::string digest;
-    if (written == static_cast<ssize_t>(text.size())) {
-        FILE* pipe = popen(("md5sum '" + std::string(name) + "'").c_str(), "r");
-        char buffer[64] = {};
-        if (pipe && std::fgets(buffer, sizeof buffer, pipe)) digest.assign(buffer, 32);
-        if (pipe) pclose(pipe);
-    }
-    std::remove(name);
-    for (char& c : digest) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return digest;
-}
-
 // A saved game of the default player at the start of a level, sealed as the game seals it.
 std::string SavedGameAt(const std::string& level, int number, const std::string& difficulty, int lives) {
     const std::string saveData = "<saveData>\n\t<lives>" + std::to_string(lives) + "</lives>\n\t<saveLevel>" + level +

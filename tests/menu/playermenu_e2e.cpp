@@ -36,25 +36,6 @@ void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 
 // --- The files as they must be.
 
-// MD5 by the system's own tool, not the game's, in upper-case hexadecimal.
-std::string Md5Upper(const std::string& text) {
-    char name[] = "/tmp/bx2-md5-XXXXXX";
-    const int fd = mkstemp(name);
-    if (fd < 0) return "";
-    const ssize_t written = write(fd, text.data(), text.size());
-    close(fd);
-    std::string digest;
-    if (written == static_cast<ssize_t>(text.size())) {
-        FILE* pipe = popen(("md5sum '" + std::string(name) + "'").c_str(), "r");
-        char buffer[64] = {};
-        if (pipe && std::fgets(buffer, sizeof buffer, pipe)) digest.assign(buffer, 32);
-        if (pipe) pclose(pipe);
-    }
-    std::remove(name);
-    for (char& c : digest) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return digest;
-}
-
 struct Record {
     std::string score, level, time, date, cheat, difficulty, pack;
 };

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -859,6 +860,24 @@ void GameRun::StopServer() {
     // Politely, so the server removes its lock file and socket.
     EndGroup(server_, true, nullptr);
     server_ = -1;
+}
+
+std::string Md5Upper(const std::string& text) {
+    char name[] = "/tmp/bx2-md5-XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) return "";
+    const ssize_t written = write(fd, text.data(), text.size());
+    close(fd);
+    std::string digest;
+    if (written == static_cast<ssize_t>(text.size())) {
+        FILE* pipe = popen(("md5sum '" + std::string(name) + "'").c_str(), "r");
+        char buffer[64] = {};
+        if (pipe && std::fgets(buffer, sizeof buffer, pipe)) digest.assign(buffer, 32);
+        if (pipe) pclose(pipe);
+    }
+    std::remove(name);
+    for (char& c : digest) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return digest;
 }
 
 }  // namespace e2e

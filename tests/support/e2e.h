@@ -199,4 +199,8 @@ private:
     WindowInfo window_;
 };
 
+// MD5 in upper-case hexadecimal by the system's own md5sum, not the game's: the digests the
+// game writes into player and save files are checked against it.
+std::string Md5Upper(const std::string& text);
+
 }  // namespace e2e
