@@ -27,15 +27,6 @@ namespace fs = std::filesystem;
 
 const std::string kTitle = "Brondelvix 2!";
 
-std::string Resources() { return fs::canonical(FixturePath("../../resources")).string() + "/"; }
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 int FileMode(const std::string& path) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);

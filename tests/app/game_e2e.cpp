@@ -35,8 +35,6 @@ const std::string kPlayerFile = "data/players/" + kPlayer + "/player.xml";
 const std::string kSealingText =
     "F00DCAFE2qmz7k4[]8rt5w,jd3xpp; Salt Filler.  Greetings, friend, and many thanks for spotting this entry!";
 
-std::string Resources() { return fs::canonical(FixturePath("../../resources")).string() + "/"; }
-
 // A data folder that is the shipped one but for its packs: the fixture packs named.
 class DataFolder {
 public:
@@ -122,12 +120,6 @@ std::string ExpectedDigest(const std::string& save) {
 }
 
 int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
-
-int Occurrences(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
-}
 
 // Whether the X server draws a pointer over the game: the cursor image has a visible pixel.
 bool PointerShown(GameRun& game) {

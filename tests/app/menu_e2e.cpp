@@ -35,15 +35,6 @@ const std::string kPlayer = "Nameless Wonder";
 const std::string kPlayerFile = "data/players/" + kPlayer + "/player.xml";
 std::string SaveFile(const std::string& saveName) { return "data/players/" + kPlayer + "/save_" + saveName + ".xml"; }
 
-std::string Resources() { return fs::canonical(FixturePath("../../resources")).string() + "/"; }
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The shipped data folder but for its packs: the quick pack, and with two packs the quick pack
 // again as "Second Pack".
 class DataFolder {
@@ -81,12 +72,6 @@ std::string Element(const std::string& text, const std::string& tag) {
     const size_t to = text.find("</" + tag + ">");
     if (from == std::string::npos || to == std::string::npos) return "";
     return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
-}
-
-int Occurrences(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
 }
 
 // A saved game at level 2 with this play time, sealed as the game seals it; an edited one had

@@ -41,26 +41,11 @@ const std::string kSaveFile = "data/players/" + kPlayer + "/save_classic.xml";
 // A level of the classic pack takes a sanitizer build half a minute to a few minutes of play.
 constexpr Millis kLevelWait{std::chrono::minutes(6)};
 
-std::string Resources() { return fs::canonical(FixturePath("../../resources")).string() + "/"; }
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string Element(const std::string& text, const std::string& tag) {
     const size_t from = text.find("<" + tag + ">");
     const size_t to = text.find("</" + tag + ">");
     if (from == std::string::npos || to == std::string::npos) return "<missing>";
     return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
-}
-
-int Occurrences(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
 }
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }

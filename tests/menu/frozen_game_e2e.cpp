@@ -31,8 +31,6 @@ const std::string kPlayer = "Nameless Wonder";
 const std::string kSaveFile = "data/players/" + kPlayer + "/save_edgepack.xml";
 const std::string kPlayerFile = "data/players/" + kPlayer + "/player.xml";
 
-std::string Resources() { return fs::canonical(FixturePath("../../resources")).string() + "/"; }
-
 // The shipped data folder with the edge pack as its only pack.
 class DataFolder {
 public:
@@ -72,12 +70,6 @@ std::string Element(const std::string& text, const std::string& tag) {
     const size_t to = text.find("</" + tag + ">");
     if (from == std::string::npos || to == std::string::npos) return "";
     return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
-}
-
-int Occurrences(const std::string& text, const std::string& part) {
-    int count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-    return count;
 }
 
 // --- Where things are: logical 1024 x 768 positions scaled to the screen, which the game's

@@ -31,15 +31,6 @@ namespace fs = std::filesystem;
 const std::string kTitle = "Brondelvix 2!";
 const std::string kPrefs = "data/prefs.xml";
 
-std::string Resources() { return fs::canonical(FixturePath("../../resources")).string() + "/"; }
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The shipped default preferences with some elements' values replaced.
 std::string Prefs(const std::map<std::string, std::string>& changes) {
     std::string prefs = ReadFile(Resources() + "data/default_prefs.xml");

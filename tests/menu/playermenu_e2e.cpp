@@ -30,8 +30,6 @@ const std::string kDefault = "Nameless Wonder";
 const std::string kPlayers = "data/players/";
 const std::string kPrefs = "data/prefs.xml";
 
-std::string Resources() { return fs::canonical(FixturePath("../../resources")).string() + "/"; }
-
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // --- The files as they must be.

@@ -43,11 +43,6 @@ constexpr Millis kPoll{40};
 // auto-repeat and drops it.
 constexpr int kKeyGapMs = 20;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 std::string Seconds(Millis ms) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.1f s", static_cast<double>(ms.count()) / 1000.0);
@@ -878,6 +873,19 @@ std::string Md5Upper(const std::string& text) {
     std::remove(name);
     for (char& c : digest) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return digest;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string Resources() { return fs::canonical(BX2_E2E_DATA_DIR).string() + "/"; }
+
+int Occurrences(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
 }
 
 }  // namespace e2e

@@ -202,5 +202,11 @@ private:
 // MD5 in upper-case hexadecimal by the system's own md5sum, not the game's: the digests the
 // game writes into player and save files are checked against it.
 std::string Md5Upper(const std::string& text);
+// A whole file as it is on disk; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+// The repository's data folder, the one the game under test reads unless told otherwise.
+std::string Resources();
+// How many times part stands in text, overlaps counted.
+int Occurrences(const std::string& text, const std::string& part);
 
 }  // namespace e2e
