@@ -20,12 +20,12 @@ namespace {
 // The buttons in the order they are updated and drawn.
 enum MainButton { kContinue, kNewGame, kPlayers, kScores, kPacks, kOptions, kHelp, kQuit, kMainButtons };
 
-struct MainButtonSpec {
+struct MainButtonDef {
     const char* label;  // the English key of its label
     int hotKey;
     SoundPtr Universe::*sound;
 };
-constexpr MainButtonSpec kSpecs[kMainButtons] = {
+constexpr MainButtonDef kMainButtonDefs[kMainButtons] = {
     {"Continue", 'C', &Universe::sndButtonStartGame}, {"New Game", 'N', &Universe::sndButtonStartGame},
     {"Players", 'P', &Universe::sndButtonClick},      {"Scores", 'S', &Universe::sndButtonClick},
     {"Packs", 'K', &Universe::sndButtonClick},        {"Options", 'O', &Universe::sndButtonClick},
@@ -36,8 +36,8 @@ public:
     explicit MainMenu(const UniversePtr& universe) : universe_(universe), u_(Deref(universe)) {}
 
     std::string Run() {
-        for (const MainButtonSpec& spec : kSpecs)
-            buttons_.push_back(MakeMenuButton(spec.label, spec.hotKey, u_.*spec.sound));
+        for (const MainButtonDef& def : kMainButtonDefs)
+            buttons_.push_back(MakeMenuButton(def.label, def.hotKey, u_.*def.sound));
         Label();
         shown_ = CountShown();
         LayOut();
@@ -61,7 +61,7 @@ public:
 
 private:
     void Label() {
-        for (int i = 0; i < kMainButtons; ++i) buttons_[i]->text = u_.GetLocalizedString(kSpecs[i].label);
+        for (int i = 0; i < kMainButtons; ++i) buttons_[i]->text = u_.GetLocalizedString(kMainButtonDefs[i].label);
     }
 
     int CountShown() { return 6 + (u_.ContinueExists() != 0 ? 1 : 0) + (u_.packsArray.size() > 1 ? 1 : 0); }

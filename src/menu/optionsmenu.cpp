@@ -20,11 +20,11 @@ namespace {
 // The buttons in row order, which is also the order they are updated and drawn in.
 enum OptionsButton { kQuality, kEffects, kScreenMode, kAudio, kLanguage, kGoBack, kOptionsButtons };
 
-struct ButtonSpec {
+struct ButtonDef {
     const char* label;  // the English key of its label
     int hotKey;
 };
-constexpr ButtonSpec kButtons[kOptionsButtons] = {
+constexpr ButtonDef kButtons[kOptionsButtons] = {
     {"Graphics Quality", 'G'}, {"Effects", 'E'},        {"Full Screen/Window", 'F'}, {"Audio", 'A'},
     {"Choose Language", 'L'},  {"Go Back", KEY_ESCAPE},
 };
@@ -119,7 +119,7 @@ public:
     explicit OptionsMenu(const UniversePtr& universe) : universe_(universe), u_(Deref(universe)) {}
 
     std::string Run() {
-        for (const ButtonSpec& spec : kButtons) buttons_.push_back(MakeMenuButton("", spec.hotKey, u_.sndButtonClick));
+        for (const ButtonDef& def : kButtons) buttons_.push_back(MakeMenuButton("", def.hotKey, u_.sndButtonClick));
         const std::string start = g_language.empty() ? "en" : g_language;
         // The key that opened the screen chooses nothing here.
         FlushKeys();

@@ -16,14 +16,14 @@
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonDef {
     const char* text;  // the English key
     int hotKey;
     int row;
 };
 // In row order, which is also the order they are drawn in. Row 4 of the six stays empty: "Go
 // Back" stands apart from the four actions.
-const ButtonSpec kButtons[] = {
+const ButtonDef kButtons[] = {
     {"Use Existing Player", 'U', 0},   {"Create New Player", 'N', 1}, {"New Player With Password", 'P', 2},
     {"Delete Current Player", 'D', 3}, {"Go Back", KEY_ESCAPE, 5},
 };
@@ -145,8 +145,8 @@ std::string DrawPlayerMenu(const UniversePtr& universe) {
         Universe& u = Deref(universe);
         Universe& shared = Deref(g_gameUniverse);
         std::vector<MenuButtonPtr> buttons;
-        for (const ButtonSpec& spec : kButtons) {
-            buttons.push_back(MakeMenuButton(shared.GetLocalizedString(spec.text), spec.hotKey, shared.sndButtonClick));
+        for (const ButtonDef& def : kButtons) {
+            buttons.push_back(MakeMenuButton(shared.GetLocalizedString(def.text), def.hotKey, shared.sndButtonClick));
         }
         for (const MenuButtonPtr& button : buttons) SizeForMenuColumn(*button, 400.0f);
         for (size_t i = 0; i < buttons.size(); ++i) PutInMenuRow(*buttons[i], kButtons[i].row, kRows);
