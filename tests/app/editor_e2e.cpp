@@ -39,12 +39,7 @@ int FileMode(const std::string& path) {
 class DataFolder {
 public:
     DataFolder() {
-        const std::string data = scratch_.path() + "/data/";
-        fs::create_directories(data + "packs");
-        for (const char* entry : {"strings.xml", "errorcodes.xml", "default_prefs.xml", "fonts", "images", "sounds"}) {
-            fs::create_symlink(Resources() + "data/" + entry, data + entry);
-        }
-        fs::create_symlink(Resources() + "help", scratch_.path() + "/help");
+        LinkShippedDataWithoutPacks(scratch_.path() + "/");
         fs::copy(FixturePath("app/editpack"), Pack(), fs::copy_options::recursive);
     }
     std::string Path() const { return scratch_.path() + "/"; }

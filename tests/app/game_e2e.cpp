@@ -40,11 +40,7 @@ class DataFolder {
 public:
     explicit DataFolder(const std::vector<std::string>& packs) {
         const std::string data = scratch_.path() + "/data/";
-        fs::create_directories(data + "packs");
-        for (const char* entry : {"strings.xml", "errorcodes.xml", "default_prefs.xml", "fonts", "images", "sounds"}) {
-            fs::create_symlink(Resources() + "data/" + entry, data + entry);
-        }
-        fs::create_symlink(Resources() + "help", scratch_.path() + "/help");
+        LinkShippedDataWithoutPacks(scratch_.path() + "/");
         for (const std::string& pack : packs) {
             fs::copy(FixturePath("app/" + pack), data + "packs/" + pack, fs::copy_options::recursive);
         }

@@ -41,11 +41,7 @@ class DataFolder {
 public:
     explicit DataFolder(bool twoPacks) {
         const std::string data = scratch_.path() + "/data/";
-        fs::create_directories(data + "packs");
-        for (const char* entry : {"strings.xml", "errorcodes.xml", "default_prefs.xml", "fonts", "images", "sounds"}) {
-            fs::create_symlink(Resources() + "data/" + entry, data + entry);
-        }
-        fs::create_symlink(Resources() + "help", scratch_.path() + "/help");
+        LinkShippedDataWithoutPacks(scratch_.path() + "/");
         fs::copy(FixturePath("app/quickpack"), data + "packs/quickpack", fs::copy_options::recursive);
         if (twoPacks) {
             fs::copy(FixturePath("app/quickpack"), data + "packs/secondpack", fs::copy_options::recursive);
@@ -540,19 +536,7 @@ TEST(MainMenu, ClosingTheWindowEndsTheGame) {
     ASSERT_TRUE(game.WaitForWindow(kTitle));
     ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuWith(6)));
 
-    // What a window manager sends when the window's close button is pressed.
-    Display* display = XOpenDisplay(game.DisplayName().c_str());
-    ASSERT_NE(display, nullptr);
-    XEvent close{};
-    close.xclient.type = ClientMessage;
-    close.xclient.window = game.Window().id;
-    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    close.xclient.format = 32;
-    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    close.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, game.Window().id, False, NoEventMask, &close);
-    XFlush(display);
-    XCloseDisplay(display);
+    game.CloseWindow();
 
     ASSERT_TRUE(game.WaitForExit());
     EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();

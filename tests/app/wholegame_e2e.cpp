@@ -61,21 +61,6 @@ void Stage(const std::string& name) {
 // --- What the screens look like, wherever the game's window stands and whatever its size: places
 // in the game's 1024 x 768 layout, scaled into the window.
 
-class View {
-public:
-    explicit View(const WindowInfo& window) : w_(window) {}
-    int X(double x) const { return w_.x + static_cast<int>(x * w_.w / 1024); }
-    int Y(double y) const { return w_.y + static_cast<int>(y * w_.h / 768); }
-    Region Area(double x, double y, double w, double h) const {
-        return {X(x), Y(y), static_cast<int>(w * w_.w / 1024), static_cast<int>(h * w_.h / 768)};
-    }
-    // Pixel counts of the 1024 x 768 layout, scaled to the window's area.
-    int Pixels(int count) const { return static_cast<int>(count * (w_.w * static_cast<double>(w_.h)) / (1024 * 768)); }
-
-private:
-    WindowInfo w_;
-};
-
 bool Green(Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; }
 bool Orange(Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }
 
@@ -132,17 +117,6 @@ ScreenTest EntryShown(GameRun& game) {
         const View v(game.Window());
         return OnMenuBackground(s, v) && s.All(v.Area(270, 200, 30, 30), Green);
     };
-}
-// The green stretches down a column of the menu box: one per button face it crosses.
-int FacesDown(const Screenshot& s, const View& v, int x) {
-    int faces = 0;
-    bool inside = false;
-    for (int y = v.Y(200); y < v.Y(568); ++y) {
-        const bool green = Green(s.At(v.X(x), y));
-        if (green && !inside) ++faces;
-        inside = green;
-    }
-    return faces;
 }
 // A message with its OK button: one row of the column, two faces down the middle.
 ScreenTest MessageShown(GameRun& game) {

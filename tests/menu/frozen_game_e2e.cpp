@@ -36,11 +36,7 @@ class DataFolder {
 public:
     DataFolder() {
         const std::string data = scratch_.path() + "/data/";
-        fs::create_directories(data + "packs");
-        for (const char* entry : {"strings.xml", "errorcodes.xml", "default_prefs.xml", "fonts", "images", "sounds"}) {
-            fs::create_symlink(Resources() + "data/" + entry, data + entry);
-        }
-        fs::create_symlink(Resources() + "help", scratch_.path() + "/help");
+        LinkShippedDataWithoutPacks(scratch_.path() + "/");
         fs::copy(FixturePath("menu/edgepack"), data + "packs/edgepack", fs::copy_options::recursive);
     }
     std::string Path() const { return scratch_.path() + "/"; }
@@ -451,21 +447,7 @@ void CommandQ(GameRun& game) {
     game.KeyUp("Ctrl");
 }
 
-// What a window manager sends when the window's close button is pressed.
-void CloseWindow(GameRun& game) {
-    Display* display = XOpenDisplay(game.DisplayName().c_str());
-    ASSERT_NE(display, nullptr);
-    XEvent close{};
-    close.xclient.type = ClientMessage;
-    close.xclient.window = game.Window().id;
-    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    close.xclient.format = 32;
-    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    close.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, game.Window().id, False, NoEventMask, &close);
-    XFlush(display);
-    XCloseDisplay(display);
-}
+void CloseWindow(GameRun& game) { game.CloseWindow(); }
 
 class GameOverChoice : public ::testing::TestWithParam<Ending> {};
 

@@ -53,36 +53,11 @@ void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 // --- What the screens look like, wherever the game's window stands and whatever its size. Places
 // are given in the game's 1024 x 768 layout and scaled into the window.
 
-class View {
-public:
-    explicit View(const WindowInfo& window) : w_(window) {}
-    int X(int x) const { return w_.x + x * w_.w / 1024; }
-    int Y(int y) const { return w_.y + y * w_.h / 768; }
-    Region Area(int x, int y, int w, int h) const { return {X(x), Y(y), w * w_.w / 1024, h * w_.h / 768}; }
-    double Scale() const { return static_cast<double>(w_.w) * w_.h / (1024.0 * 768.0); }
-
-private:
-    WindowInfo w_;
-};
-
-bool Green(Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; }
 bool Orange(Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }
 
 // The menu background: the orange of the title across the top.
 bool OnBackground(const Screenshot& s, const View& v) {
     return s.Count(v.Area(650, 60, 250, 90), Orange) > 1000 * v.Scale();
-}
-
-// The green stretches down the box at a column: one per button face it crosses.
-int FacesDown(const Screenshot& s, const View& v, int x) {
-    int faces = 0;
-    bool inside = false;
-    for (int y = v.Y(200); y < v.Y(568); ++y) {
-        const bool green = Green(s.At(v.X(x), y));
-        if (green && !inside) ++faces;
-        inside = green;
-    }
-    return faces;
 }
 
 // The white captions naming the player and the pack under the main menu.

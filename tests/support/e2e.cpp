@@ -343,6 +343,22 @@ void GameRun::CopyToUserFolder(const std::string& relative, const std::string& s
 
 std::string GameRun::DisplayName() const { return ":" + std::to_string(display_); }
 
+void GameRun::CloseWindow() {
+    if (!x_) {
+        ADD_FAILURE() << "no X connection to close the window through";
+        return;
+    }
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = window_.id;
+    close.xclient.message_type = XInternAtom(x_, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(x_, "WM_DELETE_WINDOW", False));
+    close.xclient.data.l[1] = CurrentTime;
+    XSendEvent(x_, window_.id, False, NoEventMask, &close);
+    XFlush(x_);
+}
+
 ::testing::AssertionResult GameRun::StartServer() {
     if (x_) return ::testing::AssertionSuccess();
     if (scratch_.empty()) return ::testing::AssertionFailure() << "no temporary folder for the run";
@@ -886,6 +902,27 @@ int Occurrences(const std::string& text, const std::string& part) {
     int count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
     return count;
+}
+
+void LinkShippedDataWithoutPacks(const std::string& folder) {
+    const std::string data = folder + "data/";
+    fs::create_directories(data + "packs");
+    for (const char* entry : {"strings.xml", "errorcodes.xml", "default_prefs.xml", "fonts", "images", "sounds"}) {
+        fs::create_symlink(Resources() + "data/" + entry, data + entry);
+    }
+    fs::create_symlink(Resources() + "help", folder + "help");
+}
+
+int FacesDown(const Screenshot& s, const View& v, int x) {
+    const auto green = [](Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; };
+    int faces = 0;
+    bool inside = false;
+    for (int y = v.Y(200); y < v.Y(568); ++y) {
+        const bool face = green(s.At(v.X(x), y));
+        if (face && !inside) ++faces;
+        inside = face;
+    }
+    return faces;
 }
 
 }  // namespace e2e

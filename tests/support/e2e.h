@@ -76,6 +76,28 @@ struct WindowInfo {
     std::string title;
 };
 
+// Places given in the game's 1024 x 768 layout, scaled into the game's window wherever it
+// stands and whatever its size.
+class View {
+public:
+    explicit View(const WindowInfo& window) : w_(window) {}
+    int X(double x) const { return w_.x + static_cast<int>(x * w_.w / 1024); }
+    int Y(double y) const { return w_.y + static_cast<int>(y * w_.h / 768); }
+    Region Area(double x, double y, double w, double h) const {
+        return {X(x), Y(y), static_cast<int>(w * w_.w / 1024), static_cast<int>(h * w_.h / 768)};
+    }
+    // The window's area against the layout's.
+    double Scale() const { return static_cast<double>(w_.w) * w_.h / (1024.0 * 768.0); }
+    // Pixel counts of the layout, scaled to the window's area.
+    int Pixels(int count) const { return static_cast<int>(count * (w_.w * static_cast<double>(w_.h)) / (1024 * 768)); }
+
+private:
+    WindowInfo w_;
+};
+
+// The green stretches down a column of the menu box at layout x: one per button face it crosses.
+int FacesDown(const Screenshot& s, const View& v, int x);
+
 struct GameOptions {
     int width = 1024, height = 768;  // the virtual screen
     std::string dataDir = {};        // BX2_DATA_DIR; empty: the repository's resources/
@@ -147,6 +169,8 @@ public:
     void ButtonUp(Button button = Button::Left);
     void Click(Button button = Button::Left);
     void ClickAt(int x, int y, Button button = Button::Left);
+    // What a window manager sends when the window's close button is pressed.
+    void CloseWindow();
 
     // --- The screen. Saved screenshots go to ArtifactsFolder(); the path is returned and printed.
     Screenshot Capture();
@@ -208,5 +232,9 @@ std::string ReadFile(const std::string& path);
 std::string Resources();
 // How many times part stands in text, overlaps counted.
 int Occurrences(const std::string& text, const std::string& part);
+// Makes folder (ending in '/') a data folder that is the shipped one but for its packs: the
+// shipped strings, error codes, preferences, fonts, images, sounds and help linked in, and an
+// empty data/packs/ for the test's own.
+void LinkShippedDataWithoutPacks(const std::string& folder);
 
 }  // namespace e2e
