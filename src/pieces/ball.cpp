@@ -2,6 +2,7 @@
 // leaving the paddle at the angle of the hit, and the hit count that ends short-lived balls.
 #include "pieces/ball.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/arrays.h"
@@ -33,6 +34,17 @@ int WholeTurn(int angle) {
 }
 
 // Spin and direction from the angle; the caller decides which way up the ball goes.
+// A soft paddle takes speed from the ball at every contact; it never brings the ball below a
+// crawl it was already above, or the ball would end motionless (or backwards) and the level
+// could not be finished.
+void TakeThePaddlesElasticity(Sprite& ball, const Sprite& paddle) {
+    constexpr float kSlowest = 1.0f;
+    const float before = ball.vel;
+    ball.vel += paddle.elasticity - 1.0f;
+    const float floor = std::min(before, kSlowest);
+    if (ball.vel < floor) ball.vel = floor;
+}
+
 void AimFromAngle(Sprite& ball, int angle) {
     ball.drot = static_cast<float>(angle) / 10.0f;
     int index = WholeTurn(angle);
@@ -212,7 +224,7 @@ int Ball::PaddleCollision(const PaddlePtr& paddle) {
         Sprite& padSprite = Deref(pad.paddleSprite);
         if (sprite.BoundingBoxCollision(pad.paddleSprite, 1, 0.0f) != 1) return 0;
         AimFromAngle(sprite, ReboundAngle(sprite, padSprite));
-        sprite.vel += padSprite.elasticity - 1.0f;
+        TakeThePaddlesElasticity(sprite, padSprite);
         if (sprite.dy == 0.0f) sprite.dy = 1.0f;
         consecutiveRebounds = 0;
         sprite.yRebound = AddSaturated(sprite.yRebound, 1);
@@ -231,7 +243,7 @@ int Ball::CalculatePaddleRebound(const PaddlePtr& paddle) {
         Sprite& sprite = Deref(ballSprite);
         Sprite& padSprite = Deref(Deref(paddle).paddleSprite);
         AimFromAngle(sprite, ReboundAngle(sprite, padSprite));
-        sprite.vel += padSprite.elasticity - 1.0f;
+        TakeThePaddlesElasticity(sprite, padSprite);
         if (sprite.dy == 0.0f) {
             sprite.dy = -1.0f;
         } else if (sprite.dy > 0.0f) {

@@ -433,6 +433,30 @@ TEST_F(BallTest, PaddleReboundAngleAcrossThePaddle) {
     }
 }
 
+// Each "bouncy" catch softens the paddle further; contact after contact must not stop the ball.
+TEST_F(BallTest, ASoftPaddleSlowsTheBallButNeverStopsIt) {
+    struct Case {
+        float elasticity, before, after;
+    } cases[] = {
+        {0.9f, 4.0f, 3.9f},  // an ordinary loss
+        {0.7f, 1.2f, 1.0f},  // down to a crawl, no further
+        {0.1f, 0.5f, 0.5f},  // already slower than that: kept
+        {1.25f, 0.5f, 0.75f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.elasticity);
+        paddle->paddleSprite->elasticity = c.elasticity;
+        BallPtr hit = MakeBall(345.0f, 692.0f);
+        hit->ballSprite->vel = c.before;
+        hit->PaddleCollision(paddle);
+        EXPECT_FLOAT_EQ(hit->ballSprite->vel, c.after);
+        BallPtr launched = MakeBall(345.0f, 692.0f);
+        launched->ballSprite->vel = c.before;
+        launched->CalculatePaddleRebound(paddle);
+        EXPECT_FLOAT_EQ(launched->ballSprite->vel, c.after);
+    }
+}
+
 TEST_F(BallTest, PaddleContactCountsAHitAndResetsTheRun) {
     BallPtr ball = MakeBall(345.0f, 692.0f);
     ball->hitsRemaining = 2;

@@ -427,6 +427,26 @@ TEST_F(BrickTest, EveryFormScoresAndOnlyTheLastCounts) {
     EXPECT_EQ(stat->score, 60);
 }
 
+// A brick takes over its next form's powerup table as it turns into it; letting the old form go
+// must not empty that table, or a brick's later forms would never drop anything.
+TEST_F(BrickTest, EachFormDropsFromItsOwnTable) {
+    const auto table = [](const std::string& name) {
+        return "<powerupGenerated><randomData><action>" + name + "</action><value>1</value></randomData>" +
+               "</powerupGenerated>";
+    };
+    pack.Load({BrickXml("b0", "<nextBrickName>b1</nextBrickName>" + table("zero")),
+               BrickXml("b1", "<nextBrickName>b2</nextBrickName>" + table("one")), BrickXml("b2", table("two"))});
+    BrickPtr brick = level.Place(pack, "b0", 0, 0);
+    level.Start();
+    EXPECT_EQ(brick->Die(stat, level.bricks), 0);
+    EXPECT_EQ(brick->Die(stat, level.bricks), 0);
+    ASSERT_EQ(brick->name, "b2");
+    ASSERT_NE(brick->powerupGenerated, nullptr);
+    EXPECT_EQ(brick->powerupGenerated->action, std::vector<std::string>{"two"});
+    EXPECT_EQ(brick->Die(stat, level.bricks), 1);
+    EXPECT_EQ(brick->powerupToGenerate, "two");
+}
+
 TEST_F(BrickTest, TurningIntoTheNextFormClearsItsFuses) {
     pack.Load({BrickXml("b0", "<nextBrickName>b1</nextBrickName>"), BrickXml("b1", "<ttl>30</ttl>")});
     BrickPtr brick = level.Place(pack, "b0", 0, 0);
