@@ -82,6 +82,9 @@ void EndOfGame(PlayLoopState& state, Game& game) {
         stat.isActive = 0;
     }
     if (state.gameOverChoice.empty()) {
+        // The last level's end fade can close the screen on the very step the game ends: the
+        // game-over screen would then wait unseen under the black.
+        if (game.currentLevel->levelEndTTL != -1.0f) EndOverLevel(*game.currentLevel);
         state.gameOverChoice = DrawGameOverMenu(g_gameUniverse);
         if (!state.gameOverChoice.empty()) g_ScreenOverlayAlpha = 1.0f;
     } else {

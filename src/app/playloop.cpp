@@ -24,6 +24,8 @@ const std::vector<SoundPtr>& PackSounds(const Game& game) {
     return game.currentPack ? game.currentPack->soundsArray : kNoSounds;
 }
 
+}  // namespace
+
 // The level stays on screen, nothing more to win or lose on it, and the game ends through its
 // game-over screen over it.
 void EndOverLevel(Level& level) {
@@ -35,8 +37,6 @@ void EndOverLevel(Level& level) {
     g_ScreenOverlayAlpha = 0.0f;
     level.gameOver = 0.0f;
 }
-
-}  // namespace
 
 GamePtr CurrentGame() { return g_gameUniverse ? g_gameUniverse->currentGame : nullptr; }
 

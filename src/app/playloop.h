@@ -57,6 +57,10 @@ void SuspensionWait();
 // The frame, the end of a finished game, then the flip or the pause screen.
 void DrawStep(PlayLoopState& state);
 
+// The level stays on screen, nothing more to win or lose on it, and the game ends through its
+// game-over screen over it; the black of its end fade is lifted.
+void EndOverLevel(Level& level);
+
 // A pending pause that will not open (the game is over, there is nothing to draw, a new run
 // starts): forgotten, and the mixer it may have paused plays again.
 void DropPendingPause();

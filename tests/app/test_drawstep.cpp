@@ -162,6 +162,25 @@ TEST_F(DrawStepTest, AFinishedGameIsRecordedOnceAndEveryGameOverChoiceLeavesARes
     EXPECT_EQ(g_DebugLog, "");
 }
 
+// The last level ends the game and fades out at once; when both run out on a drawing step, the
+// game-over screen must still be seen rather than sit under the black.
+TEST_F(DrawStepTest, TheGameOverScreenOfTheLastLevelIsNotHiddenByItsEndFade) {
+    state.updateCount = 3;
+    level().gameOver = 0.001f;
+    level().levelEndTTL = 0.001f;
+    float overlayAtGameOver = -1.0f;
+    Script script({{"Game Over", [&] {
+                        overlayAtGameOver = g_ScreenOverlayAlpha;
+                        Press(KEY_ESCAPE);
+                    }}});
+    Passes(1);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(overlayAtGameOver, 0.0f);
+    EXPECT_EQ(level().levelEndTTL, -1.0f) << "no level change follows";
+    EXPECT_EQ(state.gameOverChoice, "Main Menu");
+    EXPECT_EQ(g_DebugLog, "");
+}
+
 TEST_F(DrawStepTest, ThePanelShowsTheScoreAndLevelOfTheFrameBeforeAndHoldsThemOnceTheGameIsOver) {
     state.updateCount = 0;
     Passes(4);
