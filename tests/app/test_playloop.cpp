@@ -126,11 +126,18 @@ TEST_F(UpdateStep, TheLastLevelClearedEndsTheGameThroughItsGameOverScreenOverThe
     level().goalsArray = {over, fade};
     level().nextLevel.clear();
 
-    Script player({{"Game Over", [] { Press(KEY_ESCAPE); }}}, 2000);
+    // The screen is seen over the level, not under the black of the level's end fade.
+    float overlayAtGameOver = -1.0f;
+    Script player({{"Game Over",
+                    [&] {
+                        overlayAtGameOver = g_ScreenOverlayAlpha;
+                        Press(KEY_ESCAPE);
+                    }}},
+                  2000);
     for (int i = 0; i < 2000 && state.playing; ++i) Passes(1);
     EXPECT_TRUE(player.Finished());
     EXPECT_EQ(state.playing, 0);
-    EXPECT_EQ(g_ScreenOverlayAlpha, 0.0f);
+    EXPECT_EQ(overlayAtGameOver, 0.0f);
     const std::string playerFile = ReadText(PlayerPath());
     EXPECT_NE(playerFile.find("<gameStat>"), std::string::npos) << "the game is recorded";
     EXPECT_EQ(g_DebugLog, "");
