@@ -74,16 +74,33 @@ public:
 
 std::vector<AnimationStepPtr> AppendNewAnimationStep(const std::vector<AnimationStepPtr>& steps);
 
+// How an animation runs: its "mode" text, read once when the animation is loaded or copied.
+enum class AnimationMode : unsigned char { Normal, Static, Parent, NoFreeze };
+
+// "static", "parent", "noFreeze" (exact case); anything else is normal.
+AnimationMode AnimationModeFromText(const std::string& text);
+
 // A named run of steps with the running state of its current step.
 class Animation {
 public:
-    std::string name;  // tag "aniName"
+    // First, together: every update of its sprite reads these and nothing else of the animation.
     std::vector<AnimationStepPtr> StepsArray;
-    int currentFrame = 0;          // index of the current step
-    float currentStep = 0.0f;      // ticks elapsed in the current pass
-    int terminatingStep = 0;       // rolled pass length
-    int currentIteration = 0;      // passes done
-    int terminatingIteration = 0;  // rolled pass count
+    int currentFrame = 0;                            // index of the current step
+    float currentStep = 0.0f;                        // ticks elapsed in the current pass
+    int terminatingStep = 0;                         // rolled pass length
+    int currentIteration = 0;                        // passes done
+    int terminatingIteration = 0;                    // rolled pass count
+    AnimationMode modeKind = AnimationMode::Normal;  // `mode` as loaded or copied
+
+private:
+    // The current step at hand (CurrentStepOrNull), beside the counts it is read with.
+    int frameAtHand_ = -1;
+    const AnimationStepPtr* stepsAtHand_ = nullptr;
+    AnimationStepPtr stepAtHand_;
+    size_t countAtHand_ = 0;
+
+public:
+    std::string name;  // tag "aniName"
     RandomPtr nextAnimation;
     RandomPtr inRangeAnimation;   // read and copied, never consulted
     RandomPtr outRangeAnimation;  // read and copied, never consulted
@@ -111,6 +128,22 @@ public:
              float extra1, float extra2, float& outX, float& outY, float& outRot, float& outXScale, float& outYScale);
     int LoadFromXML(const std::string& xml);
     int Initialize(int n);
+
+    // The current step, or null when currentFrame names none. Kept at hand from one call to
+    // the next, so that a tick does not look it up through the list again.
+    AnimationStep* CurrentStepOrNull() {
+        if (currentFrame == frameAtHand_ && StepsArray.data() == stepsAtHand_ && StepsArray.size() == countAtHand_) {
+            return stepAtHand_.get();
+        }
+        return LookUpCurrentStep();
+    }
+
+private:
+    AnimationStep* LookUpCurrentStep();
+    // The list is replaced only here (load, copy, Initialize), and each of those forgets the
+    // step at hand: a new list may sit where the old one was. The step is held, not borrowed,
+    // so that one let go of elsewhere is never read freed.
+    void ForgetStepAtHand();
 };
 
 std::vector<AnimationPtr> AppendNewAnimation(const std::vector<AnimationPtr>& animations);

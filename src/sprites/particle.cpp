@@ -69,11 +69,9 @@ bool MayEmit(const Sprite& particle) {
     if (!particle.childSprites.empty()) return true;
     const int a = particle.currentAnimation;
     if (a < 0 || static_cast<size_t>(a) >= particle.animationArray.size()) return false;
-    const Animation* animation = particle.animationArray[static_cast<size_t>(a)].get();
+    Animation* animation = particle.animationArray[static_cast<size_t>(a)].get();
     if (!animation) return false;
-    const int f = animation->currentFrame;
-    if (f < 0 || static_cast<size_t>(f) >= animation->StepsArray.size()) return false;
-    const AnimationStep* step = animation->StepsArray[static_cast<size_t>(f)].get();
+    const AnimationStep* step = animation->CurrentStepOrNull();
     return step && step->particleSourceLink;
 }
 
