@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <string_view>
 
 #include "core/arrays.h"
@@ -283,7 +284,8 @@ AnimationMode AnimationModeFromText(const std::string& text) {
 AnimationStep* Animation::LookUpCurrentStep() {
     frameAtHand_ = currentFrame;
     stepsAtHand_ = StepsArray.data();
-    countAtHand_ = StepsArray.size();
+    // A list too long to count here is looked up every time.
+    countAtHand_ = static_cast<uint32_t>(std::min<size_t>(StepsArray.size(), UINT32_MAX));
     if (currentFrame >= 0 && static_cast<size_t>(currentFrame) < StepsArray.size()) {
         stepAtHand_ = StepsArray[static_cast<size_t>(currentFrame)];
     } else {

@@ -2,6 +2,7 @@
 // sounds like when it starts, what it feeds to particles and how its curves vary the drawing.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,7 +27,12 @@ using AnimationPtr = std::shared_ptr<Animation>;
 // and passes and hands the step its progress (0 at the start of a pass, towards 1 at its end).
 class AnimationStep {
 public:
-    std::string name;  // tag "stepName"
+    // First and together: what its sprite's every update reads of the current step.
+    ParticleSourcePtr particleSourceLink;  // the pack's source on a template, an own copy on a clone
+    std::string onStart;                   // "kill", "release", "end" while current
+    std::string targetSpriteName;
+    std::string onFinish;  // "kill", "release", "end" when the last pass ends
+    std::string name;      // tag "stepName"
     std::string imageName;
     ImagePtr frozenImage;  // "_frozen_" + imageName, when the pack has one
     ImagePtr sourceImage;
@@ -34,12 +40,10 @@ public:
     int maxSteps = 0;
     int minIterations = 0;  // pass count bounds, either order
     int maxIterations = 0;
-    std::string targetSpriteName;
     std::string particleSourceName;
-    ParticleSourcePtr particleSourceLink;  // the pack's source on a template, an own copy on a clone
-    RandomPtr soundToPlay;                 // actions are sound names
-    std::vector<SoundPtr> soundsArray;     // one slot per action of soundToPlay; null when unlinked
-    RandomPtr nextFrame;                   // actions are step names of the same animation
+    RandomPtr soundToPlay;              // actions are sound names
+    std::vector<SoundPtr> soundsArray;  // one slot per action of soundToPlay; null when unlinked
+    RandomPtr nextFrame;                // actions are step names of the same animation
     ShifterPtr redShift;
     ShifterPtr greenShift;
     ShifterPtr blueShift;
@@ -49,9 +53,7 @@ public:
     ShifterPtr yPositionShift;
     ShifterPtr yScaleShift;
     ShifterPtr rotationShift;
-    std::string onStart;   // "kill", "release", "end" while current
-    std::string onFinish;  // "kill", "release", "end" when the last pass ends
-    int crop = 0;          // 1: the sprite clips its drawing while this step is current
+    int crop = 0;  // 1: the sprite clips its drawing while this step is current
     int topCropOffset = 0;
     int bottomCropOffset = 0;
     int rightCropOffset = 0;
@@ -83,24 +85,28 @@ AnimationMode AnimationModeFromText(const std::string& text);
 // A named run of steps with the running state of its current step.
 class Animation {
 public:
-    // First, together: every update of its sprite reads these and nothing else of the animation.
+    // First and together: what every update of its sprite reads of the animation, with the
+    // step it keeps at hand (CurrentStepOrNull).
     std::vector<AnimationStepPtr> StepsArray;
-    int currentFrame = 0;                            // index of the current step
+    int currentFrame = 0;  // index of the current step
+
+private:
+    int frameAtHand_ = -1;
+    const AnimationStepPtr* stepsAtHand_ = nullptr;
+    uint32_t countAtHand_ = 0;
+
+public:
     float currentStep = 0.0f;                        // ticks elapsed in the current pass
     int terminatingStep = 0;                         // rolled pass length
-    int currentIteration = 0;                        // passes done
-    int terminatingIteration = 0;                    // rolled pass count
     AnimationMode modeKind = AnimationMode::Normal;  // `mode` as loaded or copied
 
 private:
-    // The current step at hand (CurrentStepOrNull), beside the counts it is read with.
-    int frameAtHand_ = -1;
-    const AnimationStepPtr* stepsAtHand_ = nullptr;
     AnimationStepPtr stepAtHand_;
-    size_t countAtHand_ = 0;
 
 public:
-    std::string name;  // tag "aniName"
+    int currentIteration = 0;      // passes done
+    int terminatingIteration = 0;  // rolled pass count
+    std::string name;              // tag "aniName"
     RandomPtr nextAnimation;
     RandomPtr inRangeAnimation;   // read and copied, never consulted
     RandomPtr outRangeAnimation;  // read and copied, never consulted
