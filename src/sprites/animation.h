@@ -144,6 +144,9 @@ public:
         return LookUpCurrentStep();
     }
 
+    // The step last looked up, to fetch ahead (only a hint: it may no longer be the current one).
+    const AnimationStep* StepAtHandOrNull() const { return stepAtHand_.get(); }
+
 private:
     AnimationStep* LookUpCurrentStep();
     // The list is replaced only here (load, copy, Initialize), and each of those forgets the

@@ -11,6 +11,7 @@
 #include "core/lookup.h"
 #include "core/numeric.h"
 #include "sprites/animation.h"
+#include "sprites/prefetch.h"
 #include "sprites/sprites.h"
 #include "text/parser.h"
 
@@ -144,6 +145,7 @@ int ParticleSprites::AddSprite(const SpritePtr& templateSprite, float x, float y
 int ParticleSprites::Update() {
     return Guarded("sprites:ParticleSprites.Update() ", 0, [&] {
         for (size_t i = 0; i < spriteArray.size(); ++i) {
+            PrefetchSpritesAhead(i + 1, spriteArray.size(), [&](size_t j) { return spriteArray[j].get(); });
             Sprite* particle = spriteArray[i].get();
             if (!particle) continue;
             // Held while it may emit (itself or through its children): a particle that emits
