@@ -463,12 +463,18 @@ int Animation::Clone(const AnimationPtr& source, bool shareFixedSteps) {
         inRangeAnimation = src.inRangeAnimation;
         outRangeAnimation = src.outRangeAnimation;
 
-        // Taken first, so that cloning an animation onto itself keeps its steps.
-        std::vector<AnimationStepPtr> sourceSteps = src.StepsArray;
+        // Taken first when cloning an animation onto itself, so that it keeps its steps; any
+        // other source is read in place (each particle made is a clone).
+        std::vector<AnimationStepPtr> ownSteps;
+        if (&src == this) ownSteps = src.StepsArray;
+        const std::vector<AnimationStepPtr>& sourceSteps = &src == this ? ownSteps : src.StepsArray;
         ForgetStepAtHand();
         StepsArray.clear();
         StepsArray.reserve(sourceSteps.size());
-        for (const AnimationStepPtr& step : sourceSteps) {
+        // By place and held: a step's copy makes copies of other sprites, and this list must
+        // stay readable whatever they do.
+        for (size_t i = 0; i < sourceSteps.size(); ++i) {
+            const AnimationStepPtr step = sourceSteps[i];
             if (shareFixedSteps && step && FixedInPlay(*step)) {
                 StepsArray.push_back(step);
                 continue;
