@@ -15,6 +15,7 @@
 #include "pieces/projectile.h"
 #include "pieces/weapon.h"
 #include "platform/runtime.h"
+#include "sprites/prefetch.h"
 #include "sprites/sprites.h"
 
 namespace {
@@ -241,6 +242,12 @@ void Level::CollideBoxes(Ball& ball, const BallPtr& ballRef, float reach, const 
 void Level::UpdateBricks(const GameStatPtr& gameStat) {
     const size_t brickCount = bricksArray.size();
     for (size_t i = 0; i < brickCount; ++i) {
+        // Fetched ahead: the brick itself, then the chain its sprite's update reads.
+        if (i + 5 < bricksArray.size()) __builtin_prefetch(bricksArray[i + 5].get());
+        PrefetchSpritesAhead(i + 1, bricksArray.size(), [&](size_t j) -> const Sprite* {
+            const Brick* ahead = bricksArray[j].get();
+            return ahead ? ahead->brickSprite.get() : nullptr;
+        });
         const BrickPtr& brick = At(bricksArray, i);
         mustClearBrickCount -= Deref(brick).Update(gameStat, bricksArray);
         // "none" is the table's way of saying nothing: it stays so the brick asks no more.

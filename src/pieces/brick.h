@@ -35,6 +35,17 @@ extern uint64_t g_linkBricksPairTests;
 // level cloned from it. Always held by a BrickPtr.
 class Brick {
 public:
+    // First and together: what every step reads of every brick, standing or struck.
+    // A template shares the pack's sprite; a level brick owns its own copy.
+    SpritePtr brickSprite;
+    NainPtr currentNain;
+    int isLive = 0;
+    int isSolid = 0;
+    float ttl = -1.0f;
+    float ttFreeze = -1.0f;
+    float ttExplode = -1.0f;
+    float ttRecover = -1.0f;  // set by a ball that rebounds; balls pass it by until it is off
+    std::string powerupToGenerate;
     std::string name;
     int isFreezeable = 1;
     int isFrozen = 0;
@@ -42,7 +53,6 @@ public:
     int isElectric = 0;
     int isBurnable = 1;
     int isExplosive = 0;
-    int isSolid = 0;
     int mustClear = 1;
     int iceDamage = 0;
     int fireDamage = 1;
@@ -50,26 +60,17 @@ public:
     int physicalDamage = 1;
     int strength = 1;
     std::string spriteName;
-    // A template shares the pack's sprite; a level brick owns its own copy.
-    SpritePtr brickSprite;
     std::string nextBrickName;
     BrickPtr nextBrick;
     std::string keyBrickName;
     // Shared between a template and its clones (see Unlink).
     RandomPtr powerupGenerated;
-    std::string powerupToGenerate;
     int powerupCount = 0;
-    NainPtr currentNain;
     // Mutual, may hold null entries once a neighbour has been unlinked.
     std::vector<BrickPtr> adjacentBricks;
-    float ttl = -1.0f;
-    float ttFreeze = -1.0f;
-    float ttExplode = -1.0f;
     float ttElectrify = -1.0f;
     float ttShake = -999999.0f;  // read and copied only
-    float ttRecover = -1.0f;     // set by a ball that rebounds; balls pass it by until it is off
     int pointValue = 0;
-    int isLive = 0;
 
     Brick();
     ~Brick();

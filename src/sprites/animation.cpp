@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <string_view>
 
 #include "core/arrays.h"
@@ -265,9 +266,40 @@ float Progress(const Animation& animation) {
     return animation.currentStep / static_cast<float>(animation.terminatingStep);
 }
 
-AnimationStep& CurrentStep(Animation& animation) { return Deref(At(animation.StepsArray, animation.currentFrame)); }
+AnimationStep& CurrentStep(Animation& animation) {
+    if (AnimationStep* step = animation.CurrentStepOrNull()) return *step;
+    // Raises the bad index or the missing step, as a lookup through the list would.
+    return Deref(At(animation.StepsArray, animation.currentFrame));
+}
 
 }  // namespace
+
+AnimationMode AnimationModeFromText(const std::string& text) {
+    if (text == "static") return AnimationMode::Static;
+    if (text == "parent") return AnimationMode::Parent;
+    if (text == "noFreeze") return AnimationMode::NoFreeze;
+    return AnimationMode::Normal;
+}
+
+AnimationStep* Animation::LookUpCurrentStep() {
+    frameAtHand_ = currentFrame;
+    stepsAtHand_ = StepsArray.data();
+    // A list too long to count here is looked up every time.
+    countAtHand_ = static_cast<uint32_t>(std::min<size_t>(StepsArray.size(), UINT32_MAX));
+    if (currentFrame >= 0 && static_cast<size_t>(currentFrame) < StepsArray.size()) {
+        stepAtHand_ = StepsArray[static_cast<size_t>(currentFrame)];
+    } else {
+        stepAtHand_ = nullptr;
+    }
+    return stepAtHand_.get();
+}
+
+void Animation::ForgetStepAtHand() {
+    frameAtHand_ = -1;
+    stepsAtHand_ = nullptr;
+    countAtHand_ = 0;
+    stepAtHand_ = nullptr;
+}
 
 std::string Animation::GetNextAnimation() {
     return Guarded("sprites:Animation.GetNextAnimation() ", std::string(), [&]() -> std::string {
@@ -345,7 +377,7 @@ std::string Animation::CheckTargetSprite() {
 
 namespace {
 
-// Mode and finishing names are compared by length first: most animations and steps have none.
+// Finishing names are compared by length first: most steps have none.
 bool Is(const std::string& text, std::string_view name) { return std::string_view(text) == name; }
 
 // Animation::Update for either kind of caller; source() gives the sprite a new step's sound
@@ -353,10 +385,10 @@ bool Is(const std::string& text, std::string_view name) { return std::string_vie
 template <class Source>
 int Advance(Animation& animation, float frozen, const Source& source) {
     if (animation.StepsArray.empty()) return 0;
-    const std::string& mode = animation.mode;
-    if (Is(mode, "noFreeze")) frozen = 0.0f;
+    const AnimationMode mode = animation.modeKind;
+    if (mode == AnimationMode::NoFreeze) frozen = 0.0f;
 
-    if (!Is(mode, "static") && !Is(mode, "parent") && frozen == 0.0f) {
+    if (mode != AnimationMode::Static && mode != AnimationMode::Parent && frozen == 0.0f) {
         animation.currentStep += g_gameSpeedFactor;
         if (!(animation.currentStep < static_cast<float>(animation.terminatingStep))) {
             animation.currentStep = 0.0f;
@@ -426,15 +458,23 @@ int Animation::Clone(const AnimationPtr& source, bool shareFixedSteps) {
         currentIteration = src.currentIteration;
         terminatingIteration = src.terminatingIteration;
         mode = src.mode;
+        modeKind = AnimationModeFromText(mode);
         nextAnimation = src.nextAnimation;
         inRangeAnimation = src.inRangeAnimation;
         outRangeAnimation = src.outRangeAnimation;
 
-        // Taken first, so that cloning an animation onto itself keeps its steps.
-        std::vector<AnimationStepPtr> sourceSteps = src.StepsArray;
+        // Taken first when cloning an animation onto itself, so that it keeps its steps; any
+        // other source is read in place (each particle made is a clone).
+        std::vector<AnimationStepPtr> ownSteps;
+        if (&src == this) ownSteps = src.StepsArray;
+        const std::vector<AnimationStepPtr>& sourceSteps = &src == this ? ownSteps : src.StepsArray;
+        ForgetStepAtHand();
         StepsArray.clear();
         StepsArray.reserve(sourceSteps.size());
-        for (const AnimationStepPtr& step : sourceSteps) {
+        // By place and held: a step's copy makes copies of other sprites, and this list must
+        // stay readable whatever they do.
+        for (size_t i = 0; i < sourceSteps.size(); ++i) {
+            const AnimationStepPtr step = sourceSteps[i];
             if (shareFixedSteps && step && FixedInPlay(*step)) {
                 StepsArray.push_back(step);
                 continue;
@@ -471,11 +511,13 @@ int Animation::LoadFromXML(const std::string& xml) {
         inRangeAnimation = LoadTable(xml, "inRangeAnimation");
         outRangeAnimation = LoadTable(xml, "outRangeAnimation");
         const std::vector<std::string> steps = ExtractListFromXML(xml, "animationStep");
+        ForgetStepAtHand();
         for (int i = 0; i < count; ++i) {
             StepsArray.push_back(std::make_shared<AnimationStep>());
             StepsArray.back()->LoadFromXML(ListEntry(steps, i));
         }
         SetStringFromXML(mode, xml, "mode");
+        modeKind = AnimationModeFromText(mode);
         // A template stands in its first step with rolled counts; its steps are not linked
         // yet, so no sound plays here.
         StartNewFrame("", nullptr);
@@ -485,6 +527,7 @@ int Animation::LoadFromXML(const std::string& xml) {
 
 int Animation::Initialize(int n) {
     return Guarded("sprites:Animation.Initialize() ", 0, [&] {
+        ForgetStepAtHand();
         StepsArray.assign(static_cast<size_t>(std::max(n, 0)), nullptr);
         for (AnimationStepPtr& step : StepsArray) step = std::make_shared<AnimationStep>();
         // The current step must stay one of the steps.

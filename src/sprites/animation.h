@@ -2,6 +2,7 @@
 // sounds like when it starts, what it feeds to particles and how its curves vary the drawing.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,7 +27,12 @@ using AnimationPtr = std::shared_ptr<Animation>;
 // and passes and hands the step its progress (0 at the start of a pass, towards 1 at its end).
 class AnimationStep {
 public:
-    std::string name;  // tag "stepName"
+    // First and together: what its sprite's every update reads of the current step.
+    ParticleSourcePtr particleSourceLink;  // the pack's source on a template, an own copy on a clone
+    std::string onStart;                   // "kill", "release", "end" while current
+    std::string targetSpriteName;
+    std::string onFinish;  // "kill", "release", "end" when the last pass ends
+    std::string name;      // tag "stepName"
     std::string imageName;
     ImagePtr frozenImage;  // "_frozen_" + imageName, when the pack has one
     ImagePtr sourceImage;
@@ -34,12 +40,10 @@ public:
     int maxSteps = 0;
     int minIterations = 0;  // pass count bounds, either order
     int maxIterations = 0;
-    std::string targetSpriteName;
     std::string particleSourceName;
-    ParticleSourcePtr particleSourceLink;  // the pack's source on a template, an own copy on a clone
-    RandomPtr soundToPlay;                 // actions are sound names
-    std::vector<SoundPtr> soundsArray;     // one slot per action of soundToPlay; null when unlinked
-    RandomPtr nextFrame;                   // actions are step names of the same animation
+    RandomPtr soundToPlay;              // actions are sound names
+    std::vector<SoundPtr> soundsArray;  // one slot per action of soundToPlay; null when unlinked
+    RandomPtr nextFrame;                // actions are step names of the same animation
     ShifterPtr redShift;
     ShifterPtr greenShift;
     ShifterPtr blueShift;
@@ -49,9 +53,7 @@ public:
     ShifterPtr yPositionShift;
     ShifterPtr yScaleShift;
     ShifterPtr rotationShift;
-    std::string onStart;   // "kill", "release", "end" while current
-    std::string onFinish;  // "kill", "release", "end" when the last pass ends
-    int crop = 0;          // 1: the sprite clips its drawing while this step is current
+    int crop = 0;  // 1: the sprite clips its drawing while this step is current
     int topCropOffset = 0;
     int bottomCropOffset = 0;
     int rightCropOffset = 0;
@@ -74,16 +76,37 @@ public:
 
 std::vector<AnimationStepPtr> AppendNewAnimationStep(const std::vector<AnimationStepPtr>& steps);
 
+// How an animation runs: its "mode" text, read once when the animation is loaded or copied.
+enum class AnimationMode : unsigned char { Normal, Static, Parent, NoFreeze };
+
+// "static", "parent", "noFreeze" (exact case); anything else is normal.
+AnimationMode AnimationModeFromText(const std::string& text);
+
 // A named run of steps with the running state of its current step.
 class Animation {
 public:
-    std::string name;  // tag "aniName"
+    // First and together: what every update of its sprite reads of the animation, with the
+    // step it keeps at hand (CurrentStepOrNull).
     std::vector<AnimationStepPtr> StepsArray;
-    int currentFrame = 0;          // index of the current step
-    float currentStep = 0.0f;      // ticks elapsed in the current pass
-    int terminatingStep = 0;       // rolled pass length
+    int currentFrame = 0;  // index of the current step
+
+private:
+    int frameAtHand_ = -1;
+    const AnimationStepPtr* stepsAtHand_ = nullptr;
+    uint32_t countAtHand_ = 0;
+
+public:
+    float currentStep = 0.0f;                        // ticks elapsed in the current pass
+    int terminatingStep = 0;                         // rolled pass length
+    AnimationMode modeKind = AnimationMode::Normal;  // `mode` as loaded or copied
+
+private:
+    AnimationStepPtr stepAtHand_;
+
+public:
     int currentIteration = 0;      // passes done
     int terminatingIteration = 0;  // rolled pass count
+    std::string name;              // tag "aniName"
     RandomPtr nextAnimation;
     RandomPtr inRangeAnimation;   // read and copied, never consulted
     RandomPtr outRangeAnimation;  // read and copied, never consulted
@@ -111,6 +134,25 @@ public:
              float extra1, float extra2, float& outX, float& outY, float& outRot, float& outXScale, float& outYScale);
     int LoadFromXML(const std::string& xml);
     int Initialize(int n);
+
+    // The current step, or null when currentFrame names none. Kept at hand from one call to
+    // the next, so that a tick does not look it up through the list again.
+    AnimationStep* CurrentStepOrNull() {
+        if (currentFrame == frameAtHand_ && StepsArray.data() == stepsAtHand_ && StepsArray.size() == countAtHand_) {
+            return stepAtHand_.get();
+        }
+        return LookUpCurrentStep();
+    }
+
+    // The step last looked up, to fetch ahead (only a hint: it may no longer be the current one).
+    const AnimationStep* StepAtHandOrNull() const { return stepAtHand_.get(); }
+
+private:
+    AnimationStep* LookUpCurrentStep();
+    // The list is replaced only here (load, copy, Initialize), and each of those forgets the
+    // step at hand: a new list may sit where the old one was. The step is held, not borrowed,
+    // so that one let go of elsewhere is never read freed.
+    void ForgetStepAtHand();
 };
 
 std::vector<AnimationPtr> AppendNewAnimation(const std::vector<AnimationPtr>& animations);

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <string_view>
 
 #include "core/globals.h"
 #include "core/numeric.h"
@@ -152,14 +151,11 @@ int Sprite::DetachSprite() {
 // update runs for every body in play every tick, and the compiler keeps these in line.
 namespace {
 
-// Mode names are compared by length first: nearly every animation has none.
-bool IsMode(const Animation* animation, std::string_view mode) {
-    return animation && std::string_view(animation->mode) == mode;
-}
+bool FollowsParent(const Animation* animation) { return animation && animation->modeKind == AnimationMode::Parent; }
 
 void ShakeAndAim(Sprite& sprite, const Animation* animation, float speed) {
     sprite.shake = sprite.shake + sprite.dShake * speed;
-    if (IsMode(animation, "parent")) {
+    if (FollowsParent(animation)) {
         if (const SpritePtr parent = sprite.parentSprite.lock()) sprite.targetSprite = parent->targetSprite;
     }
     if (sprite.shake < 0.0f) {
@@ -237,18 +233,11 @@ void Thaw(Sprite& sprite, float speed) {
     }
 }
 
-// The current step, or null where the animation's own calls would find none (or fail).
-const AnimationStep* CurrentStepOrNull(const Animation& animation) {
-    const int frame = animation.currentFrame;
-    if (frame < 0 || static_cast<size_t>(frame) >= animation.StepsArray.size()) return nullptr;
-    return animation.StepsArray[static_cast<size_t>(frame)].get();
-}
-
 // What Animation::Update does for a step that simply runs on this tick: an animation of no
 // particular mode, not frozen, counting a tick that does not end the pass, on a step with no
 // start action. The call would come to the same; the sprites of a level are mostly like this.
 bool RunsOn(Animation& animation, const AnimationStep& step, float frozen) {
-    if (!animation.mode.empty() || frozen != 0.0f || !step.onStart.empty()) return false;
+    if (animation.modeKind != AnimationMode::Normal || frozen != 0.0f || !step.onStart.empty()) return false;
     const float next = animation.currentStep + g_gameSpeedFactor;
     if (!(next < static_cast<float>(animation.terminatingStep))) return false;
     animation.currentStep = next;
@@ -273,7 +262,7 @@ void RunAnimation(Sprite& sprite, Animation& animation, const AnimationStep* ste
         }
     }
 
-    if (IsMode(&animation, "parent")) return;
+    if (FollowsParent(&animation)) return;
     if (step && RunsOn(animation, *step, sprite.isFrozen)) return;
     int result = animation.Update(sprite.isFrozen, sprite);
     if (result == -1) {
@@ -310,7 +299,7 @@ int Sprite::Update() {
         AnimationPtr held;
         if (currentAnimation >= 0 && static_cast<size_t>(currentAnimation) < animationArray.size()) {
             animation = animationArray[static_cast<size_t>(currentAnimation)].get();
-            step = animation ? CurrentStepOrNull(*animation) : nullptr;
+            step = animation ? animation->CurrentStepOrNull() : nullptr;
             // Held while it emits: a full pool may unlink this very sprite to make room.
             if (step && step->particleSourceLink) held = animationArray[static_cast<size_t>(currentAnimation)];
         }

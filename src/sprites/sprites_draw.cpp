@@ -16,7 +16,7 @@ using namespace spritemath;
 
 namespace {
 
-bool HasParentMode(const AnimationPtr& animation) { return animation && animation->mode == "parent"; }
+bool HasParentMode(const AnimationPtr& animation) { return animation && animation->modeKind == AnimationMode::Parent; }
 
 // Clips a cropping sprite's viewport to the one in force and returns what it replaced.
 struct SavedViewport {

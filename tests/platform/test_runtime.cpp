@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -65,6 +67,22 @@ TEST(Random, SeedRepeatsTheSequence) {
     EXPECT_EQ(draw(), first);
     SeedRnd(12346);
     EXPECT_NE(draw(), first);
+}
+
+// Seeded replays and recorded runs hold the game to the standard Mersenne Twister's numbers:
+// over several refills of its state, from seeds at both ends of the range.
+TEST(Random, DrawsTheStandardMersenneTwistersNumbers) {
+    for (int seed : {0, 1, 99, 0x1234, 12345, INT_MAX, -1, INT_MIN}) {
+        SCOPED_TRACE(seed);
+        SeedRnd(seed);
+        std::mt19937 standard(static_cast<uint32_t>(seed));
+        for (int i = 0; i < 2000; ++i) {
+            const uint64_t hi = standard() >> 5, lo = standard() >> 6;
+            const double d = (static_cast<double>(hi) * 67108864.0 + static_cast<double>(lo)) / 9007199254740992.0;
+            ASSERT_EQ(RndDouble(), d) << "draw " << i;
+            ASSERT_EQ(RndFloat(), static_cast<float>(standard() >> 8) / 16777216.0f) << "draw " << i;
+        }
+    }
 }
 
 class TestClock : public ::testing::Test {

@@ -1,6 +1,7 @@
 // Animations: step timing by game speed, the update result codes, modes and freezing,
 // next-step and next-animation picks, step sounds on the master mixer, drawing at the
 // step's progress, clones, and animations that have no steps at all.
+#include <functional>
 #include <set>
 
 #include "core/io.h"
@@ -501,6 +502,36 @@ TEST_F(AnimationTest, InitializeReplacesTheStepsWithDefaultOnes) {
     // The current step stays one of the steps.
     EXPECT_EQ(run->currentFrame, 0);
     EXPECT_EQ(run->Update(0.0f, nullptr), 1);
+    EXPECT_TRUE(g_DebugLog.empty()) << g_DebugLog;
+}
+
+// Between ticks an animation keeps its current step at hand and its mode read: steps replaced
+// under it (a copy made over it, new default steps) are the ones its next tick runs, with the
+// mode that came with them. The first tick runs the doomed step, so the old one was in use.
+TEST_F(AnimationTest, StepsReplacedUnderAnAnimationAreTheOnesItsNextTickRuns) {
+    const std::string doomed = Anim("doomed", Step("A", 5, 1, "<onStart>kill</onStart>"));
+    struct Case {
+        const char* what;
+        std::function<void(const AnimationPtr&)> replace;
+        int result;
+        float stepAfter;
+    } cases[] = {
+        {"copied over from a still one",
+         [](const AnimationPtr& a) { a->Clone(LoadAnim(Anim("still", Step("B", 5, 1), "<mode>static</mode>"))); }, 1,
+         0.0f},
+        {"copied over from a running one",
+         [](const AnimationPtr& a) { a->Clone(LoadAnim(Anim("on", Step("B", 5, 1)))); }, 1, 1.0f},
+        {"copied over from itself", [](const AnimationPtr& a) { a->Clone(a); }, -1, 2.0f},
+        {"given new default steps", [](const AnimationPtr& a) { a->Initialize(1); }, 1, 2.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AnimationPtr run = LoadAnim(doomed);
+        ASSERT_EQ(run->Update(0.0f, nullptr), -1);
+        c.replace(run);
+        EXPECT_EQ(run->Update(0.0f, nullptr), c.result);
+        EXPECT_EQ(run->currentStep, c.stepAfter);
+    }
     EXPECT_TRUE(g_DebugLog.empty()) << g_DebugLog;
 }
 
