@@ -9,6 +9,7 @@
 #include "pieces/fwd.h"
 
 class Goal;
+struct AwardTargets;
 class BigImage;
 
 using GoalPtr = std::shared_ptr<Goal>;
@@ -50,6 +51,8 @@ public:
     int TestGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, const GameStatPtr& stat);
     int AwardGoal(const GoalPtr& goal, const std::vector<SoundPtr>& sounds, int& lives, const GameStatPtr& stat);
     int Clone(const std::shared_ptr<Level>& source);
+    // What a powerup caught in this level acts on: its pieces, and the lives and record given.
+    AwardTargets AwardTargetsFor(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives);
     int CreateBrickBoxGrid();
     // The level file named by nameOfFile, read in full; path is the pack folder. A file that
     // cannot be read, or holds no whole "level" element, is reported (-13) with its path.

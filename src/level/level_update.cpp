@@ -331,17 +331,21 @@ void Level::CatchProjectiles(const GameStatPtr& gameStat) {
     }
 }
 
+AwardTargets Level::AwardTargetsFor(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives) {
+    return {.paddle = playerPaddle,
+            .balls = ballsArray,
+            .weapons = sourceWeaponsArray,
+            .activeWeapon = activeWeapon,
+            .nains = nainsArray,
+            .stat = gameStat,
+            .shield = brickShield,
+            .lives = lives,
+            .mustClearBrickCount = mustClearBrickCount,
+            .sounds = sounds};
+}
+
 void Level::CatchPowerups(const GameStatPtr& gameStat, const std::vector<SoundPtr>& sounds, int& lives) {
-    const AwardTargets targets{.paddle = playerPaddle,
-                               .balls = ballsArray,
-                               .weapons = sourceWeaponsArray,
-                               .activeWeapon = activeWeapon,
-                               .nains = nainsArray,
-                               .stat = gameStat,
-                               .shield = brickShield,
-                               .lives = lives,
-                               .mustClearBrickCount = mustClearBrickCount,
-                               .sounds = sounds};
+    const AwardTargets targets = AwardTargetsFor(gameStat, sounds, lives);
     const size_t caughtCount = powerupsArray.size();
     for (size_t i = 0; i < caughtCount; ++i) {
         PowerupPtr powerup = At(powerupsArray, i);

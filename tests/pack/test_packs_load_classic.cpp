@@ -462,16 +462,7 @@ TEST_F(DefaultPack, EveryPowerupAwardsCleanlyAndTheGunFires) {
         powerup->Clone(source);
         powerup->Initialize(300.0f, 600.0f, 0.0f, 1.0f, 1.0f);
         level->AddNainToBrick(0);
-        powerup->AwardPowerup({.paddle = level->playerPaddle,
-                               .balls = level->ballsArray,
-                               .weapons = level->sourceWeaponsArray,
-                               .activeWeapon = level->activeWeapon,
-                               .nains = level->nainsArray,
-                               .stat = stat,
-                               .shield = level->brickShield,
-                               .lives = lives,
-                               .mustClearBrickCount = level->mustClearBrickCount,
-                               .sounds = pack_->soundsArray});
+        powerup->AwardPowerup(level->AwardTargetsFor(stat, pack_->soundsArray, lives));
         EXPECT_EQ(powerup->isLive, 1) << "no \"award\" to play";
         EXPECT_EQ(powerup->powerupSprite->GetCurrentAnimationName(), "award");
         if (source->finishLevel != 0) level->mustClearBrickCount = 1;  // keep the level going
@@ -614,16 +605,7 @@ TEST_F(DefaultPack, TheScriptedPlayerAimsAtANainAndBouncesItAndLetsTheShieldRetu
     auto shield = std::make_shared<Powerup>();
     shield->Clone(GetPowerupByName("shield", level->sourcePowerupsArray));
     int lives = 3;
-    shield->AwardPowerup({.paddle = level->playerPaddle,
-                          .balls = level->ballsArray,
-                          .weapons = level->sourceWeaponsArray,
-                          .activeWeapon = level->activeWeapon,
-                          .nains = level->nainsArray,
-                          .stat = stat,
-                          .shield = level->brickShield,
-                          .lives = lives,
-                          .mustClearBrickCount = level->mustClearBrickCount,
-                          .sounds = pack_->soundsArray});
+    shield->AwardPowerup(level->AwardTargetsFor(stat, pack_->soundsArray, lives));
     ASSERT_FALSE(level->brickShield->bricksToCheck.empty());
     Ball& ball = *level->ballsArray[0];
     ball.isStuck = kBallNotStuck;
