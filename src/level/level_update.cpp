@@ -246,20 +246,24 @@ void Level::CollideBoxes(Ball& ball, const BallPtr& ballRef, float reach, const 
     }
     for (size_t column = 0; column < side; ++column) {
         BrickBox* const* boxes = grid.boxes + column * side;
+        // Worked out again only after a box is asked: nothing else moves the ball.
+        const auto missesColumn = [&] {
+            return known && MissesColumn(grid.columnMinX[column], grid.columnMaxX[column], rect, reach);
+        };
+        bool missed = missesColumn();
         for (size_t row = 0; row < side; ++row) {
+            if (missed) {
+                // The rest of the column at once: nothing is asked, so the ball stays put.
+                for (; row < side; ++row) boxes[row]->beingChecked = 0;
+                break;
+            }
             BrickBox& box = *boxes[row];
-            if (known) {
-                if (MissesColumn(grid.columnMinX[column], grid.columnMaxX[column], rect, reach)) {
-                    // The rest of the column at once: nothing is asked, so the ball stays put.
-                    for (; row < side; ++row) boxes[row]->beingChecked = 0;
-                    break;
-                }
-                if (MissesRow(grid.rowMinY[row], grid.rowMaxY[row], rect, reach)) {
-                    box.beingChecked = 0;
-                    continue;
-                }
+            if (known && MissesRow(grid.rowMinY[row], grid.rowMaxY[row], rect, reach)) {
+                box.beingChecked = 0;
+                continue;
             }
             ask(box);
+            missed = missesColumn();
         }
     }
 }
