@@ -54,11 +54,33 @@ bool MissesBox(const BrickBox& box, const BallRect& r, float margin) {
 
 constexpr int kMaxGridSide = 5;
 
+// The ball's half of Apart's test (Sprite::BoxesMeet, exclusive, with the ball as the other
+// sprite), the same sums worked out once for all the nains and projectiles it passes, and again
+// after any call that may have moved it. A ball never placed (absX and absY both 0) has none.
+struct BallReach {
+    bool placed = false;
+    float left = 0.0f, top = 0.0f, right = 0.0f, bottom = 0.0f;
+};
+
+BallReach ReachOf(const Sprite* ball, float margin) {
+    BallReach r;
+    if (!ball || (ball->absX == 0.0f && ball->absY == 0.0f)) return r;
+    r.placed = true;
+    r.left = ball->absX - margin;
+    r.top = ball->absY - margin;
+    r.right = ball->absX + ball->GetWidth();
+    r.bottom = ball->absY + ball->GetHeight();
+    return r;
+}
+
 // The box test of NainCollision and ProjectileCollision, made here first: a ball is near few
 // of the nains and projectiles. Only a certain miss is passed over; a ball never placed (the
 // test places it) or a missing body goes to the call, which answers as it always has.
-bool Apart(const SpritePtr& body, const Sprite* ball, float margin) {
-    return body && ball && !(ball->absX == 0.0f && ball->absY == 0.0f) && !body->BoxesMeet(*ball, 0, margin);
+bool Apart(const SpritePtr& body, const BallReach& ball, float margin) {
+    if (!body || !ball.placed) return false;
+    const Sprite& s = *body;
+    const float w = s.GetWidth(), h = s.GetHeight();
+    return !(s.y - margin < ball.bottom && s.y + h > ball.top && s.x - margin < ball.right && s.x + w > ball.left);
 }
 
 void SetBlackOverlay(float alpha) {
@@ -178,18 +200,21 @@ void Level::CollideBall(const BallPtr& ballRef, const GameStatPtr& gameStat, boo
             // A dead nain or projectile, or one the ball is clear of, answers no at once: it is
             // not asked.
             const Sprite* body = ball.ballSprite.get();
+            BallReach near = ReachOf(body, reach);
             const size_t nainCount = nainsArray.size();
             for (size_t n = 0; n < nainCount; ++n) {
                 const NainPtr& nain = At(nainsArray, n);
-                if (nain && (nain->isLive == 0 || Apart(nain->nainSprite, body, reach))) continue;
+                if (nain && (nain->isLive == 0 || Apart(nain->nainSprite, near, reach))) continue;
                 ball.NainCollision(nain, reach);
+                near = ReachOf(body, reach);  // a rebound may have moved it
             }
             const size_t projectileCount = projectilesArray.size();
             for (size_t p = 0; p < projectileCount; ++p) {
                 const ProjectilePtr& projectile = At(projectilesArray, p);
-                if (!projectile || projectile->isLive == 0 || Apart(projectile->projectileSprite, body, reach))
+                if (!projectile || projectile->isLive == 0 || Apart(projectile->projectileSprite, near, reach))
                     continue;
                 ball.ProjectileCollision(projectile, reach, gameStat);
+                near = ReachOf(body, reach);
             }
         }
         // A fireball's blast acts in one collision pass only.
@@ -221,20 +246,24 @@ void Level::CollideBoxes(Ball& ball, const BallPtr& ballRef, float reach, const 
     }
     for (size_t column = 0; column < side; ++column) {
         BrickBox* const* boxes = grid.boxes + column * side;
+        // Worked out again only after a box is asked: nothing else moves the ball.
+        const auto missesColumn = [&] {
+            return known && MissesColumn(grid.columnMinX[column], grid.columnMaxX[column], rect, reach);
+        };
+        bool missed = missesColumn();
         for (size_t row = 0; row < side; ++row) {
+            if (missed) {
+                // The rest of the column at once: nothing is asked, so the ball stays put.
+                for (; row < side; ++row) boxes[row]->beingChecked = 0;
+                break;
+            }
             BrickBox& box = *boxes[row];
-            if (known) {
-                if (MissesColumn(grid.columnMinX[column], grid.columnMaxX[column], rect, reach)) {
-                    // The rest of the column at once: nothing is asked, so the ball stays put.
-                    for (; row < side; ++row) boxes[row]->beingChecked = 0;
-                    break;
-                }
-                if (MissesRow(grid.rowMinY[row], grid.rowMaxY[row], rect, reach)) {
-                    box.beingChecked = 0;
-                    continue;
-                }
+            if (known && MissesRow(grid.rowMinY[row], grid.rowMaxY[row], rect, reach)) {
+                box.beingChecked = 0;
+                continue;
             }
             ask(box);
+            missed = missesColumn();
         }
     }
 }

@@ -23,6 +23,17 @@ Rect RectOf(const SpritePtr& sprite) {
     return Rect{s.x, s.y, s.GetRightEdge(0.0f), s.GetBottomEdge(0.0f)};
 }
 
+// Ball::BrickCollision's own first answers, made here before the brick is held and asked: a
+// brick that cannot be struck now, or one whose placed sprite the ball's box does not meet
+// (ReboundCollision's inclusive test), answers no and changes nothing. Anything else, a
+// missing sprite or one never placed included, is asked as before.
+bool CannotBeStruck(const Brick& brick, const Sprite* ball, float margin) {
+    if (brick.isLive == 0 || brick.isSolid == 0 || brick.ttRecover != -1.0f) return true;
+    const Sprite* body = brick.brickSprite.get();
+    if (!ball || !body || (body->absX == 0.0f && body->absY == 0.0f)) return false;
+    return !ball->BoxesMeet(*body, 1, margin);
+}
+
 }  // namespace
 
 BrickBox::~BrickBox() {
@@ -106,6 +117,7 @@ int BrickBox::BrickBallCollision(const BallPtr& ball, float margin, const GameSt
         int sum = 0;
         const size_t count = bricksToCheck.size();
         for (size_t i = 0; i < count && i < bricksToCheck.size(); ++i) {
+            if (bricksToCheck[i] && CannotBeStruck(*bricksToCheck[i], b.ballSprite.get(), margin)) continue;
             // Held here so the brick outlives the call even if the list is changed under it.
             const BrickPtr brick = bricksToCheck[i];
             if (!brick) continue;  // an unlinked box has nothing left to hit

@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <string_view>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 #include "core/arrays.h"
 #include "core/globals.h"
 #include "core/lookup.h"
@@ -34,14 +38,11 @@ void Discard(SpritePtr& slot) {
     slot = nullptr;
 }
 
-// The lowest free slot, or the size when every slot is taken. A full pool is the common case
-// in a busy level, so the slots are crossed eight at a time: the least of eight addresses is
-// 0 exactly when one of them is free.
-size_t FirstFreeSlot(const std::vector<SpritePtr>& slots) {
-    const size_t count = slots.size();
-    const SpritePtr* s = slots.data();
+// The lowest free slot from `i` on, or the size when every slot is taken. A full pool is the
+// common case in a busy level, so the slots are crossed eight at a time: the least of eight
+// addresses is 0 exactly when one of them is free.
+size_t FirstFreeSlotFrom(const SpritePtr* s, size_t count, size_t i) {
     const auto address = [&](size_t k) { return reinterpret_cast<uintptr_t>(s[k].get()); };
-    size_t i = 0;
     while (i + 8 <= count) {
         uintptr_t least = address(i);
         for (size_t k = 1; k < 8; ++k) least = std::min(least, address(i + k));
@@ -50,6 +51,33 @@ size_t FirstFreeSlot(const std::vector<SpritePtr>& slots) {
     }
     while (i < count && s[i]) ++i;
     return i;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// The same with AVX2, where the processor has it: sixteen slots are eight 32-byte reads and
+// compares. A slot is its pointer and its count's pointer, so a free slot has a word of 0 in
+// its 16 bytes; a taken one with a word of 0 (a pointer without a count, made by aliasing)
+// only has its sixteen looked at one by one.
+[[gnu::target("avx2")]] size_t FirstFreeSlotWide(const SpritePtr* s, size_t count) {
+    static_assert(sizeof(SpritePtr) == 2 * sizeof(uint64_t));
+    const __m256i zero = _mm256_setzero_si256();
+    size_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const auto* at = reinterpret_cast<const __m256i*>(s + i);
+        __m256i any = _mm256_cmpeq_epi64(_mm256_loadu_si256(at), zero);
+        for (int k = 1; k < 8; ++k) any = _mm256_or_si256(any, _mm256_cmpeq_epi64(_mm256_loadu_si256(at + k), zero));
+        if (!_mm256_testz_si256(any, any)) break;
+    }
+    return FirstFreeSlotFrom(s, count, i);
+}
+#endif
+
+size_t FirstFreeSlot(const std::vector<SpritePtr>& slots) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (wide) return FirstFreeSlotWide(slots.data(), slots.size());
+#endif
+    return FirstFreeSlotFrom(slots.data(), slots.size(), 0);
 }
 
 // A particle that only the pool holds and that has no tree of its own can be made again in

@@ -168,6 +168,8 @@ void ShakeAndAim(Sprite& sprite, const Animation* animation, float speed) {
 }
 
 void Rebound(Sprite& sprite) {
+    // Most sprites have no votes on most ticks, and then none of this changes anything.
+    if (sprite.xRebound == 0 && sprite.yRebound == 0) return;
     // A vote for the direction the sprite already has costs no elasticity.
     if ((sprite.xRebound < 0 && sprite.dx > 0.0f) || (sprite.xRebound > 0 && sprite.dx < 0.0f)) sprite.xRebound = 0;
     if ((sprite.yRebound < 0 && sprite.dy > 0.0f) || (sprite.yRebound > 0 && sprite.dy < 0.0f)) sprite.yRebound = 0;

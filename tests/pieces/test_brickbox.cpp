@@ -116,6 +116,40 @@ TEST_F(BrickBoxTest, ABallIsTestedOnlyWhenItTouchesTheBoxGrownByTheMargin) {
     }
 }
 
+TEST_F(BrickBoxTest, ABallStrikesAListedBrickOnlyWhenTheirBoxesMeetEdgesIncluded) {
+    // The brick spans x 150-190, y 140-160; the ball is 10 x 10. A brick sprite never placed
+    // (absX and absY 0) is placed by the test itself, struck or not.
+    struct Case {
+        const char* what;
+        float ballX, ballY, margin;
+        bool recovering, unplaced;
+        bool struck;
+    } cases[] = {
+        {"ball's right edge on the brick's left edge", 140, 145, 0, false, false, true},
+        {"a pixel short", 139, 145, 0, false, false, false},
+        {"a pixel short, margin 1", 139, 145, 1, false, false, true},
+        {"ball's top edge on the brick's bottom edge", 160, 160, 0, false, false, true},
+        {"a pixel below", 160, 161, 0, false, false, false},
+        {"overlapping a recovering brick", 160, 145, 0, true, false, false},
+        {"overlapping an unplaced brick", 160, 145, 0, false, true, true},
+        {"far from an unplaced brick", 250, 180, 0, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BrickBoxPtr box = Box(100, 300, 100, 200);
+        BrickPtr brick = AddBrick(150, 140);
+        box->TestAddBrick(brick);
+        if (c.recovering) brick->ttRecover = 0.5f;
+        if (c.unplaced) brick->brickSprite->absX = brick->brickSprite->absY = 0.0f;
+        EXPECT_EQ(box->BrickBallCollision(AddBall(c.ballX, c.ballY), c.margin, stat, bricks), c.struck ? 1 : 0);
+        EXPECT_EQ(brick->isLive, c.struck ? 0 : 1);
+        EXPECT_EQ(brick->ttRecover, c.struck ? 1.0f : c.recovering ? 0.5f : -1.0f);
+        EXPECT_EQ(brick->brickSprite->absX, 150.0f);
+        EXPECT_EQ(brick->brickSprite->absY, 140.0f);
+    }
+    EXPECT_TRUE(DebugLogLines().empty());
+}
+
 TEST_F(BrickBoxTest, ABrickListedInTwoBoxesIsHitOnce) {
     BrickBoxPtr left = Box(100, 200, 100, 200);
     BrickBoxPtr right = Box(200, 300, 100, 200);

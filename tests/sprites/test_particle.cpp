@@ -148,6 +148,64 @@ TEST_F(Particles, AddSpriteFillsTheFirstFreeSlotWithACopy) {
     EXPECT_EQ(g_DebugLog, "");
 }
 
+TEST_F(Particles, AddSpriteFindsTheLowestFreeSlotAnywhereInALargePool) {
+    // 43 slots: the look along the pool goes sixteen, then eight, then one at a time, so each
+    // stretch and each edge between them gets a free slot. A slot that holds a sprite without
+    // owning it (an aliasing pointer, whose count is null) is taken, not free.
+    constexpr int kSlots = 43;
+    struct Case {
+        const char* what;
+        std::vector<int> freed;
+        int aliased;   // -1 for none
+        int expected;  // -1: the pool is full, a random slot is replaced
+    } cases[] = {
+        {"first", {0}, -1, 0},
+        {"end of the first sixteen", {15}, -1, 15},
+        {"start of the second sixteen", {16}, -1, 16},
+        {"in the eight after the sixteens", {35}, -1, 35},
+        {"in the last few", {41}, -1, 41},
+        {"last", {42}, -1, 42},
+        {"the lowest of several", {38, 17, 31}, -1, 17},
+        {"past a slot held without a count", {20}, 3, 20},
+        {"past a slot held without a count in the eight", {41}, 33, 41},
+        {"past a slot held without a count in the last few", {42}, 40, 42},
+        {"none", {}, -1, -1},
+        {"none, with a slot held without a count", {}, 5, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ParticleSpritesPtr pool = Pool(kSlots);
+        for (int i = 0; i < kSlots; ++i) pool->AddSprite(spark, static_cast<float>(i), 0, 0, 0, 0, 0);
+        ASSERT_EQ(Filled(*pool), kSlots);
+        for (int slot : c.freed) pool->spriteArray[static_cast<size_t>(slot)] = nullptr;
+        if (c.aliased >= 0) pool->spriteArray[static_cast<size_t>(c.aliased)] = SpritePtr(SpritePtr(), spark.get());
+        int expected = c.expected;
+        if (expected < 0) {
+            SeedRnd(7);
+            expected = Rand(0, kSlots - 1);
+            SeedRnd(7);
+            ASSERT_NE(expected, c.aliased) << "the replaced slot would unlink the template";
+        }
+        std::vector<SpritePtr> before = pool->spriteArray;
+        pool->AddSprite(spark, 500, 0, 0, 0, 0, 0);
+        for (int slot = 0; slot < kSlots; ++slot) {
+            const SpritePtr& now = pool->spriteArray[static_cast<size_t>(slot)];
+            if (slot == expected) {
+                ASSERT_NE(now, nullptr) << slot;
+                EXPECT_FLOAT_EQ(now->x, 500) << slot;
+            } else {
+                EXPECT_EQ(now, before[static_cast<size_t>(slot)]) << slot;
+            }
+        }
+        // The aliasing slot owns nothing: it is emptied before the pool unlinks what it holds.
+        for (SpritePtr& slot : pool->spriteArray) {
+            if (slot.get() == spark.get()) slot = nullptr;
+        }
+        pool->Unlink();
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
 TEST_F(Particles, FullPoolReplacesARandomSlotAndUnlinksTheOldParticle) {
     // A particle with a child, so that an unlinked particle shows it: Unlink empties the tree.
     auto withChild = std::make_shared<Sprite>();
