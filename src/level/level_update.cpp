@@ -1,5 +1,6 @@
 // One tick of a live level: balls through the brick grid in five sub-steps, bricks, nains,
 // projectiles, powerups, goals, paddle hits, the weapon, and the level's timers and fades.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,33 +55,19 @@ bool MissesBox(const BrickBox& box, const BallRect& r, float margin) {
 
 constexpr int kMaxGridSide = 5;
 
-// The ball's half of Apart's test (Sprite::BoxesMeet, exclusive, with the ball as the other
-// sprite), the same sums worked out once for all the nains and projectiles it passes, and again
-// after any call that may have moved it. A ball never placed (absX and absY both 0) has none.
-struct BallReach {
-    bool placed = false;
-    float left = 0.0f, top = 0.0f, right = 0.0f, bottom = 0.0f;
-};
-
-BallReach ReachOf(const Sprite* ball, float margin) {
-    BallReach r;
-    if (!ball || (ball->absX == 0.0f && ball->absY == 0.0f)) return r;
-    r.placed = true;
-    r.left = ball->absX - margin;
-    r.top = ball->absY - margin;
-    r.right = ball->absX + ball->GetWidth();
-    r.bottom = ball->absY + ball->GetHeight();
-    return r;
+// The ball's half of Apart's test, worked out once for all the nains and projectiles it passes,
+// and again after any call that may have moved it. A ball never placed (absX and absY both 0)
+// has none.
+std::optional<Sprite::OtherBox> ReachOf(const Sprite* ball, float margin) {
+    if (!ball || (ball->absX == 0.0f && ball->absY == 0.0f)) return std::nullopt;
+    return ball->BoxAsOther(margin);
 }
 
 // The box test of NainCollision and ProjectileCollision, made here first: a ball is near few
 // of the nains and projectiles. Only a certain miss is passed over; a ball never placed (the
 // test places it) or a missing body goes to the call, which answers as it always has.
-bool Apart(const SpritePtr& body, const BallReach& ball, float margin) {
-    if (!body || !ball.placed) return false;
-    const Sprite& s = *body;
-    const float w = s.GetWidth(), h = s.GetHeight();
-    return !(s.y - margin < ball.bottom && s.y + h > ball.top && s.x - margin < ball.right && s.x + w > ball.left);
+bool Apart(const SpritePtr& body, const std::optional<Sprite::OtherBox>& ball, float margin) {
+    return body && ball && !body->BoxesMeet(*ball, 0, margin);
 }
 
 void SetBlackOverlay(float alpha) {
@@ -200,7 +187,7 @@ void Level::CollideBall(const BallPtr& ballRef, const GameStatPtr& gameStat, boo
             // A dead nain or projectile, or one the ball is clear of, answers no at once: it is
             // not asked.
             const Sprite* body = ball.ballSprite.get();
-            BallReach near = ReachOf(body, reach);
+            std::optional<Sprite::OtherBox> near = ReachOf(body, reach);
             const size_t nainCount = nainsArray.size();
             for (size_t n = 0; n < nainCount; ++n) {
                 const NainPtr& nain = At(nainsArray, n);

@@ -33,7 +33,6 @@ int WholeTurn(int angle) {
     return index < 0 ? index + 360 : index;
 }
 
-// Spin and direction from the angle; the caller decides which way up the ball goes.
 // A soft paddle takes speed from the ball at every contact; it never brings the ball below a
 // crawl it was already above, or the ball would end motionless (or backwards) and the level
 // could not be finished.
@@ -45,6 +44,7 @@ void TakeThePaddlesElasticity(Sprite& ball, const Sprite& paddle) {
     if (ball.vel < floor) ball.vel = floor;
 }
 
+// Spin and direction from the angle; the caller decides which way up the ball goes.
 void AimFromAngle(Sprite& ball, int angle) {
     ball.drot = static_cast<float>(angle) / 10.0f;
     int index = WholeTurn(angle);

@@ -144,14 +144,22 @@ public:
     // BoundingBoxCollision's test itself, for a sprite `other` that has been placed (its
     // absX and absY are not both 0): whether the boxes meet.
     bool BoxesMeet(const Sprite& other, int inclusive, float margin) const {
-        const float ow = other.GetWidth(), oh = other.GetHeight();
+        return BoxesMeet(other.BoxAsOther(margin), inclusive, margin);
+    }
+    // The other sprite's half of that test, for a caller that tests one sprite against many:
+    // worked out once, it gives the very same answers.
+    struct OtherBox {
+        float left, top, right, bottom;
+    };
+    OtherBox BoxAsOther(float margin) const {
+        return {absX - margin, absY - margin, absX + GetWidth(), absY + GetHeight()};
+    }
+    bool BoxesMeet(const OtherBox& o, int inclusive, float margin) const {
         const float w = GetWidth(), h = GetHeight();
         if (inclusive == 1) {
-            return y - margin <= other.absY + oh && y + h >= other.absY - margin && x - margin <= other.absX + ow &&
-                   x + w >= other.absX - margin;
+            return y - margin <= o.bottom && y + h >= o.top && x - margin <= o.right && x + w >= o.left;
         }
-        return y - margin < other.absY + oh && y + h > other.absY - margin && x - margin < other.absX + ow &&
-               x + w > other.absX - margin;
+        return y - margin < o.bottom && y + h > o.top && x - margin < o.right && x + w > o.left;
     }
     int Update();
     int PointAtTargetSprite();
