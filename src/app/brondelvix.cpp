@@ -4,6 +4,7 @@
 #include "app/brondelvix.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
 #include "core/globals.h"
@@ -157,6 +158,8 @@ void RunBrondelvix(const std::vector<std::string>& args) {
     std::string failure;
     try {
         SetBackend(BackendFromEnvironment());
+        // A termination signal ends the run on any screen as Command with Q does in a menu.
+        SetSignalQuit(QuitNow);
         ApplyClockFromEnvironment();
         ApplyOpenRefusalsFromEnvironment();
         PlayLoopState state;
@@ -302,8 +305,14 @@ void HelpFromMainMenu() {
     UnlinkCurrentGame();
     g_gameUniverse = nullptr;
     EndGraphics();
-    OpenURL(g_dataPath + "help/index.html");
-    End();
+    const std::string page = g_dataPath + "help/index.html";
+    if (OpenURL(page)) End();
+    // The player asked for the page: say where it is, so it can be opened by hand.
+    std::string shown = Latin1ToUtf8(page);
+    if (!shown.starts_with('/')) shown = std::filesystem::current_path().string() + "/" + shown;
+    std::cerr << "The help page could not be opened in a browser (xdg-open failed or is missing). Open it by hand: "
+              << shown << std::endl;
+    End(kCannotGoOnStatus);
 }
 
 void EndOnUncaughtFailure(const std::string& text) {

@@ -40,6 +40,8 @@ void OuterPass(PlayLoopState& state, const std::string& choiceInsteadOfMenu);
 // player's own choice, kCannotGoOnStatus after a main menu that failed.
 int ShutDown();
 [[noreturn]] void QuitFromMainMenu(int endStatus = 0);
+// Help opens the data folder's help page in the browser and ends; when no browser opens it, the
+// page's full path is said on standard error and the run ends with kCannotGoOnStatus.
 [[noreturn]] void HelpFromMainMenu();
 // What nothing else caught: logged, the error log written with its alert, a failed exit status.
 [[noreturn]] void EndOnUncaughtFailure(const std::string& text);

@@ -11,6 +11,7 @@
 
 #include "platform/audio_internal.h"
 #include "platform/runtime.h"
+#include "platform/sdl_internal.h"
 
 namespace {
 
@@ -347,7 +348,7 @@ bool OpenAudio() {
     if (IsHeadless()) return true;
     Mixer& mixer = TheMixer();
     if (mixer.device) return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    if (InitSdlSubSystem(SDL_INIT_AUDIO) != 0) {
         std::fprintf(stderr, "audio: no sound (%s)\n", SDL_GetError());
         return false;
     }

@@ -228,7 +228,7 @@ bool EnsureSdlVideo() {
     static int state = 0;  // 1 up, -1 failed: no display will appear later in the run
     if (state != 0) return state == 1;
     state = -1;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    if (InitSdlSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         g_videoRefusal = std::string("the video system would not start (") + SDL_GetError() + ")";
         return false;
     }
@@ -269,6 +269,9 @@ int DesktopHertz() { return DesktopMode().hertz; }
 
 bool Graphics(int width, int height, int depth, int hertz, int flags) {
     EndGraphics();
+    // A clip is a rectangle of the old screen's pixels: on a new screen it would crop every
+    // menu to the old size until something set another.
+    SetViewport(0, 0, 0, 0);
     GraphicsCall& call = g_graphicsCalls.emplace_back();
     call.mode = {width, height, depth, hertz};
     call.flags = flags;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <deque>
+#include <utility>
 #include <vector>
 
 #include "platform/input_internal.h"
@@ -27,6 +28,12 @@ struct InputState {
     std::array<int, 256> keyHits{};
     std::array<bool, 4> buttonDown{};  // index 1 left, 2 right, 3 middle
     std::array<int, 4> buttonHits{};
+    // Pressed since the frame's pump: a tap or a touchpad click, whose release comes in the same
+    // pump, still reads as down for a whole frame. One taken in by a pump within the frame (a
+    // query's), after some of the frame's reads, also stays down through the next frame.
+    std::array<bool, 256> keyPressed{}, keyPressedLate{};
+    std::array<bool, 4> buttonPressed{}, buttonPressedLate{};
+    bool framePump = false;
     int mouseX = 0, mouseY = 0, mouseZ = 0;
     std::deque<int> chars;
     std::deque<AppEvent> events;
@@ -43,10 +50,12 @@ std::deque<InputEvent> g_injected;
 std::function<void()> g_idleHook;
 bool g_cursorVisible = true;
 
-// Set by the signal handlers; the pump turns them into a Terminate event.
+std::function<void()> g_signalQuit;
+
+// Set by the signal handlers; the pump ends the program on them.
 volatile sig_atomic_t g_signalled = 0;
-volatile sig_atomic_t g_sigtermArmed = 0;
-volatile sig_atomic_t g_sigintArmed = 0;
+constexpr int kQuitSignals[] = {SIGTERM, SIGINT, SIGHUP};
+volatile sig_atomic_t g_signalArmed[std::size(kQuitSignals)] = {};
 
 template <class T>
 void PushBounded(std::deque<T>& queue, const T& item) {
@@ -65,16 +74,30 @@ void QueueChar(int codepoint) {
     Post(EVENT_KEYCHAR, codepoint);
 }
 
+void ReleaseKeys() {
+    g_state.keyDown.fill(false);
+    g_state.keyPressed.fill(false);
+    g_state.keyPressedLate.fill(false);
+}
+
+void ReleaseButtons() {
+    g_state.buttonDown.fill(false);
+    g_state.buttonPressed.fill(false);
+    g_state.buttonPressedLate.fill(false);
+}
+
 // Whatever was held when the app lost or regained focus has to be pressed again.
 void ReleaseHeld() {
-    g_state.keyDown.fill(false);
-    g_state.buttonDown.fill(false);
+    ReleaseKeys();
+    ReleaseButtons();
 }
 
 void ApplyKeyDown(const InputEvent& e) {
     if (!ValidKey(e.code)) return;
     if (!e.repeat) {
         g_state.keyDown[e.code] = true;
+        g_state.keyPressed[e.code] = true;
+        g_state.keyPressedLate[e.code] = !g_state.framePump;
         ++g_state.keyHits[e.code];
         Post(EVENT_KEYDOWN, e.code);
     }
@@ -124,6 +147,8 @@ void Apply(const InputEvent& e) {
         case InputEventType::MouseDown:
             if (!ValidButton(e.code)) return;
             g_state.buttonDown[e.code] = true;
+            g_state.buttonPressed[e.code] = true;
+            g_state.buttonPressedLate[e.code] = !g_state.framePump;
             ++g_state.buttonHits[e.code];
             PostMouse(EVENT_MOUSEDOWN, e.code);
             break;
@@ -163,17 +188,19 @@ void TakeInjected() {
 }
 
 // ---------------------------------------------------------------------------
-// Termination signals while no SDL video runs (SDL turns them into SDL_QUIT itself).
+// Termination signals. SDL is told to leave them alone, so that they mean "end now" on every
+// screen rather than the window's close, which only pauses a game.
 
 extern "C" void OnTerminateSignal(int sig) {
     g_signalled = 1;
     // SA_RESETHAND leaves the next one fatal until the pump re-arms: a hung game still dies
     // on a second Ctrl-C.
-    if (sig == SIGTERM) g_sigtermArmed = 0;
-    if (sig == SIGINT) g_sigintArmed = 0;
+    for (size_t i = 0; i < std::size(kQuitSignals); ++i) {
+        if (sig == kQuitSignals[i]) g_signalArmed[i] = 0;
+    }
 }
 
-// Installs our handler only where nobody else has one (SDL, a debugger, a test runner).
+// Installs our handler only where nobody else has one (a debugger, a test runner).
 void ArmSignal(int sig, volatile sig_atomic_t& armed) {
     if (armed) return;
     struct sigaction old {};
@@ -204,6 +231,24 @@ void PumpSdl() {
         TranslateSdlEvent(e, translated);
         for (const InputEvent& ev : translated) Apply(ev);
     }
+}
+
+void EndOnSignal() {
+    g_signalled = 0;
+    if (!g_signalQuit) End();
+    // The game's quit never returns; a test's does, and the pump goes on.
+    g_signalQuit();
+}
+
+// Takes in what is pending without starting a new frame's input: the queries a frame makes
+// between two flips pump too, and a tap taken in by the frame's pump must outlive them.
+void Pump() {
+    if (SdlVideoActive()) PumpSdl();
+    if (!IsHeadless()) {
+        for (size_t i = 0; i < std::size(kQuitSignals); ++i) ArmSignal(kQuitSignals[i], g_signalArmed[i]);
+    }
+    if (g_signalled) EndOnSignal();
+    TakeInjected();
 }
 
 // Keys by position where the layout gives no usable character: the digit row of layouts
@@ -339,18 +384,14 @@ void TranslateSdlEvent(const SDL_Event& event, std::vector<InputEvent>& out) {
 void InjectEvent(const InputEvent& event) { g_injected.push_back(event); }
 
 void PumpEvents() {
-    if (SdlVideoActive()) {
-        PumpSdl();
-    } else if (!IsHeadless()) {
-        ArmSignal(SIGTERM, g_sigtermArmed);
-        ArmSignal(SIGINT, g_sigintArmed);
-    }
-    if (g_signalled) {
-        g_signalled = 0;
-        Apply(InputEvent{.type = InputEventType::Terminate});
-    }
-    TakeInjected();
+    g_state.keyPressed = std::exchange(g_state.keyPressedLate, {});
+    g_state.buttonPressed = std::exchange(g_state.buttonPressedLate, {});
+    g_state.framePump = true;
+    Pump();
+    g_state.framePump = false;
 }
+
+void SetSignalQuit(std::function<void()> quit) { g_signalQuit = std::move(quit); }
 
 void SetIdleHook(std::function<void()> hook) { g_idleHook = std::move(hook); }
 
@@ -360,11 +401,12 @@ void ResetInput() {
     g_idleHook = nullptr;
     g_cursorVisible = true;
     g_signalled = 0;
+    g_signalQuit = nullptr;
 }
 
 int KeyDown(int code) {
     TakeInjected();
-    return ValidKey(code) && g_state.keyDown[code] ? 1 : 0;
+    return ValidKey(code) && (g_state.keyDown[code] || g_state.keyPressed[code]) ? 1 : 0;
 }
 
 int KeyHit(int code) {
@@ -377,7 +419,7 @@ int KeyHit(int code) {
 
 int MouseDown(int button) {
     TakeInjected();
-    return ValidButton(button) && g_state.buttonDown[button] ? 1 : 0;
+    return ValidButton(button) && (g_state.buttonDown[button] || g_state.buttonPressed[button]) ? 1 : 0;
 }
 
 int MouseHit(int button) {
@@ -405,7 +447,7 @@ int MouseZ() {
 
 void MoveMouse(int x, int y) {
     // Motion that happened before the warp must reach the queue before the warp's event.
-    PumpEvents();
+    Pump();
     g_state.mouseX = x;
     g_state.mouseY = y;
     Post(EVENT_MOUSEMOVE, 0, x, y);
@@ -430,15 +472,15 @@ void HideMouse() {
 bool MouseVisible() { return g_cursorVisible; }
 
 void FlushKeys() {
-    PumpEvents();
-    g_state.keyDown.fill(false);
+    Pump();
+    ReleaseKeys();
     g_state.keyHits.fill(0);
     g_state.chars.clear();
 }
 
 void FlushMouse() {
-    PumpEvents();
-    g_state.buttonDown.fill(false);
+    Pump();
+    ReleaseButtons();
     g_state.buttonHits.fill(0);
     g_state.mouseZ = 0;
 }
@@ -454,7 +496,7 @@ int GetChar() {
 int WaitChar() {
     FlushKeys();
     for (;;) {
-        PumpEvents();
+        Pump();
         if (!g_state.chars.empty()) return GetChar();
         if (g_state.terminate) return 0;
         if (SdlVideoActive()) {
@@ -470,7 +512,7 @@ int WaitChar() {
 
 int PollEvent() {
     TakeInjected();
-    if (g_state.events.empty()) PumpEvents();
+    if (g_state.events.empty()) Pump();
     if (g_state.events.empty()) {
         g_state.current = AppEvent{};
         return 0;
@@ -486,12 +528,12 @@ int EventY() { return g_state.current.y; }
 int EventData() { return g_state.current.data; }
 
 bool AppSuspended() {
-    PumpEvents();
+    Pump();
     return g_state.suspended;
 }
 
 bool AppTerminate() {
-    PumpEvents();
+    Pump();
     bool requested = g_state.terminate;
     g_state.terminate = false;
     return requested;

@@ -2,9 +2,10 @@
 // SDL events into InputEvents, tests inject the same events.
 //
 // Who pumps: PumpEvents() (Flip calls it every frame), FlushKeys, FlushMouse, WaitChar,
-// MoveMouse, AppSuspended, AppTerminate, and PollEvent when its queue is empty. The polled
-// queries (KeyDown, KeyHit, Mouse*, GetChar) only take in injected events, on both
-// backends: the game asks them many times a frame, and a test needs no explicit pump.
+// MoveMouse, AppSuspended, AppTerminate, and PollEvent when its queue is empty. Only
+// PumpEvents starts a new frame's input. The polled queries (KeyDown, KeyHit, Mouse*,
+// GetChar) only take in injected events, on both backends: the game asks them many times a
+// frame, and a test needs no explicit pump.
 #pragma once
 
 #include <cstdint>
@@ -44,7 +45,7 @@ enum class InputEventType {
     FocusLost,
     Minimized,
     Restored,
-    Terminate,  // window close or a termination signal
+    Terminate,  // the window's close
 };
 struct InputEvent {
     InputEventType type = InputEventType::KeyDown;
@@ -57,8 +58,12 @@ struct InputEvent {
 // Queues an event as if the system had sent it; the next pump or polled query takes it in.
 // KeyDown of 8, 13 or 27 (repeats too) also types that character, as SDL's keys do.
 void InjectEvent(const InputEvent& event);
-// Takes in pending events (SDL's on the real backend, injected ones on both).
+// The frame's pump: ends the last frame's taps (below), then takes in pending events (SDL's on
+// the real backend, injected ones on both).
 void PumpEvents();
+// SIGTERM, SIGINT and SIGHUP mean "end now" on every screen (real backend): the pump that sees
+// one calls quit, the game's immediate way out; with none given it ends the program, status 0.
+void SetSignalQuit(std::function<void()> quit);
 // Headless (or with no SDL video): called when a blocking wait (WaitChar) finds nothing to
 // take in, so a test can inject events at that moment. Without a hook, or when the hook
 // injects nothing, WaitChar returns 0 instead of blocking.
@@ -67,7 +72,10 @@ void SetIdleHook(std::function<void()> hook);
 void ResetInput();
 
 // Auto-repeat neither counts as a hit nor marks a key held: a key held across a flush or
-// a suspension reads as up until it is pressed again, like the mouse buttons.
+// a suspension reads as up until it is pressed again, like the mouse buttons. A key or button
+// pressed since the frame's pump reads as down until the next one, even when it was let go
+// meanwhile, and one taken in later in the frame (by a query that pumps, after some of the
+// frame's reads) through the next frame too: a quick tap or a touchpad's click is never lost.
 int KeyDown(int code);
 int KeyHit(int code);  // presses since the last KeyHit of that code; reading consumes them
 int MouseDown(int button);
@@ -114,5 +122,5 @@ int EventData();
 // Focus lost or minimised; never true before focus was first gained. Suspending and
 // resuming both release every held key and button.
 bool AppSuspended();
-// A window close or a termination signal (SIGTERM, SIGINT); latched until read.
+// A request to close the window; latched until read.
 bool AppTerminate();

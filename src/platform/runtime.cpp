@@ -238,6 +238,16 @@ bool OpenURL(const std::string& url) {
     char* argv[] = {prog, utf8.data(), nullptr};
     pid_t pid;
     if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) != 0) return false;
+    // xdg-open says at once when it finds nothing to open the page with; a browser it starts may
+    // keep it waiting for as long as the page is read, which counts as opened.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (std::chrono::steady_clock::now() < until) {
+        int status = 0;
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (done < 0) return true;  // reaped elsewhere: nothing more can be told
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     // Reap it in the background so no zombie is left; the browser outlives it anyway.
     std::thread([pid] {
         int status;

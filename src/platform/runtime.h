@@ -96,7 +96,9 @@ void Print(const std::string& text);  // one line to stdout, flushed
 void Notify(const std::string& text, bool serious = false);
 // Tests observe alerts through this; when set, no message box is ever shown.
 void SetNotifyHook(std::function<void(const std::string&, bool)> hook);
-bool OpenURL(const std::string& url);  // xdg-open without a shell
+// xdg-open without a shell; false when it cannot be started or reports within a few seconds
+// that it could not open the page.
+bool OpenURL(const std::string& url);
 // The window title.
 extern std::string AppTitle;
 // One reclamation step of the runtime; references are counted, so nothing to do.

@@ -358,7 +358,7 @@ TEST(QuickPackGame, APackWhoseFirstLevelCannotLoadEndsTheRunWithItsErrorLog) {
         << game.Stderr();
 }
 
-TEST(ShippedPack, TheInGameScreenShowsTheFieldAndPanelWithoutAPointerAndATerminationPausesOnce) {
+TEST(ShippedPack, TheInGameScreenShowsTheFieldAndPanelWithoutAPointerAndClosingTheWindowPausesOnce) {
     GameRun game({.frameMs = 16});
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
@@ -392,7 +392,8 @@ TEST(ShippedPack, TheInGameScreenShowsTheFieldAndPanelWithoutAPointerAndATermina
     }
     EXPECT_FALSE(PointerShown(game));
 
-    game.Signal(SIGTERM);
+    // During play a window's close asks for the pause, not the end.
+    game.CloseWindow();
     ASSERT_TRUE(game.WaitForScreen("the pause screen", OverGameWith(3)));
     game.SaveScreenshot("classic-paused");
     game.Tap("Escape");

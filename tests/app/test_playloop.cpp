@@ -220,6 +220,7 @@ TEST_F(UpdateStep, FireLaunchesEveryStuckBallOfThePoolAndHoldsTheWeaponsTrigger)
         EXPECT_EQ(l.activeWeapon->triggerDown, 0);
 
         c.hold();
+        PumpEvents();  // the frame's pump takes the press in
         FireInput(l);
         EXPECT_EQ(l.ballsArray[0]->isStuck, kBallNotStuck);
         EXPECT_EQ(l.ballsArray[2]->isStuck, kBallNotStuck);
@@ -228,9 +229,19 @@ TEST_F(UpdateStep, FireLaunchesEveryStuckBallOfThePoolAndHoldsTheWeaponsTrigger)
         EXPECT_EQ(l.ballsArray[3]->isStuck, 20) << "only the pool's first g_maxBalls are in play";
         EXPECT_EQ(l.activeWeapon->triggerDown, 1);
 
+        PumpEvents();  // the next frame
         c.release();
         FireInput(l);
         EXPECT_EQ(l.activeWeapon->triggerDown, 0);
+
+        // A click or a touchpad's tap shorter than a frame: pressed and let go within one pump.
+        l.ballsArray[0]->isStuck = 43;
+        c.hold();
+        c.release();
+        PumpEvents();
+        FireInput(l);
+        EXPECT_EQ(l.ballsArray[0]->isStuck, kBallNotStuck) << "a quick click launches";
+        EXPECT_EQ(l.activeWeapon->triggerDown, 1);
         l.activeWeapon = nullptr;
         g_maxBalls = 16;
     }

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -427,6 +428,89 @@ TEST(PauseScreen, CheatsAreAskedForAndTheirGameStaysOutOfTheRecords) {
     game.Tap("q");
     ExpectCleanExit(game);
 }
+
+// --- Clicks and taps shorter than a frame: press and release sent together, as a touchpad's
+// tap-to-click sends them.
+
+TEST(QuickInput, AClickOrTapShorterThanAFrameActsOnMenusInPlayAndAsCommandQ) {
+    DataFolder data;
+    GameRun game(EdgePackRun(data));
+    StartOnEdgePack(game);
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(6)));
+    // New Game, the column's first button.
+    const std::vector<int> rows = ButtonRows(game.Capture());
+    ASSERT_EQ(rows.size(), 6u);
+    game.MoveTo(game.ScreenWidth() / 2, rows[0] + 8);
+    game.QuickClick();
+    ASSERT_TRUE(game.WaitForScreen("the difficulty step after a quick click on New Game", MenuWith(5)));
+    // Back where the pointer starts, so that play begins as in the other tests: the paddle in its
+    // place, and the level cleared by the first shot.
+    game.MoveTo(game.ScreenWidth() / 2, game.ScreenHeight() / 2);
+    game.QuickTap("n");
+    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing));
+    game.QuickClick();
+    ASSERT_TRUE(game.WaitForUserFile(kSaveFile)) << "the ball was launched and cleared the level";
+
+    Pause(game);
+    game.Tap("m");
+    ASSERT_TRUE(game.WaitForScreen("the main menu, with Continue", MenuWith(kMainMenuWithContinue)));
+    // Command held on its own for a few frames, then Q tapped with no hold.
+    game.KeyDown("Ctrl");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    game.QuickTap("q");
+    ExpectCleanExit(game);
+}
+
+// --- Termination signals end the program on every screen, as Command with Q does in a menu:
+// status 0, nothing written.
+
+enum class Where { MainMenu, Play, Pause, GameOver };
+struct SignalCase {
+    const char* name;
+    Where where;
+    int signal;
+};
+
+class SignalOnScreen : public ::testing::TestWithParam<SignalCase> {};
+
+TEST_P(SignalOnScreen, EndsTheProgramWithStatus0AndWritesNothing) {
+    const SignalCase c = GetParam();
+    DataFolder data;
+    GameRun game(EdgePackRun(data));
+    StartOnEdgePack(game);
+    if (c.where == Where::MainMenu) {
+        ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(6)));
+    } else {
+        NewGame(game);
+        ToSecondLevel(game);
+    }
+    if (c.where == Where::Pause) Pause(game);
+    if (c.where == Where::GameOver) {
+        const std::string save = game.ReadUserFile(kSaveFile).value_or("");
+        Launch(game);
+        ASSERT_TRUE(game.WaitForUserFileChange(kSaveFile, save));
+        ASSERT_TRUE(game.WaitForScreen("the game-over screen", OverGameWith(4)));
+    }
+    const std::optional<std::string> save = game.ReadUserFile(kSaveFile);
+    const std::optional<std::string> player = game.ReadUserFile(kPlayerFile);
+    const std::optional<std::string> prefs = game.ReadUserFile("data/prefs.xml");
+    game.Signal(c.signal);
+    ExpectCleanExit(game);
+    EXPECT_EQ(game.ReadUserFile(kSaveFile), save);
+    EXPECT_EQ(game.ReadUserFile(kPlayerFile), player);
+    EXPECT_EQ(game.ReadUserFile("data/prefs.xml"), prefs);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screens, SignalOnScreen,
+    ::testing::Values(
+        SignalCase{"MainMenuTERM", Where::MainMenu, SIGTERM}, SignalCase{"MainMenuINT", Where::MainMenu, SIGINT},
+        SignalCase{"MainMenuHUP", Where::MainMenu, SIGHUP}, SignalCase{"PlayTERM", Where::Play, SIGTERM},
+        SignalCase{"PlayINT", Where::Play, SIGINT}, SignalCase{"PlayHUP", Where::Play, SIGHUP},
+        SignalCase{"PauseTERM", Where::Pause, SIGTERM}, SignalCase{"PauseINT", Where::Pause, SIGINT},
+        SignalCase{"PauseHUP", Where::Pause, SIGHUP}, SignalCase{"GameOverTERM", Where::GameOver, SIGTERM},
+        SignalCase{"GameOverINT", Where::GameOver, SIGINT}, SignalCase{"GameOverHUP", Where::GameOver, SIGHUP}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // --- The game-over screen: every choice from a fresh profile.
 

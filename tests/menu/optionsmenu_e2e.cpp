@@ -253,6 +253,67 @@ TEST(OptionsChoices, EachChoiceIsSavedOnGoBackCancelRewritesAnd800x600WindowKeep
     Quit(again);
 }
 
+// The in-game screen leaves the screen clipped to its own size; a larger window chosen after a
+// game must still show every menu whole, not only in the old window's corner.
+TEST(OptionsScreenMode, ALargerWindowAfterAGameShowsItsMenusWhole) {
+    ScratchFolder data;
+    LinkShippedDataWithoutPacks(data.path() + "/");
+    fs::copy(FixturePath("menu/edgepack"), data.path() + "/data/packs/edgepack", fs::copy_options::recursive);
+    GameRun game({.width = 1280, .height = 1024, .dataDir = data.path() + "/", .frameMs = 40});
+    game.SeedUserFile(kPrefs, Prefs({{"currentPackName", "edgepack"}}));
+    StartInMainMenu(game);
+    OpenOptions(game);
+    const Screenshot first = game.Capture();
+    const View firstView(game.Window());
+
+    const unsigned long big = game.Window().id;
+    Choose(game, "f", {"Down", "Down"}, "Return");
+    BackInNewWindow(game, big, 640, 480);
+    GoBack(game);
+    // A game, drawn for a few frames in the small window, paused and left for the main menu.
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForScreen("the difficulty step", [&](const Screenshot& s) {
+        return OnBackground(s, View(game.Window())) && FacesDown(s, View(game.Window()), 316) == 5;
+    }));
+    game.Tap("n");
+    ASSERT_TRUE(game.WaitForScreen("the game", [&](const Screenshot& s) {
+        const View v(game.Window());
+        return !OnBackground(s, v) && s.Count(v.Area(740, 100, 280, 170), IsLight(200)) > 10;
+    }));
+    game.SaveScreenshot("game-640x480");
+    game.Tap("Escape");
+    Sleep(500);
+    game.Tap("m");
+    ASSERT_TRUE(game.WaitForScreen("the main menu after the game", MainMenuShown(game)));
+    Park(game);
+    OpenOptions(game);
+    const unsigned long small = game.Window().id;
+    // The big window takes the size full screen would: the display's own 1280x1024 here.
+    Choose(game, "f", {"Up", "Up"}, "Return");
+    ASSERT_TRUE(game.WaitUntil("a new, larger window", [&] {
+        return game.WaitForWindow(kTitle, Millis(500)) && game.Window().id != small && game.Window().w > 640;
+    }));
+    Park(game);
+    BackInOptions(game);
+    const Screenshot after = game.Capture();
+    game.SaveScreenshot(after, "options-big-window-after-a-game");
+    // Right of and below the small window's 640x480, the menu background as at the start.
+    const View v(game.Window());
+    for (const double x : {700.0, 860.0}) {
+        for (const double y : {20.0, 520.0, 660.0}) {
+            SCOPED_TRACE(testing::Message() << "layout " << x << ", " << y);
+            const Rgb now = after.Mean(v.Area(x, y, 120, 80));
+            const Rgb then = first.Mean(firstView.Area(x, y, 120, 80));
+            EXPECT_NEAR(now.r, then.r, 12) << now << " against " << then;
+            EXPECT_NEAR(now.g, then.g, 12) << now << " against " << then;
+            EXPECT_NEAR(now.b, then.b, 12) << now << " against " << then;
+            EXPECT_GT(now.r + now.g + now.b, 30) << "drawn, not left black";
+        }
+    }
+    GoBack(game);
+    Quit(game);
+}
+
 TEST(OptionsLanguage, FrenchRelabelsTheScreenAndTheMainMenuAndStaysAfterARestartInFullScreen) {
     GameRun game({.frameMs = 40});
     StartInMainMenu(game);

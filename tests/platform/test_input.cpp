@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,10 +86,13 @@ TEST_F(InputTest, KeyHitCountsFreshPressesAndReadingConsumesThem) {
 
 TEST_F(InputTest, KeyDownFollowsPressAndReleaseAndIgnoresCodesOutOfRange) {
     InjectEvent(Key(KEY_LSHIFT));
+    PumpEvents();
     EXPECT_EQ(KeyDown(KEY_LSHIFT), 1);
     EXPECT_EQ(KeyDown(KEY_RSHIFT), 0);
+    PumpEvents();
+    EXPECT_EQ(KeyDown(KEY_LSHIFT), 1) << "held across frames";
     InjectEvent(Ev(T::KeyUp, KEY_LSHIFT));
-    EXPECT_EQ(KeyDown(KEY_LSHIFT), 0);
+    EXPECT_EQ(KeyDown(KEY_LSHIFT), 0) << "pressed in an earlier frame: up as soon as it is let go";
 
     Inject({Key(-1), Key(256), Ev(T::KeyUp, 1000)});
     for (int code : {-1, 256, 1000}) {
@@ -172,6 +176,9 @@ TEST_F(InputTest, MouseButtonsAreHeldAndCountedPerButton) {
     EXPECT_EQ(MouseHit(1), 2);
     EXPECT_EQ(MouseHit(1), 0);
     EXPECT_EQ(MouseHit(2), 1);
+    // Taken in by the reads above, within a frame: down through the next frame, up after it.
+    PumpEvents();
+    PumpEvents();
     InjectEvent(Ev(T::MouseUp, 2));
     EXPECT_EQ(MouseDown(2), 0);
 
@@ -179,6 +186,61 @@ TEST_F(InputTest, MouseButtonsAreHeldAndCountedPerButton) {
     for (int b : {-1, 0, 4}) {
         EXPECT_EQ(MouseDown(b), 0) << b;
         EXPECT_EQ(MouseHit(b), 0) << b;
+    }
+}
+
+// A click or a tap shorter than a frame: press and release arrive in one pump. The frame reads it
+// as down, however often it asks and whatever else pumps meanwhile; the next frame's pump lets go.
+TEST_F(InputTest, APressLetGoWithinOnePumpReadsAsDownUntilTheNextFramesPump) {
+    struct Case {
+        const char* what;
+        InputEvent press, release;
+        std::function<int()> down, hits;
+    };
+    const Case cases[] = {
+        {"a key", Key(KEY_Q), Ev(T::KeyUp, KEY_Q), [] { return KeyDown(KEY_Q); }, [] { return KeyHit(KEY_Q); }},
+        {"a mouse button", Ev(T::MouseDown, 1), Ev(T::MouseUp, 1), [] { return MouseDown(1); },
+         [] { return MouseHit(1); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetInput();
+        Inject({c.press, c.release});
+        PumpEvents();
+        EXPECT_EQ(c.down(), 1);
+        EXPECT_EQ(c.down(), 1) << "every read of the frame";
+        // The queries a frame makes between two flips pump too.
+        EXPECT_FALSE(AppTerminate());
+        EXPECT_FALSE(AppSuspended());
+        MoveMouse(10, 10);
+        DrainEvents();
+        EXPECT_EQ(c.down(), 1);
+        EXPECT_EQ(c.hits(), 1) << "still one press";
+        PumpEvents();
+        EXPECT_EQ(c.down(), 0) << "the next frame";
+
+        // Taken in within a frame, after some of its reads (here by a read itself): the next
+        // frame reads it as down too.
+        Inject({c.press, c.release});
+        EXPECT_EQ(c.down(), 1);
+        PumpEvents();
+        EXPECT_EQ(c.down(), 1) << "the whole next frame";
+        PumpEvents();
+        EXPECT_EQ(c.down(), 0);
+        Inject({c.press, c.release});
+        EXPECT_FALSE(AppTerminate());
+        PumpEvents();
+        EXPECT_EQ(c.down(), 1) << "taken in by a query's pump";
+        PumpEvents();
+        EXPECT_EQ(c.down(), 0);
+
+        // A flush or a suspension lets go of it, as of a held one.
+        Inject({c.press, c.release});
+        FlushKeys();
+        FlushMouse();
+        EXPECT_EQ(c.down(), 0) << "flushed";
+        Inject({Ev(T::FocusGained), c.press, c.release, Ev(T::FocusLost)});
+        EXPECT_EQ(c.down(), 0) << "suspended";
     }
 }
 
@@ -276,15 +338,27 @@ TEST_F(InputTest, SuspendingAndResumingReleaseHeldKeysAndButtons) {
     EXPECT_EQ(MouseDown(1), 0);
 }
 
-TEST_F(InputTest, TerminationSignalWithoutAWindowIsLatchedAsAppTerminate) {
-    SetBackend(Backend::Real);  // no SDL video was started, so the pump watches the signals
-    PumpEvents();
-    struct sigaction current {};
-    sigaction(SIGTERM, nullptr, &current);
-    if (current.sa_handler == SIG_DFL) GTEST_SKIP() << "SIGTERM is handled elsewhere in this process";
-    raise(SIGTERM);
-    EXPECT_TRUE(AppTerminate());
-    EXPECT_FALSE(AppTerminate());
+// On Linux these mean "end now": on every screen the pump hands them to the game's quit, where a
+// window's close is only a request the screen may answer with a pause.
+TEST_F(InputTest, TerminationSignalsCallTheGamesQuitAndAreNoWindowClose) {
+    SetBackend(Backend::Real);  // the pump watches the signals of the real backend only
+    int quits = 0;
+    SetSignalQuit([&] { ++quits; });
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(sig);
+        PumpEvents();  // arms the handler again after the last signal
+        struct sigaction current {};
+        sigaction(sig, nullptr, &current);
+        if (current.sa_handler == SIG_DFL) GTEST_SKIP() << "the signal is handled elsewhere in this process";
+        const int before = quits;
+        raise(sig);
+        EXPECT_EQ(quits, before) << "nothing happens in the handler itself";
+        PumpEvents();
+        EXPECT_EQ(quits, before + 1);
+        EXPECT_FALSE(AppTerminate());
+        PumpEvents();
+        EXPECT_EQ(quits, before + 1) << "taken once";
+    }
 }
 
 // ---------------------------------------------------------------------------

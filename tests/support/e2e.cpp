@@ -686,6 +686,17 @@ void GameRun::TapKeysym(unsigned long keysym) {
     Key(keysym, true);
     Key(keysym, false);
 }
+void GameRun::QuickTap(const std::string& key) {
+    const unsigned long keysym = KeysymNamed(key);
+    if (!x_ || keysym == NoSymbol) return;
+    bool shifted;
+    const unsigned code = KeycodeFor(keysym, shifted);
+    if (code == 0) return;
+    XTestFakeKeyEvent(x_, code, True, CurrentTime);
+    XTestFakeKeyEvent(x_, code, False, CurrentTime);
+    XSync(x_, False);
+    Pause(kKeyGapMs);
+}
 void GameRun::KeyDown(const std::string& key) { Key(KeysymNamed(key), true); }
 void GameRun::KeyUp(const std::string& key) { Key(KeysymNamed(key), false); }
 
@@ -729,6 +740,14 @@ void GameRun::ButtonDown(Button button) {
 
 void GameRun::ButtonUp(Button button) {
     if (!x_) return;
+    XTestFakeButtonEvent(x_, static_cast<unsigned>(button), False, CurrentTime);
+    XSync(x_, False);
+    Pause(kKeyGapMs);
+}
+
+void GameRun::QuickClick(Button button) {
+    if (!x_) return;
+    XTestFakeButtonEvent(x_, static_cast<unsigned>(button), True, CurrentTime);
     XTestFakeButtonEvent(x_, static_cast<unsigned>(button), False, CurrentTime);
     XSync(x_, False);
     Pause(kKeyGapMs);

@@ -157,6 +157,8 @@ public:
     void KeyDown(const std::string& key);
     void KeyUp(const std::string& key);
     void TapKeysym(unsigned long keysym);
+    // A key's press and release sent together, with no pause between them.
+    void QuickTap(const std::string& key);
     void KeysymDown(unsigned long keysym);
     void KeysymUp(unsigned long keysym);
     // UTF-8 text, a key tap per character; "\n" is Return, "\b" Backspace, "\t" Tab.
@@ -168,6 +170,9 @@ public:
     void ButtonDown(Button button = Button::Left);
     void ButtonUp(Button button = Button::Left);
     void Click(Button button = Button::Left);
+    // Press and release sent together, as a touchpad's tap-to-click does: the game may take both
+    // in between two of its frames.
+    void QuickClick(Button button = Button::Left);
     void ClickAt(int x, int y, Button button = Button::Left);
     // What a window manager sends when the window's close button is pressed.
     void CloseWindow();

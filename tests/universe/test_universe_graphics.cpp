@@ -14,6 +14,7 @@
 #include "platform/graphics.h"
 #include "platform/runtime.h"
 #include "support/support.h"
+#include "universe/game.h"
 #include "universe/universe.h"
 
 // Found by argument lookup, so failures print the modes.
@@ -304,6 +305,35 @@ TEST_F(GraphicsModeTest, TheButtonsTakeTheLocalisedLabelsAndEachFactorItsOwnAxis
         EXPECT_FLOAT_EQ(b->height, kMenuFontHeight * 0.95f);
     }
     EXPECT_FLOAT_EQ(u.buttonQuitToMain->y - u.buttonNewGame->y, 2 * (kMenuFontHeight * 0.95f + 4));
+    EXPECT_TRUE(g_DebugLog.empty());
+}
+
+// The in-game screen ends each frame clipped to the screen of that moment; a larger screen opened
+// afterwards (a window chosen in the options after a game) must show its menus whole.
+TEST_F(GraphicsModeTest, ANewScreenLeavesNoClipOfTheOldOneBehind) {
+    const GraphicsMode windows[] = {{1024, 768, 0, 60}, {640, 480, 0, 60}};
+    ASSERT_EQ(u.UseGraphicsMode(0, 640, 480, 0, -1, -1, 0), 1);
+    DrawFrozenSidePanel(nullptr);
+    int x, y, w, h;
+    GetViewport(x, y, w, h);
+    ASSERT_EQ(w, 640) << "the in-game screen's last clip";
+
+    for (const GraphicsMode& next : windows) {
+        SCOPED_TRACE(testing::Message() << next.width << "x" << next.height);
+        SetViewport(0, 0, 640, 480);
+        StartRecording();
+        ASSERT_EQ(u.UseGraphicsMode(0, next.width, next.height, 0, -1, -1, 0), 1);
+        DrawRect(0, 0, 1024, 768);
+        const std::vector<DrawCall> calls = StopRecording();
+        GetViewport(x, y, w, h);
+        EXPECT_EQ(x, 0);
+        EXPECT_EQ(y, 0);
+        EXPECT_EQ(w, 0) << "0 x 0 is the whole screen";
+        EXPECT_EQ(h, 0);
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ(calls.back().state.viewportW, 0);
+        EXPECT_EQ(calls.back().state.viewportH, 0);
+    }
     EXPECT_TRUE(g_DebugLog.empty());
 }
 
