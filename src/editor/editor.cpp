@@ -8,6 +8,7 @@
 
 #include "core/globals.h"
 #include "media/largeimage.h"
+#include "media/menubutton.h"
 #include "menu/menu.h"
 #include "pack/packs.h"
 #include "pieces/brick.h"
@@ -190,9 +191,7 @@ int EditorOverlay(const std::string& overlayMode, const std::string& editMode, c
     for (const std::string& line : lines) {
         // A line wider than the panel ("Rectangle Add") is narrowed to fit rather than cut off
         // at the screen's edge.
-        const float width = static_cast<float>(TextWidth(line)) * g_widthFactor;
-        const float narrowing = width > room && room > 0.0f ? room / width : 1.0f;
-        SetScale(g_widthFactor * narrowing, g_heightFactor);
+        SetScale(g_widthFactor * TextNarrowing(line, room), g_heightFactor);
         // The rows grow with the screen as their letters do, so that they never overlap.
         DrawText(line, left, row * g_heightFactor);
         row += kHelpSpacing;

@@ -40,6 +40,18 @@ int NextClickStatus(int status, bool pressed, bool inside, int buttonsDown) {
 
 }  // namespace
 
+float TextNarrowing(const std::string& text, float room) {
+    const float width = static_cast<float>(TextWidth(text)) * g_widthFactor;
+    return width > room && room > 0.0f ? room / width : 1.0f;
+}
+
+void DrawTextFitted(const std::string& text, float centreX, float y, float room) {
+    const float narrowing = TextNarrowing(text, room);
+    SetScale(g_widthFactor * narrowing, g_heightFactor);
+    DrawText(text, centreX - static_cast<float>(TextWidth(text)) * g_widthFactor * narrowing / 2, y);
+    SetScale(g_widthFactor, g_heightFactor);
+}
+
 MenuButton::MenuButton() {
     // Every default is in place before the sound is made, so a failure leaves a usable,
     // silent button.
@@ -112,9 +124,10 @@ int MenuButton::Draw() {
         SetAlpha(0.66f);
 
         SetScale(g_widthFactor, g_heightFactor);
-        const float labelWidth = static_cast<float>(TextWidth(text)) * g_widthFactor;
         const float labelHeight = static_cast<float>(TextHeight(text)) * g_heightFactor;
-        DrawText(text, x + (width - labelWidth) / 2, y + (height - labelHeight) / 2);
+        // The translations and the column's fixed width make some labels wider than their button.
+        DrawTextFitted(text, x + width / 2, y + (height - labelHeight) / 2,
+                       width - static_cast<float>(kLabelMargin) * g_widthFactor);
         return 0;
     });
 }
@@ -126,7 +139,7 @@ int MenuButton::Position(float newX, float newY, float newWidth, float newHeight
         SetScale(g_widthFactor, g_heightFactor);
         height = static_cast<float>(TextHeight(text)) * g_heightFactor * 0.95f;
         if (text.size() > kMenuFontMaxLength) SetImageFont(g_MidFont);
-        width = static_cast<float>(TextWidth(text) + 10) * g_widthFactor;
+        width = static_cast<float>(TextWidth(text) + kLabelMargin) * g_widthFactor;
         x = newX;
         y = newY;
         if (newHeight != -1) height = newHeight * g_heightFactor;

@@ -10,6 +10,17 @@ class MenuButton;
 using SoundPtr = std::shared_ptr<Sound>;
 using MenuButtonPtr = std::shared_ptr<MenuButton>;
 
+// Logical pixels a button sized from its label has beyond the label; a label drawn in a box
+// keeps half of it clear on each side.
+inline constexpr int kLabelMargin = 10;
+
+// The factor, 1 at most, that narrows a text in the current font at the screen scale to room
+// screen pixels; 1 when it fits already or there is no room to fit it to.
+float TextNarrowing(const std::string& text, float room);
+// Draws a text in the current font at the screen scale, centred on centreX with its top at y,
+// narrowed to room screen pixels when it is wider. Leaves the screen scale in force.
+void DrawTextFitted(const std::string& text, float centreX, float y, float room);
+
 class MenuButton {
 public:
     std::string text = "OK";
@@ -33,8 +44,9 @@ public:
     // Drops the click sound without unlinking it: the audio data may be shared with the
     // universe's own sound. The button still draws and clicks, silently. Always 0.
     int Unlink();
-    // The border, the face coloured by the state of the last Update, and the centred label.
-    // Leaves the screen scale, the label's font, its colour and alpha 0.66 in force. Always 0.
+    // The border, the face coloured by the state of the last Update, and the centred label,
+    // narrowed when it would not fit inside the button. Leaves the screen scale, the label's
+    // font, its colour and alpha 0.66 in force. Always 0.
     int Draw();
     // Sizes the button from its label (height -1 and width -1) or from a logical size and
     // puts it at (x, y) in screen pixels; centre 1 centres it across the screen. Always 0.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/globals.h"
+#include "media/menubutton.h"
 #include "media/mixer.h"
 #include "menu/menu.h"
 #include "platform/graphics.h"
@@ -47,13 +48,13 @@ int DrawTextInputMenu(const std::string& prompt, std::string& text, const BigIma
         }
         SetAlpha(1.0f);
         SetColor(0, 200, 0);
-        DrawText(prompt, w * g_widthFactor / 2 - static_cast<float>(TextWidth(prompt)) * g_widthFactor / 2,
-                 static_cast<float>(GraphicsHeight() / 10 * 3));
+        // Both rows are kept inside the box: a name of sixteen wide letters is wider than it.
+        const float room = (w / 2 - static_cast<float>(kLabelMargin)) * g_widthFactor;
+        DrawTextFitted(prompt, w * g_widthFactor / 2, static_cast<float>(GraphicsHeight() / 10 * 3), room);
         SetColor(200, 200, 200);
         const std::string shown = masked != 0 ? std::string(text.size(), '*') : text;
-        DrawText(shown,
-                 static_cast<float>(GraphicsWidth() / 2) - static_cast<float>(TextWidth(shown)) * g_widthFactor / 2,
-                 static_cast<float>(GraphicsHeight() / 10 * 5));
+        DrawTextFitted(shown, static_cast<float>(GraphicsWidth() / 2), static_cast<float>(GraphicsHeight() / 10 * 5),
+                       room);
         Flip(-1);
 
         const int result = MenuGetTextInput(text);

@@ -493,21 +493,43 @@ TEST_F(MenuButtonTest, DrawShowsTheStateOfTheLastUpdate) {
     }
 }
 
-TEST_F(MenuButtonTest, ALongLabelIsDrawnInTheSmallerFontAndOverhangsEqually) {
-    const float wf = 0.625f;
-    for (int length : {25, 26, 60}) {
-        SCOPED_TRACE(length);
-        button.text = std::string(static_cast<size_t>(length), 'a');
+TEST_F(MenuButtonTest, ALongLabelIsSetSmallerAndNarrowedOnlyWhereItWouldReachTheEdges) {
+    const float wf = 0.625f, hf = 0.75f;
+    // What the 200-pixel button leaves its label: 193.75 pixels.
+    const float room = kW - kLabelMargin * wf;
+    struct Case {
+        int length;
+        bool ownWidth;  // the button sized from its label
+        TImageFontPtr* font;
+        float drawnWidth;
+    };
+    const Case cases[] = {
+        {25, false, &g_MenuFont, 25 * kMenuAdvance * wf},
+        {26, false, &g_MidFont, 26 * kMidAdvance * wf},
+        {44, false, &g_MidFont, 44 * kMidAdvance * wf},
+        {45, false, &g_MidFont, room},
+        {60, false, &g_MidFont, room},
+        {60, true, &g_MidFont, 60 * kMidAdvance * wf},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.length << (c.ownWidth ? " in its own width" : ""));
+        button.text = std::string(static_cast<size_t>(c.length), 'a');
+        if (c.ownWidth) {
+            button.Position(kX, kY, -1, -1, 0);
+        } else {
+            Place(button);
+        }
         StartRecording();
         button.Draw();
         const std::vector<DrawCall> calls = StopRecording();
         ASSERT_EQ(calls.size(), 3u);
-        const bool mid = length > 25;
-        EXPECT_EQ(calls[2].state.font, mid ? g_MidFont : g_MenuFont);
-        const float labelWidth = static_cast<float>(length * (mid ? kMidAdvance : kMenuAdvance)) * wf;
-        EXPECT_FLOAT_EQ(calls[2].x, kX + (kW - labelWidth) / 2);
-        // Scaled, the label's box reaches as far past one side as past the other.
-        EXPECT_NEAR(calls[2].corners[0].x - kX, kX + kW - calls[2].corners[1].x, 1e-3);
+        const DrawCall& label = calls[2];
+        EXPECT_EQ(label.state.font, *c.font);
+        EXPECT_FLOAT_EQ(label.corners[1].x - label.corners[0].x, c.drawnWidth);
+        EXPECT_NEAR((label.corners[0].x + label.corners[1].x) / 2, button.x + button.width / 2, 1e-3) << "centred";
+        EXPECT_EQ(label.state.scaleY, hf);
+        // The screen scale is back for the screen's next text.
+        EXPECT_EQ(CurrentDrawState().scaleX, wf);
     }
 }
 

@@ -46,8 +46,8 @@ private:
     ScratchFolder scratch_;
 };
 
-// The shipped preferences on the edge pack, in a window of the given size.
-std::string Prefs(int width, int height) {
+// The shipped preferences on the edge pack, in a window of the given size and a language.
+std::string Prefs(int width, int height, const std::string& language = "en") {
     std::ifstream in(Resources() + "data/default_prefs.xml", std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
@@ -59,6 +59,8 @@ std::string Prefs(int width, int height) {
         const size_t at = prefs.find(open) + open.size();
         prefs.replace(at, prefs.find('<', at) - at, std::to_string(value));
     }
+    const std::string english = "<language>en</language>";
+    prefs.replace(prefs.find(english), english.size(), "<language>" + language + "</language>");
     return prefs;
 }
 
@@ -148,8 +150,8 @@ GameOptions EdgePackRun(const DataFolder& data, int width = 1024, int height = 7
 constexpr int kLongFadeFrameMs = 5;
 
 // The game's window fills the screen, so that screen pixels are window pixels.
-void StartOnEdgePack(GameRun& game, int width = 1024, int height = 768) {
-    game.SeedUserFile("data/prefs.xml", Prefs(width, height));
+void StartOnEdgePack(GameRun& game, int width = 1024, int height = 768, const std::string& language = "en") {
+    game.SeedUserFile("data/prefs.xml", Prefs(width, height, language));
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
     ASSERT_EQ(game.Window().x, 0);
@@ -633,5 +635,82 @@ INSTANTIATE_TEST_SUITE_P(Endings, GameOverChoice,
                                            Ending{"CommandQ", CommandQ, true},
                                            Ending{"WindowClose", CloseWindow, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// --- The longest labels: the English ones on the game-over screen ran past their buttons.
+
+struct Labelled {
+    const char* language;
+    int width, height;
+};
+
+// The idle label's green, far brighter than a button's empty face.
+bool LabelInk(Rgb c) { return c.g > 100 && c.g > 2 * c.r && c.g > 2 * c.b; }
+
+// Every button of the column keeps its label off its green borders: no letter in the few columns
+// outside each side border, nor in the two just inside it, over the rows of the face.
+void ExpectLabelsInsideButtons(const Screenshot& s) {
+    const std::vector<int> rows = ButtonRows(s);
+    ASSERT_GE(rows.size(), 2u);
+    const int height = rows[1] - rows[0] - 4;
+    const double left = s.Width() / 2.0 - 200.0 * s.Width() / 1024, right = s.Width() - left;
+    const int l = static_cast<int>(left), r = static_cast<int>(right);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "button " << i + 1 << " at row " << rows[i]);
+        const int top = rows[i] + 3, h = height - 6;
+        EXPECT_EQ(s.Count({l - 7, top, 5, h}, LabelInk), 0) << "left of the button";
+        EXPECT_EQ(s.Count({l + 1, top, 2, h}, LabelInk), 0) << "on its left edge";
+        EXPECT_EQ(s.Count({r - 3, top, 2, h}, LabelInk), 0) << "on its right edge";
+        EXPECT_EQ(s.Count({r + 2, top, 5, h}, LabelInk), 0) << "right of the button";
+        EXPECT_GT(s.Count({l + 1, top, r - l - 2, h}, LabelInk), 20) << "a label at all";
+    }
+}
+
+class LongLabels : public ::testing::TestWithParam<Labelled> {};
+
+TEST_P(LongLabels, StayInsideTheirButtonsOnThePlayersAndGameOverScreens) {
+    const Labelled setting = GetParam();
+    const std::string name =
+        std::string(setting.language) + "-" + std::to_string(setting.width) + "x" + std::to_string(setting.height);
+    DataFolder data;
+    GameRun game(EdgePackRun(data, setting.width, setting.height));
+    StartOnEdgePack(game, setting.width, setting.height, setting.language);
+    // The pointer away from the column, so that every label shows its idle green.
+    game.MoveTo(2, 2);
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(6)));
+    game.Tap("p");
+    ASSERT_TRUE(game.WaitForScreen("the players screen", MenuWith(5)));
+    const Screenshot players = game.Capture();
+    game.SaveScreenshot(players, "players-" + name);
+    {
+        SCOPED_TRACE("the players screen");
+        ExpectLabelsInsideButtons(players);
+    }
+    game.Tap("Escape");
+    NewGame(game);
+    ToSecondLevel(game);
+    Launch(game);
+    ASSERT_TRUE(game.WaitForScreen("the game-over screen", OverGameWith(4)));
+    // Play kept the pointer in the middle of the screen, between two rows of buttons.
+    game.MoveTo(2, 2);
+    ASSERT_TRUE(game.WaitForScreen("the pointer in the corner", [](const Screenshot& s) {
+        return s.Count({2, 2, 12, 12}, IsLight(200)) > 10;
+    }));
+    const Screenshot over = game.Capture();
+    game.SaveScreenshot(over, "game-over-" + name);
+    {
+        SCOPED_TRACE("the game-over screen");
+        ExpectLabelsInsideButtons(over);
+    }
+    game.Tap("q");
+    ExpectCleanExit(game);
+}
+
+INSTANTIATE_TEST_SUITE_P(LanguagesAndSizes, LongLabels,
+                         ::testing::Values(Labelled{"en", 800, 600}, Labelled{"en", 1024, 768},
+                                           Labelled{"fr", 800, 600}, Labelled{"de", 1024, 768}),
+                         [](const auto& info) {
+                             return std::string(info.param.language) + "_" + std::to_string(info.param.width) + "x" +
+                                    std::to_string(info.param.height);
+                         });
 
 }  // namespace

@@ -60,7 +60,7 @@ TEST_F(Chooser, TheStepperLabelOkAndCancelStandInTheirRowsAndTheLabelNeverHovers
     EXPECT_EQ(g_DebugLog, "");
 }
 
-TEST_F(Chooser, ALongLabelIsSetSmallerAndKeepsItsRowWidth) {
+TEST_F(Chooser, ALongLabelIsSetSmallerAndNarrowedToItsRowWidth) {
     const std::string longLabel(26, 'M');
     std::vector<DrawCall> frame;
     Script player({{Keep(frame, Shows(longLabel)), PressKey(KEY_ENTER)}});
@@ -69,7 +69,12 @@ TEST_F(Chooser, ALongLabelIsSetSmallerAndKeepsItsRowWidth) {
     ASSERT_EQ(buttons.size(), 5u);
     ExpectAt(buttons[4], ColumnPlace(400, 1, 6));
     EXPECT_EQ(buttons[4].font, g_MidFont);
-    EXPECT_LT(buttons[4].labelX, buttons[4].x) << "wider than its row, centred on it";
+    ASSERT_GT(WidthIn(g_MidFont, longLabel), 400.0f) << "wider than its row";
+    const DrawCall* label = TextCall(frame, longLabel);
+    ASSERT_NE(label, nullptr);
+    EXPECT_LT(label->state.scaleX, g_widthFactor);
+    EXPECT_GT(label->corners[0].x, buttons[4].x);
+    EXPECT_LT(label->corners[1].x, buttons[4].x + buttons[4].w);
 }
 
 TEST_F(Chooser, StepsWrapOkTakesTheEntryShownAndCancelGoesBackToCurrent) {
