@@ -1,9 +1,14 @@
 """The classic pack's four level backgrounds (1024 x 768), each in its own colour mood.
 
 Each has the dark textured play field at (4, 4) 720 x 760 in a thin sunken frame, and the
-side panel right of it with its captions painted where the game draws the figures: the
-score at (756, 108), the lives at (790, 182) and the level at (850, 242), all in the 36-pixel
-font, then the level name, the player and the records centred on x 876 from y 300 to 655.
+side panel right of it with a small picture beside each figure the game draws there: a star
+above the score at (756, 108), a heart left of the lives at (790, 182) and a flag on a stack
+of bricks left of the level at (850, 242), all in the 36-pixel font, then the level name, the
+player and the records centred on x 876 from y 300 to 655. Pictures, not words, so that the
+panel reads in every language. The pause and game-over boxes (the 512 x 424 dialog picture,
+shadow and all, centred on the 1024 x 768 layout that the game scales to the window: x 256..768,
+y 172..596) hide the panel left of x 768 from y 172 to 596 at every window size, so no picture
+stands there.
 Textures are smooth (low-resolution noise drawn enlarged) so that the pictures compress.
 """
 import math
@@ -12,7 +17,7 @@ import random
 
 import cairo
 
-from pack_art_shapes import FONT, bevel_body, glow, rounded_rect, scale, shade
+from pack_art_shapes import FONT, PALETTE, bevel_body, glow, heart_path, rounded_rect, scale, shade
 
 W, H = 1024, 768
 FIELD = (4, 4, 720, 760)
@@ -175,6 +180,151 @@ def caption(ctx, text, x, cy, size, accent, anchor="left"):
     ctx.show_text(text)
 
 
+# Towards the light: up and to the left.
+LIGHT = (-math.sqrt(0.5), -math.sqrt(0.5))
+
+
+def shadowed(ctx, draw):
+    """Draws a picture over a soft dark copy of itself cast down and to the right."""
+    ctx.save()
+    ctx.translate(1.2, 1.5)
+    ctx.push_group()
+    draw()
+    shadow = ctx.pop_group()
+    ctx.set_source_rgba(0, 0, 0, 0.6)
+    ctx.mask(shadow)
+    ctx.restore()
+    draw()
+
+
+def glint(ctx, x, y, rx, ry, a=0.75):
+    """A soft white highlight where the light strikes a rounded surface."""
+    ctx.save()
+    ctx.translate(x, y)
+    ctx.scale(rx, ry)
+    g = cairo.RadialGradient(0, 0, 0, 0, 0, 1)
+    g.add_color_stop_rgba(0, 1, 1, 1, a)
+    g.add_color_stop_rgba(1, 1, 1, 1, 0)
+    ctx.set_source(g)
+    ctx.arc(0, 0, 1, 0, 2 * math.pi)
+    ctx.fill()
+    ctx.restore()
+
+
+def score_star(ctx, cx, cy, r):
+    """The score's mark: a gold star cut in facets, each lit by how it faces the top-left."""
+    gold = PALETTE["gold"]
+    points = []
+    for i in range(10):
+        rr = r if i % 2 == 0 else r * 0.46
+        a = -math.pi / 2 + i * math.pi / 5
+        points.append((cx + math.cos(a) * rr, cy + math.sin(a) * rr))
+
+    def outline():
+        for i, p in enumerate(points):
+            (ctx.move_to if i == 0 else ctx.line_to)(*p)
+        ctx.close_path()
+
+    def body():
+        outline()
+        ctx.set_source_rgb(*gold)
+        ctx.fill()
+
+    glow(ctx, cx, cy, 0, r * 1.6, gold, 0.3)
+    shadowed(ctx, body)
+    for i in range(10):
+        (x1, y1), (x2, y2) = points[i], points[(i + 1) % 10]
+        nx, ny = y2 - y1, x1 - x2
+        if nx * (x1 - cx) + ny * (y1 - cy) < 0:
+            nx, ny = -nx, -ny
+        facing = (nx * LIGHT[0] + ny * LIGHT[1]) / math.hypot(nx, ny)
+        ctx.move_to(cx, cy)
+        ctx.line_to(x1, y1)
+        ctx.line_to(x2, y2)
+        ctx.close_path()
+        ctx.set_source_rgb(*shade(gold, 1.0 + 0.5 * facing))
+        ctx.fill()
+    outline()
+    ctx.set_line_width(1)
+    ctx.set_line_join(cairo.LINE_JOIN_ROUND)
+    ctx.set_source_rgba(*shade(gold, 0.3), 0.95)
+    ctx.stroke()
+    glint(ctx, cx - r * 0.22, cy - r * 0.3, r * 0.22, r * 0.16, 0.8)
+
+
+def lives_heart(ctx, cx, cy, s):
+    """The lives' mark: a heart, as on the extra-life powerup, bevelled, with a glint on its left lobe."""
+    red = PALETTE["red"]
+
+    def body():
+        heart_path(ctx, cx, cy, s)
+        g = cairo.LinearGradient(cx - s / 2, cy - s / 2, cx + s / 3, cy + s / 2)
+        g.add_color_stop_rgb(0, *shade(red, 1.45))
+        g.add_color_stop_rgb(0.55, *red)
+        g.add_color_stop_rgb(1, *shade(red, 0.6))
+        ctx.set_source(g)
+        ctx.fill()
+
+    glow(ctx, cx, cy, 0, s * 0.55, red, 0.35)
+    shadowed(ctx, body)
+    heart_path(ctx, cx, cy, s)
+    ctx.set_line_width(1)
+    ctx.set_source_rgba(*shade(red, 0.3), 0.95)
+    ctx.stroke()
+    glint(ctx, cx - s * 0.22, cy - s * 0.15, s * 0.13, s * 0.1, 0.85)
+
+
+def level_flag(ctx, x, y):
+    """The level's mark, 38 x 37 from its top-left corner (x, y): a pennant planted on a small
+    stack of bricks, as on a wall just cleared."""
+    bw, bh = 18, 8
+    bricks = ((x + 1, y + 29, PALETTE["blue"]), (x + 20, y + 29, PALETTE["green"]),
+              (x + 10.5, y + 21, PALETTE["yellow"]))
+    pole_x, pole_top = x + 19.5, y + 1
+    red = PALETTE["red"]
+
+    def pennant():
+        ctx.move_to(pole_x + 1, pole_top + 1)
+        ctx.line_to(x + 37, pole_top + 6.5)
+        ctx.line_to(pole_x + 1, pole_top + 12)
+        ctx.close_path()
+
+    def body():
+        for bx, by, rgb in bricks:
+            bevel_body(ctx, bx, by, bw, bh, rgb, radius=1.5, bevel=1.5)
+        ctx.rectangle(pole_x - 1, pole_top, 2, y + 21 - pole_top)
+        ctx.set_source_rgb(*PALETTE["white"])
+        ctx.fill()
+        pennant()
+        ctx.set_source_rgb(*red)
+        ctx.fill()
+
+    glow(ctx, x + 19, y + 18, 0, 26, PALETTE["gold"], 0.12)
+    shadowed(ctx, body)
+    # The pole lit on its left, in shadow on its right, with a knob on top.
+    ctx.rectangle(pole_x, pole_top, 1, y + 21 - pole_top)
+    ctx.set_source_rgba(*shade(PALETTE["tough"], 0.5), 1)
+    ctx.fill()
+    ctx.arc(pole_x, pole_top, 1.8, 0, 2 * math.pi)
+    ctx.set_source_rgb(*PALETTE["gold"])
+    ctx.fill()
+    # The pennant: lighter at the pole, a fold across it, a dark edge.
+    pennant()
+    g = cairo.LinearGradient(pole_x, pole_top, x + 37, pole_top + 12)
+    g.add_color_stop_rgb(0, *shade(red, 1.2))
+    g.add_color_stop_rgb(1, *shade(red, 0.75))
+    ctx.set_source(g)
+    ctx.fill()
+    ctx.move_to(pole_x + 8, pole_top + 3.5)
+    ctx.line_to(pole_x + 8, pole_top + 9.5)
+    ctx.set_line_width(1)
+    ctx.set_source_rgba(0, 0, 0, 0.2)
+    ctx.stroke()
+    pennant()
+    ctx.set_source_rgba(*shade(red, 0.3), 0.95)
+    ctx.stroke()
+
+
 def draw_background(path, mood):
     m = MOODS[mood]
     rng = random.Random(m["seed"])
@@ -225,15 +375,17 @@ def draw_background(path, mood):
     paint_clouds(ctx, rng, px + 4, py + 4, pw - 8, ph - 8, scale(panel, 1.6), 0.2)
 
     slot = (*shade(field, 0.8), 0.92)
-    # Score: the caption above the figure (36-pixel digits from about y 115 to 141).
+    # Score: the star above the figure's first digits (36-pixel digits from about y 115 to 141),
+    # and above the boxes, which begin at y 172.
     sunken(ctx, 742, 70, 268, 84, 6, slot)
-    caption(ctx, "SCORE", 756, 88, 15, accent)
-    # Lives: the caption left of the figure at x 790.
+    score_star(ctx, 770, 90, 13)
+    # Lives: the heart in the narrow gap between the boxes' right edge at x 768 and the figure
+    # at x 790 (digits from about y 189 to 215).
     sunken(ctx, 742, 170, 268, 58, 6, slot)
-    caption(ctx, "LIVES", 750, 201, 11, accent)
-    # Level: the caption left of the figure at x 850.
+    lives_heart(ctx, 779.5, 201, 20)
+    # Level: the flag left of the figure at x 850 (digits from about y 249 to 275).
     sunken(ctx, 742, 238, 268, 54, 6, slot)
-    caption(ctx, "LEVEL", 760, 261, 17, accent)
+    level_flag(ctx, 802, 243)
     # Level name, player and records: one inset panel with two dividers.
     sunken(ctx, 742, 298, 268, 366, 8, (*shade(field, 0.9), 0.75))
     for y in (372.5, 518.5):

@@ -314,7 +314,7 @@ def draw_bolt(ctx, cx, cy, s, rgb=(1.0, 0.95, 0.35)):
     ctx.stroke()
 
 
-def draw_heart(ctx, cx, cy, s, rgb=(0.95, 0.2, 0.3)):
+def heart_path(ctx, cx, cy, s):
     r = s * 0.26
     ctx.move_to(cx, cy + s * 0.42)
     ctx.curve_to(cx - s * 0.55, cy + s * 0.02, cx - s * 0.5, cy - s * 0.45, cx - r * 0.1, cy - s * 0.2)
@@ -322,6 +322,10 @@ def draw_heart(ctx, cx, cy, s, rgb=(0.95, 0.2, 0.3)):
     ctx.line_to(cx + r * 0.1, cy - s * 0.2)
     ctx.curve_to(cx + s * 0.5, cy - s * 0.45, cx + s * 0.55, cy + s * 0.02, cx, cy + s * 0.42)
     ctx.close_path()
+
+
+def draw_heart(ctx, cx, cy, s, rgb=(0.95, 0.2, 0.3)):
+    heart_path(ctx, cx, cy, s)
     g = cairo.LinearGradient(cx - s / 2, cy - s / 2, cx + s / 3, cy + s / 2)
     g.add_color_stop_rgb(0, *shade(rgb, 1.4))
     g.add_color_stop_rgb(1, *shade(rgb, 0.7))

@@ -1,12 +1,16 @@
 // The game-over screen on the headless screen with a fixed clock: its choices, its layout, the
 // closing fade under the screen overlay, the immediate quit and its failure path; and the
 // stopped game that it and the pause screen draw alike, frame after frame: the field's clip
-// at every screen size and the side panel's records.
+// at every screen size, the side panel's records, and the classic pack's panel pictures in
+// sight beside the box.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <tuple>
 
 #include "frozen_support.h"
+#include "media/largeimage.h"
 #include "menu/gameover.h"
 #include "menu/pause.h"
 
@@ -285,6 +289,97 @@ TEST_F(FrozenGame, TheFieldIsClippedOneUnitPastItsRightAndBottomEdgesAtEveryScre
                     }
                 }
                 EXPECT_EQ(clipped, 3) << "the brick, the paddle and the ball";
+            }
+        }
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+// A rectangle of the logical 1024 x 768 screen.
+struct LayoutBox {
+    float left, top, right, bottom;
+    bool Meets(int x, int y) const { return x + 1 > left && x < right && y + 1 > top && y < bottom; }
+};
+
+// Where drawn items land on the logical screen: their corners' bounds over the screen factors.
+LayoutBox InLayout(const std::vector<const DrawCall*>& calls) {
+    LayoutBox box{1e9f, 1e9f, -1e9f, -1e9f};
+    for (const DrawCall* call : calls) {
+        for (const Point& p : call->corners) {
+            box.left = std::min(box.left, p.x / g_widthFactor);
+            box.top = std::min(box.top, p.y / g_heightFactor);
+            box.right = std::max(box.right, p.x / g_widthFactor);
+            box.bottom = std::max(box.bottom, p.y / g_heightFactor);
+        }
+    }
+    return box;
+}
+
+// The pixels of a level background's side panel that are there to be read, those of its pictures
+// (or captions): the panel's own slab, slots and dividers stay under 160 in every channel, and
+// the lit parts of a picture pass 200.
+std::vector<std::pair<int, int>> PanelMarks(const TPixmap& background) {
+    std::vector<std::pair<int, int>> marks;
+    for (int y = 0; y < background.height; ++y) {
+        for (int x = g_gamefieldXoffset + g_gamefieldWidth; x < background.width; ++x) {
+            const uint8_t* p = background.PixelPtr(x, y);
+            if (std::max({p[0], p[1], p[2]}) > 200) marks.emplace_back(x, y);
+        }
+    }
+    return marks;
+}
+
+TEST_F(FrozenGame, TheClassicPacksPanelPicturesStayClearOfTheBoxAndOfEveryFigureAtEveryScreenSize) {
+    struct Background {
+        std::string name;
+        std::vector<std::pair<int, int>> marks;
+    };
+    std::vector<Background> backgrounds;
+    for (const auto& file : std::filesystem::directory_iterator(Resources() + "data/packs/classic/images")) {
+        const std::string name = file.path().filename().string();
+        if (!name.starts_with("bg_")) continue;
+        const TPixmapPtr pixels = LoadPixmap(file.path().string());
+        ASSERT_NE(pixels, nullptr) << name;
+        ASSERT_EQ(std::tie(pixels->width, pixels->height), std::make_tuple(1024, 768)) << name;
+        backgrounds.push_back({name, PanelMarks(*pixels)});
+        EXPECT_GT(backgrounds.back().marks.size(), 100u) << name << " has no pictures to see";
+    }
+    ASSERT_EQ(backgrounds.size(), 4u);
+    std::vector<TImagePtr> boxTiles;
+    for (const ImageFragmentPtr& tile : universe().DialogImage->fragments) boxTiles.push_back(tile->img);
+
+    // Figures as wide as a long game makes them.
+    g_ScoreToDisplay = 123456789;
+    game().lives = 12;
+    g_LevelToDisplay = 13;
+    const struct { int width, height; } sizes[] = {{640, 480}, {800, 600}, {1024, 768}, {1280, 1024}, {1920, 1080}};
+    for (const auto& size : sizes) {
+        UseScreen(size.width, size.height);
+        for (const Screen& screen : kScreens) {
+            SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height) + ", " + screen.name);
+            const Frame choosing = ChoosingAndFading(screen).first;
+            std::vector<const DrawCall*> box;
+            for (const DrawCall& call : choosing) {
+                if (call.kind == DrawKind::Image &&
+                    std::find(boxTiles.begin(), boxTiles.end(), call.image) != boxTiles.end()) {
+                    box.push_back(&call);
+                }
+            }
+            ASSERT_EQ(box.size(), boxTiles.size());
+            // The box's whole picture, its shadow and see-through margin too.
+            std::vector<std::pair<std::string, LayoutBox>> covers = {{"the box", InLayout(box)}};
+            const std::vector<DrawCall> rows = PanelRows(choosing);
+            ASSERT_EQ(rows.size(), 13u);
+            for (const DrawCall& row : rows) covers.emplace_back("the text " + row.text, InLayout({&row}));
+            for (const Background& background : backgrounds) {
+                for (const auto& [what, cover] : covers) {
+                    const auto hidden = std::find_if(background.marks.begin(), background.marks.end(),
+                                                     [&](const auto& m) { return cover.Meets(m.first, m.second); });
+                    EXPECT_TRUE(hidden == background.marks.end())
+                        << background.name << ": a picture under " << what << " (" << cover.left << ", " << cover.top
+                        << " to " << cover.right << ", " << cover.bottom << "), at (" << hidden->first << ", "
+                        << hidden->second << ")";
+                }
             }
         }
     }
