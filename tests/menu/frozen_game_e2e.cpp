@@ -1,8 +1,9 @@
 // The pause and game-over screens as a player meets them, through the end-to-end harness: the
 // real executable on a pack without backgrounds whose bricks cross the field's right and bottom
 // edges, run with a fixed frame time. What the screens show (veil, fades, buttons and their free
-// row, captions, the panel's colours, the field's clip, the pointer), what each choice leaves in
-// the player's files, and the screen that follows.
+// row, captions, the panel's colours, the field's clip, the pointer, labels inside their buttons),
+// what each choice leaves in the player's files, and the screen that follows; clicks and taps
+// shorter than a frame; and the termination signals, which end the program on every screen.
 #include <gtest/gtest.h>
 
 #include <algorithm>

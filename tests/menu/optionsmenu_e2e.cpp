@@ -2,7 +2,8 @@
 // preferences after Go Back, Cancel's rewrites included; a switch to an 800x600 window with its
 // images, fonts and hidden pointer, kept over a restart; the language changed and kept over a
 // restart, with the 1024x768 window turned into full screen on a desktop of that size; rings of
-// languages that do not close; and modes that will not open, made to fail by BX2_REFUSE_OPENS.
+// languages that do not close; modes that will not open, made to fail by BX2_REFUSE_OPENS; and a
+// larger window chosen after a game, which shows its menus whole.
 #include <gtest/gtest.h>
 
 #include <chrono>
