@@ -675,17 +675,18 @@ TEST_P(LongLabels, StayInsideTheirButtonsOnThePlayersAndGameOverScreens) {
     DataFolder data;
     GameRun game(EdgePackRun(data, setting.width, setting.height));
     StartOnEdgePack(game, setting.width, setting.height, setting.language);
+    const auto expectLabelsInside = [&](const std::string& screen) {
+        const Screenshot shot = game.Capture();
+        game.SaveScreenshot(shot, screen + "-" + name);
+        SCOPED_TRACE("the " + screen + " screen");
+        ExpectLabelsInsideButtons(shot);
+    };
     // The pointer away from the column, so that every label shows its idle green.
     game.MoveTo(2, 2);
     ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(6)));
     game.Tap("p");
     ASSERT_TRUE(game.WaitForScreen("the players screen", MenuWith(5)));
-    const Screenshot players = game.Capture();
-    game.SaveScreenshot(players, "players-" + name);
-    {
-        SCOPED_TRACE("the players screen");
-        ExpectLabelsInsideButtons(players);
-    }
+    expectLabelsInside("players");
     game.Tap("Escape");
     NewGame(game);
     ToSecondLevel(game);
@@ -696,12 +697,7 @@ TEST_P(LongLabels, StayInsideTheirButtonsOnThePlayersAndGameOverScreens) {
     ASSERT_TRUE(game.WaitForScreen("the pointer in the corner", [](const Screenshot& s) {
         return s.Count({2, 2, 12, 12}, IsLight(200)) > 10;
     }));
-    const Screenshot over = game.Capture();
-    game.SaveScreenshot(over, "game-over-" + name);
-    {
-        SCOPED_TRACE("the game-over screen");
-        ExpectLabelsInsideButtons(over);
-    }
+    expectLabelsInside("game-over");
     game.Tap("q");
     ExpectCleanExit(game);
 }
