@@ -5,14 +5,10 @@
 #include <array>
 
 #include "core/globals.h"
-#include "media/largeimage.h"
 #include "media/menubutton.h"
 #include "menu/menu.h"
 #include "menu/menu_frame.h"
-#include "platform/graphics.h"
 #include "platform/input.h"
-#include "platform/runtime.h"
-#include "universe/game.h"
 
 namespace {
 
@@ -26,10 +22,10 @@ struct Choice {
 };
 constexpr int kRows = 5;
 constexpr std::array<Choice, 4> kChoices = {{
-    {"New Game From This Level", 'C', 0, false, "New From This Level"},
-    {"New Game From Beginning", 'N', 1, false, "New Game"},
-    {"Quit To Menu", KEY_ESCAPE, 3, false, "Main Menu"},
-    {"Quit Brondelvix 2", 'Q', 4, true, "End"},
+    {"New Game From This Level", 'C', 0, false, kGameOverFromThisLevel},
+    {"New Game From Beginning", 'N', 1, false, kGameOverNewGame},
+    {"Quit To Menu", KEY_ESCAPE, 3, false, kGameOverMainMenu},
+    {"Quit Brondelvix 2", 'Q', 4, true, kGameOverEnd},
 }};
 
 // A button of this screen's own, with a copy of a universe sound as its click (none when the
@@ -42,17 +38,6 @@ MenuButtonPtr MakeButton(Universe& universe, const Choice& choice) {
     return button;
 }
 
-// The pointer image where the frame read the pointer, unscaled, its top-left corner there.
-void DrawPointer(const Universe& universe, float x, float y) {
-    SetScale(1.0f, 1.0f);
-    SetAlpha(1.0f);
-    SetColor(255, 255, 255);
-    SetHandle(0.0f, 0.0f);
-    SetOrigin(0.0f, 0.0f);
-    SetRotation(0.0f);
-    if (universe.cursorImage) DrawImage(universe.cursorImage, x, y, 0);
-}
-
 }  // namespace
 
 std::string DrawGameOverMenu(const UniversePtr& universe) {
@@ -60,46 +45,39 @@ std::string DrawGameOverMenu(const UniversePtr& universe) {
         Universe& u = Deref(g_gameUniverse);
         std::array<MenuButtonPtr, kChoices.size()> buttons;
         for (size_t i = 0; i < kChoices.size(); ++i) buttons[i] = MakeButton(u, kChoices[i]);
-        const std::string title = u.GetLocalizedString("Game Over");
-        const BigImagePtr box = universe ? universe->DialogImage : nullptr;
-
         std::string choice;
-        float fade = 1.0f;
         // Keys and clicks from the play before the end choose nothing here.
         FlushKeys();
         FlushMouse();
-        while (choice.empty()) {
-            // One reading for every button of the frame and for the pointer image.
-            const MenuPointer p = ReadMenuPointer();
-            DrawFrozenPlayField(universe);
-            DrawFrozenSidePanel(universe);
-            // Command with Q, or a window close, ends the program here and now: the finished game
-            // is already in the player's file, and no saved game is written.
-            DrawMenuBox(title, box, 0, 1);
-            // Every button is asked; the last one clicked in a frame decides.
+        ModalScreen screen;
+        screen.backdrop = [&] { DrawFrozenGame(universe); };
+        screen.title = u.GetLocalizedString("Game Over");
+        screen.boxPicture = universe ? universe->DialogImage : nullptr;
+        // Command with Q, or a window close, ends the program here and now: the finished game is
+        // already in the player's file, and no saved game is written.
+        screen.watchQuit = true;
+        // Every button is asked; the last one clicked in a frame decides.
+        screen.update = [&](const MenuPointer& p) {
             for (size_t i = 0; i < buttons.size(); ++i) {
                 if (buttons[i]->Update(p.x, p.y, p.buttonsDown) != 1) continue;
-                fade = 0.0f;
                 SetGlobalGameSpeed(1.0f, 10.0f, -1.0f);
                 choice = kChoices[i].result;
             }
+            return choice.empty() ? MenuStep::kStay : MenuStep::kLastFrame;
+        };
+        screen.draw = [&] {
             for (const MenuButtonPtr& button : buttons) button->Draw();
-            DrawPointer(u, p.x, p.y);
-            ScreenRefresh(0, 1);
-            Flip(-1);
-        }
+        };
+        // The pointer where the frame read it, under the screen overlay.
+        screen.pointer = MenuPointerDraw::kWhereRead;
+        RunModalScreen(u, screen);
 
         // The overlay closes a step before each frame, so the first frame is already darker and
         // the last is black; it stays black for the play loop. A frame of 0 ms makes no step.
-        while (fade != 1.0f) {
-            fade += g_gameSpeedFactor / 10.0f;
-            if (fade > 1.0f) fade = 1.0f;
+        RunMenuFade(0.0f, 1.0f, 10.0f, FadeStep::kBeforeFrame, [&](float fade) {
             g_ScreenOverlayAlpha = fade;
-            DrawFrozenPlayField(universe);
-            DrawFrozenSidePanel(universe);
-            ScreenRefresh(0, 1);
-            Flip(-1);
-        }
+            DrawFrozenGame(universe);
+        });
         return choice;
     });
 }

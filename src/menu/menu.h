@@ -70,8 +70,13 @@ int DrawPlayerStats();
 std::string TimeForeverLostText(Universe& universe, int64_t milliseconds);
 
 // The main menu: fades in over the title picture, offers its buttons and runs the screens
-// behind them, then fades out and returns "Continue" (C), "New Game" (N, after the question
-// over a saved game and the difficulty; the saved game is then recorded and deleted), "Help"
-// (H) or "Quit" (Escape); "" after a failure. Players (P), Scores (S), Packs (K) and Options (O)
-// come back to it. Ends the music on "Continue" and "New Game". Watches for Command with Q.
+// behind them, then fades out and returns kMainMenuContinue (C), kMainMenuNewGame (N, after the
+// question over a saved game and the difficulty; the saved game is then recorded and deleted),
+// kMainMenuHelp (H) or kMainMenuQuit (Escape); "" after a failure. Players (P), Scores (S), Packs
+// (K) and Options (O) come back to it. Ends the music on Continue and New Game. Watches for
+// Command with Q.
 std::string DrawMainMenu(const UniversePtr& universe);
+inline constexpr char kMainMenuContinue[] = "Continue";
+inline constexpr char kMainMenuNewGame[] = "New Game";
+inline constexpr char kMainMenuHelp[] = "Help";
+inline constexpr char kMainMenuQuit[] = "Quit";

@@ -5,7 +5,6 @@
 #include "core/globals.h"
 #include "menu/menu.h"
 #include "menu/menu_frame.h"
-#include "platform/graphics.h"
 #include "platform/input.h"
 
 namespace {
@@ -16,6 +15,32 @@ int EntryOf(const std::vector<std::string>& values, size_t count, const std::str
         if (values[i] == current) return static_cast<int>(i);
     }
     return -1;
+}
+
+// The stepper (the button to the previous entry, the entry's label, the button to the next) with
+// OK and Cancel below it; row 3 of the six stays empty between them.
+struct ChooserButtons {
+    MenuButtonPtr previous, label, next, ok, cancel;
+};
+ChooserButtons MakeChooserButtons(Universe& global, const std::string& current) {
+    ChooserButtons b;
+    // Codes 146 and 145 are the font's up and down triangles.
+    b.previous = MakeMenuButton(std::string(1, '\x92'), KEY_UP, global.sndButtonClick);
+    b.label = MakeMenuButton(current, -1, nullptr);
+    b.next = MakeMenuButton(std::string(1, '\x91'), KEY_DOWN, global.sndButtonClick);
+    b.ok = MakeMenuButton(global.GetLocalizedString("OK"), KEY_ENTER, global.sndButtonClick);
+    b.cancel = MakeMenuButton(global.GetLocalizedString("Cancel"), KEY_ESCAPE, global.sndButtonCancel);
+    SizeForMenuColumn(*b.label, 400);
+    SizeForMenuColumn(*b.next, 50);
+    SizeForMenuColumn(*b.previous, 50);
+    SizeForMenuColumn(*b.ok, 200);
+    SizeForMenuColumn(*b.cancel, 200);
+    PutInMenuRow(*b.previous, 0, 6);
+    PutInMenuRow(*b.label, 1, 6);
+    PutInMenuRow(*b.next, 2, 6);
+    PutInMenuRow(*b.ok, 4, 6);
+    PutInMenuRow(*b.cancel, 5, 6);
+    return b;
 }
 
 }  // namespace
@@ -30,70 +55,59 @@ std::string DrawChooseMenu(const UniversePtr& universe, const std::vector<std::s
 
         Universe& u = Deref(universe);
         Universe& global = Deref(g_gameUniverse);
-        // Codes 146 and 145 are the font's up and down triangles.
-        const MenuButtonPtr previous = MakeMenuButton(std::string(1, '\x92'), KEY_UP, global.sndButtonClick);
-        const MenuButtonPtr label = MakeMenuButton(current, -1, nullptr);
-        const MenuButtonPtr next = MakeMenuButton(std::string(1, '\x91'), KEY_DOWN, global.sndButtonClick);
-        const MenuButtonPtr ok = MakeMenuButton(global.GetLocalizedString("OK"), KEY_ENTER, global.sndButtonClick);
-        const MenuButtonPtr cancel =
-            MakeMenuButton(global.GetLocalizedString("Cancel"), KEY_ESCAPE, global.sndButtonCancel);
-
+        const ChooserButtons b = MakeChooserButtons(global, current);
+        MenuButton& previous = *b.previous;
+        MenuButton& label = *b.label;
+        MenuButton& next = *b.next;
+        MenuButton& ok = *b.ok;
+        MenuButton& cancel = *b.cancel;
         int selected = std::max(EntryOf(values, count, current), 0);
         bool refresh = true;
-
-        SizeForMenuColumn(*label, 400);
-        SizeForMenuColumn(*next, 50);
-        SizeForMenuColumn(*previous, 50);
-        SizeForMenuColumn(*ok, 200);
-        SizeForMenuColumn(*cancel, 200);
-        // Row 3 stays empty between the stepper and OK.
-        PutInMenuRow(*previous, 0, 6);
-        PutInMenuRow(*label, 1, 6);
-        PutInMenuRow(*next, 2, 6);
-        PutInMenuRow(*ok, 4, 6);
-        PutInMenuRow(*cancel, 5, 6);
         FlushKeys();
         FlushMouse();
 
         const int last = static_cast<int>(count) - 1;
-        for (;;) {
-            const MenuPointer pointer = ReadMenuPointer();
+        std::string chosen;
+        ModalScreen screen;
+        screen.backdrop = [&] { DrawMenuBackdrop(u); };
+        screen.boxPicture = u.DialogImage;
+        screen.update = [&](const MenuPointer& p) {
             // A step shows its label from the frame after it.
             if (refresh) {
-                label->text = labels[static_cast<size_t>(selected)];
+                label.text = labels[static_cast<size_t>(selected)];
                 refresh = false;
             }
-            Cls();
-            SetMenuDrawState();
-            DrawMenuBackground(u);
-            DrawMenuBox("", u.DialogImage, 0, 1);
-
-            if (previous->Update(pointer.x, pointer.y, pointer.buttonsDown)) {
+            if (previous.Update(p.x, p.y, p.buttonsDown)) {
                 selected = selected == 0 ? last : selected - 1;
                 refresh = true;
             }
-            if (next->Update(pointer.x, pointer.y, pointer.buttonsDown)) {
+            if (next.Update(p.x, p.y, p.buttonsDown)) {
                 selected = selected == last ? 0 : selected + 1;
                 refresh = true;
             }
             // Cancel is asked before OK and wins over it. With current among the values it goes
             // back there; without, it keeps the entry shown, which lets a caller turn a setting
             // that is no longer offered into one that is.
-            if (cancel->Update(pointer.x, pointer.y, pointer.buttonsDown)) {
+            if (cancel.Update(p.x, p.y, p.buttonsDown)) {
                 const int entry = EntryOf(values, count, current);
                 if (entry >= 0) selected = entry;
-                return values[static_cast<size_t>(selected)];
+                chosen = values[static_cast<size_t>(selected)];
+                return MenuStep::kLeaveNow;
             }
-            if (ok->Update(pointer.x, pointer.y, pointer.buttonsDown)) return values[static_cast<size_t>(selected)];
-
-            previous->Draw();
-            next->Draw();
-            cancel->Draw();
-            ok->Draw();
-            label->Draw();
-            ScreenRefresh(0, 1);
-            DrawMenuPointer(global, 1.0f, 1.0f);
-            Flip(-1);
-        }
+            if (ok.Update(p.x, p.y, p.buttonsDown)) {
+                chosen = values[static_cast<size_t>(selected)];
+                return MenuStep::kLeaveNow;
+            }
+            return MenuStep::kStay;
+        };
+        screen.draw = [&] {
+            previous.Draw();
+            next.Draw();
+            cancel.Draw();
+            ok.Draw();
+            label.Draw();
+        };
+        RunModalScreen(global, screen);
+        return chosen;
     });
 }

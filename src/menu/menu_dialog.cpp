@@ -3,7 +3,6 @@
 #include "core/globals.h"
 #include "menu/menu.h"
 #include "menu/menu_frame.h"
-#include "platform/graphics.h"
 #include "platform/input.h"
 
 int DrawDialogOK(const std::string& message, int withCancel) {
@@ -26,24 +25,32 @@ int DrawDialogOK(const std::string& message, int withCancel) {
         FlushKeys();
         FlushMouse();
 
-        int running = 1;
         int result = 1;
-        while (running == 1) {
-            const MenuPointer pointer = ReadMenuPointer();
-            Cls();
-            SetMenuDrawState();
-            DrawMenuBackground(u);
-            DrawMenuBox("", u.DialogImage, 0, 0);
-            if (ok->Update(pointer.x, pointer.y, pointer.buttonsDown)) running = 0, result = 1;
+        ModalScreen screen;
+        screen.backdrop = [&] { DrawMenuBackdrop(u); };
+        screen.boxPicture = u.DialogImage;
+        screen.watchQuit = false;
+        screen.update = [&](const MenuPointer& p) {
+            MenuStep step = MenuStep::kStay;
+            if (ok->Update(p.x, p.y, p.buttonsDown)) {
+                step = MenuStep::kLastFrame;
+                result = 1;
+            }
             // Asked after OK: a Cancel clicked in the same frame decides.
-            if (cancel->Update(pointer.x, pointer.y, pointer.buttonsDown)) running = 0, result = 0;
+            if (cancel->Update(p.x, p.y, p.buttonsDown)) {
+                step = MenuStep::kLastFrame;
+                result = 0;
+            }
+            return step;
+        };
+        screen.draw = [&] {
             messageRow->Draw();
             ok->Draw();
             if (withCancel != 0) cancel->Draw();
-            // No ScreenRefresh: the frame timing stands still while the dialog is open.
-            DrawMenuPointer(u, 1.0f, 1.0f);
-            Flip(-1);
-        }
+        };
+        // The frame timing stands still while the dialog is open.
+        screen.refreshTiming = false;
+        RunModalScreen(u, screen);
         return result;
     });
 }

@@ -2,7 +2,6 @@
 #include "core/globals.h"
 #include "menu/menu.h"
 #include "menu/menu_frame.h"
-#include "platform/graphics.h"
 #include "platform/input.h"
 
 namespace {
@@ -34,28 +33,27 @@ int DrawDifficultyMenu() {
         FlushKeys();
         FlushMouse();
 
-        int running = 1;
         int result = 0;
-        while (running == 1) {
-            const MenuPointer pointer = ReadMenuPointer();
-            Cls();
-            SetMenuDrawState();
-            DrawMenuBackground(u);
-            DrawMenuBox("", u.DialogImage, 0, 1);
-            // Every click of the frame acts at once: the last decides the result, and a
-            // difficulty clicked before a Cancel stays stored.
+        ModalScreen screen;
+        screen.backdrop = [&] { DrawMenuBackdrop(u); };
+        screen.boxPicture = u.DialogImage;
+        // Every click of the frame acts at once: the last decides the result, and a difficulty
+        // clicked before a Cancel stays stored.
+        screen.update = [&](const MenuPointer& p) {
+            MenuStep step = MenuStep::kStay;
             for (size_t i = 0; i < buttons.size(); ++i) {
-                if (!buttons[i]->Update(pointer.x, pointer.y, pointer.buttonsDown)) continue;
-                running = 0;
+                if (!buttons[i]->Update(p.x, p.y, p.buttonsDown)) continue;
+                step = MenuStep::kLastFrame;
                 result = kDifficultyButtons[i].name ? 1 : 0;
                 if (kDifficultyButtons[i].name) u.currentDifficulty = kDifficultyButtons[i].name;
             }
+            return step;
+        };
+        screen.draw = [&] {
             for (const MenuButtonPtr& button : buttons) button->Draw();
             DrawCurrentPlayerDisplay(g_gameUniverse);
-            ScreenRefresh(0, 1);
-            DrawMenuPointer(u, 1.0f, 1.0f);
-            Flip(-1);
-        }
+        };
+        RunModalScreen(u, screen);
         return result;
     });
 }

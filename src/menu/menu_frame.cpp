@@ -1,6 +1,6 @@
-// The menu frame every menu screen shares, the watch for the request to quit and the immediate
-// quit it leads to, the caption naming the current player and pack, and the frame steps the
-// screens repeat.
+// The modal menu screen and its fades, the menu frame every menu screen shares, the watch for
+// the request to quit and the immediate quit it leads to, and the caption naming the current
+// player and pack.
 #include "menu/menu_frame.h"
 
 #include <memory>
@@ -13,6 +13,8 @@
 #include "platform/runtime.h"
 #include "universe/game.h"
 
+namespace {
+
 MenuPointer ReadMenuPointer() {
     MenuPointer pointer;
     pointer.x = static_cast<float>(MouseX());
@@ -21,8 +23,90 @@ MenuPointer ReadMenuPointer() {
     return pointer;
 }
 
+void SetPointerDrawState(float scaleX, float scaleY) {
+    SetScale(scaleX, scaleY);
+    SetAlpha(1.0f);
+    SetColor(255, 255, 255);
+    SetHandle(0.0f, 0.0f);
+    SetOrigin(0.0f, 0.0f);
+    SetRotation(0.0f);
+}
+
+// Read again: the pointer may have moved while the frame was drawn.
+void DrawPointerAsItIsNow(const Universe& universe, float scaleX, float scaleY) {
+    SetPointerDrawState(scaleX, scaleY);
+    if (universe.cursorImage)
+        DrawImage(universe.cursorImage, static_cast<float>(MouseX()), static_cast<float>(MouseY()));
+}
+
+void DrawPointerWhereRead(const Universe& universe, const MenuPointer& pointer) {
+    SetPointerDrawState(1.0f, 1.0f);
+    if (universe.cursorImage) DrawImage(universe.cursorImage, pointer.x, pointer.y);
+}
+
+// One frame; false when the screen ends with it.
+bool RunModalFrame(const Universe& universe, const ModalScreen& screen) {
+    const MenuPointer pointer = ReadMenuPointer();
+    if (screen.backdrop) screen.backdrop();
+    if (screen.menuBox) DrawMenuBox(screen.title, screen.boxPicture, 0, screen.watchQuit ? 1 : 0);
+    const MenuStep step = screen.update ? screen.update(pointer) : MenuStep::kStay;
+    if (step == MenuStep::kLeaveNow) return false;
+    if (screen.draw) screen.draw();
+    if (screen.pointer == MenuPointerDraw::kWhereRead) DrawPointerWhereRead(universe, pointer);
+    if (screen.refreshTiming) ScreenRefresh(0, 1);
+    if (screen.pointer == MenuPointerDraw::kUnscaled) DrawPointerAsItIsNow(universe, 1.0f, 1.0f);
+    if (screen.pointer == MenuPointerDraw::kAtScreenScale)
+        DrawPointerAsItIsNow(universe, g_widthFactor, g_heightFactor);
+    Flip(-1);
+    if (screen.waitWhileSuspended) {
+        while (AppSuspended()) Delay(500);
+    }
+    return step == MenuStep::kStay;
+}
+
+}  // namespace
+
+void RunModalScreen(const Universe& universe, const ModalScreen& screen) {
+    while (RunModalFrame(universe, screen)) {
+    }
+}
+
+void RunMenuFade(float from, float to, float divisor, FadeStep when, const std::function<void(float)>& drawFrame) {
+    const bool up = to > from;
+    float fade = from;
+    const auto reached = [&] { return up ? fade >= to : fade <= to; };
+    const auto step = [&] {
+        const float by = g_gameSpeedFactor / divisor;
+        fade = up ? fade + by : fade - by;
+        if (up ? fade > to : fade < to) fade = to;
+    };
+    while (!reached()) {
+        if (when == FadeStep::kBeforeFrame) step();
+        drawFrame(fade);
+        ScreenRefresh(0, 1);
+        Flip(-1);
+        if (when == FadeStep::kAfterFrame) step();
+    }
+}
+
+// Alpha blending is chosen here: the last image drawn may have left another mode.
+void DrawVeil(float opacity) {
+    SetScale(1.0f, 1.0f);
+    SetColor(0, 0, 0);
+    SetRotation(0.0f);
+    SetHandle(0.0f, 0.0f);
+    SetOrigin(0.0f, 0.0f);
+    SetBlend(ALPHABLEND);
+    SetAlpha(opacity);
+    DrawRect(0.0f, 0.0f, static_cast<float>(GraphicsWidth()), static_cast<float>(GraphicsHeight()));
+}
+
 void SetMenuDrawState() {
     SetImageFont(g_LargeFont);
+    SetMenuDrawStateExceptFont();
+}
+
+void SetMenuDrawStateExceptFont() {
     SetOrigin(0.0f, 0.0f);
     SetHandle(0.0f, 0.0f);
     SetBlend(ALPHABLEND);
@@ -36,16 +120,15 @@ void DrawMenuBackground(const Universe& universe) {
     if (universe.MenuBackgroundImage) universe.MenuBackgroundImage->Render();
 }
 
-void DrawMenuPointer(const Universe& universe, float scaleX, float scaleY) {
-    SetScale(scaleX, scaleY);
-    SetAlpha(1.0f);
-    SetColor(255, 255, 255);
-    SetHandle(0.0f, 0.0f);
-    SetOrigin(0.0f, 0.0f);
-    SetRotation(0.0f);
-    // Read again: the pointer may have moved while the frame was drawn.
-    if (universe.cursorImage)
-        DrawImage(universe.cursorImage, static_cast<float>(MouseX()), static_cast<float>(MouseY()));
+void DrawMenuBackdrop(const Universe& universe) {
+    Cls();
+    SetMenuDrawState();
+    DrawMenuBackground(universe);
+}
+
+void DrawFrozenGame(const UniversePtr& universe) {
+    DrawFrozenPlayField(universe);
+    DrawFrozenSidePanel(universe);
 }
 
 MenuButtonPtr MakeMenuButton(const std::string& text, int hotKey, const SoundPtr& sound) {

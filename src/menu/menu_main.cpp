@@ -44,18 +44,13 @@ public:
         g_ScreenOverlayAlpha = 0.0f;
 
         // The fades watch no input; whatever was pressed before the buttons showed is dropped.
-        for (float fade = 1.0f; fade > 0.0f; fade -= g_gameSpeedFactor / 4) FadeFrame(fade);
+        // A 0 ms frame makes no progress in either, as in every fade of the game.
+        const auto fadeFrame = [this](float fade) { FadeFrame(fade); };
+        RunMenuFade(1.0f, 0.0f, 4.0f, FadeStep::kAfterFrame, fadeFrame);
         FlushKeys();
         FlushMouse();
-
-        while (choice_.empty()) MenuFrame();
-
-        // A 0 ms frame makes no progress here, as in every fade of the game.
-        for (float fade = 0.0f; fade < 1.0f;) {
-            FadeFrame(fade);
-            fade += g_gameSpeedFactor / 10;
-            if (fade > 1.0f) fade = 1.0f;
-        }
+        RunModalScreen(u_, MenuScreen());
+        RunMenuFade(0.0f, 1.0f, 10.0f, FadeStep::kAfterFrame, fadeFrame);
         return choice_;
     }
 
@@ -83,48 +78,39 @@ private:
     // The background alone under black at the fade's opacity.
     void FadeFrame(float fade) {
         Cls();
-        SetOrigin(0.0f, 0.0f);
-        SetHandle(0.0f, 0.0f);
-        SetBlend(ALPHABLEND);
-        SetAlpha(1.0f);
-        SetRotation(0.0f);
-        SetScale(g_widthFactor, g_heightFactor);
-        SetColor(255, 255, 255);
+        SetMenuDrawStateExceptFont();
         DrawMenuBackground(u_);
-        SetScale(1.0f, 1.0f);
-        SetColor(0, 0, 0);
-        SetAlpha(fade);
-        DrawRect(0.0f, 0.0f, static_cast<float>(GraphicsWidth()), static_cast<float>(GraphicsHeight()));
-        ScreenRefresh(0, 1);
-        Flip(-1);
+        DrawVeil(fade);
     }
 
-    void MenuFrame() {
-        const MenuPointer pointer = ReadMenuPointer();
-        Cls();
-        SetMenuDrawState();
-        DrawMenuBackground(u_);
-        DrawMenuBox("", u_.DialogImage, 0, 1);
+    ModalScreen MenuScreen() {
+        ModalScreen screen;
+        screen.backdrop = [this] { DrawMenuBackdrop(u_); };
+        screen.boxPicture = u_.DialogImage;
         // Every button, shown or not, every frame; a screen opened by a click runs to its end
         // before the next button is asked, with the pointer as this frame read it.
-        for (int i = 0; i < kMainButtons; ++i) {
-            if (buttons_[i]->Update(pointer.x, pointer.y, pointer.buttonsDown)) Act(static_cast<MainButton>(i));
-        }
-        if (choice_.empty()) {
-            for (const MenuButtonPtr& button : buttons_) button->Draw();
-        }
-        DrawCurrentPlayerDisplay(universe_);
-        ScreenRefresh(0, 1);
+        screen.update = [this](const MenuPointer& p) {
+            for (int i = 0; i < kMainButtons; ++i) {
+                if (buttons_[i]->Update(p.x, p.y, p.buttonsDown)) Act(static_cast<MainButton>(i));
+            }
+            return choice_.empty() ? MenuStep::kStay : MenuStep::kLastFrame;
+        };
+        screen.draw = [this] {
+            if (choice_.empty()) {
+                for (const MenuButtonPtr& button : buttons_) button->Draw();
+            }
+            DrawCurrentPlayerDisplay(universe_);
+        };
         // Unlike the other screens, the main menu draws its pointer at the screen's scale.
-        DrawMenuPointer(u_, g_widthFactor, g_heightFactor);
-        Flip(-1);
+        screen.pointer = MenuPointerDraw::kAtScreenScale;
+        return screen;
     }
 
     void Act(MainButton button) {
         switch (button) {
             case kContinue:
                 // Nothing is tested: the hot key continues also while the button is hidden.
-                choice_ = "Continue";
+                choice_ = kMainMenuContinue;
                 Deref(g_MasterMixer).EndMusic();
                 break;
             case kNewGame:
@@ -148,10 +134,10 @@ private:
                 LayOut();
                 break;
             case kHelp:
-                choice_ = "Help";
+                choice_ = kMainMenuHelp;
                 break;
             case kQuit:
-                choice_ = "Quit";
+                choice_ = kMainMenuQuit;
                 break;
             default:
                 break;
@@ -164,11 +150,11 @@ private:
         if (u_.ContinueExists() != 0) {
             if (DrawDialogOK(u_.GetLocalizedString("Abandon Current Game?"), 1) == 0) return;
             if (DrawDifficultyMenu() != 1) return;
-            choice_ = "New Game";
+            choice_ = kMainMenuNewGame;
             RecordAbandonedGame();
         } else {
             if (DrawDifficultyMenu() != 1) return;
-            choice_ = "New Game";
+            choice_ = kMainMenuNewGame;
         }
         Deref(g_MasterMixer).EndMusic();
     }

@@ -1,5 +1,6 @@
 // The scores screen: the best scores and highest levels of every player side by side, the totals
 // over all their games with the play time in words, and one OK button back to the main menu.
+#include <array>
 #include <cstdint>
 
 #include "core/globals.h"
@@ -24,6 +25,38 @@ void DrawRight(const std::string& text, int right, int y) {
 }
 void DrawLogicalRect(float x, float y, float width, float height) {
     DrawRect(x * g_widthFactor, y * g_heightFactor, width, height);
+}
+
+// Everything up to the button, at alpha 0.8: the dimmed screen, the two panels, the headers, the
+// rows and the four totals.
+void DrawStatsPanels(Universe& u, const std::array<std::string, 4>& totals) {
+    SetColor(0, 0, 0);
+    SetAlpha(0.8f);
+    DrawLogicalRect(0, 0, static_cast<float>(g_virtualWidth), static_cast<float>(g_virtualHeight));
+    SetColor(0, 50, 0);
+    DrawLogicalRect(15, 45, 492, 400);
+    DrawLogicalRect(517, 45, 492, 400);
+    SetColor(0, 255, 0);
+    DrawCentred(u.GetLocalizedString("High Score"), 256, 50);
+    DrawCentred(u.GetLocalizedString("High Level"), 768, 50);
+
+    // The top row keeps the headers' green; every later row is white.
+    SetImageFont(g_MidFont);
+    for (size_t i = 0; i < u.statsHighScores.size(); ++i) {
+        const int y = 100 + 22 * static_cast<int>(i);
+        if (!At(u.statsHighScoreNames, i).empty()) {
+            DrawLeft(u.statsHighScoreNames[i], 20, y);
+            DrawRight(FormatNumber(u.statsHighScores[i]), 502, y);
+        }
+        if (!At(u.statsHighLevelNames, i).empty()) {
+            DrawLeft(u.statsHighLevelNames[i], 522, y);
+            DrawRight(FormatNumber(static_cast<int64_t>(At(u.statsHighLevels, i))), 1004, y);
+        }
+        SetColor(255, 255, 255);
+    }
+
+    SetColor(0, 255, 0);
+    for (size_t i = 0; i < totals.size(); ++i) DrawCentred(totals[i], 512, 500 + 30 * static_cast<int>(i));
 }
 
 }  // namespace
@@ -60,13 +93,14 @@ int DrawPlayerStats() {
         Universe& u = Deref(g_gameUniverse);
         // Once a visit: every player's file is read again here, never while the screen stays.
         u.CalculatePlayerStatistics();
-        const std::string gamesLine = u.GetLocalizedString("Total Games Played") + ": " +
-                                      FormatNumber(static_cast<int64_t>(u.statsTotalGamesPlayed));
-        const std::string levelsLine = u.GetLocalizedString("Total Levels Played") + ": " +
-                                       FormatNumber(static_cast<int64_t>(u.statsTotalLevelsPlayed));
-        const std::string pointsLine =
-            u.GetLocalizedString("Total Points Scored") + ": " + FormatNumber(u.statsTotalPointsScored);
-        const std::string timeLine = TimeForeverLostText(u, u.statsTotalTimeForeverLost);
+        const std::array<std::string, 4> totals = {
+            u.GetLocalizedString("Total Games Played") + ": " +
+                FormatNumber(static_cast<int64_t>(u.statsTotalGamesPlayed)),
+            u.GetLocalizedString("Total Levels Played") + ": " +
+                FormatNumber(static_cast<int64_t>(u.statsTotalLevelsPlayed)),
+            u.GetLocalizedString("Total Points Scored") + ": " + FormatNumber(u.statsTotalPointsScored),
+            TimeForeverLostText(u, u.statsTotalTimeForeverLost),
+        };
 
         // Its label stays the English "OK": the button's own default text.
         const MenuButtonPtr ok = MakeMenuButton("OK", KEY_ENTER, u.sndButtonClick);
@@ -74,53 +108,21 @@ int DrawPlayerStats() {
         // The slot just below a column of 14 menu buttons.
         PutInMenuRow(*ok, 14, 14);
 
-        int running = 1;
-        while (running == 1) {
-            const MenuPointer pointer = ReadMenuPointer();
+        ModalScreen screen;
+        // The screen's own panels stand where the other screens have their box.
+        screen.backdrop = [&] {
             Cls();
             SetMenuDrawState();
             SetImageFont(g_MenuFont);
             DrawMenuBackground(u);
-
-            // Everything up to the button is drawn at alpha 0.8: the dimmed screen, the two
-            // panels, the headers, the rows and the totals.
-            SetColor(0, 0, 0);
-            SetAlpha(0.8f);
-            DrawLogicalRect(0, 0, static_cast<float>(g_virtualWidth), static_cast<float>(g_virtualHeight));
-            SetColor(0, 50, 0);
-            DrawLogicalRect(15, 45, 492, 400);
-            DrawLogicalRect(517, 45, 492, 400);
-            SetColor(0, 255, 0);
-            DrawCentred(u.GetLocalizedString("High Score"), 256, 50);
-            DrawCentred(u.GetLocalizedString("High Level"), 768, 50);
-
-            // The top row keeps the headers' green; every later row is white.
-            SetImageFont(g_MidFont);
-            for (size_t i = 0; i < u.statsHighScores.size(); ++i) {
-                const int y = 100 + 22 * static_cast<int>(i);
-                if (!At(u.statsHighScoreNames, i).empty()) {
-                    DrawLeft(u.statsHighScoreNames[i], 20, y);
-                    DrawRight(FormatNumber(u.statsHighScores[i]), 502, y);
-                }
-                if (!At(u.statsHighLevelNames, i).empty()) {
-                    DrawLeft(u.statsHighLevelNames[i], 522, y);
-                    DrawRight(FormatNumber(static_cast<int64_t>(At(u.statsHighLevels, i))), 1004, y);
-                }
-                SetColor(255, 255, 255);
-            }
-
-            SetColor(0, 255, 0);
-            DrawCentred(gamesLine, 512, 500);
-            DrawCentred(levelsLine, 512, 530);
-            DrawCentred(pointsLine, 512, 560);
-            DrawCentred(timeLine, 512, 590);
-
-            if (ok->Update(pointer.x, pointer.y, pointer.buttonsDown)) running = 0;
-            ok->Draw();
-            ScreenRefresh(0, 1);
-            DrawMenuPointer(u, 1.0f, 1.0f);
-            Flip(-1);
-        }
+            DrawStatsPanels(u, totals);
+        };
+        screen.menuBox = false;
+        screen.update = [&](const MenuPointer& p) {
+            return ok->Update(p.x, p.y, p.buttonsDown) ? MenuStep::kLastFrame : MenuStep::kStay;
+        };
+        screen.draw = [&] { ok->Draw(); };
+        RunModalScreen(u, screen);
         return 0;
     });
 }

@@ -7,6 +7,7 @@
 #include "media/menubutton.h"
 #include "media/mixer.h"
 #include "menu/menu.h"
+#include "menu/menu_frame.h"
 #include "platform/graphics.h"
 #include "platform/input.h"
 
@@ -30,14 +31,7 @@ int DrawTextInputMenu(const std::string& prompt, std::string& text, const BigIma
         const float w = static_cast<float>(g_virtualWidth);
         const float h = static_cast<float>(g_virtualHeight);
         if (clear == 1) Cls();
-        SetImageFont(g_LargeFont);
-        SetOrigin(0.0f, 0.0f);
-        SetHandle(0.0f, 0.0f);
-        SetBlend(ALPHABLEND);
-        SetAlpha(1.0f);
-        SetRotation(0.0f);
-        SetScale(g_widthFactor, g_heightFactor);
-        SetColor(255, 255, 255);
+        SetMenuDrawState();
         if (background) background->Render();
         if (drawBox == 1) {
             SetAlpha(0.66f);

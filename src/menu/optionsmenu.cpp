@@ -129,8 +129,7 @@ public:
         while (open_) {
             Label();
             LayOut();
-            pass_ = true;
-            while (pass_) Frame();
+            RunModalScreen(u_, PassScreen());
         }
         u_.UpdatePrefsFile();
         return "";
@@ -149,21 +148,27 @@ private:
         for (int i = 0; i < kOptionsButtons; ++i) PutInMenuRow(*buttons_[i], i, kOptionsButtons);
     }
 
-    void Frame() {
-        const MenuPointer pointer = ReadMenuPointer();
-        Cls();
-        SetMenuDrawState();
-        DrawMenuBackground(u_);
-        DrawMenuBox("", u_.DialogImage, 0, 1);
+    // A pass of frames ends with the frame of a click, so that the next is labelled and laid
+    // out anew.
+    ModalScreen PassScreen() {
+        ModalScreen screen;
+        screen.backdrop = [this] { DrawMenuBackdrop(u_); };
+        screen.boxPicture = u_.DialogImage;
         // A click acts at once; the buttons after it are still asked, with the pointer as this
-        // frame read it, and the pass ends with the frame.
-        for (int i = 0; i < kOptionsButtons; ++i) {
-            if (buttons_[i]->Update(pointer.x, pointer.y, pointer.buttonsDown)) Act(static_cast<OptionsButton>(i));
-        }
-        for (const MenuButtonPtr& button : buttons_) button->Draw();
-        ScreenRefresh(0, 1);
-        DrawMenuPointer(u_, 1.0f, 1.0f);
-        Flip(-1);
+        // frame read it.
+        screen.update = [this](const MenuPointer& p) {
+            bool clicked = false;
+            for (int i = 0; i < kOptionsButtons; ++i) {
+                if (!buttons_[i]->Update(p.x, p.y, p.buttonsDown)) continue;
+                Act(static_cast<OptionsButton>(i));
+                clicked = true;
+            }
+            return clicked ? MenuStep::kLastFrame : MenuStep::kStay;
+        };
+        screen.draw = [this] {
+            for (const MenuButtonPtr& button : buttons_) button->Draw();
+        };
+        return screen;
     }
 
     void Act(OptionsButton button) {
@@ -187,7 +192,6 @@ private:
                 open_ = false;
                 break;
         }
-        pass_ = false;
     }
 
     // The chooser over entries, their labels in the language now current; "" when it failed.
@@ -278,7 +282,6 @@ private:
     Universe& u_;
     std::vector<MenuButtonPtr> buttons_;
     bool open_ = true;
-    bool pass_ = true;
     LanguageList languages_;
     // The chooser's lists, shared by the choices and filled anew by each.
     std::vector<std::string> labels_;

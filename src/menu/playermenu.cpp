@@ -9,7 +9,6 @@
 #include "core/numbertext.h"
 #include "menu/menu.h"
 #include "menu/menu_frame.h"
-#include "platform/graphics.h"
 #include "platform/input.h"
 #include "platform/runtime.h"
 #include "text/parser.h"
@@ -161,33 +160,28 @@ std::string DrawPlayerMenu(const UniversePtr& universe) {
 
         int stayInMenu = 1;
         std::vector<std::string> playerLabels, playerValues;
-        do {
-            const MenuPointer pointer = ReadMenuPointer();
-            Cls();
-            SetMenuDrawState();
-            DrawMenuBackground(u);
-            DrawMenuBox("", u.DialogImage, 0, 1);
-
-            // Each click runs its flow at once; the buttons after it are still updated with the
-            // same pointer, and the first click's flush keeps a second hot key from counting.
-            if (remove.Update(pointer.x, pointer.y, pointer.buttonsDown)) DeleteOrResetCurrentPlayer(u);
-            if (use.Update(pointer.x, pointer.y, pointer.buttonsDown)) {
+        ModalScreen screen;
+        screen.backdrop = [&] { DrawMenuBackdrop(u); };
+        screen.boxPicture = u.DialogImage;
+        // Each click runs its flow at once; the buttons after it are still updated with the same
+        // pointer, and the first click's flush keeps a second hot key from counting.
+        screen.update = [&](const MenuPointer& p) {
+            if (remove.Update(p.x, p.y, p.buttonsDown)) DeleteOrResetCurrentPlayer(u);
+            if (use.Update(p.x, p.y, p.buttonsDown))
                 UseExistingPlayer(universe, playerLabels, playerValues, stayInMenu);
-            }
             // A created player ends the menu at once: nothing more of this frame is drawn.
-            if (create.Update(pointer.x, pointer.y, pointer.buttonsDown) && CreatePlayer(u, false)) break;
-            if (createWithPassword.Update(pointer.x, pointer.y, pointer.buttonsDown) && CreatePlayer(u, true)) break;
-            if (back.Update(pointer.x, pointer.y, pointer.buttonsDown)) stayInMenu = 0;
-
-            // The closing frame shows only the background, the box and the pointer.
-            if (stayInMenu == 1) {
-                for (const MenuButtonPtr& button : buttons) button->Draw();
-                DrawCurrentPlayerDisplay(universe);
-            }
-            ScreenRefresh(0, 1);
-            DrawMenuPointer(shared, 1.0f, 1.0f);
-            Flip(-1);
-        } while (stayInMenu == 1);
+            if (create.Update(p.x, p.y, p.buttonsDown) && CreatePlayer(u, false)) return MenuStep::kLeaveNow;
+            if (createWithPassword.Update(p.x, p.y, p.buttonsDown) && CreatePlayer(u, true)) return MenuStep::kLeaveNow;
+            if (back.Update(p.x, p.y, p.buttonsDown)) stayInMenu = 0;
+            return stayInMenu == 1 ? MenuStep::kStay : MenuStep::kLastFrame;
+        };
+        // The closing frame shows only the background, the box and the pointer.
+        screen.draw = [&] {
+            if (stayInMenu != 1) return;
+            for (const MenuButtonPtr& button : buttons) button->Draw();
+            DrawCurrentPlayerDisplay(universe);
+        };
+        RunModalScreen(shared, screen);
 
         u.UpdatePrefsFile();
         return "";

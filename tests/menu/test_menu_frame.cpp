@@ -1,11 +1,12 @@
 // The menu frame: where the title stands at each screen size, what the flags switch on, the
-// watch for the request to quit, the immediate quit, and the caption naming the current player
-// and pack.
+// watch for the request to quit, the immediate quit, the caption naming the current player and
+// pack, and what the modal screen's options and the fades change in a frame.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "menu/menu.h"
+#include "menu/menu_frame.h"
 #include "screens_support.h"
 
 namespace {
@@ -209,6 +210,137 @@ TEST_F(MenuFrame, TheCaptionIsPinkForAChangedPlayerLocalisedAndEmptyNamedForAnIn
         }
     }
     EXPECT_EQ(g_DebugLog, "") << "any logged line would end the next game start";
+}
+
+// A screen that draws a marker text after its buttons' update and ends as `ending` says on its
+// second frame.
+ModalScreen CountingScreen(MenuStep ending, int& frames) {
+    ModalScreen screen;
+    screen.backdrop = [] { DrawMenuBackdrop(*g_gameUniverse); };
+    screen.title = "Runner";
+    screen.watchQuit = false;
+    screen.update = [ending, &frames](const MenuPointer&) { return ++frames == 2 ? ending : MenuStep::kStay; };
+    screen.draw = [] { DrawText("drawn", 0, 0); };
+    return screen;
+}
+
+TEST_F(MenuFrame, AnUpdateEndsTheScreenAfterItsFrameIsShownOrAtOnce) {
+    const struct {
+        MenuStep ending;
+        size_t titles, drawn, flips;
+    } cases[] = {{MenuStep::kLastFrame, 2, 2, 2}, {MenuStep::kLeaveNow, 2, 1, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.ending));
+        int frames = 0;
+        const std::vector<DrawCall> calls =
+            Recorded([&] { RunModalScreen(universe(), CountingScreen(c.ending, frames)); });
+        EXPECT_EQ(frames, 2);
+        size_t titles = 0, drawn = 0;
+        for (const DrawCall* text : Calls(calls, DrawKind::Text)) {
+            titles += text->text == "Runner" ? 1 : 0;
+            drawn += text->text == "drawn" ? 1 : 0;
+        }
+        EXPECT_EQ(titles, c.titles) << "the box is drawn before the update";
+        EXPECT_EQ(drawn, c.drawn);
+        EXPECT_EQ(Calls(calls, DrawKind::Flip).size(), c.flips);
+        // Leaving at once, the last frame draws no pointer either.
+        EXPECT_EQ(calls.back().kind == DrawKind::Flip, c.ending == MenuStep::kLastFrame);
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+// The frame reads the pointer at (100, 80); it has moved to (300, 200) while the frame drew.
+TEST_F(MenuFrame, ThePointerOptionsDrawItOverOrUnderTheOverlayWhereItIsOrWhereTheFrameReadIt) {
+    const struct {
+        const char* what;
+        MenuPointerDraw pointer;
+        bool refreshTiming;
+        int width, height;
+        bool overOverlay;
+        float x, y, scaleX;
+    } cases[] = {
+        {"unscaled", MenuPointerDraw::kUnscaled, true, 1024, 768, true, 300, 200, 1.0f},
+        {"at the screen scale", MenuPointerDraw::kAtScreenScale, true, 800, 600, true, 300, 200, 800.0f / 1024},
+        {"where read", MenuPointerDraw::kWhereRead, true, 1024, 768, false, 100, 80, 1.0f},
+        {"without the refresh: no overlay", MenuPointerDraw::kUnscaled, false, 1024, 768, true, 300, 200, 1.0f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseScreen(c.width, c.height);
+        g_ScreenOverlayAlpha = 0.5f;
+        MovePointer(100, 80);
+        const int lastMilliSecs = g_lastMilliSecs;
+        MenuPointer read;
+        ModalScreen screen;
+        screen.backdrop = [] { DrawMenuBackdrop(*g_gameUniverse); };
+        screen.watchQuit = false;
+        screen.update = [&](const MenuPointer& p) {
+            read = p;
+            MovePointer(300, 200);
+            return MenuStep::kLastFrame;
+        };
+        screen.refreshTiming = c.refreshTiming;
+        screen.pointer = c.pointer;
+        const std::vector<DrawCall> calls = Recorded([&] { RunModalScreen(universe(), screen); });
+        EXPECT_EQ(read.x, 100.0f);
+        EXPECT_EQ(read.y, 80.0f);
+
+        const DrawCall* pointer = nullptr;
+        const DrawCall* overlay = nullptr;
+        for (const DrawCall& call : calls) {
+            if (call.kind == DrawKind::Image && call.image == universe().cursorImage) pointer = &call;
+            if (call.kind == DrawKind::Rect && call.w == static_cast<float>(c.width) && call.state.alpha == 0.5f) {
+                overlay = &call;
+            }
+        }
+        ASSERT_NE(pointer, nullptr);
+        EXPECT_EQ(pointer->x, c.x);
+        EXPECT_EQ(pointer->y, c.y);
+        EXPECT_FLOAT_EQ(pointer->state.scaleX, c.scaleX);
+        EXPECT_EQ(pointer->state.alpha, 1.0f);
+        EXPECT_TRUE(ColourIs(*pointer, 255, 255, 255));
+        EXPECT_EQ(overlay != nullptr, c.refreshTiming);
+        if (overlay) {
+            EXPECT_EQ(pointer > overlay, c.overOverlay);
+        }
+        // The frame timing stands still without the refresh.
+        EXPECT_EQ(g_lastMilliSecs == lastMilliSecs, !c.refreshTiming);
+        g_ScreenOverlayAlpha = 0.0f;
+    }
+    EXPECT_EQ(g_DebugLog, "");
+}
+
+// 40 ms frames: a speed of 0.5, an eighth of the way a frame with the divisor 4.
+TEST_F(MenuFrame, AFadeStepsAfterItsFrameOrBeforeItAndNeverPastItsEnd) {
+    const struct {
+        const char* what;
+        float from, to;
+        FadeStep when;
+        std::vector<float> frames;
+    } cases[] = {
+        {"up, after", 0.0f, 1.0f, FadeStep::kAfterFrame, {0, .125f, .25f, .375f, .5f, .625f, .75f, .875f}},
+        {"up, before", 0.0f, 1.0f, FadeStep::kBeforeFrame, {.125f, .25f, .375f, .5f, .625f, .75f, .875f, 1}},
+        {"down, after", 1.0f, 0.0f, FadeStep::kAfterFrame, {1, .875f, .75f, .625f, .5f, .375f, .25f, .125f}},
+        {"a last step cut short, after", 0.9f, 1.0f, FadeStep::kAfterFrame, {0.9f}},
+        {"a last step cut short, before", 0.9f, 1.0f, FadeStep::kBeforeFrame, {1}},
+        {"from its end", 1.0f, 1.0f, FadeStep::kBeforeFrame, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_gameSpeedFactor = 0.5f;
+        g_lastMilliSecs = MilliSecs() - kFrameMs;
+        std::vector<float> frames;
+        const std::vector<DrawCall> calls = Recorded([&] {
+            RunMenuFade(c.from, c.to, 4.0f, c.when, [&](float fade) {
+                frames.push_back(fade);
+                DrawVeil(fade);
+            });
+        });
+        EXPECT_EQ(frames, c.frames);
+        EXPECT_EQ(Calls(calls, DrawKind::Flip).size(), c.frames.size());
+        EXPECT_FLOAT_EQ(g_gameSpeedFactor, 0.5f) << "every frame refreshed the timing";
+    }
+    EXPECT_EQ(g_DebugLog, "");
 }
 
 }  // namespace
