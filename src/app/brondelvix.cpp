@@ -211,7 +211,7 @@ void StartUp() {
 
 void RunOuterLoop(PlayLoopState& state, bool editorFirst) {
     // No menu leads to the editor: the command line does, once.
-    std::string choiceInsteadOfMenu = editorFirst ? "Editor" : "";
+    std::string choiceInsteadOfMenu = editorFirst ? kEditorInsteadOfMenu : "";
     while (state.running == 1) {
         OuterPass(state, choiceInsteadOfMenu);
         choiceInsteadOfMenu.clear();
@@ -227,22 +227,22 @@ void OuterPass(PlayLoopState& state, const std::string& choiceInsteadOfMenu) {
         FlushKeys();
         FlushMouse();
         const std::string choice = choiceInsteadOfMenu.empty() ? DrawMainMenu(g_gameUniverse) : choiceInsteadOfMenu;
-        if (choice == "Help") HelpFromMainMenu();
-        if (choice == "Quit") QuitFromMainMenu();
+        if (choice == kMainMenuHelp) HelpFromMainMenu();
+        if (choice == kMainMenuQuit) QuitFromMainMenu();
         // A main menu that failed chose nothing: starting a game would delete the saved game
         // unasked. Its failure is logged, so the program cannot go on and says so.
         if (choice.empty()) QuitFromMainMenu(kCannotGoOnStatus);
-        if (choice == "Continue") {
+        if (choice == kMainMenuContinue) {
             state.continueFlag = 1;
-        } else if (choice == "New Game") {
+        } else if (choice == kMainMenuNewGame) {
             state.continueFlag = 0;
-        } else if (choice == "Editor") {
+        } else if (choice == kEditorInsteadOfMenu) {
             state.editorMode = 1;
         }
     } else {
         // The game-over screen's choice skips the main menu.
-        if (state.pendingAction == "New") state.continueFlag = 0;
-        if (state.pendingAction == "Continue") state.continueFlag = 1;
+        if (state.pendingAction == kPendingNew) state.continueFlag = 0;
+        if (state.pendingAction == kPendingContinue) state.continueFlag = 1;
         state.pendingAction.clear();
     }
 

@@ -34,6 +34,12 @@ void StartUp();
 void RunOuterLoop(PlayLoopState& state, bool editorFirst);
 // One outer pass: the main menu or the pending action, a fresh game, its play loop.
 void OuterPass(PlayLoopState& state, const std::string& choiceInsteadOfMenu);
+// The choice that stands in for the main menu's when the command line asks for the editor.
+inline constexpr char kEditorInsteadOfMenu[] = "Editor";
+// The pending actions the game-over screen leaves, each skipping the main menu for a new game or
+// one continued from the saved game.
+inline constexpr char kPendingNew[] = "New";
+inline constexpr char kPendingContinue[] = "Continue";
 
 // The roads out. The end of the outer loop returns the exit status (0) unless the error log's
 // alert ended the program; the others never return. Quit ends with endStatus: 0 for the

@@ -2,6 +2,7 @@
 // finished game with its record and game-over screen, then the flip or the pause screen.
 #include <array>
 
+#include "app/brondelvix.h"
 #include "app/playloop.h"
 #include "core/globals.h"
 #include "editor/editor.h"
@@ -44,7 +45,8 @@ void DrawFrame(PlayLoopState& state, Game& game) {
 // Carries out the game-over screen's choice: every one leaves a saved game of the level played
 // with fresh lives and a reset record.
 void ActOnGameOverChoice(PlayLoopState& state, Game& game) {
-    static const std::array<const char*, 4> kChoices = {"End", "New From This Level", "New Game", "Main Menu"};
+    static const std::array<const char*, 4> kChoices = {kGameOverEnd, kGameOverFromThisLevel, kGameOverNewGame,
+                                                        kGameOverMainMenu};
     const std::string choice = state.gameOverChoice;
     state.gameOverChoice.clear();
     bool known = false;
@@ -55,10 +57,10 @@ void ActOnGameOverChoice(PlayLoopState& state, Game& game) {
     game.gameStats->SetForContinue();
     game.SaveGame(Deref(g_gameUniverse).playersPath, state.editorMode);
     state.playing = 0;
-    if (choice == "End") state.running = 0;
-    if (choice == "New From This Level") state.pendingAction = "Continue";
-    if (choice == "New Game") state.pendingAction = "New";
-    if (choice == "Main Menu") state.pendingAction.clear();
+    if (choice == kGameOverEnd) state.running = 0;
+    if (choice == kGameOverFromThisLevel) state.pendingAction = kPendingContinue;
+    if (choice == kGameOverNewGame) state.pendingAction = kPendingNew;
+    if (choice == kGameOverMainMenu) state.pendingAction.clear();
 }
 
 // The shown score and level follow the game; a finished game is recorded once and its screen
@@ -107,12 +109,12 @@ void FlipOrPause(PlayLoopState& state) {
     Mixer& mixer = Deref(g_MasterMixer);
     mixer.Pause();
     const std::string choice = DrawPauseMenu(g_gameUniverse);
-    if (choice == "Main Menu") {
+    if (choice == kPauseMainMenu) {
         Deref(g_gameUniverse).CalculatePlayerStatistics();
         state.playing = 0;
         if (const GamePtr game = CurrentGame()) game->Unlink();
         mixer.EndMusic();
-    } else if (choice == "End") {
+    } else if (choice == kPauseEnd) {
         mixer.EndMusic();
         state.playing = 0;
         state.running = 0;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "editor/editor.h"
 #include "universe/game.h"
 
 // The main program's loop state, from start-up to the end of the program; never reset whole.
@@ -17,8 +18,8 @@ struct PlayLoopState {
     int pauseMouseX = 0;         // the pointer when a pause was about to open, put back after it
     int pauseMouseY = 0;
     // The level editor's tools; they carry over from one editor run to the next.
-    std::string editorTool = "Add";
-    std::string overlayMode = "Normal";
+    std::string editorTool = kEditModeAdd;
+    std::string overlayMode = kOverlayModeNormal;
     BrickPtr templateBrick;
     int brickTypeIndex = 0;
     float cursorX = 0.0f;

@@ -146,19 +146,19 @@ int EditorStartRun(BrickPtr& templateBrick, int& brickTypeIndex, const PackPtr& 
 }
 
 int EditorSetMode(std::string& editMode, std::string& overlayMode, int levelKept) {
-    if (KeyHit(KEY_A)) editMode = "Add";
+    if (KeyHit(KEY_A)) editMode = kEditModeAdd;
     if (KeyHit('R')) {
-        editMode = "Rectangle Add";
-        overlayMode = "Overlay";
+        editMode = kEditModeRectangleAdd;
+        overlayMode = kOverlayModeOverlay;
     }
-    if (KeyHit('D')) editMode = "Delete";
-    if (KeyHit('C')) editMode = "Change";
+    if (KeyHit('D')) editMode = kEditModeDelete;
+    if (KeyHit('C')) editMode = kEditModeChange;
     if (KeyHit(kKeyO)) {
         // A rectangle fill always overlays.
-        if (overlayMode == "Normal") {
-            overlayMode = "Overlay";
-        } else if (editMode != "Rectangle Add") {
-            overlayMode = "Normal";
+        if (overlayMode == kOverlayModeNormal) {
+            overlayMode = kOverlayModeOverlay;
+        } else if (editMode != kEditModeRectangleAdd) {
+            overlayMode = kOverlayModeNormal;
         }
     }
     if (KeyHit('J') && levelKept != 0) JumpToLevel();
@@ -224,21 +224,21 @@ int EditorCursor(float& cursorX, float& cursorY, float rectStartX, float rectSta
     SetRotation(0.0f);
     SetAlpha(1.0f);
     const float screenX = cursorX * g_widthFactor, screenY = cursorY * g_heightFactor;
-    if (editMode == "Add" || (editMode == "Rectangle Add" && rectStartX == kNoCorner)) {
+    if (editMode == kEditModeAdd || (editMode == kEditModeRectangleAdd && rectStartX == kNoCorner)) {
         sprite.x = cursorX;
         sprite.y = cursorY;
         brick.Draw();
-    } else if (editMode == "Rectangle Add") {
+    } else if (editMode == kEditModeRectangleAdd) {
         for (const FillTile& tile :
              EditorFillTiles(rectStartX, rectStartY, cursorX, cursorY, sprite.GetWidth(), sprite.GetHeight())) {
             sprite.x = tile.x;
             sprite.y = tile.y;
             brick.Draw();
         }
-    } else if (editMode == "Delete") {
+    } else if (editMode == kEditModeDelete) {
         SetColor(255, 100, 100);
         DrawCross(screenX, screenY);
-    } else if (editMode == "Change") {
+    } else if (editMode == kEditModeChange) {
         SetColor(255, 100, 255);
         DrawBracket(screenX, screenY);
         sprite.x = cursorX + kChangePreview;
@@ -297,7 +297,7 @@ int EditorAction(float cursorX, float cursorY, float& rectStartX, float& rectSta
 
     // The tools that act for as long as the button is held.
     if (MouseDown(1)) {
-        if (editMode == "Change") {
+        if (editMode == kEditModeChange) {
             for (size_t i = 0, n = levelBricks.size(); i < n; ++i) {
                 Brick* target = levelBricks[i].get();
                 if (!target || !target->brickSprite) continue;
@@ -312,7 +312,7 @@ int EditorAction(float cursorX, float cursorY, float& rectStartX, float& rectSta
                 sprite.isLive = 1;
             }
         }
-        if (editMode == "Delete") {
+        if (editMode == kEditModeDelete) {
             for (size_t i = 0, n = levelBricks.size(); i < n; ++i) {
                 Brick* target = levelBricks[i].get();
                 if (!target || !target->brickSprite) continue;
@@ -321,13 +321,14 @@ int EditorAction(float cursorX, float cursorY, float& rectStartX, float& rectSta
                 target->brickSprite->isLive = 0;
             }
         }
-        if (editMode == "Add" && overlayMode == "Normal") EditorAddBrick(overlayMode, templateBrick, levelBricks, 0);
+        if (editMode == kEditModeAdd && overlayMode == kOverlayModeNormal)
+            EditorAddBrick(overlayMode, templateBrick, levelBricks, 0);
     }
 
     // The tools that act once for the clicks since the last frame; the clicks are taken in
     // every mode.
     if (MouseHit(1)) {
-        if (editMode == "Rectangle Add") {
+        if (editMode == kEditModeRectangleAdd) {
             if (rectStartX == kNoCorner) {
                 rectStartX = cursorX;
                 rectStartY = cursorY;
@@ -343,7 +344,8 @@ int EditorAction(float cursorX, float cursorY, float& rectStartX, float& rectSta
                 rectStartY = kNoCorner;
             }
         }
-        if (editMode == "Add" && overlayMode != "Normal") EditorAddBrick(overlayMode, templateBrick, levelBricks, 0);
+        if (editMode == kEditModeAdd && overlayMode != kOverlayModeNormal)
+            EditorAddBrick(overlayMode, templateBrick, levelBricks, 0);
     }
     return 0;
 }
@@ -351,7 +353,7 @@ int EditorAction(float cursorX, float cursorY, float& rectStartX, float& rectSta
 int EditorAddBrick(const std::string& overlayMode, const BrickPtr& templateBrick, std::vector<BrickPtr>& levelBricks,
                    int skipOverlapTest) {
     const SpritePtr& body = Deref(templateBrick).brickSprite;
-    if (overlayMode == "Normal" && skipOverlapTest == 0) {
+    if (overlayMode == kOverlayModeNormal && skipOverlapTest == 0) {
         // Touching counts; a dying brick still on show blocks too.
         bool free = true;
         for (size_t i = 0, n = levelBricks.size(); i < n; ++i) {

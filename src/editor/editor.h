@@ -14,6 +14,15 @@ class Pack;
 using BrickPtr = std::shared_ptr<Brick>;
 using PackPtr = std::shared_ptr<Pack>;
 
+// The edit modes the keys A, R, D and C choose, and the two overlay modes O switches between;
+// the help panel shows them as they are.
+inline constexpr char kEditModeAdd[] = "Add";
+inline constexpr char kEditModeRectangleAdd[] = "Rectangle Add";
+inline constexpr char kEditModeDelete[] = "Delete";
+inline constexpr char kEditModeChange[] = "Change";
+inline constexpr char kOverlayModeNormal[] = "Normal";
+inline constexpr char kOverlayModeOverlay[] = "Overlay";
+
 // The most tiles one rectangle fill places, and one preview draws: a rectangle that would hold
 // more (a template scaled almost to nothing) places and draws none.
 inline constexpr int kEditorMostFillTiles = 4096;
@@ -41,7 +50,7 @@ int EditorAction(float cursorX, float cursorY, float& rectStartX, float& rectSta
                  const std::string& overlayMode, BrickPtr& templateBrick, int& brickTypeIndex,
                  std::vector<BrickPtr>& levelBricks, const std::vector<BrickPtr>& packBricks);
 // One copy of the template where its sprite stands: refused where it would overlap or touch a
-// brick still shown, when overlayMode is "Normal" and skipOverlapTest is 0; otherwise in the
+// brick still shown, when overlayMode is kOverlayModeNormal and skipOverlapTest is 0; otherwise in the
 // first dying slot, or in a new slot at the end. Always 0.
 int EditorAddBrick(const std::string& overlayMode, const BrickPtr& templateBrick, std::vector<BrickPtr>& levelBricks,
                    int skipOverlapTest);
