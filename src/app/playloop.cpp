@@ -63,8 +63,8 @@ void PlayLoopPass(PlayLoopState& state) {
     ++state.updateCount;
     // Nothing moves while the game is away; a pause waits for the next frame.
     SuspensionWait();
-    // One frame for every four updates.
-    if (state.updateCount == 4) DrawStep(state);
+    // One frame for every kUpdatesPerFrame updates.
+    if (state.updateCount == kUpdatesPerFrame) DrawStep(state);
 }
 
 void ChangeLevelIfDone(PlayLoopState& state) {

@@ -34,7 +34,6 @@ constexpr float kBracketInner = 6.0f;   // its inner arms, from 1 to this
 constexpr float kChangePreview = 4.0f;  // the template beside the bracket, right of and below the cursor
 constexpr float kFineScaleStep = 0.1f;
 constexpr float kCoarseScaleStep = 1.0f;  // with Shift held
-constexpr int kUpdatesPerFrame = 4;       // one drawn frame stands for four updates
 constexpr float kNoCorner = -1.0f;
 constexpr float kNainFallSpeed = 5.0f;  // as a nain falls when its brick goes
 constexpr int kKeyO = 'O';

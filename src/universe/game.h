@@ -83,6 +83,10 @@ public:
     int DrawSidePanel(const UniversePtr& universe);
 };
 
+// The play loop updates the running game this many times for every frame it draws; what moves
+// once a drawn frame (the editor's template, say) moves this many steps to keep up.
+inline constexpr int kUpdatesPerFrame = 4;
+
 // The screens over a stopped game (pause, game over, their fades) draw with these two, every
 // frame: the screen cleared, then the universe's current game's field with its floating texts
 // held still; then its side panel. Without a game only the clip is opened. No handler.
