@@ -49,10 +49,7 @@ std::string DrawGameOverMenu(const UniversePtr& universe) {
         // Keys and clicks from the play before the end choose nothing here.
         FlushKeys();
         FlushMouse();
-        ModalScreen screen;
-        screen.backdrop = [&] { DrawFrozenGame(universe); };
-        screen.title = u.GetLocalizedString("Game Over");
-        screen.boxPicture = universe ? universe->DialogImage : nullptr;
+        ModalScreen screen = OverFrozenGame(universe, u.GetLocalizedString("Game Over"));
         // Command with Q, or a window close, ends the program here and now: the finished game is
         // already in the player's file, and no saved game is written.
         screen.watchQuit = true;

@@ -25,23 +25,16 @@ int DrawDialogOK(const std::string& message, int withCancel) {
         FlushKeys();
         FlushMouse();
 
-        int result = 1;
+        int result = -1;  // until OK or Cancel
         ModalScreen screen;
         screen.backdrop = [&] { DrawMenuBackdrop(u); };
         screen.boxPicture = u.DialogImage;
         screen.watchQuit = false;
         screen.update = [&](const MenuPointer& p) {
-            MenuStep step = MenuStep::kStay;
-            if (ok->Update(p.x, p.y, p.buttonsDown)) {
-                step = MenuStep::kLastFrame;
-                result = 1;
-            }
+            if (ok->Update(p.x, p.y, p.buttonsDown)) result = 1;
             // Asked after OK: a Cancel clicked in the same frame decides.
-            if (cancel->Update(p.x, p.y, p.buttonsDown)) {
-                step = MenuStep::kLastFrame;
-                result = 0;
-            }
-            return step;
+            if (cancel->Update(p.x, p.y, p.buttonsDown)) result = 0;
+            return result < 0 ? MenuStep::kStay : MenuStep::kLastFrame;
         };
         screen.draw = [&] {
             messageRow->Draw();

@@ -33,21 +33,19 @@ int DrawDifficultyMenu() {
         FlushKeys();
         FlushMouse();
 
-        int result = 0;
+        int result = -1;  // until a difficulty or Cancel
         ModalScreen screen;
         screen.backdrop = [&] { DrawMenuBackdrop(u); };
         screen.boxPicture = u.DialogImage;
         // Every click of the frame acts at once: the last decides the result, and a difficulty
         // clicked before a Cancel stays stored.
         screen.update = [&](const MenuPointer& p) {
-            MenuStep step = MenuStep::kStay;
             for (size_t i = 0; i < buttons.size(); ++i) {
                 if (!buttons[i]->Update(p.x, p.y, p.buttonsDown)) continue;
-                step = MenuStep::kLastFrame;
                 result = kDifficultyButtons[i].name ? 1 : 0;
                 if (kDifficultyButtons[i].name) u.currentDifficulty = kDifficultyButtons[i].name;
             }
-            return step;
+            return result < 0 ? MenuStep::kStay : MenuStep::kLastFrame;
         };
         screen.draw = [&] {
             for (const MenuButtonPtr& button : buttons) button->Draw();

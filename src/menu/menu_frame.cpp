@@ -71,6 +71,14 @@ void RunModalScreen(const Universe& universe, const ModalScreen& screen) {
     }
 }
 
+ModalScreen OverFrozenGame(const UniversePtr& universe, const std::string& title) {
+    ModalScreen screen;
+    screen.backdrop = [&universe] { DrawFrozenGame(universe); };
+    screen.title = title;
+    screen.boxPicture = universe ? universe->DialogImage : nullptr;
+    return screen;
+}
+
 void RunMenuFade(float from, float to, float divisor, FadeStep when, const std::function<void(float)>& drawFrame) {
     const bool up = to > from;
     float fade = from;

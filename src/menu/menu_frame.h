@@ -53,6 +53,11 @@ struct ModalScreen {
 // Frames of the screen until its update ends it. The pointer image is the universe's.
 void RunModalScreen(const Universe& universe, const ModalScreen& screen);
 
+// A screen over the stopped game (pause, game over): its field and side panel held still under
+// the box with this title and the universe's box picture. The universe is held by reference: it
+// must outlast the screen.
+ModalScreen OverFrozenGame(const UniversePtr& universe, const std::string& title);
+
 // When a fade's frame takes its step.
 enum class FadeStep { kAfterFrame, kBeforeFrame };
 

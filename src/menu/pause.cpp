@@ -79,10 +79,7 @@ std::string DrawPauseMenu(const UniversePtr& universe) {
         // The key that asked for the pause, and anything held since, choose nothing here.
         FlushKeys();
         FlushMouse();
-        ModalScreen screen;
-        screen.backdrop = [&] { DrawFrozenGame(universe); };
-        screen.title = u.GetLocalizedString("Paused");
-        screen.boxPicture = universe ? universe->DialogImage : nullptr;
+        ModalScreen screen = OverFrozenGame(universe, u.GetLocalizedString("Paused"));
         // No quit test: during play Command with Q asks for this very pause.
         screen.watchQuit = false;
         screen.update = [&](const MenuPointer& p) {
