@@ -3,7 +3,6 @@
 // placing of a copy of the template.
 #include "editor/editor.h"
 
-#include <unordered_set>
 #include <utility>
 
 #include "core/globals.h"
@@ -45,17 +44,10 @@ std::function<std::vector<BrickPtr>(const std::vector<BrickPtr>&)> appendHook;
 
 float Positive(float factor) { return factor > 0.0f ? factor : 1.0f; }
 
-// Every form of a brick: itself and the chain of its next forms.
-template <class F>
-void ForEachForm(Brick& brick, F act) {
-    std::unordered_set<const Brick*> seen;
-    for (Brick* form = &brick; form && seen.insert(form).second; form = form->nextBrick.get()) act(*form);
-}
-
 // The template shares its powerup tables (its own and its next forms') with the pack's brick
 // types and every brick copied from them: it lets go of them, so that unlinking it empties none.
 void LetGoOfTemplate(Brick& templateBrick) {
-    ForEachForm(templateBrick, [](Brick& form) { form.powerupGenerated = nullptr; });
+    WalkForms(templateBrick, [](Brick& form) { form.powerupGenerated = nullptr; });
     templateBrick.Unlink();
 }
 

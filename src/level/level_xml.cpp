@@ -3,7 +3,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <unordered_set>
 
 #include "core/globals.h"
 #include "core/io.h"
@@ -45,12 +44,11 @@ RandomPtr OwnCopy(const RandomPtr& table) {
 // pack's templates. The level appends difficulty extras to these tables and empties them when
 // it is unlinked; with copies of their own the templates stay as the pack read them.
 void GiveOwnPowerupTables(Brick& brick, const RandomPtr& templateTable) {
-    if (!brick.powerupGenerated || brick.powerupGenerated == templateTable)
-        brick.powerupGenerated = OwnCopy(brick.powerupGenerated);
-    std::unordered_set<const Brick*> seen{&brick};
-    for (Brick* form = brick.nextBrick.get(); form && seen.insert(form).second; form = form->nextBrick.get()) {
-        form->powerupGenerated = OwnCopy(form->powerupGenerated);
-    }
+    WalkForms(brick, [&](Brick& form) {
+        // The brick's own table, read from the level file, is its own already.
+        if (&form == &brick && form.powerupGenerated && form.powerupGenerated != templateTable) return;
+        form.powerupGenerated = OwnCopy(form.powerupGenerated);
+    });
 }
 
 // The rule for isStuck differs between a level's own difficulty and the pack's.

@@ -193,23 +193,21 @@ namespace {
 // walk has passed ends its chain afterwards, so a later walk that reaches one stops there.
 void CutNextFormLoops(const std::vector<BrickPtr>& bricks) {
     std::unordered_set<const Brick*> ending;
+    std::vector<const Brick*> passed;
     for (const BrickPtr& first : bricks) {
         if (!first) continue;
-        std::unordered_set<const Brick*> seen;
-        Brick* form = first.get();
-        seen.insert(form);
-        while (form->nextBrick && ending.count(form) == 0) {
-            if (seen.count(form->nextBrick.get()) != 0) {
-                AddLineToDebugLog("brick:LinkBricks(): Next form of brick \"" + form->name + "\" leads back to \"" +
-                                  form->nextBrick->name + "\"; \"" + form->name + "\" is now the last form.");
-                form->nextBrick = nullptr;
-                form->nextBrickName.clear();
-                break;
-            }
-            form = form->nextBrick.get();
-            seen.insert(form);
+        passed.clear();
+        Brick* last = WalkForms(*first, [&](Brick& form) {
+            passed.push_back(&form);
+            return ending.count(&form) == 0;
+        });
+        if (last) {
+            AddLineToDebugLog("brick:LinkBricks(): Next form of brick \"" + last->name + "\" leads back to \"" +
+                              last->nextBrick->name + "\"; \"" + last->name + "\" is now the last form.");
+            last->nextBrick = nullptr;
+            last->nextBrickName.clear();
         }
-        ending.insert(seen.begin(), seen.end());
+        ending.insert(passed.begin(), passed.end());
     }
 }
 

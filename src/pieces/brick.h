@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <unordered_set>
 #include <vector>
 
 #include "pieces/fwd.h"
@@ -93,6 +95,26 @@ public:
     // Only what a level file needs: name, position and scale.
     std::string WriteToXML(int flag);
 };
+
+// Visits a brick and then each of its next forms in turn, until a form has none or visit
+// returns false (a visit that returns nothing never stops the walk). Content may chain forms
+// in a circle: the walk stops before a form it has visited already and returns the form whose
+// next form closes the circle; otherwise null.
+template <class Visit>
+Brick* WalkForms(Brick& first, Visit&& visit) {
+    std::unordered_set<const Brick*> seen{&first};
+    for (Brick* form = &first;;) {
+        if constexpr (std::is_void_v<std::invoke_result_t<Visit&, Brick&>>) {
+            visit(*form);
+        } else if (!visit(*form)) {
+            return nullptr;
+        }
+        Brick* next = form->nextBrick.get();
+        if (!next) return nullptr;
+        if (!seen.insert(next).second) return form;
+        form = next;
+    }
+}
 
 // The first brick of that name (exact case); a miss is reported under code -14.
 BrickPtr GetBrickByName(const std::string& brickName, const std::vector<BrickPtr>& bricks);

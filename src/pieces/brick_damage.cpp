@@ -2,7 +2,6 @@
 // fuses, death with points and a powerup, key bricks and turning into the next form.
 #include <climits>
 #include <cmath>
-#include <unordered_set>
 
 #include "core/globals.h"
 #include "core/numeric.h"
@@ -137,10 +136,7 @@ int Brick::Die(const GameStatPtr& stat, const std::vector<BrickPtr>& bricks) {
         Clone(next);
         // The brick and its new next forms share the old forms' powerup tables; released with
         // them, the old forms would empty those tables, and no later form could drop a powerup.
-        std::unordered_set<const Brick*> seen;
-        for (Brick* form = next.get(); form && seen.insert(form).second; form = form->nextBrick.get()) {
-            form->powerupGenerated = nullptr;
-        }
+        WalkForms(*next, [](Brick& form) { form.powerupGenerated = nullptr; });
 
         Sprite& sprite = Deref(brickSprite);
         sprite.x = keptX;
