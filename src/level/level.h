@@ -117,6 +117,17 @@ public:
 private:
     struct BoxGrid;  // the brick boxes as the balls of one step see them
 
+    // The phases of LoadFromXML, in the order it runs them.
+    void ReadPaddle(const std::string& xml, const LevelSources& sources);
+    // The goals, balls, nains and difficulties.
+    void ReadPieces(const std::string& xml, const LevelSources& sources);
+    // The bricks over the pack's templates, their bound, neighbours and boxes.
+    void ReadBricks(const std::string& xml, const LevelSources& sources);
+    // The level's own copies of the pack's powerups, projectiles, weapons and balls.
+    void CopyTemplates(const LevelSources& sources);
+    void ReadBackground(const std::string& xml, const std::string& path);
+    void MakeShield();
+
     // The phases of Update, in the order it runs them.
     SpritePtr UpdateBalls(const GameStatPtr& gameStat);
     SpritePtr MoveBalls();
