@@ -4,14 +4,10 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-class Brick;
-class Pack;
-using BrickPtr = std::shared_ptr<Brick>;
-using PackPtr = std::shared_ptr<Pack>;
+#include "pack/fwd.h"
 
 // The most tiles one rectangle fill places, and one preview draws: a rectangle that would hold
 // more (a template scaled almost to nothing) places and draws none.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "level/fwd.h"
+
 class Goal {
 public:
     int LoadFromXML(const std::string& xml);
@@ -22,6 +24,5 @@ public:
     int isLive = 1;
     int repeats = 0;
 };
-using GoalPtr = std::shared_ptr<Goal>;
 
 std::vector<GoalPtr> AppendNewGoal(const std::vector<GoalPtr>& goals);

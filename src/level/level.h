@@ -6,16 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pieces/fwd.h"
-
-class Goal;
-struct AwardTargets;
-class BigImage;
-
-using GoalPtr = std::shared_ptr<Goal>;
-using BigImagePtr = std::shared_ptr<BigImage>;
-
-class Level;
+#include "level/fwd.h"
 
 // The pack's templates a level is read from: its bricks and their sprites, and the powerups,
 // projectiles, weapons and balls it takes copies of. Levels and sounds are not read. Every

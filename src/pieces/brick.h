@@ -11,12 +11,6 @@
 
 #include "pieces/fwd.h"
 
-class GameStat;
-class Nain;
-class Random;
-class Sprite;
-using RandomPtr = std::shared_ptr<Random>;
-
 // One hit on a brick, by kind: each kind's strength is multiplied by the brick's own damage
 // factor for that kind. A plow of exactly 1 breaks the brick whatever its strength.
 struct BrickHit {

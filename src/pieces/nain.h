@@ -8,9 +8,6 @@
 
 #include "pieces/fwd.h"
 
-class Random;
-using RandomPtr = std::shared_ptr<Random>;
-
 // Always held by a NainPtr (make_shared): the nain hands itself to the projectiles it holds.
 class Nain : public std::enable_shared_from_this<Nain> {
 public:

@@ -8,8 +8,6 @@
 
 #include "pieces/fwd.h"
 
-using NainWeak = std::weak_ptr<Nain>;
-
 class Projectile {
 public:
     std::string name;

@@ -6,12 +6,7 @@
 #include <string>
 #include <vector>
 
-class Sprite;
-class ParticleSprites;
-class ParticleSource;
-using SpritePtr = std::shared_ptr<Sprite>;
-using ParticleSpritesPtr = std::shared_ptr<ParticleSprites>;
-using ParticleSourcePtr = std::shared_ptr<ParticleSource>;
+#include "sprites/fwd.h"
 
 // The most slots a particle pool has: the preferences may ask for any number, and one past
 // the memory the game can have would end it at the next pack load.

@@ -7,30 +7,7 @@
 #include <string>
 #include <vector>
 
-class Sprite;
-class Animation;
-class AnimationStep;
-class Shifter;
-class ShifterData;
-class ParticleSource;
-class ParticleSprites;
-class Random;
-class Image;
-class Sound;
-class ImageText;
-
-using SpritePtr = std::shared_ptr<Sprite>;
-using SpriteWeak = std::weak_ptr<Sprite>;
-using AnimationPtr = std::shared_ptr<Animation>;
-using AnimationStepPtr = std::shared_ptr<AnimationStep>;
-using ShifterPtr = std::shared_ptr<Shifter>;
-using ShifterDataPtr = std::shared_ptr<ShifterData>;
-using ParticleSourcePtr = std::shared_ptr<ParticleSource>;
-using ParticleSpritesPtr = std::shared_ptr<ParticleSprites>;
-using RandomPtr = std::shared_ptr<Random>;
-using ImagePtr = std::shared_ptr<Image>;
-using SoundPtr = std::shared_ptr<Sound>;
-using ImageTextPtr = std::shared_ptr<ImageText>;
+#include "sprites/fwd.h"
 
 // What a parent hands a child it draws: its drawn origin and turn, a scale added to the child's
 // own, and two values passed on to the animation, which does not use them. The pieces draw
