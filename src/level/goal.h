@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "level/fwd.h"
+#include "text/xmlfields.h"
 
 class Goal {
 public:
@@ -23,6 +24,15 @@ public:
     std::string successAction;
     int isLive = 1;
     int repeats = 0;
+};
+
+// Every field a "goal" element sets after its type, with its tag (one tag sets both the time and
+// the countdown): LoadFromXML reads them and Clone copies them.
+inline constexpr XmlFields kGoalFields{
+    XmlField{"target", &Goal::target},           XmlField{"time", &Goal::time},
+    XmlField{"time", &Goal::timeRemaining},      XmlField{"successMessage", &Goal::successMessage},
+    XmlField{"successType", &Goal::successType}, XmlField{"successAction", &Goal::successAction},
+    XmlField{"repeats", &Goal::repeats},
 };
 
 std::vector<GoalPtr> AppendNewGoal(const std::vector<GoalPtr>& goals);

@@ -80,28 +80,9 @@ int Brick::LoadFromXML(const std::string& xml, int nameOnly) {
         if (nameOnly == 1) return 0;
         ThrowError(1, "Loading brick data from XML: " + name);
 
-        SetFloatFromXML(ttl, xml, "ttl");
-        SetFloatFromXML(ttFreeze, xml, "ttFreeze");
-        SetFloatFromXML(ttShake, xml, "ttShake");
-        SetIntFromXML(isFreezeable, xml, "isFreezeable");
-        SetIntFromXML(isFrozen, xml, "isFrozen");
-        SetIntFromXML(isConductive, xml, "isConductive");
-        SetIntFromXML(isElectric, xml, "isElectric");
-        SetIntFromXML(isBurnable, xml, "isBurnable");
-        SetIntFromXML(isExplosive, xml, "isExplosive");
-        SetIntFromXML(isSolid, xml, "isSolid");
-        SetIntFromXML(iceDamage, xml, "iceDamage");
-        SetIntFromXML(fireDamage, xml, "fireDamage");
-        SetIntFromXML(electricDamage, xml, "electricDamage");
-        SetIntFromXML(physicalDamage, xml, "physicalDamage");
-        SetIntFromXML(mustClear, xml, "mustClear");
+        LoadXmlFields(*this, xml, kBrickFields);
+        LoadXmlFields(*this, xml, kBrickLateFields);
         ThrowError(1, "Brick loading mustClear: " + IntToText(mustClear));
-
-        SetIntFromXML(pointValue, xml, "points");
-        SetIntFromXML(strength, xml, "strength");
-        SetStringFromXML(spriteName, xml, "spriteName");
-        SetStringFromXML(nextBrickName, xml, "nextBrickName");
-        SetStringFromXML(keyBrickName, xml, "keyBrickName");
 
         if (CountTagsInXML(xml, "powerupGenerated") > 0) {
             powerupGenerated = std::make_shared<Random>();
@@ -128,25 +109,9 @@ int Brick::Clone(const BrickPtr& source) {
         BrickPtr src = source;
         Brick& s = Deref(src);
         name = s.name;
-        isFreezeable = s.isFreezeable;
-        isFrozen = s.isFrozen;
-        isConductive = s.isConductive;
-        isElectric = s.isElectric;
-        isBurnable = s.isBurnable;
-        isExplosive = s.isExplosive;
+        CopyXmlFields(*this, s, kBrickFields);
         isLive = s.isLive;
-        isSolid = s.isSolid;
-        iceDamage = s.iceDamage;
-        fireDamage = s.fireDamage;
-        electricDamage = s.electricDamage;
-        physicalDamage = s.physicalDamage;
-        pointValue = s.pointValue;
-        mustClear = s.mustClear;
-        strength = s.strength;
         powerupGenerated = s.powerupGenerated;
-        ttl = s.ttl;
-        ttFreeze = s.ttFreeze;
-        spriteName = s.spriteName;
 
         if (brickSprite) brickSprite->Unlink();
         brickSprite = std::make_shared<Sprite>();
@@ -158,14 +123,12 @@ int Brick::Clone(const BrickPtr& source) {
         sprite->Clone(s.brickSprite, nullptr);
         brickSprite = sprite;
 
-        keyBrickName = s.keyBrickName;
-        nextBrickName = s.nextBrickName;
+        CopyXmlFields(*this, s, kBrickLateFields);
         if (s.nextBrick) {
             BrickPtr next = std::make_shared<Brick>();
             next->Clone(s.nextBrick);
             nextBrick = next;
         }
-        ttShake = s.ttShake;
         return 0;
     });
 }

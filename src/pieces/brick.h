@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pieces/fwd.h"
+#include "text/xmlfields.h"
 
 // One hit on a brick, by kind: each kind's strength is multiplied by the brick's own damage
 // factor for that kind. A plow of exactly 1 breaks the brick whatever its strength.
@@ -88,6 +89,33 @@ public:
     int Clone(const BrickPtr& source);
     // Only what a level file needs: name, position and scale.
     std::string WriteToXML(int flag);
+};
+
+// The fields a "brick" element sets after its name, with their tags: LoadFromXML reads both
+// lists, and Clone copies the first before it copies the body and the second after it.
+inline constexpr XmlFields kBrickFields{
+    XmlField{"ttl", &Brick::ttl},
+    XmlField{"ttFreeze", &Brick::ttFreeze},
+    XmlField{"isFreezeable", &Brick::isFreezeable},
+    XmlField{"isFrozen", &Brick::isFrozen},
+    XmlField{"isConductive", &Brick::isConductive},
+    XmlField{"isElectric", &Brick::isElectric},
+    XmlField{"isBurnable", &Brick::isBurnable},
+    XmlField{"isExplosive", &Brick::isExplosive},
+    XmlField{"isSolid", &Brick::isSolid},
+    XmlField{"iceDamage", &Brick::iceDamage},
+    XmlField{"fireDamage", &Brick::fireDamage},
+    XmlField{"electricDamage", &Brick::electricDamage},
+    XmlField{"physicalDamage", &Brick::physicalDamage},
+    XmlField{"mustClear", &Brick::mustClear},
+    XmlField{"points", &Brick::pointValue},
+    XmlField{"strength", &Brick::strength},
+    XmlField{"spriteName", &Brick::spriteName},
+};
+inline constexpr XmlFields kBrickLateFields{
+    XmlField{"ttShake", &Brick::ttShake},
+    XmlField{"nextBrickName", &Brick::nextBrickName},
+    XmlField{"keyBrickName", &Brick::keyBrickName},
 };
 
 // Visits a brick and then each of its next forms in turn, until a form has none or visit
