@@ -37,6 +37,16 @@ void StepModulation() {
     }
 }
 
+// Opaque white drawing from the top left, unturned, in alpha blending.
+void ResetDrawingState() {
+    SetOrigin(0, 0);
+    SetHandle(0, 0);
+    SetColor(255, 255, 255);
+    SetBlend(ALPHABLEND);
+    SetAlpha(1);
+    SetRotation(0);
+}
+
 // The frame's delay and the game-speed factor it gives.
 void TimeTheFrame(int menuMode) {
     // The clock is a wrapping 32-bit count: take the difference the same way.
@@ -65,12 +75,7 @@ void TimeTheFrame(int menuMode) {
 
 // The debug figures: the frame's delay, the memory in use, the speed factor and the sprites.
 void DrawFrameFigures() {
-    SetOrigin(0, 0);
-    SetHandle(0, 0);
-    SetColor(255, 255, 255);
-    SetBlend(ALPHABLEND);
-    SetAlpha(1);
-    SetRotation(0);
+    ResetDrawingState();
     SetImageFont(g_SmallFont);
     DrawText("  Delay: " + IntToText(g_frameDelay) + " ms", 800, 300);
     DrawText(" Memory: " + LongToText(MemoryInUse() / 1024), 800, 312);
@@ -112,12 +117,7 @@ int ScreenRefresh(int showDebug, int menuMode) {
         if (g_ScreenOverlayAlpha > 0.0f) DrawScreenOverlay();
 
         // Leave the drawing state as every screen expects it; scale and font stay.
-        SetOrigin(0, 0);
-        SetHandle(0, 0);
-        SetColor(255, 255, 255);
-        SetBlend(ALPHABLEND);
-        SetAlpha(1);
-        SetRotation(0);
+        ResetDrawingState();
 
         GCCollect();
         return 0;

@@ -2,32 +2,21 @@
 // sets every bound field away from its start, and a clone carries each one.
 #include <gtest/gtest.h>
 
-#include "core/globals.h"
 #include "pieces/ball.h"
-#include "pieces/brick.h"
-#include "pieces/nain.h"
 #include "pieces/powerups.h"
-#include "pieces/projectile.h"
 #include "pieces/weapon.h"
 #include "sprites/particle.h"
-#include "sprites/sprites.h"
-#include "support/game_test.h"
+#include "test_nain_support.h"
 #include "text/test_xmlfields_support.h"
 
 namespace {
 
 using bound_fields::ExpectEveryBoundField;
 
-class BoundFieldsTest : public GameTest {
+class BoundFieldsTest : public naintest::PieceTest {
 protected:
     void SetUp() override {
-        GameTest::SetUp();
-        InitGlobals();
-        InitSprites();
-        g_debugLogQuiet = 1;
-        g_errorcode = {1};
-        g_errorseverity = {0};
-        g_errormessage = {"Progress note"};
+        PieceTest::SetUp();
         // What a piece looks up by the name its element gives.
         body->name = "body";
         ball->ballName = "body";
@@ -37,7 +26,7 @@ protected:
         body->Unlink();
         ball->Unlink();
         EXPECT_EQ(g_DebugLog, "");
-        GameTest::TearDown();
+        PieceTest::TearDown();
     }
 
     SpritePtr body = std::make_shared<Sprite>();
