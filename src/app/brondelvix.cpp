@@ -263,7 +263,7 @@ void OuterPass(PlayLoopState& state, const std::string& choiceInsteadOfMenu) {
         const PackPtr pack = universe.currentGame->currentPack;
         // A pack without brick types gives the editor nothing to place: the player is told, and
         // the main menu comes back. Not a fault of the game's, so nothing is logged.
-        if (EditorStartRun(state.templateBrick, state.brickTypeIndex, pack) == 0) {
+        if (EditorStartRun(state.editor, pack) == 0) {
             std::cerr << Latin1ToUtf8("The level editor cannot run on the pack \"" +
                                       (pack ? pack->name : std::string()) + "\": it has no brick types to place.")
                       << std::endl;

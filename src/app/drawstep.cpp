@@ -30,13 +30,10 @@ void DrawFrame(PlayLoopState& state, Game& game) {
     game.DrawGameScreen(g_gameUniverse);
     if (state.editorMode == 1) {
         // An editor run always has its template; a game started by hand as one may not.
-        if (!game.currentPack || !state.templateBrick) return;
-        EditorOverlay(state.overlayMode, state.editorTool, state.templateBrick);
-        EditorCursor(state.cursorX, state.cursorY, state.rectStartX, state.rectStartY, state.editorTool,
-                     state.templateBrick);
-        EditorAction(state.cursorX, state.cursorY, state.rectStartX, state.rectStartY, state.editorTool,
-                     state.overlayMode, state.templateBrick, state.brickTypeIndex, game.currentLevel->bricksArray,
-                     game.currentPack->bricksArray);
+        if (!game.currentPack || !state.editor.templateBrick) return;
+        EditorOverlay(state.editor);
+        EditorCursor(state.editor);
+        EditorAction(state.editor, game.currentLevel->bricksArray, game.currentPack->bricksArray);
     } else {
         game.gameStats->AddToTime(g_realFrameDelay);
     }

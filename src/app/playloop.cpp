@@ -120,7 +120,7 @@ void EditorUpdate(PlayLoopState& state) {
         level->mustClearBrickCount = 1;
     }
     // The mode keys act even after Escape; J then has no level to leave.
-    EditorSetMode(state.editorTool, state.overlayMode, level ? 1 : 0);
+    EditorSetMode(state.editor, level ? 1 : 0);
 }
 
 void GameUpdate(PlayLoopState& state) {

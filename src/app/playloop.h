@@ -17,15 +17,7 @@ struct PlayLoopState {
     std::string pendingAction;   // "New" or "Continue" skips the main menu on the next outer pass
     int pauseMouseX = 0;         // the pointer when a pause was about to open, put back after it
     int pauseMouseY = 0;
-    // The level editor's tools; they carry over from one editor run to the next.
-    std::string editorTool = kEditModeAdd;
-    std::string overlayMode = kOverlayModeNormal;
-    BrickPtr templateBrick;
-    int brickTypeIndex = 0;
-    float cursorX = 0.0f;
-    float cursorY = 0.0f;
-    float rectStartX = -1.0f;
-    float rectStartY = -1.0f;
+    EditorState editor;    // the level editor's tools, carried from one editor run to the next
     int continueFlag = 0;  // 1 when the next game continues the saved one
     int autoplay = 0;      // 1 (BX2_AUTOPLAY=1): the game steers the paddle and fires by itself
 };

@@ -37,6 +37,67 @@ void StepModulation() {
     }
 }
 
+// Opaque white drawing from the top left, unturned, in alpha blending.
+void ResetDrawingState() {
+    SetOrigin(0, 0);
+    SetHandle(0, 0);
+    SetColor(255, 255, 255);
+    SetBlend(ALPHABLEND);
+    SetAlpha(1);
+    SetRotation(0);
+}
+
+// The frame's delay and the game-speed factor it gives.
+void TimeTheFrame(int menuMode) {
+    // The clock is a wrapping 32-bit count: take the difference the same way.
+    g_curMilliSecs = MilliSecs();
+    g_frameDelay = static_cast<int>(static_cast<uint32_t>(g_curMilliSecs) - static_cast<uint32_t>(g_lastMilliSecs));
+    g_realFrameDelay = g_frameDelay;
+    g_lastMilliSecs = g_curMilliSecs;
+
+    // One stalled frame must not throw the game far ahead.
+    if (g_frameDelay > g_maxFrameDelay) g_frameDelay = g_maxFrameDelay;
+    const float base = static_cast<float>(g_frameDelay) / 80.0f;
+    g_gameSpeedFactor = base;
+
+    // Menus freeze the speed change: no countdown, no glide.
+    if (menuMode != 0) return;
+    if (g_gameSpeedModulationTTL != -1.0f) {
+        g_gameSpeedModulationTTL -= base;
+        if (g_gameSpeedModulationTTL < 0.0f) {
+            g_gameSpeedModulationTTL = -1.0f;
+            g_gameSpeedTargetModulation = 1.0f;
+        }
+    }
+    g_gameSpeedFactor = base * g_gameSpeedModulation * g_gameSpeedDifficultyAdjust;
+    StepModulation();
+}
+
+// The debug figures: the frame's delay, the memory in use, the speed factor and the sprites.
+void DrawFrameFigures() {
+    ResetDrawingState();
+    SetImageFont(g_SmallFont);
+    DrawText("  Delay: " + IntToText(g_frameDelay) + " ms", 800, 300);
+    DrawText(" Memory: " + LongToText(MemoryInUse() / 1024), 800, 312);
+    DrawText(" Factor: " + FloatToText(g_gameSpeedFactor), 800, 324);
+    DrawText(" Sprites: " + IntToText(g_debugSpritesInMemory), 800, 336);
+    SetImageFont(g_LargeFont);
+}
+
+// The coloured overlay over the whole screen, and the clock, which fades with it.
+void DrawScreenOverlay() {
+    SetOrigin(0, 0);
+    SetHandle(0, 0);
+    SetScale(1, 1);
+    SetBlend(ALPHABLEND);
+    SetColor(g_ScreenOverlayRed, g_ScreenOverlayGreen, g_ScreenOverlayBlue);
+    SetAlpha(g_ScreenOverlayAlpha);
+    SetRotation(0);
+    DrawRect(0, 0, static_cast<float>(GraphicsWidth()), static_cast<float>(GraphicsHeight()));
+    SetImageFont(g_SmallFont);
+    SetColor(255, 255, 255);
+    DrawText(TwelveHourClock(CurrentTime()), 10, 10);
+}
 }  // namespace
 
 std::string TwelveHourClock(const std::string& time24) {
@@ -51,67 +112,12 @@ std::string TwelveHourClock(const std::string& time24) {
 
 int ScreenRefresh(int showDebug, int menuMode) {
     return Guarded("globals:ScreenRefresh() ", 0, [&] {
-        // The clock is a wrapping 32-bit count: take the difference the same way.
-        g_curMilliSecs = MilliSecs();
-        g_frameDelay = static_cast<int>(static_cast<uint32_t>(g_curMilliSecs) - static_cast<uint32_t>(g_lastMilliSecs));
-        g_realFrameDelay = g_frameDelay;
-        g_lastMilliSecs = g_curMilliSecs;
-
-        // One stalled frame must not throw the game far ahead.
-        if (g_frameDelay > g_maxFrameDelay) g_frameDelay = g_maxFrameDelay;
-        const float base = static_cast<float>(g_frameDelay) / 80.0f;
-        g_gameSpeedFactor = base;
-
-        // Menus freeze the speed change: no countdown, no glide.
-        if (menuMode == 0) {
-            if (g_gameSpeedModulationTTL != -1.0f) {
-                g_gameSpeedModulationTTL -= base;
-                if (g_gameSpeedModulationTTL < 0.0f) {
-                    g_gameSpeedModulationTTL = -1.0f;
-                    g_gameSpeedTargetModulation = 1.0f;
-                }
-            }
-            g_gameSpeedFactor = base * g_gameSpeedModulation * g_gameSpeedDifficultyAdjust;
-            StepModulation();
-        }
-
-        if (showDebug == 1) {
-            SetOrigin(0, 0);
-            SetHandle(0, 0);
-            SetColor(255, 255, 255);
-            SetBlend(ALPHABLEND);
-            SetAlpha(1);
-            SetRotation(0);
-            SetImageFont(g_SmallFont);
-            DrawText("  Delay: " + IntToText(g_frameDelay) + " ms", 800, 300);
-            DrawText(" Memory: " + LongToText(MemoryInUse() / 1024), 800, 312);
-            DrawText(" Factor: " + FloatToText(g_gameSpeedFactor), 800, 324);
-            DrawText(" Sprites: " + IntToText(g_debugSpritesInMemory), 800, 336);
-            SetImageFont(g_LargeFont);
-        }
-
-        if (g_ScreenOverlayAlpha > 0.0f) {
-            SetOrigin(0, 0);
-            SetHandle(0, 0);
-            SetScale(1, 1);
-            SetBlend(ALPHABLEND);
-            SetColor(g_ScreenOverlayRed, g_ScreenOverlayGreen, g_ScreenOverlayBlue);
-            SetAlpha(g_ScreenOverlayAlpha);
-            SetRotation(0);
-            DrawRect(0, 0, static_cast<float>(GraphicsWidth()), static_cast<float>(GraphicsHeight()));
-            // The clock fades with the overlay.
-            SetImageFont(g_SmallFont);
-            SetColor(255, 255, 255);
-            DrawText(TwelveHourClock(CurrentTime()), 10, 10);
-        }
+        TimeTheFrame(menuMode);
+        if (showDebug == 1) DrawFrameFigures();
+        if (g_ScreenOverlayAlpha > 0.0f) DrawScreenOverlay();
 
         // Leave the drawing state as every screen expects it; scale and font stay.
-        SetOrigin(0, 0);
-        SetHandle(0, 0);
-        SetColor(255, 255, 255);
-        SetBlend(ALPHABLEND);
-        SetAlpha(1);
-        SetRotation(0);
+        ResetDrawingState();
 
         GCCollect();
         return 0;

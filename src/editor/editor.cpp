@@ -3,7 +3,6 @@
 // placing of a copy of the template.
 #include "editor/editor.h"
 
-#include <unordered_set>
 #include <utility>
 
 #include "core/globals.h"
@@ -44,17 +43,10 @@ std::function<std::vector<BrickPtr>(const std::vector<BrickPtr>&)> appendHook;
 
 float Positive(float factor) { return factor > 0.0f ? factor : 1.0f; }
 
-// Every form of a brick: itself and the chain of its next forms.
-template <class F>
-void ForEachForm(Brick& brick, F act) {
-    std::unordered_set<const Brick*> seen;
-    for (Brick* form = &brick; form && seen.insert(form).second; form = form->nextBrick.get()) act(*form);
-}
-
 // The template shares its powerup tables (its own and its next forms') with the pack's brick
 // types and every brick copied from them: it lets go of them, so that unlinking it empties none.
 void LetGoOfTemplate(Brick& templateBrick) {
-    ForEachForm(templateBrick, [](Brick& form) { form.powerupGenerated = nullptr; });
+    WalkForms(templateBrick, [](Brick& form) { form.powerupGenerated = nullptr; });
     templateBrick.Unlink();
 }
 
@@ -132,19 +124,132 @@ void DrawBracket(float x, float y) {
     DrawLine(x + w, y + h, x + w, y + kBracketInner * h);
 }
 
+// The arrows scale the template by a tenth, or by one with Shift held.
+void ScaleKeys(Brick& brick) {
+    const float step = (KeyDown(KEY_LSHIFT) || KeyDown(KEY_RSHIFT)) ? kCoarseScaleStep : kFineScaleStep;
+    if (KeyHit(KEY_LEFT)) Deref(brick.brickSprite).xScale -= step;
+    if (KeyHit(KEY_RIGHT)) Deref(brick.brickSprite).xScale += step;
+    if (KeyHit(KEY_UP)) Deref(brick.brickSprite).yScale -= step;
+    if (KeyHit(KEY_DOWN)) Deref(brick.brickSprite).yScale += step;
+}
+
+void KillAllBricks(const std::vector<BrickPtr>& levelBricks) {
+    for (const BrickPtr& levelBrick : levelBricks) {
+        if (!levelBrick) continue;
+        if (levelBrick->brickSprite) levelBrick->brickSprite->isLive = 0;
+        levelBrick->isLive = 0;
+    }
+}
+
+// A frozen template thaws; one that may freeze freezes.
+void ToggleFreeze(Brick& brick) {
+    Sprite& sprite = Deref(brick.brickSprite);
+    if (sprite.isFrozen != 0.0f) {
+        sprite.isFrozen = 0.0f;
+    } else if (brick.isFreezeable != 0) {
+        sprite.isFrozen = 1.0f;
+    }
+}
+
+// 0 and 9 step to the pack's next and previous brick type, round from either end.
+void TypeKeys(int& brickTypeIndex, Brick& brick, const std::vector<BrickPtr>& packBricks) {
+    const int types = static_cast<int>(packBricks.size());
+    if (KeyHit(KEY_0)) {
+        ++brickTypeIndex;
+        if (brickTypeIndex > types - 1) brickTypeIndex = 0;
+        RebuildTemplate(brick, At(packBricks, static_cast<size_t>(brickTypeIndex)));
+    }
+    if (KeyHit('9')) {
+        --brickTypeIndex;
+        if (brickTypeIndex < 0) brickTypeIndex = types - 1;
+        RebuildTemplate(brick, At(packBricks, static_cast<size_t>(brickTypeIndex)));
+    }
+}
+
+// The template and the pack's particles move on as the level does.
+void MoveOn(Brick& brick, const GameStatPtr& stat, const std::vector<BrickPtr>& levelBricks) {
+    for (int i = 0; i < kUpdatesPerFrame; ++i) brick.Update(stat, levelBricks);
+    const GamePtr game = g_gameUniverse ? g_gameUniverse->currentGame : nullptr;
+    if (game && game->currentPack && game->currentPack->packParticleSprites) {
+        for (int i = 0; i < kUpdatesPerFrame; ++i) game->currentPack->packParticleSprites->Update();
+    }
+}
+
+// The live bricks under the cursor become copies of the template where they stand.
+void ChangeBricksUnderCursor(const EditorState& editor, const std::vector<BrickPtr>& levelBricks) {
+    for (size_t i = 0, n = levelBricks.size(); i < n; ++i) {
+        Brick* target = levelBricks[i].get();
+        if (!target || !target->brickSprite) continue;
+        if (target->brickSprite->PointCollision(editor.cursorX, editor.cursorY) == 0) continue;
+        if (target->isLive == 0 || target->brickSprite->isLive == 0) continue;
+        const float x = target->brickSprite->x, y = target->brickSprite->y;
+        target->Clone(editor.templateBrick);
+        Sprite& sprite = Deref(target->brickSprite);
+        sprite.x = x;
+        sprite.y = y;
+        target->isLive = 1;
+        sprite.isLive = 1;
+    }
+}
+
+void DeleteBricksUnderCursor(const EditorState& editor, const std::vector<BrickPtr>& levelBricks) {
+    for (size_t i = 0, n = levelBricks.size(); i < n; ++i) {
+        Brick* target = levelBricks[i].get();
+        if (!target || !target->brickSprite) continue;
+        if (target->brickSprite->PointCollision(editor.cursorX, editor.cursorY) == 0) continue;
+        target->isLive = 0;
+        target->brickSprite->isLive = 0;
+    }
+}
+
+// The tools that act for as long as the button is held.
+void HeldTools(const EditorState& editor, std::vector<BrickPtr>& levelBricks) {
+    if (editor.editMode == kEditModeChange) ChangeBricksUnderCursor(editor, levelBricks);
+    if (editor.editMode == kEditModeDelete) DeleteBricksUnderCursor(editor, levelBricks);
+    if (editor.editMode == kEditModeAdd && editor.overlayMode == kOverlayModeNormal)
+        EditorAddBrick(editor.overlayMode, editor.templateBrick, levelBricks, 0);
+}
+
+// A first click stores the corner; the second fills the rectangle and lets the corner go.
+void RectangleClick(EditorState& editor, std::vector<BrickPtr>& levelBricks) {
+    if (editor.rectStartX == kNoCorner) {
+        editor.rectStartX = editor.cursorX;
+        editor.rectStartY = editor.cursorY;
+        return;
+    }
+    Sprite& sprite = Deref(Deref(editor.templateBrick).brickSprite);
+    for (const FillTile& tile : EditorFillTiles(editor.rectStartX, editor.rectStartY, editor.cursorX, editor.cursorY,
+                                                sprite.GetWidth(), sprite.GetHeight())) {
+        sprite.x = tile.x;
+        sprite.y = tile.y;
+        EditorAddBrick(editor.overlayMode, editor.templateBrick, levelBricks, 0);
+    }
+    editor.rectStartX = kNoCorner;
+    editor.rectStartY = kNoCorner;
+}
+
+// The tools that act once for the clicks since the last frame.
+void ClickTools(EditorState& editor, std::vector<BrickPtr>& levelBricks) {
+    if (editor.editMode == kEditModeRectangleAdd) RectangleClick(editor, levelBricks);
+    if (editor.editMode == kEditModeAdd && editor.overlayMode != kOverlayModeNormal)
+        EditorAddBrick(editor.overlayMode, editor.templateBrick, levelBricks, 0);
+}
+
 }  // namespace
 
-int EditorStartRun(BrickPtr& templateBrick, int& brickTypeIndex, const PackPtr& pack) {
-    if (templateBrick) LetGoOfTemplate(*templateBrick);
-    templateBrick = nullptr;
-    brickTypeIndex = 0;
+int EditorStartRun(EditorState& editor, const PackPtr& pack) {
+    if (editor.templateBrick) LetGoOfTemplate(*editor.templateBrick);
+    editor.templateBrick = nullptr;
+    editor.brickTypeIndex = 0;
     if (!pack || pack->bricksArray.empty()) return 0;
-    templateBrick = std::make_shared<Brick>();
-    templateBrick->Clone(pack->bricksArray.front());
+    editor.templateBrick = std::make_shared<Brick>();
+    editor.templateBrick->Clone(pack->bricksArray.front());
     return 1;
 }
 
-int EditorSetMode(std::string& editMode, std::string& overlayMode, int levelKept) {
+int EditorSetMode(EditorState& editor, int levelKept) {
+    std::string& editMode = editor.editMode;
+    std::string& overlayMode = editor.overlayMode;
     if (KeyHit(KEY_A)) editMode = kEditModeAdd;
     if (KeyHit('R')) {
         editMode = kEditModeRectangleAdd;
@@ -164,8 +269,8 @@ int EditorSetMode(std::string& editMode, std::string& overlayMode, int levelKept
     return 0;
 }
 
-int EditorOverlay(const std::string& overlayMode, const std::string& editMode, const BrickPtr& templateBrick) {
-    const Brick& brick = Deref(templateBrick);
+int EditorOverlay(const EditorState& editor) {
+    const Brick& brick = Deref(editor.templateBrick);
     SetScale(1.0f, 1.0f);
     SetRotation(0.0f);
     SetColor(0, 0, 0);
@@ -176,8 +281,8 @@ int EditorOverlay(const std::string& overlayMode, const std::string& editMode, c
     SetColor(255, 255, 255);
     SetImageFont(g_MidFont);
     const std::string lines[] = {
-        "[A/D/C/R]: " + editMode,
-        "[O]: " + overlayMode,
+        "[A/D/C/R]: " + editor.editMode,
+        "[O]: " + editor.overlayMode,
         Deref(brick.brickSprite).isFrozen != 0.0f ? "[F]: Freeze Is On" : "[F]: Freeze Is Off",
         "[9/0]: \"" + brick.name + "\"",
         "[N]: Next Level",
@@ -199,9 +304,12 @@ int EditorOverlay(const std::string& overlayMode, const std::string& editMode, c
     return 0;
 }
 
-int EditorCursor(float& cursorX, float& cursorY, float rectStartX, float rectStartY, const std::string& editMode,
-                 const BrickPtr& templateBrick) {
-    Brick& brick = Deref(templateBrick);
+int EditorCursor(EditorState& editor) {
+    Brick& brick = Deref(editor.templateBrick);
+    float& cursorX = editor.cursorX;
+    float& cursorY = editor.cursorY;
+    const float rectStartX = editor.rectStartX, rectStartY = editor.rectStartY;
+    const std::string& editMode = editor.editMode;
     Sprite& sprite = Deref(brick.brickSprite);
     // The level's updates measure the pointer too, several times a frame: the cursor takes the
     // whole of its travel since the cursor last moved, in the field's logical pixels.
@@ -247,105 +355,19 @@ int EditorCursor(float& cursorX, float& cursorY, float rectStartX, float rectSta
     return 0;
 }
 
-int EditorAction(float cursorX, float cursorY, float& rectStartX, float& rectStartY, const std::string& editMode,
-                 const std::string& overlayMode, BrickPtr& templateBrick, int& brickTypeIndex,
-                 std::vector<BrickPtr>& levelBricks, const std::vector<BrickPtr>& packBricks) {
+int EditorAction(EditorState& editor, std::vector<BrickPtr>& levelBricks, const std::vector<BrickPtr>& packBricks) {
     // What the template scores while it updates reaches nobody's record.
     const GameStatPtr stat = std::make_shared<GameStat>();
-    Brick& brick = Deref(templateBrick);
+    Brick& brick = Deref(editor.templateBrick);
 
-    // The template's size, freeze and type.
-    const float step = (KeyDown(KEY_LSHIFT) || KeyDown(KEY_RSHIFT)) ? kCoarseScaleStep : kFineScaleStep;
-    if (KeyHit(KEY_LEFT)) Deref(brick.brickSprite).xScale -= step;
-    if (KeyHit(KEY_RIGHT)) Deref(brick.brickSprite).xScale += step;
-    if (KeyHit(KEY_UP)) Deref(brick.brickSprite).yScale -= step;
-    if (KeyHit(KEY_DOWN)) Deref(brick.brickSprite).yScale += step;
-    if (KeyHit('K')) {
-        for (const BrickPtr& levelBrick : levelBricks) {
-            if (!levelBrick) continue;
-            if (levelBrick->brickSprite) levelBrick->brickSprite->isLive = 0;
-            levelBrick->isLive = 0;
-        }
-    }
-    if (KeyHit('F')) {
-        Sprite& sprite = Deref(brick.brickSprite);
-        if (sprite.isFrozen != 0.0f) {
-            sprite.isFrozen = 0.0f;
-        } else if (brick.isFreezeable != 0) {
-            sprite.isFrozen = 1.0f;
-        }
-    }
-    const int types = static_cast<int>(packBricks.size());
-    if (KeyHit(KEY_0)) {
-        ++brickTypeIndex;
-        if (brickTypeIndex > types - 1) brickTypeIndex = 0;
-        RebuildTemplate(brick, At(packBricks, static_cast<size_t>(brickTypeIndex)));
-    }
-    if (KeyHit('9')) {
-        --brickTypeIndex;
-        if (brickTypeIndex < 0) brickTypeIndex = types - 1;
-        RebuildTemplate(brick, At(packBricks, static_cast<size_t>(brickTypeIndex)));
-    }
-
-    // The template and the pack's particles move on as the level does.
-    for (int i = 0; i < kUpdatesPerFrame; ++i) brick.Update(stat, levelBricks);
-    const GamePtr game = g_gameUniverse ? g_gameUniverse->currentGame : nullptr;
-    if (game && game->currentPack && game->currentPack->packParticleSprites) {
-        for (int i = 0; i < kUpdatesPerFrame; ++i) game->currentPack->packParticleSprites->Update();
-    }
-
-    // The tools that act for as long as the button is held.
-    if (MouseDown(1)) {
-        if (editMode == kEditModeChange) {
-            for (size_t i = 0, n = levelBricks.size(); i < n; ++i) {
-                Brick* target = levelBricks[i].get();
-                if (!target || !target->brickSprite) continue;
-                if (target->brickSprite->PointCollision(cursorX, cursorY) == 0) continue;
-                if (target->isLive == 0 || target->brickSprite->isLive == 0) continue;
-                const float x = target->brickSprite->x, y = target->brickSprite->y;
-                target->Clone(templateBrick);
-                Sprite& sprite = Deref(target->brickSprite);
-                sprite.x = x;
-                sprite.y = y;
-                target->isLive = 1;
-                sprite.isLive = 1;
-            }
-        }
-        if (editMode == kEditModeDelete) {
-            for (size_t i = 0, n = levelBricks.size(); i < n; ++i) {
-                Brick* target = levelBricks[i].get();
-                if (!target || !target->brickSprite) continue;
-                if (target->brickSprite->PointCollision(cursorX, cursorY) == 0) continue;
-                target->isLive = 0;
-                target->brickSprite->isLive = 0;
-            }
-        }
-        if (editMode == kEditModeAdd && overlayMode == kOverlayModeNormal)
-            EditorAddBrick(overlayMode, templateBrick, levelBricks, 0);
-    }
-
-    // The tools that act once for the clicks since the last frame; the clicks are taken in
-    // every mode.
-    if (MouseHit(1)) {
-        if (editMode == kEditModeRectangleAdd) {
-            if (rectStartX == kNoCorner) {
-                rectStartX = cursorX;
-                rectStartY = cursorY;
-            } else {
-                Sprite& sprite = Deref(brick.brickSprite);
-                for (const FillTile& tile :
-                     EditorFillTiles(rectStartX, rectStartY, cursorX, cursorY, sprite.GetWidth(), sprite.GetHeight())) {
-                    sprite.x = tile.x;
-                    sprite.y = tile.y;
-                    EditorAddBrick(overlayMode, templateBrick, levelBricks, 0);
-                }
-                rectStartX = kNoCorner;
-                rectStartY = kNoCorner;
-            }
-        }
-        if (editMode == kEditModeAdd && overlayMode != kOverlayModeNormal)
-            EditorAddBrick(overlayMode, templateBrick, levelBricks, 0);
-    }
+    ScaleKeys(brick);
+    if (KeyHit('K')) KillAllBricks(levelBricks);
+    if (KeyHit('F')) ToggleFreeze(brick);
+    TypeKeys(editor.brickTypeIndex, brick, packBricks);
+    MoveOn(brick, stat, levelBricks);
+    if (MouseDown(1)) HeldTools(editor, levelBricks);
+    // The clicks since the last frame are taken in every mode.
+    if (MouseHit(1)) ClickTools(editor, levelBricks);
     return 0;
 }
 

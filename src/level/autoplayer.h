@@ -2,8 +2,7 @@
 // game reads from a player. The game runs it when BX2_AUTOPLAY=1; the level tests play with it.
 #pragma once
 
-class Level;
-class Sprite;
+#include "level/fwd.h"
 
 namespace autoplayer {
 

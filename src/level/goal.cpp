@@ -11,14 +11,7 @@ int Goal::LoadFromXML(const std::string& xml) {
     return Guarded("level:Goal.LoadFromXML() ", 0, [&] {
         SetStringFromXML(goalType, xml, "goalType");
         ThrowError(1, "Loading goal data from XML: " + goalType);
-        SetIntFromXML(target, xml, "target");
-        // One tag sets both: the configured time and the running countdown.
-        SetIntFromXML(time, xml, "time");
-        SetIntFromXML(timeRemaining, xml, "time");
-        SetStringFromXML(successMessage, xml, "successMessage");
-        SetStringFromXML(successType, xml, "successType");
-        SetStringFromXML(successAction, xml, "successAction");
-        SetIntFromXML(repeats, xml, "repeats");
+        LoadXmlFields(*this, xml, kGoalFields);
         return 0;
     });
 }
@@ -41,14 +34,8 @@ int Goal::Clone(const std::shared_ptr<Goal>& source) {
     return Guarded("level:Goal.Clone() ", 0, [&] {
         const Goal& s = Deref(source);
         goalType = s.goalType;
-        target = s.target;
-        time = s.time;
-        timeRemaining = s.timeRemaining;
-        successMessage = s.successMessage;
-        successType = s.successType;
-        successAction = s.successAction;
+        CopyXmlFields(*this, s, kGoalFields);
         isLive = s.isLive;
-        repeats = s.repeats;
         return 0;
     });
 }

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "level/fwd.h"
+#include "text/xmlfields.h"
+
 class Goal {
 public:
     int LoadFromXML(const std::string& xml);
@@ -22,6 +25,14 @@ public:
     int isLive = 1;
     int repeats = 0;
 };
-using GoalPtr = std::shared_ptr<Goal>;
+
+// Every field a "goal" element sets after its type, with its tag (one tag sets both the time and
+// the countdown): LoadFromXML reads them and Clone copies them.
+inline constexpr XmlFields kGoalFields{
+    XmlField{"target", &Goal::target},           XmlField{"time", &Goal::time},
+    XmlField{"time", &Goal::timeRemaining},      XmlField{"successMessage", &Goal::successMessage},
+    XmlField{"successType", &Goal::successType}, XmlField{"successAction", &Goal::successAction},
+    XmlField{"repeats", &Goal::repeats},
+};
 
 std::vector<GoalPtr> AppendNewGoal(const std::vector<GoalPtr>& goals);

@@ -6,16 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pieces/fwd.h"
-
-class Goal;
-struct AwardTargets;
-class BigImage;
-
-using GoalPtr = std::shared_ptr<Goal>;
-using BigImagePtr = std::shared_ptr<BigImage>;
-
-class Level;
+#include "level/fwd.h"
 
 // The pack's templates a level is read from: its bricks and their sprites, and the powerups,
 // projectiles, weapons and balls it takes copies of. Levels and sounds are not read. Every
@@ -116,6 +107,17 @@ public:
 
 private:
     struct BoxGrid;  // the brick boxes as the balls of one step see them
+
+    // The phases of LoadFromXML, in the order it runs them.
+    void ReadPaddle(const std::string& xml, const LevelSources& sources);
+    // The goals, balls, nains and difficulties.
+    void ReadPieces(const std::string& xml, const LevelSources& sources);
+    // The bricks over the pack's templates, their bound, neighbours and boxes.
+    void ReadBricks(const std::string& xml, const LevelSources& sources);
+    // The level's own copies of the pack's powerups, projectiles, weapons and balls.
+    void CopyTemplates(const LevelSources& sources);
+    void ReadBackground(const std::string& xml, const std::string& path);
+    void MakeShield();
 
     // The phases of Update, in the order it runs them.
     SpritePtr UpdateBalls(const GameStatPtr& gameStat);

@@ -3,7 +3,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <unordered_set>
 
 #include "core/globals.h"
 #include "core/io.h"
@@ -45,12 +44,11 @@ RandomPtr OwnCopy(const RandomPtr& table) {
 // pack's templates. The level appends difficulty extras to these tables and empties them when
 // it is unlinked; with copies of their own the templates stay as the pack read them.
 void GiveOwnPowerupTables(Brick& brick, const RandomPtr& templateTable) {
-    if (!brick.powerupGenerated || brick.powerupGenerated == templateTable)
-        brick.powerupGenerated = OwnCopy(brick.powerupGenerated);
-    std::unordered_set<const Brick*> seen{&brick};
-    for (Brick* form = brick.nextBrick.get(); form && seen.insert(form).second; form = form->nextBrick.get()) {
-        form->powerupGenerated = OwnCopy(form->powerupGenerated);
-    }
+    WalkForms(brick, [&](Brick& form) {
+        // The brick's own table, read from the level file, is its own already.
+        if (&form == &brick && form.powerupGenerated && form.powerupGenerated != templateTable) return;
+        form.powerupGenerated = OwnCopy(form.powerupGenerated);
+    });
 }
 
 // The rule for isStuck differs between a level's own difficulty and the pack's.
@@ -155,6 +153,30 @@ std::string CountNote(const std::string& what, size_t index, size_t length) {
            IntToText(static_cast<int>(length)) + ")";
 }
 
+// A new piece at the end of the array for each element of the tag, as many as CountTagsInXML
+// counts (a count past the list's end reads an empty element, as ExtractTagFromXML would),
+// each noted with the array's length and then filled by read from its element.
+template <class T, class Read>
+void AppendFromElements(std::vector<std::shared_ptr<T>>& array, const std::string& xml, const std::string& tag,
+                        Read read) {
+    const int count = CountTagsInXML(xml, tag);
+    const std::vector<std::string> elements = ExtractListFromXML(xml, tag);
+    for (int i = 0; i < count; ++i) {
+        ThrowError(1, CountNote(tag, static_cast<size_t>(i), array.size()));
+        array.push_back(std::make_shared<T>());
+        read(Last(array), ListEntry(elements, i));
+    }
+}
+
+// A copy of each of the pack's templates, at the end of the level's array.
+template <class T>
+void AppendClones(std::vector<std::shared_ptr<T>>& array, const std::vector<std::shared_ptr<T>>& templates) {
+    for (const std::shared_ptr<T>& source : templates) {
+        array.push_back(std::make_shared<T>());
+        Last(array).Clone(source);
+    }
+}
+
 }  // namespace
 
 int Level::LoadFromFile(const LevelSources& sources, const std::string& path, const GameStatPtr& stat) {
@@ -187,141 +209,12 @@ int Level::LoadFromXML(const std::string& xml, const LevelSources& sources, int 
         SetStringFromXML(music, xml, "music");
         ThrowError(1, "Loading level data from XML: " + name);
 
-        playerPaddle = std::make_shared<Paddle>();
-        playerPaddle->LoadFromXML(ExtractTagFromXML(xml, "paddle", 0), sources.sprites, 0);
-        playerPaddleSource = std::make_shared<Paddle>();
-        playerPaddleSource->Clone(playerPaddle);
-        loadedPaddleXML = playerPaddle->WriteToXML();
-
-        goalsArray.clear();
-        loadedGoalsXML.clear();
-        const int goalCount = CountTagsInXML(xml, "goal");
-        const std::vector<std::string> goalElements = ExtractListFromXML(xml, "goal");
-        for (int i = 0; i < goalCount; ++i) {
-            ThrowError(1, CountNote("goal", static_cast<size_t>(i), goalsArray.size()));
-            goalsArray.push_back(std::make_shared<Goal>());
-            Goal& goal = Last(goalsArray);
-            goal.LoadFromXML(ListEntry(goalElements, i));
-            loadedGoalsXML += goal.WriteToXML();
-        }
-
-        ballsArray.clear();
-        newBallsSourceArray.clear();
-        ballXML.clear();
-        loadedBallsXML.clear();
-        const int ballCount = CountTagsInXML(xml, "ball");
-        const std::vector<std::string> ballElements = ExtractListFromXML(xml, "ball");
-        for (int i = 0; i < ballCount; ++i) {
-            ThrowError(1, CountNote("ball", static_cast<size_t>(i), ballsArray.size()));
-            newBallsSourceArray.push_back(std::make_shared<Ball>());
-            ballsArray.push_back(std::make_shared<Ball>());
-            const std::string& element = ListEntry(ballElements, i);
-            ballXML += element;
-            Ball& ball = Last(ballsArray);
-            ball.LoadFromXML(element, sources.sprites, 0);
-            Last(newBallsSourceArray).LoadFromXML(element, sources.sprites, 0);
-            loadedBallsXML += ball.WriteToXML();
-        }
-
-        sourceNainsArray.clear();
-        loadedNainsXML.clear();
-        const int nainCount = CountTagsInXML(xml, "nain");
-        const std::vector<std::string> nainElements = ExtractListFromXML(xml, "nain");
-        for (int i = 0; i < nainCount; ++i) {
-            ThrowError(1, CountNote("nain", static_cast<size_t>(i), sourceNainsArray.size()));
-            sourceNainsArray.push_back(std::make_shared<Nain>());
-            Nain& nain = Last(sourceNainsArray);
-            nain.LoadFromXML(ListEntry(nainElements, i), sources.sprites, 0);
-            loadedNainsXML += nain.WriteToXML();
-        }
-
-        difficultyArray.clear();
-        const int difficultyCount = CountTagsInXML(xml, "difficulty");
-        const std::vector<std::string> difficultyElements = ExtractListFromXML(xml, "difficulty");
-        for (int i = 0; i < difficultyCount; ++i) {
-            ThrowError(1, CountNote("difficulty", static_cast<size_t>(i), difficultyArray.size()));
-            difficultyArray.push_back(std::make_shared<Difficulty>());
-            Last(difficultyArray).LoadFromXML(ListEntry(difficultyElements, i));
-        }
-
-        for (BrickPtr& brick : bricksArray) {
-            if (brick) brick->Unlink();
-            brick = nullptr;
-        }
-        bricksArray.clear();
-        mustClearBrickCount = 0;
-        // A level read twice must not keep the bound of its first reading.
-        brickMinX = 999999.0f;
-        brickMinY = 999999.0f;
-        brickMaxX = 0.0f;
-        brickMaxY = 0.0f;
-        for (const std::string& element : ExtractListFromXML(xml, "brick")) {
-            auto brick = std::make_shared<Brick>();
-            brick->LoadFromXML(element, 1);
-            // The lookup reports a name the pack lacks. Such a brick would have no body and
-            // still count as one to clear, so the level could never be won: it is left out.
-            const BrickPtr source = GetBrickByName(brick->name, sources.bricks);
-            if (!source) {
-                brick->Unlink();
-                continue;
-            }
-            bricksArray.push_back(brick);
-            brick->Clone(source);
-            brick->LoadFromXML(element, 0);
-            GiveOwnPowerupTables(*brick, source->powerupGenerated);
-
-            Sprite& sprite = Deref(brick->brickSprite);
-            const float right = sprite.GetRightEdge(0.0f);
-            const float bottom = sprite.GetBottomEdge(0.0f);
-            if (!(brickMinX <= sprite.x)) brickMinX = sprite.x;
-            if (!(brickMaxX >= right)) brickMaxX = right;
-            if (!(brickMinY <= sprite.y)) brickMinY = sprite.y;
-            if (!(brickMaxY >= bottom)) brickMaxY = bottom;
-            if (brick->mustClear == 1) ++mustClearBrickCount;
-        }
-        ThrowError(1, "Collision Bound: " + FloatToText(brickMinX) + "," + FloatToText(brickMinY) + " to " +
-                          FloatToText(brickMaxX) + "," + FloatToText(brickMaxY));
-
-        LinkBricks(bricksArray, sources.sprites, 1);
-        brickBoxArray.clear();
-        CreateBrickBoxGrid();
-
-        sourcePowerupsArray.clear();
-        for (const PowerupPtr& powerup : sources.powerups) {
-            sourcePowerupsArray.push_back(std::make_shared<Powerup>());
-            Last(sourcePowerupsArray).Clone(powerup);
-        }
-        powerupsArray.clear();
-        sourceProjectilesArray.clear();
-        for (const ProjectilePtr& projectile : sources.projectiles) {
-            sourceProjectilesArray.push_back(std::make_shared<Projectile>());
-            Last(sourceProjectilesArray).Clone(projectile);
-        }
-        for (const WeaponPtr& weapon : sources.weapons) {
-            sourceWeaponsArray.push_back(std::make_shared<Weapon>());
-            Last(sourceWeaponsArray).Clone(weapon);
-        }
-        for (const BallPtr& ball : sources.balls) {
-            sourceBallsArray.push_back(std::make_shared<Ball>());
-            Last(sourceBallsArray).Clone(ball);
-        }
-        projectilesArray.clear();
-
-        backgroundImageName = GetDataFromXML(xml, "background");
-        const std::string backgroundPath = path + backgroundImageName;
-        ThrowError(1, "Level background: " + backgroundPath);
-        backgroundImage = nullptr;
-        // Without a file name there is only the pack folder, which is no picture.
-        if (!backgroundImageName.empty()) backgroundImage = BigImage::create(LoadPixmap(backgroundPath));
-        if (!backgroundImage) ThrowError(1, "Failed to load background image!");
-
-        // A shield left from an earlier reading is the only holder of its bricks.
-        if (brickShield) brickShield->Unlink(1);
-        brickShield = std::make_shared<BrickBox>();
-        brickShield->SetDimensions(static_cast<float>(g_gamefieldXoffset),
-                                   static_cast<float>(g_gamefieldXoffset + g_gamefieldWidth), g_BrickShieldY,
-                                   g_BrickShieldY + 50.0f);
-
+        ReadPaddle(xml, sources);
+        ReadPieces(xml, sources);
+        ReadBricks(xml, sources);
+        CopyTemplates(sources);
+        ReadBackground(xml, path);
+        MakeShield();
         levelStartTTL = 25.0f;
 
         g_gameSpeedDifficultyAdjust = 1.0f;
@@ -332,4 +225,120 @@ int Level::LoadFromXML(const std::string& xml, const LevelSources& sources, int 
         ThrowError(1, "Finished Loading Level!");
         return 0;
     });
+}
+
+void Level::ReadPaddle(const std::string& xml, const LevelSources& sources) {
+    playerPaddle = std::make_shared<Paddle>();
+    playerPaddle->LoadFromXML(ExtractTagFromXML(xml, "paddle", 0), sources.sprites, 0);
+    playerPaddleSource = std::make_shared<Paddle>();
+    playerPaddleSource->Clone(playerPaddle);
+    loadedPaddleXML = playerPaddle->WriteToXML();
+}
+
+void Level::ReadPieces(const std::string& xml, const LevelSources& sources) {
+    goalsArray.clear();
+    loadedGoalsXML.clear();
+    AppendFromElements(goalsArray, xml, "goal", [&](Goal& goal, const std::string& element) {
+        goal.LoadFromXML(element);
+        loadedGoalsXML += goal.WriteToXML();
+    });
+
+    // Each ball element gives a ball for play and its source for the balls to come.
+    ballsArray.clear();
+    newBallsSourceArray.clear();
+    ballXML.clear();
+    loadedBallsXML.clear();
+    AppendFromElements(newBallsSourceArray, xml, "ball", [&](Ball& source, const std::string& element) {
+        ballsArray.push_back(std::make_shared<Ball>());
+        ballXML += element;
+        Ball& ball = Last(ballsArray);
+        ball.LoadFromXML(element, sources.sprites, 0);
+        source.LoadFromXML(element, sources.sprites, 0);
+        loadedBallsXML += ball.WriteToXML();
+    });
+
+    sourceNainsArray.clear();
+    loadedNainsXML.clear();
+    AppendFromElements(sourceNainsArray, xml, "nain", [&](Nain& nain, const std::string& element) {
+        nain.LoadFromXML(element, sources.sprites, 0);
+        loadedNainsXML += nain.WriteToXML();
+    });
+
+    difficultyArray.clear();
+    AppendFromElements(difficultyArray, xml, "difficulty",
+                       [](Difficulty& difficulty, const std::string& element) { difficulty.LoadFromXML(element); });
+}
+
+void Level::ReadBricks(const std::string& xml, const LevelSources& sources) {
+    for (BrickPtr& brick : bricksArray) {
+        if (brick) brick->Unlink();
+        brick = nullptr;
+    }
+    bricksArray.clear();
+    mustClearBrickCount = 0;
+    // A level read twice must not keep the bound of its first reading.
+    brickMinX = 999999.0f;
+    brickMinY = 999999.0f;
+    brickMaxX = 0.0f;
+    brickMaxY = 0.0f;
+    for (const std::string& element : ExtractListFromXML(xml, "brick")) {
+        auto brick = std::make_shared<Brick>();
+        brick->LoadFromXML(element, 1);
+        // The lookup reports a name the pack lacks. Such a brick would have no body and
+        // still count as one to clear, so the level could never be won: it is left out.
+        const BrickPtr source = GetBrickByName(brick->name, sources.bricks);
+        if (!source) {
+            brick->Unlink();
+            continue;
+        }
+        bricksArray.push_back(brick);
+        brick->Clone(source);
+        brick->LoadFromXML(element, 0);
+        GiveOwnPowerupTables(*brick, source->powerupGenerated);
+
+        Sprite& sprite = Deref(brick->brickSprite);
+        const float right = sprite.GetRightEdge(0.0f);
+        const float bottom = sprite.GetBottomEdge(0.0f);
+        if (!(brickMinX <= sprite.x)) brickMinX = sprite.x;
+        if (!(brickMaxX >= right)) brickMaxX = right;
+        if (!(brickMinY <= sprite.y)) brickMinY = sprite.y;
+        if (!(brickMaxY >= bottom)) brickMaxY = bottom;
+        if (brick->mustClear == 1) ++mustClearBrickCount;
+    }
+    ThrowError(1, "Collision Bound: " + FloatToText(brickMinX) + "," + FloatToText(brickMinY) + " to " +
+                      FloatToText(brickMaxX) + "," + FloatToText(brickMaxY));
+
+    LinkBricks(bricksArray, sources.sprites, 1);
+    brickBoxArray.clear();
+    CreateBrickBoxGrid();
+}
+
+void Level::CopyTemplates(const LevelSources& sources) {
+    sourcePowerupsArray.clear();
+    AppendClones(sourcePowerupsArray, sources.powerups);
+    powerupsArray.clear();
+    sourceProjectilesArray.clear();
+    AppendClones(sourceProjectilesArray, sources.projectiles);
+    AppendClones(sourceWeaponsArray, sources.weapons);
+    AppendClones(sourceBallsArray, sources.balls);
+    projectilesArray.clear();
+}
+
+void Level::ReadBackground(const std::string& xml, const std::string& path) {
+    backgroundImageName = GetDataFromXML(xml, "background");
+    const std::string backgroundPath = path + backgroundImageName;
+    ThrowError(1, "Level background: " + backgroundPath);
+    backgroundImage = nullptr;
+    // Without a file name there is only the pack folder, which is no picture.
+    if (!backgroundImageName.empty()) backgroundImage = BigImage::create(LoadPixmap(backgroundPath));
+    if (!backgroundImage) ThrowError(1, "Failed to load background image!");
+}
+
+void Level::MakeShield() {
+    // A shield left from an earlier reading is the only holder of its bricks.
+    if (brickShield) brickShield->Unlink(1);
+    brickShield = std::make_shared<BrickBox>();
+    brickShield->SetDimensions(static_cast<float>(g_gamefieldXoffset),
+                               static_cast<float>(g_gamefieldXoffset + g_gamefieldWidth), g_BrickShieldY,
+                               g_BrickShieldY + 50.0f);
 }

@@ -6,10 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "media/fwd.h"
 #include "platform/image.h"
-
-class Image;
-using ImagePtr = std::shared_ptr<Image>;
 
 class Image {
 public:

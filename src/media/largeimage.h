@@ -5,12 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "media/fwd.h"
 #include "platform/image.h"
-
-class ImageFragment;
-class BigImage;
-using ImageFragmentPtr = std::shared_ptr<ImageFragment>;
-using BigImagePtr = std::shared_ptr<BigImage>;
 
 // One tile, placed by its top-left corner's offset from the picture's centre.
 class ImageFragment {

@@ -5,10 +5,7 @@
 #include <memory>
 #include <string>
 
-class Sound;
-class MenuButton;
-using SoundPtr = std::shared_ptr<Sound>;
-using MenuButtonPtr = std::shared_ptr<MenuButton>;
+#include "media/fwd.h"
 
 // Logical pixels a button sized from its label has beyond the label; a label drawn in a box
 // keeps half of it clear on each side.

@@ -5,15 +5,9 @@
 #include <memory>
 #include <vector>
 
+#include "media/fwd.h"
 #include "media/sounds.h"
 #include "platform/audio.h"
-
-// The sprite that plays a sound; the mixer only compares it by identity.
-class Sprite;
-using SpritePtr = std::shared_ptr<Sprite>;
-
-class Mixer;
-using MixerPtr = std::shared_ptr<Mixer>;
 
 // Result codes of AddMusic and AddSound.
 enum MixerResult : int {

@@ -6,10 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "media/fwd.h"
 #include "platform/audio.h"
-
-class Sound;
-using SoundPtr = std::shared_ptr<Sound>;
 
 class Sound {
 public:

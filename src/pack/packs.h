@@ -6,41 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "pack/fwd.h"
 #include "pack/loadingscreen.h"
-
-class Ball;
-class Brick;
-class Difficulty;
-class Image;
-class Level;
-class ParticleSource;
-class ParticleSprites;
-class Powerup;
-class Projectile;
-class ShifterData;
-class Sound;
-class Sprite;
-class Weapon;
-struct LevelSources;
-
-using BallPtr = std::shared_ptr<Ball>;
-using BrickPtr = std::shared_ptr<Brick>;
-using DifficultyPtr = std::shared_ptr<Difficulty>;
-using ImagePtr = std::shared_ptr<Image>;
-using LevelPtr = std::shared_ptr<Level>;
-using ParticleSourcePtr = std::shared_ptr<ParticleSource>;
-using ParticleSpritesPtr = std::shared_ptr<ParticleSprites>;
-using PowerupPtr = std::shared_ptr<Powerup>;
-using ProjectilePtr = std::shared_ptr<Projectile>;
-using ShifterDataPtr = std::shared_ptr<ShifterData>;
-using SoundPtr = std::shared_ptr<Sound>;
-using SpritePtr = std::shared_ptr<Sprite>;
-using WeaponPtr = std::shared_ptr<Weapon>;
-
-class PackInfo;
-class Pack;
-using PackInfoPtr = std::shared_ptr<PackInfo>;
-using PackPtr = std::shared_ptr<Pack>;
 
 // A folder and a name; nothing fills these, the pack only keeps an empty list of them.
 class PackInfo {

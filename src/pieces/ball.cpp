@@ -104,15 +104,8 @@ int Ball::Clone(const std::shared_ptr<Ball>& source) {
         Ball& src = Deref(source);
         ballName = src.ballName;
         ballSpriteName = src.ballSpriteName;
-        isLive = src.isLive;
-        isFireball = src.isFireball;
-        isIceball = src.isIceball;
-        isShockball = src.isShockball;
-        isBrickplow = src.isBrickplow;
-        isStuck = src.isStuck;
-        isSmart = src.isSmart;
-        hitsRemaining = src.hitsRemaining;
-        ttl = src.ttl;
+        CopyXmlFields(*this, src, kBallKindFields);
+        CopyXmlFields(*this, src, kBallLifeFields);
         // Held before unlinking, so that a ball cloned from itself keeps a body to copy.
         SpritePtr sourceSprite = src.ballSprite;
         Unlink();
@@ -146,13 +139,7 @@ int Ball::LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& spri
             ballSprite->Unlink();
             ballSprite->Clone(GetSpriteByName(ballSpriteName, sprites), nullptr);
         }
-        SetIntFromXML(isLive, xml, "isLive");
-        SetIntFromXML(isFireball, xml, "isFireball");
-        SetIntFromXML(isIceball, xml, "isIceball");
-        SetIntFromXML(isShockball, xml, "isShockball");
-        SetIntFromXML(isBrickplow, xml, "isBrickplow");
-        SetIntFromXML(isStuck, xml, "isStuck");
-        SetIntFromXML(isSmart, xml, "isSmart");
+        LoadXmlFields(*this, xml, kBallKindFields);
         Sprite& sprite = Deref(ballSprite);
         SetFloatFromXML(sprite.x, xml, "x");
         SetFloatFromXML(sprite.y, xml, "y");
@@ -162,8 +149,7 @@ int Ball::LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& spri
         SetFloatFromXML(sprite.dy, xml, "dy");
         SetFloatFromXML(sprite.vel, xml, "vel");
         SetFloatFromXML(sprite.maxVel, xml, "maxVel");
-        SetIntFromXML(hitsRemaining, xml, "hitsRemaining");
-        SetFloatFromXML(ttl, xml, "ttl");
+        LoadXmlFields(*this, xml, kBallLifeFields);
 
         if (g_useBallTrails == 0) {
             for (const AnimationPtr& animation : sprite.animationArray) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pieces/fwd.h"
+#include "text/xmlfields.h"
 
 // isStuck of a ball that rides no paddle.
 constexpr int kBallNotStuck = -999999;
@@ -53,6 +54,19 @@ public:
     // The sum of the Damage results of one smart charge.
     int SmartBallDamage(const std::vector<BrickPtr>& bricks, const GameStatPtr& stats);
     int Draw();
+};
+
+// The fields a "ball" element sets after its names, with their tags: LoadFromXML reads the kind
+// before the body's place and scale and the life after them, and Clone copies both.
+inline constexpr XmlFields kBallKindFields{
+    XmlField{"isLive", &Ball::isLive},           XmlField{"isFireball", &Ball::isFireball},
+    XmlField{"isIceball", &Ball::isIceball},     XmlField{"isShockball", &Ball::isShockball},
+    XmlField{"isBrickplow", &Ball::isBrickplow}, XmlField{"isStuck", &Ball::isStuck},
+    XmlField{"isSmart", &Ball::isSmart},
+};
+inline constexpr XmlFields kBallLifeFields{
+    XmlField{"hitsRemaining", &Ball::hitsRemaining},
+    XmlField{"ttl", &Ball::ttl},
 };
 
 // The first ball of that name (exact case); a miss is reported under code -14 and yields null.

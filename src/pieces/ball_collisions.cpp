@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdint>
 #include <string_view>
-#include <unordered_set>
 
 #include "core/globals.h"
 #include "core/numeric.h"
@@ -35,10 +34,9 @@ BrickHit HitBy(const Ball& ball, int physical) {
 // The last form a brick turns into. Content may chain its forms in a circle; the walk stops at
 // the first form it has already seen.
 Brick* FinalForm(Brick* brick) {
-    std::unordered_set<Brick*> seen;
-    seen.insert(brick);
-    while (brick->nextBrick && seen.insert(brick->nextBrick.get()).second) brick = brick->nextBrick.get();
-    return brick;
+    Brick* last = brick;
+    WalkForms(*brick, [&](Brick& form) { last = &form; });
+    return last;
 }
 
 }  // namespace

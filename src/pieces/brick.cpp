@@ -80,28 +80,9 @@ int Brick::LoadFromXML(const std::string& xml, int nameOnly) {
         if (nameOnly == 1) return 0;
         ThrowError(1, "Loading brick data from XML: " + name);
 
-        SetFloatFromXML(ttl, xml, "ttl");
-        SetFloatFromXML(ttFreeze, xml, "ttFreeze");
-        SetFloatFromXML(ttShake, xml, "ttShake");
-        SetIntFromXML(isFreezeable, xml, "isFreezeable");
-        SetIntFromXML(isFrozen, xml, "isFrozen");
-        SetIntFromXML(isConductive, xml, "isConductive");
-        SetIntFromXML(isElectric, xml, "isElectric");
-        SetIntFromXML(isBurnable, xml, "isBurnable");
-        SetIntFromXML(isExplosive, xml, "isExplosive");
-        SetIntFromXML(isSolid, xml, "isSolid");
-        SetIntFromXML(iceDamage, xml, "iceDamage");
-        SetIntFromXML(fireDamage, xml, "fireDamage");
-        SetIntFromXML(electricDamage, xml, "electricDamage");
-        SetIntFromXML(physicalDamage, xml, "physicalDamage");
-        SetIntFromXML(mustClear, xml, "mustClear");
+        LoadXmlFields(*this, xml, kBrickFields);
+        LoadXmlFields(*this, xml, kBrickLateFields);
         ThrowError(1, "Brick loading mustClear: " + IntToText(mustClear));
-
-        SetIntFromXML(pointValue, xml, "points");
-        SetIntFromXML(strength, xml, "strength");
-        SetStringFromXML(spriteName, xml, "spriteName");
-        SetStringFromXML(nextBrickName, xml, "nextBrickName");
-        SetStringFromXML(keyBrickName, xml, "keyBrickName");
 
         if (CountTagsInXML(xml, "powerupGenerated") > 0) {
             powerupGenerated = std::make_shared<Random>();
@@ -128,25 +109,9 @@ int Brick::Clone(const BrickPtr& source) {
         BrickPtr src = source;
         Brick& s = Deref(src);
         name = s.name;
-        isFreezeable = s.isFreezeable;
-        isFrozen = s.isFrozen;
-        isConductive = s.isConductive;
-        isElectric = s.isElectric;
-        isBurnable = s.isBurnable;
-        isExplosive = s.isExplosive;
+        CopyXmlFields(*this, s, kBrickFields);
         isLive = s.isLive;
-        isSolid = s.isSolid;
-        iceDamage = s.iceDamage;
-        fireDamage = s.fireDamage;
-        electricDamage = s.electricDamage;
-        physicalDamage = s.physicalDamage;
-        pointValue = s.pointValue;
-        mustClear = s.mustClear;
-        strength = s.strength;
         powerupGenerated = s.powerupGenerated;
-        ttl = s.ttl;
-        ttFreeze = s.ttFreeze;
-        spriteName = s.spriteName;
 
         if (brickSprite) brickSprite->Unlink();
         brickSprite = std::make_shared<Sprite>();
@@ -158,14 +123,12 @@ int Brick::Clone(const BrickPtr& source) {
         sprite->Clone(s.brickSprite, nullptr);
         brickSprite = sprite;
 
-        keyBrickName = s.keyBrickName;
-        nextBrickName = s.nextBrickName;
+        CopyXmlFields(*this, s, kBrickLateFields);
         if (s.nextBrick) {
             BrickPtr next = std::make_shared<Brick>();
             next->Clone(s.nextBrick);
             nextBrick = next;
         }
-        ttShake = s.ttShake;
         return 0;
     });
 }
@@ -193,23 +156,21 @@ namespace {
 // walk has passed ends its chain afterwards, so a later walk that reaches one stops there.
 void CutNextFormLoops(const std::vector<BrickPtr>& bricks) {
     std::unordered_set<const Brick*> ending;
+    std::vector<const Brick*> passed;
     for (const BrickPtr& first : bricks) {
         if (!first) continue;
-        std::unordered_set<const Brick*> seen;
-        Brick* form = first.get();
-        seen.insert(form);
-        while (form->nextBrick && ending.count(form) == 0) {
-            if (seen.count(form->nextBrick.get()) != 0) {
-                AddLineToDebugLog("brick:LinkBricks(): Next form of brick \"" + form->name + "\" leads back to \"" +
-                                  form->nextBrick->name + "\"; \"" + form->name + "\" is now the last form.");
-                form->nextBrick = nullptr;
-                form->nextBrickName.clear();
-                break;
-            }
-            form = form->nextBrick.get();
-            seen.insert(form);
+        passed.clear();
+        Brick* last = WalkForms(*first, [&](Brick& form) {
+            passed.push_back(&form);
+            return ending.count(&form) == 0;
+        });
+        if (last) {
+            AddLineToDebugLog("brick:LinkBricks(): Next form of brick \"" + last->name + "\" leads back to \"" +
+                              last->nextBrick->name + "\"; \"" + last->name + "\" is now the last form.");
+            last->nextBrick = nullptr;
+            last->nextBrickName.clear();
         }
-        ending.insert(seen.begin(), seen.end());
+        ending.insert(passed.begin(), passed.end());
     }
 }
 
@@ -306,66 +267,92 @@ private:
 // use a small share of it; thousands of bricks piled on one spot would exhaust memory.
 constexpr uint64_t kLinkWorkLimit = uint64_t(1) << 26;
 
-// Every pair i < j of positions into bricks that pass the neighbour test, in the order of i,
-// then j; false, with pairs left incomplete, when the layout is refused.
-bool FindNeighbourPairs(const std::vector<BrickPtr>& bricks, std::vector<std::pair<int, int>>& pairs) {
-    std::vector<int> linked;  // positions of the bricks that take part
+// The positions into bricks of those that take part in the neighbour test: each with a body.
+std::vector<int> LinkedPositions(const std::vector<BrickPtr>& bricks) {
+    std::vector<int> linked;
     for (size_t k = 0; k < bricks.size(); ++k) {
         if (bricks[k] && bricks[k]->brickSprite) linked.push_back(static_cast<int>(k));
     }
-    const size_t count = linked.size();
-    if (count < 2) return true;
+    return linked;
+}
 
-    // The test fixes the absolute position of a sprite that has none the first time the sprite
-    // stands as the higher brick, which every brick but the first does.
-    for (size_t v = 1; v < count; ++v) {
+// The test fixes the absolute position of a sprite that has none the first time the sprite
+// stands as the higher brick, which every brick but the first does.
+void FixAbsolutePositions(const std::vector<BrickPtr>& bricks, const std::vector<int>& linked) {
+    for (size_t v = 1; v < linked.size(); ++v) {
         Sprite& s = *bricks[linked[v]]->brickSprite;
         if (s.absX == 0.0f && s.absY == 0.0f && s.parentSprite.expired()) {
             s.absX = s.x;
             s.absY = s.y;
         }
     }
+}
 
-    std::vector<Box> lower(count), higher(count);
-    std::vector<char> hasLower(count, 0), hasHigher(count, 0);
+// Each taking brick's box in either role (where it has one), and every top and bottom among
+// them in order, which the sweep indexes its boxes by.
+struct NeighbourBoxes {
+    std::vector<Box> lower, higher;
+    std::vector<char> hasLower, hasHigher;
     std::vector<float> extents;
-    extents.reserve(4 * count);
+
+    int ExtentIndex(float y) const {
+        return static_cast<int>(std::lower_bound(extents.begin(), extents.end(), y) - extents.begin());
+    }
+};
+
+NeighbourBoxes MakeNeighbourBoxes(const std::vector<BrickPtr>& bricks, const std::vector<int>& linked) {
+    const size_t count = linked.size();
+    NeighbourBoxes boxes{
+        std::vector<Box>(count), std::vector<Box>(count), std::vector<char>(count, 0), std::vector<char>(count, 0), {}};
+    boxes.extents.reserve(4 * count);
     for (size_t v = 0; v < count; ++v) {
         Sprite& s = *bricks[linked[v]]->brickSprite;
         const float w = s.GetWidth(), h = s.GetHeight();
         const float m = kNeighbourMargin;
-        hasLower[v] = MakeBox(s.x - m, s.x + w, s.y - m, s.y + h, lower[v]);
+        boxes.hasLower[v] = MakeBox(s.x - m, s.x + w, s.y - m, s.y + h, boxes.lower[v]);
         // A child sprite never drawn is nowhere, and meets nothing as the higher brick.
         const bool nowhere = s.absX == 0.0f && s.absY == 0.0f && !s.parentSprite.expired();
-        hasHigher[v] = !nowhere && MakeBox(s.absX + w, s.absX - m, s.absY + h, s.absY - m, higher[v]);
-        if (hasLower[v]) extents.insert(extents.end(), {lower[v].top, lower[v].bottom});
-        if (hasHigher[v]) extents.insert(extents.end(), {higher[v].top, higher[v].bottom});
+        boxes.hasHigher[v] = !nowhere && MakeBox(s.absX + w, s.absX - m, s.absY + h, s.absY - m, boxes.higher[v]);
+        if (boxes.hasLower[v]) boxes.extents.insert(boxes.extents.end(), {boxes.lower[v].top, boxes.lower[v].bottom});
+        if (boxes.hasHigher[v])
+            boxes.extents.insert(boxes.extents.end(), {boxes.higher[v].top, boxes.higher[v].bottom});
     }
-    std::sort(extents.begin(), extents.end());
-    extents.erase(std::unique(extents.begin(), extents.end()), extents.end());
-    const auto extentIndex = [&](float y) {
-        return static_cast<int>(std::lower_bound(extents.begin(), extents.end(), y) - extents.begin());
-    };
+    std::sort(boxes.extents.begin(), boxes.extents.end());
+    boxes.extents.erase(std::unique(boxes.extents.begin(), boxes.extents.end()), boxes.extents.end());
+    return boxes;
+}
 
-    // Boxes enter the sweep at their left edge and leave after their right edge, so boxes
-    // that only touch still meet.
-    struct Event {
-        float x;
-        int leaves;  // 0 enters, 1 leaves
-        int higher;  // 0 the box as the lower brick, 1 as the higher
-        int v;
-    };
-    std::vector<Event> events;
-    events.reserve(4 * count);
-    for (size_t v = 0; v < count; ++v) {
+// Boxes enter the sweep at their left edge and leave after their right edge, so boxes that
+// only touch still meet.
+struct SweepEvent {
+    float x;
+    int leaves;  // 0 enters, 1 leaves
+    int higher;  // 0 the box as the lower brick, 1 as the higher
+    int v;
+};
+
+std::vector<SweepEvent> SweepEvents(const NeighbourBoxes& boxes) {
+    std::vector<SweepEvent> events;
+    events.reserve(4 * boxes.lower.size());
+    for (size_t v = 0; v < boxes.lower.size(); ++v) {
         const int id = static_cast<int>(v);
-        if (hasLower[v]) events.insert(events.end(), {{lower[v].left, 0, 0, id}, {lower[v].right, 1, 0, id}});
-        if (hasHigher[v]) events.insert(events.end(), {{higher[v].left, 0, 1, id}, {higher[v].right, 1, 1, id}});
+        if (boxes.hasLower[v])
+            events.insert(events.end(), {{boxes.lower[v].left, 0, 0, id}, {boxes.lower[v].right, 1, 0, id}});
+        if (boxes.hasHigher[v])
+            events.insert(events.end(), {{boxes.higher[v].left, 0, 1, id}, {boxes.higher[v].right, 1, 1, id}});
     }
-    std::sort(events.begin(), events.end(),
-              [](const Event& a, const Event& b) { return a.x < b.x || (a.x == b.x && a.leaves < b.leaves); });
+    std::sort(events.begin(), events.end(), [](const SweepEvent& a, const SweepEvent& b) {
+        return a.x < b.x || (a.x == b.x && a.leaves < b.leaves);
+    });
+    return events;
+}
 
-    ActiveBoxes activeLower(extents.size(), count), activeHigher(extents.size(), count);
+// The sweep from left to right: each box entering is tested against the boxes of the other
+// role it meets. False once the work passes the limit.
+bool SweepForPairs(const std::vector<BrickPtr>& bricks, const std::vector<int>& linked, const NeighbourBoxes& boxes,
+                   std::vector<std::pair<int, int>>& pairs) {
+    const size_t count = linked.size();
+    ActiveBoxes activeLower(boxes.extents.size(), count), activeHigher(boxes.extents.size(), count);
     std::vector<uint64_t> neighbours(count, 0);
     uint64_t work = 0;
     const auto test = [&](int a, int b) {
@@ -379,14 +366,14 @@ bool FindNeighbourPairs(const std::vector<BrickPtr>& bricks, std::vector<std::pa
         ++neighbours[b];
         pairs.push_back({linked[a], linked[b]});
     };
-    for (const Event& e : events) {
-        const Box& box = e.higher ? higher[e.v] : lower[e.v];
+    for (const SweepEvent& e : SweepEvents(boxes)) {
+        const Box& box = e.higher ? boxes.higher[e.v] : boxes.lower[e.v];
         ActiveBoxes& own = e.higher ? activeHigher : activeLower;
         if (e.leaves) {
             own.Remove(e.v);
             continue;
         }
-        const int top = extentIndex(box.top), bottom = extentIndex(box.bottom);
+        const int top = boxes.ExtentIndex(box.top), bottom = boxes.ExtentIndex(box.bottom);
         if (e.higher) {
             activeLower.ForEachMeeting(top, bottom, [&](int a) { test(a, e.v); });
         } else {
@@ -395,6 +382,16 @@ bool FindNeighbourPairs(const std::vector<BrickPtr>& bricks, std::vector<std::pa
         if (work > kLinkWorkLimit) return false;
         own.Insert(e.v, top, bottom);
     }
+    return true;
+}
+
+// Every pair i < j of positions into bricks that pass the neighbour test, in the order of i,
+// then j; false, with pairs left incomplete, when the layout is refused.
+bool FindNeighbourPairs(const std::vector<BrickPtr>& bricks, std::vector<std::pair<int, int>>& pairs) {
+    const std::vector<int> linked = LinkedPositions(bricks);
+    if (linked.size() < 2) return true;
+    FixAbsolutePositions(bricks, linked);
+    if (!SweepForPairs(bricks, linked, MakeNeighbourBoxes(bricks, linked), pairs)) return false;
     std::sort(pairs.begin(), pairs.end());
     return true;
 }

@@ -5,15 +5,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <unordered_set>
 #include <vector>
 
 #include "pieces/fwd.h"
-
-class GameStat;
-class Nain;
-class Random;
-class Sprite;
-using RandomPtr = std::shared_ptr<Random>;
+#include "text/xmlfields.h"
 
 // One hit on a brick, by kind: each kind's strength is multiplied by the brick's own damage
 // factor for that kind. A plow of exactly 1 breaks the brick whatever its strength.
@@ -93,6 +90,53 @@ public:
     // Only what a level file needs: name, position and scale.
     std::string WriteToXML(int flag);
 };
+
+// The fields a "brick" element sets after its name, with their tags: LoadFromXML reads both
+// lists, and Clone copies the first before it copies the body and the second after it.
+inline constexpr XmlFields kBrickFields{
+    XmlField{"ttl", &Brick::ttl},
+    XmlField{"ttFreeze", &Brick::ttFreeze},
+    XmlField{"isFreezeable", &Brick::isFreezeable},
+    XmlField{"isFrozen", &Brick::isFrozen},
+    XmlField{"isConductive", &Brick::isConductive},
+    XmlField{"isElectric", &Brick::isElectric},
+    XmlField{"isBurnable", &Brick::isBurnable},
+    XmlField{"isExplosive", &Brick::isExplosive},
+    XmlField{"isSolid", &Brick::isSolid},
+    XmlField{"iceDamage", &Brick::iceDamage},
+    XmlField{"fireDamage", &Brick::fireDamage},
+    XmlField{"electricDamage", &Brick::electricDamage},
+    XmlField{"physicalDamage", &Brick::physicalDamage},
+    XmlField{"mustClear", &Brick::mustClear},
+    XmlField{"points", &Brick::pointValue},
+    XmlField{"strength", &Brick::strength},
+    XmlField{"spriteName", &Brick::spriteName},
+};
+inline constexpr XmlFields kBrickLateFields{
+    XmlField{"ttShake", &Brick::ttShake},
+    XmlField{"nextBrickName", &Brick::nextBrickName},
+    XmlField{"keyBrickName", &Brick::keyBrickName},
+};
+
+// Visits a brick and then each of its next forms in turn, until a form has none or visit
+// returns false (a visit that returns nothing never stops the walk). Content may chain forms
+// in a circle: the walk stops before a form it has visited already and returns the form whose
+// next form closes the circle; otherwise null.
+template <class Visit>
+Brick* WalkForms(Brick& first, Visit&& visit) {
+    std::unordered_set<const Brick*> seen{&first};
+    for (Brick* form = &first;;) {
+        if constexpr (std::is_void_v<std::invoke_result_t<Visit&, Brick&>>) {
+            visit(*form);
+        } else if (!visit(*form)) {
+            return nullptr;
+        }
+        Brick* next = form->nextBrick.get();
+        if (!next) return nullptr;
+        if (!seen.insert(next).second) return form;
+        form = next;
+    }
+}
 
 // The first brick of that name (exact case); a miss is reported under code -14.
 BrickPtr GetBrickByName(const std::string& brickName, const std::vector<BrickPtr>& bricks);

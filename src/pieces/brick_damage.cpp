@@ -2,7 +2,6 @@
 // fuses, death with points and a powerup, key bricks and turning into the next form.
 #include <climits>
 #include <cmath>
-#include <unordered_set>
 
 #include "core/globals.h"
 #include "core/numeric.h"
@@ -29,6 +28,76 @@ float DistanceFromOrigin(Sprite& sprite, float& originX, float& originY, float d
     const float ox = (cx - originX) / divisor;
     const float oy = (cy - originY) / divisor;
     return std::sqrt(ox * ox + oy * oy);
+}
+
+// The brick's kill animation, the frozen one for a frozen brick where it has one; without
+// either the sprite goes at once.
+void PlayDeath(Brick& brick) {
+    Sprite& sprite = Deref(brick.brickSprite);
+    int found = 0;
+    if (sprite.isFrozen == 0.0f) {
+        found = sprite.JumpToAnimation("kill");
+    } else {
+        found = sprite.JumpToAnimation("frozen_kill");
+        if (found == 0) found = sprite.JumpToAnimation("kill");
+    }
+    if (found == 0) sprite.isLive = 0;
+}
+
+// A key releases its bricks only once the last live brick of its name has gone.
+bool AnotherOfItsKindStands(const Brick& key, const std::vector<BrickPtr>& bricks) {
+    for (const BrickPtr& other : bricks) {
+        if (other && other->name == key.name && other->isLive == 1) return true;
+    }
+    return false;
+}
+
+void ReleaseKeyedBricks(const Brick& key, const GameStatPtr& stat, const std::vector<BrickPtr>& bricks) {
+    const size_t count = bricks.size();
+    for (size_t i = 0; i < count && i < bricks.size(); ++i) {
+        BrickPtr keyed = bricks[i];
+        if (!keyed || keyed->name != key.keyBrickName) continue;
+        // Results are dropped on purpose: bricks that go with their key do not lower the
+        // must-clear count; content is made around that.
+        for (int n = 0; n < 10 && keyed->isLive != 0; ++n) keyed->Die(stat, bricks);
+    }
+}
+
+// The brick becomes a copy of its next form where it stands, with its place, scale, shake and
+// neighbours kept; a nain on it falls.
+void TurnIntoNextForm(Brick& brick) {
+    Sprite& old = Deref(brick.brickSprite);
+    const float keptX = old.x, keptY = old.y, keptXScale = old.xScale, keptYScale = old.yScale;
+    const float keptShake = old.shake, keptDShake = old.dShake, keptMaxShake = old.maxShake;
+    std::vector<BrickPtr> keptNeighbours = brick.adjacentBricks;
+    BrickPtr next = brick.nextBrick;
+    brick.Clone(next);
+    // The brick and its new next forms share the old forms' powerup tables; released with
+    // them, the old forms would empty those tables, and no later form could drop a powerup.
+    WalkForms(*next, [](Brick& form) { form.powerupGenerated = nullptr; });
+
+    Sprite& sprite = Deref(brick.brickSprite);
+    sprite.x = keptX;
+    sprite.absX = keptX;
+    sprite.y = keptY;
+    sprite.absY = keptY;
+    sprite.xScale = keptXScale;
+    sprite.absXScale = keptXScale;
+    sprite.yScale = keptYScale;
+    sprite.absYScale = keptYScale;
+    sprite.shake = keptShake;
+    sprite.dShake = keptDShake;
+    sprite.maxShake = keptMaxShake;
+    brick.ttl = -1.0f;
+    brick.ttFreeze = -1.0f;
+    brick.ttExplode = -1.0f;
+    brick.isLive = 1;
+    sprite.JumpToAnimation("Struck");
+    brick.adjacentBricks = keptNeighbours;
+    if (brick.currentNain) {
+        NainPtr nain = brick.currentNain;
+        nain->MakeNainFall(5.0f);
+    }
 }
 
 }  // namespace
@@ -92,78 +161,16 @@ int Brick::Die(const GameStatPtr& stat, const std::vector<BrickPtr>& bricks) {
         // rather than staying live at no strength.
         if (nextBrickName.empty() || !nextBrick) {
             ThrowError(1, "Dead!");
-            Sprite& sprite = Deref(brickSprite);
-            int found = 0;
-            if (sprite.isFrozen == 0.0f) {
-                found = sprite.JumpToAnimation("kill");
-            } else {
-                found = sprite.JumpToAnimation("frozen_kill");
-                if (found == 0) found = sprite.JumpToAnimation("kill");
-            }
-            if (found == 0) sprite.isLive = 0;
+            PlayDeath(*this);
             isLive = 0;
-
-            if (!keyBrickName.empty()) {
-                bool anotherStands = false;
-                for (const BrickPtr& other : bricks) {
-                    if (other && other->name == name && other->isLive == 1) {
-                        anotherStands = true;
-                        break;
-                    }
-                }
-                if (!anotherStands) {
-                    const size_t count = bricks.size();
-                    for (size_t i = 0; i < count && i < bricks.size(); ++i) {
-                        BrickPtr keyed = bricks[i];
-                        if (!keyed || keyed->name != keyBrickName) continue;
-                        // Results are dropped on purpose: bricks that go with their key do not
-                        // lower the must-clear count; content is made around that.
-                        for (int n = 0; n < 10 && keyed->isLive != 0; ++n) keyed->Die(stat, bricks);
-                    }
-                }
-            }
-
+            if (!keyBrickName.empty() && !AnotherOfItsKindStands(*this, bricks))
+                ReleaseKeyedBricks(*this, stat, bricks);
             powerupToGenerate = powerupGenerated ? powerupGenerated->Pick() : std::string();
             powerupCount = 1;
             return mustClear == 1 ? 1 : 0;
         }
 
-        // Turn into the next form where the brick stands.
-        Sprite& old = Deref(brickSprite);
-        const float keptX = old.x, keptY = old.y, keptXScale = old.xScale, keptYScale = old.yScale;
-        const float keptShake = old.shake, keptDShake = old.dShake, keptMaxShake = old.maxShake;
-        std::vector<BrickPtr> keptNeighbours = adjacentBricks;
-        BrickPtr next = nextBrick;
-        Clone(next);
-        // The brick and its new next forms share the old forms' powerup tables; released with
-        // them, the old forms would empty those tables, and no later form could drop a powerup.
-        std::unordered_set<const Brick*> seen;
-        for (Brick* form = next.get(); form && seen.insert(form).second; form = form->nextBrick.get()) {
-            form->powerupGenerated = nullptr;
-        }
-
-        Sprite& sprite = Deref(brickSprite);
-        sprite.x = keptX;
-        sprite.absX = keptX;
-        sprite.y = keptY;
-        sprite.absY = keptY;
-        sprite.xScale = keptXScale;
-        sprite.absXScale = keptXScale;
-        sprite.yScale = keptYScale;
-        sprite.absYScale = keptYScale;
-        sprite.shake = keptShake;
-        sprite.dShake = keptDShake;
-        sprite.maxShake = keptMaxShake;
-        ttl = -1.0f;
-        ttFreeze = -1.0f;
-        ttExplode = -1.0f;
-        isLive = 1;
-        sprite.JumpToAnimation("Struck");
-        adjacentBricks = keptNeighbours;
-        if (currentNain) {
-            NainPtr nain = currentNain;
-            nain->MakeNainFall(5.0f);
-        }
+        TurnIntoNextForm(*this);
         return 0;
     });
 }

@@ -8,9 +8,6 @@
 
 #include "pieces/fwd.h"
 
-class Random;
-using RandomPtr = std::shared_ptr<Random>;
-
 class Difficulty {
 public:
     std::string name;

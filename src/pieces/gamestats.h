@@ -8,9 +8,7 @@
 #include <vector>
 
 #include "core/hash.h"
-
-class GameStat;
-using GameStatPtr = std::shared_ptr<GameStat>;
+#include "pieces/fwd.h"
 
 // Plain public fields: play, the level loader, the player and the statistics read and write
 // them directly. The digest is refreshed only on request, never by the changing operations.

@@ -69,17 +69,7 @@ int Nain::Unlink() {
 
 int Nain::LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& sprites, int) {
     return Guarded("nain:Nain.LoadFromXML() ", 0, [&] {
-        SetStringFromXML(name, xml, "name");
-        SetStringFromXML(spriteName, xml, "spriteName");
-        SetStringFromXML(status, xml, "status");
-        SetIntFromXML(aggression, xml, "aggression");
-        SetIntFromXML(frequency, xml, "frequency");
-        SetIntFromXML(maxBounces, xml, "maxBounces");
-        SetIntFromXML(powerupCount, xml, "powerupCount");
-        SetIntFromXML(rootPointValue, xml, "rootPointValue");
-        SetIntFromXML(currentPointValue, xml, "rootPointValue");
-        SetStringFromXML(projectileHardpointName, xml, "projectileHardpointName");
-        SetIntFromXML(deflectsBall, xml, "deflectsBall");
+        LoadXmlFields(*this, xml, kNainFields);
         powerupGenerated = std::make_shared<Random>();
         powerupGenerated->LoadFromXML(ExtractTagFromXML(xml, "powerupGenerated", 0));
         if (nainSprite) nainSprite->Unlink();
@@ -94,19 +84,9 @@ int Nain::LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& spri
 int Nain::Clone(const std::shared_ptr<Nain>& source) {
     return Guarded("nain:Nain.Clone() ", 0, [&] {
         const Nain& src = Deref(source);
-        name = src.name;
-        spriteName = src.spriteName;
-        status = src.status;
-        aggression = src.aggression;
-        frequency = src.frequency;
+        CopyXmlFields(*this, src, kNainFields);
         currentBounces = src.currentBounces;
-        maxBounces = src.maxBounces;
-        rootPointValue = src.rootPointValue;
-        currentPointValue = src.currentPointValue;
-        powerupCount = src.powerupCount;
-        projectileHardpointName = src.projectileHardpointName;
         distracted = src.distracted;
-        deflectsBall = src.deflectsBall;
         slatedForDeath = src.slatedForDeath;
         powerupGenerated = src.powerupGenerated;
         projectileToThrow = src.projectileToThrow;

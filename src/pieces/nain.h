@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "pieces/fwd.h"
-
-class Random;
-using RandomPtr = std::shared_ptr<Random>;
+#include "text/xmlfields.h"
 
 // Always held by a NainPtr (make_shared): the nain hands itself to the projectiles it holds.
 class Nain : public std::enable_shared_from_this<Nain> {
@@ -64,6 +62,22 @@ public:
 private:
     int FallKick(float maxFallSpeed);
     int LeaveBrick();
+};
+
+// Every field a "nain" element sets, with its tag (the points start at their root value): LoadFromXML
+// reads them and Clone copies them.
+inline constexpr XmlFields kNainFields{
+    XmlField{"name", &Nain::name},
+    XmlField{"spriteName", &Nain::spriteName},
+    XmlField{"status", &Nain::status},
+    XmlField{"aggression", &Nain::aggression},
+    XmlField{"frequency", &Nain::frequency},
+    XmlField{"maxBounces", &Nain::maxBounces},
+    XmlField{"powerupCount", &Nain::powerupCount},
+    XmlField{"rootPointValue", &Nain::rootPointValue},
+    XmlField{"rootPointValue", &Nain::currentPointValue},
+    XmlField{"projectileHardpointName", &Nain::projectileHardpointName},
+    XmlField{"deflectsBall", &Nain::deflectsBall},
 };
 
 // A copy of the array with a new nain at the end.

@@ -74,46 +74,7 @@ int Powerup::Unlink() {
 int Powerup::LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& sprites,
                          const std::vector<BrickPtr>& bricks, int keepSprite) {
     return Guarded("powerups:Powerup.LoadFromXML() ", 0, [&] {
-        SetStringFromXML(name, xml, "name");
-        SetStringFromXML(spriteName, xml, "spriteName");
-        SetIntFromXML(duration, xml, "duration");
-        SetFloatFromXML(dBallSpeed, xml, "dBallSpeed");
-        SetFloatFromXML(dBallSize, xml, "dBallSize");
-        SetIntFromXML(dBallSplit, xml, "dBallSplit");
-        SetIntFromXML(isBrickplow, xml, "isBrickplow");
-        SetIntFromXML(isIceball, xml, "isIceball");
-        SetIntFromXML(isFireball, xml, "isFireball");
-        SetIntFromXML(isShockBall, xml, "isShockball");
-        SetIntFromXML(isSmartball, xml, "isSmartball");
-        SetStringFromXML(ballJumpToAnimation, xml, "ballJumpToAnimation");
-        SetFloatFromXML(dPaddleXScale, xml, "dPaddleXScale");
-        SetFloatFromXML(dPaddleElasticity, xml, "dPaddleElasticity");
-        SetIntFromXML(isPaddleSticky, xml, "isPaddleSticky");
-        SetStringFromXML(paddleJumpToAnimation, xml, "paddleJumpToAnimation");
-        SetFloatFromXML(GlobalSpeedTarget, xml, "globalSpeedTarget");
-        SetFloatFromXML(GlobalSpeedRate, xml, "globalSpeedRate");
-        SetFloatFromXML(GlobalSpeedDuration, xml, "globalSpeedDuration");
-        SetIntFromXML(isBrickZapper, xml, "isBrickZapper");
-        SetIntFromXML(isBrickDetonator, xml, "isBrickDetonator");
-        SetIntFromXML(isBrickShaker, xml, "isBrickShaker");
-        SetStringFromXML(brickJumpToAnimation, xml, "brickJumpToAnimation");
-        SetFloatFromXML(dNainAggression, xml, "dNainAggression");
-        SetFloatFromXML(dNainFrequency, xml, "dNainFrequency");
-        SetStringFromXML(awardWeaponName, xml, "awardWeaponName");
-        SetFloatFromXML(timeWarpFactor, xml, "timeWarpFactor");
-        SetFloatFromXML(nainDistractTTL, xml, "nainDistractTTL");
-        SetStringFromXML(nainDistractAnimation, xml, "nainDistractAnimation");
-        SetIntFromXML(addToScore, xml, "addToScore");
-        SetIntFromXML(addToScoreMultiplier, xml, "addToScoreMultiplier");
-        SetIntFromXML(setScoreMultiplierTo, xml, "setScoreMultiplierTo");
-        SetIntFromXML(addToLives, xml, "addToLives");
-        SetIntFromXML(finishLevel, xml, "finishLevel");
-        // The content files spell the shield tag this way.
-        SetStringFromXML(CreateShieldFromBrick, xml, "createSheildFromBrick");
-        SetIntFromXML(NumberOfBricksInShield, xml, "numberOfBricksInShield");
-        SetFloatFromXML(overrideMusicDuration, xml, "overrideMusicDuration");
-        SetStringFromXML(overrideMusicSong, xml, "overrideMusicSong");
-        SetFloatFromXML(dPaddlePositionModifier, xml, "dPaddlePositionModifier");
+        LoadXmlFields(*this, xml, kPowerupFields);
 
         if (keepSprite == 0) {
             SpritePtr sprite = std::make_shared<Sprite>();
@@ -355,45 +316,7 @@ int Powerup::Clone(const PowerupPtr& source) {
         // Held first: a powerup cloned from itself still has its own parts to copy.
         PowerupPtr keep = source;
         const Powerup& src = Deref(keep);
-        name = src.name;
-        spriteName = src.spriteName;
-        duration = src.duration;
-        dBallSpeed = src.dBallSpeed;
-        dBallSize = src.dBallSize;
-        dBallSplit = src.dBallSplit;
-        isBrickplow = src.isBrickplow;
-        isIceball = src.isIceball;
-        isFireball = src.isFireball;
-        isShockBall = src.isShockBall;
-        isSmartball = src.isSmartball;
-        ballJumpToAnimation = src.ballJumpToAnimation;
-        dPaddleXScale = src.dPaddleXScale;
-        dPaddleElasticity = src.dPaddleElasticity;
-        isPaddleSticky = src.isPaddleSticky;
-        paddleJumpToAnimation = src.paddleJumpToAnimation;
-        GlobalSpeedTarget = src.GlobalSpeedTarget;
-        GlobalSpeedRate = src.GlobalSpeedRate;
-        GlobalSpeedDuration = src.GlobalSpeedDuration;
-        isBrickZapper = src.isBrickZapper;
-        isBrickDetonator = src.isBrickDetonator;
-        isBrickShaker = src.isBrickShaker;
-        brickJumpToAnimation = src.brickJumpToAnimation;
-        dNainAggression = src.dNainAggression;
-        dNainFrequency = src.dNainFrequency;
-        awardWeaponName = src.awardWeaponName;
-        timeWarpFactor = src.timeWarpFactor;
-        nainDistractTTL = src.nainDistractTTL;
-        nainDistractAnimation = src.nainDistractAnimation;
-        addToScore = src.addToScore;
-        addToScoreMultiplier = src.addToScoreMultiplier;
-        setScoreMultiplierTo = src.setScoreMultiplierTo;
-        addToLives = src.addToLives;
-        finishLevel = src.finishLevel;
-        CreateShieldFromBrick = src.CreateShieldFromBrick;
-        NumberOfBricksInShield = src.NumberOfBricksInShield;
-        overrideMusicDuration = src.overrideMusicDuration;
-        overrideMusicSong = src.overrideMusicSong;
-        dPaddlePositionModifier = src.dPaddlePositionModifier;
+        CopyXmlFields(*this, src, kPowerupFields);
 
         SpritePtr sourceSprite = src.powerupSprite;
         BrickBoxPtr sourceShield = src.brickShieldToUse;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pieces/fwd.h"
+#include "text/xmlfields.h"
 
 // Everything a caught powerup acts on, held by reference: the level's paddle, balls, nains,
 // weapon templates and sounds, the game record, and what it changes in place (the active
@@ -98,6 +99,50 @@ private:
     void AwardWeapon(const std::vector<WeaponPtr>& weapons, WeaponPtr& activeWeapon);
     void AwardToGame(const GameStatPtr& stat, int& lives, int& mustClearBrickCount);
     void AwardShield(BrickBoxPtr& shield);
+};
+
+// Every field a "powerup" element sets, with its tag, in the class's order: LoadFromXML reads them
+// and Clone copies them. The content files spell the shield's tag "createSheildFromBrick".
+inline constexpr XmlFields kPowerupFields{
+    XmlField{"name", &Powerup::name},
+    XmlField{"spriteName", &Powerup::spriteName},
+    XmlField{"duration", &Powerup::duration},
+    XmlField{"dBallSpeed", &Powerup::dBallSpeed},
+    XmlField{"dBallSize", &Powerup::dBallSize},
+    XmlField{"dBallSplit", &Powerup::dBallSplit},
+    XmlField{"isBrickplow", &Powerup::isBrickplow},
+    XmlField{"isIceball", &Powerup::isIceball},
+    XmlField{"isFireball", &Powerup::isFireball},
+    XmlField{"isShockball", &Powerup::isShockBall},
+    XmlField{"isSmartball", &Powerup::isSmartball},
+    XmlField{"ballJumpToAnimation", &Powerup::ballJumpToAnimation},
+    XmlField{"dPaddleXScale", &Powerup::dPaddleXScale},
+    XmlField{"dPaddleElasticity", &Powerup::dPaddleElasticity},
+    XmlField{"isPaddleSticky", &Powerup::isPaddleSticky},
+    XmlField{"paddleJumpToAnimation", &Powerup::paddleJumpToAnimation},
+    XmlField{"isBrickZapper", &Powerup::isBrickZapper},
+    XmlField{"isBrickDetonator", &Powerup::isBrickDetonator},
+    XmlField{"isBrickShaker", &Powerup::isBrickShaker},
+    XmlField{"brickJumpToAnimation", &Powerup::brickJumpToAnimation},
+    XmlField{"createSheildFromBrick", &Powerup::CreateShieldFromBrick},
+    XmlField{"numberOfBricksInShield", &Powerup::NumberOfBricksInShield},
+    XmlField{"globalSpeedTarget", &Powerup::GlobalSpeedTarget},
+    XmlField{"globalSpeedRate", &Powerup::GlobalSpeedRate},
+    XmlField{"globalSpeedDuration", &Powerup::GlobalSpeedDuration},
+    XmlField{"nainDistractTTL", &Powerup::nainDistractTTL},
+    XmlField{"nainDistractAnimation", &Powerup::nainDistractAnimation},
+    XmlField{"dNainAggression", &Powerup::dNainAggression},
+    XmlField{"dNainFrequency", &Powerup::dNainFrequency},
+    XmlField{"awardWeaponName", &Powerup::awardWeaponName},
+    XmlField{"timeWarpFactor", &Powerup::timeWarpFactor},
+    XmlField{"addToScore", &Powerup::addToScore},
+    XmlField{"addToScoreMultiplier", &Powerup::addToScoreMultiplier},
+    XmlField{"setScoreMultiplierTo", &Powerup::setScoreMultiplierTo},
+    XmlField{"addToLives", &Powerup::addToLives},
+    XmlField{"finishLevel", &Powerup::finishLevel},
+    XmlField{"overrideMusicSong", &Powerup::overrideMusicSong},
+    XmlField{"overrideMusicDuration", &Powerup::overrideMusicDuration},
+    XmlField{"dPaddlePositionModifier", &Powerup::dPaddlePositionModifier},
 };
 
 // The first powerup of that name (exact case); a miss is reported under code -14 and yields null.

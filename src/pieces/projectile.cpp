@@ -28,17 +28,7 @@ int Projectile::Unlink() {
 
 int Projectile::LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& sprites, int) {
     return Guarded("projectile:Projectile.LoadFromXML() ", 0, [&] {
-        SetStringFromXML(name, xml, "name");
-        SetStringFromXML(spriteName, xml, "spriteName");
-        SetFloatFromXML(throwMaxVert, xml, "throwMaxVert");
-        SetFloatFromXML(throwMinVert, xml, "throwMinVert");
-        SetFloatFromXML(throwMaxVel, xml, "throwMaxVel");
-        SetFloatFromXML(throwMinVel, xml, "throwMinVel");
-        SetIntFromXML(throwXCoefficient, xml, "throwXCoefficient");
-        SetFloatFromXML(throwXError, xml, "throwXError");
-        SetFloatFromXML(stun, xml, "stun");
-        SetFloatFromXML(throwRot, xml, "throwRot");
-        SetIntFromXML(pointValue, xml, "points");
+        LoadXmlFields(*this, xml, kProjectileFields);
         projectileSprite = std::make_shared<Sprite>();
         projectileSprite->Clone(GetSpriteByName(spriteName, sprites), nullptr);
         return 0;
@@ -77,17 +67,7 @@ int Projectile::Draw() {
 int Projectile::Clone(const std::shared_ptr<Projectile>& source) {
     return Guarded("projectile:Projectile.Clone() ", 0, [&] {
         const Projectile& src = Deref(source);
-        name = src.name;
-        spriteName = src.spriteName;
-        throwMaxVert = src.throwMaxVert;
-        throwMinVert = src.throwMinVert;
-        throwMaxVel = src.throwMaxVel;
-        throwMinVel = src.throwMinVel;
-        throwXCoefficient = src.throwXCoefficient;
-        throwXError = src.throwXError;
-        stun = src.stun;
-        throwRot = src.throwRot;
-        pointValue = src.pointValue;
+        CopyXmlFields(*this, src, kProjectileFields);
         if (projectileSprite) projectileSprite->Unlink();
         projectileSprite = std::make_shared<Sprite>();
         if (src.projectileSprite) projectileSprite->Clone(src.projectileSprite, nullptr);

@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "pieces/fwd.h"
-
-using NainWeak = std::weak_ptr<Nain>;
+#include "text/xmlfields.h"
 
 class Projectile {
 public:
@@ -39,6 +38,21 @@ public:
     // With a target the projectile's own aim is used; without one the three values spread it.
     int ThrowProjectile(const SpritePtr& target, float xSpread, float rise, float speed);
     int DestroyProjectile();
+};
+
+// Every field a "projectile" element sets, with its tag: LoadFromXML reads them and Clone copies them.
+inline constexpr XmlFields kProjectileFields{
+    XmlField{"name", &Projectile::name},
+    XmlField{"spriteName", &Projectile::spriteName},
+    XmlField{"throwMaxVert", &Projectile::throwMaxVert},
+    XmlField{"throwMinVert", &Projectile::throwMinVert},
+    XmlField{"throwMaxVel", &Projectile::throwMaxVel},
+    XmlField{"throwMinVel", &Projectile::throwMinVel},
+    XmlField{"throwXCoefficient", &Projectile::throwXCoefficient},
+    XmlField{"throwXError", &Projectile::throwXError},
+    XmlField{"stun", &Projectile::stun},
+    XmlField{"throwRot", &Projectile::throwRot},
+    XmlField{"points", &Projectile::pointValue},
 };
 
 // A copy of the array with a new projectile at the end.

@@ -73,33 +73,20 @@ int Weapon::Unlink() {
 int Weapon::LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& sprites,
                         const std::vector<BallPtr>& balls, int keepSprite) {
     return Guarded("weapon:Weapon.LoadFromXML() ", 0, [&] {
-        SetStringFromXML(weaponName, xml, "weaponName");
-        SetStringFromXML(weaponSpriteName, xml, "weaponSpriteName");
+        LoadXmlFields(*this, xml, kWeaponFields);
+        SetFloatFromXML(maxMuzzleVelocity, xml, "maxMuzzleVelocity");
         if (keepSprite == 0) {
             SpritePtr sprite = std::make_shared<Sprite>();
             sprite->Clone(GetSpriteByName(weaponSpriteName, sprites), nullptr);
             SpritePtr old = weaponSprite;
             weaponSprite = sprite;
             if (old) old->Unlink();
-        }
-        SetIntFromXML(isSticky, xml, "isSticky");
-        SetIntFromXML(isLive, xml, "isLive");
-        SetStringFromXML(shotsGeneratedName, xml, "shotsGeneratedName");
-        if (keepSprite == 0) {
+
             BallPtr shot = ShotBallFrom(GetBallByName(shotsGeneratedName, balls));
-            BallPtr old = shotsGenerated;
+            BallPtr oldShot = shotsGenerated;
             shotsGenerated = shot;
-            if (old) old->Unlink();
+            if (oldShot) oldShot->Unlink();
         }
-        SetFloatFromXML(rateOfFire, xml, "rateOfFire");
-        SetFloatFromXML(muzzleVelocity, xml, "muzzleVelocity");
-        SetFloatFromXML(maxMuzzleVelocity, xml, "maxMuzzleVelocity");
-        SetFloatFromXML(dMuzzleVelocity, xml, "dMuzzleVelocity");
-        SetStringFromXML(fireMode, xml, "fireMode");
-        SetFloatFromXML(xOffsetFactor, xml, "xOffsetFactor");
-        SetFloatFromXML(yOffsetFactor, xml, "yOffsetFactor");
-        SetIntFromXML(isMirrored, xml, "isMirrored");
-        SetIntFromXML(isAlternating, xml, "isAlternating");
         return 0;
     });
 }
@@ -109,28 +96,16 @@ int Weapon::Clone(const WeaponPtr& source) {
         // Hold the source: it may be this weapon itself.
         WeaponPtr from = source;
         const Weapon& src = Deref(from);
-        weaponName = src.weaponName;
-        weaponSpriteName = src.weaponSpriteName;
+        CopyXmlFields(*this, src, kWeaponFields);
         SpritePtr sprite = std::make_shared<Sprite>();
         sprite->Clone(src.weaponSprite, nullptr);
         SpritePtr oldSprite = weaponSprite;
         weaponSprite = sprite;
         if (oldSprite) oldSprite->Unlink();
-        isSticky = src.isSticky;
-        isLive = src.isLive;
-        shotsGeneratedName = src.shotsGeneratedName;
         BallPtr shot = ShotBallFrom(src.shotsGenerated);
         BallPtr oldShot = shotsGenerated;
         shotsGenerated = shot;
         if (oldShot) oldShot->Unlink();
-        rateOfFire = src.rateOfFire;
-        muzzleVelocity = src.muzzleVelocity;
-        dMuzzleVelocity = src.dMuzzleVelocity;
-        fireMode = src.fireMode;
-        xOffsetFactor = src.xOffsetFactor;
-        yOffsetFactor = src.yOffsetFactor;
-        isMirrored = src.isMirrored;
-        isAlternating = src.isAlternating;
         return 0;
     });
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pieces/fwd.h"
+#include "text/xmlfields.h"
 
 class Weapon {
 public:
@@ -39,6 +40,24 @@ public:
     int Fire(const std::vector<BallPtr>& balls, const PaddlePtr& paddle);
     int Update(const std::vector<BallPtr>& balls, const PaddlePtr& paddle);
     int Draw(const PaddlePtr& paddle);
+};
+
+// Every field a "weapon" element sets, with its tag, but maxMuzzleVelocity, which Clone leaves
+// out: LoadFromXML reads them and Clone copies them.
+inline constexpr XmlFields kWeaponFields{
+    XmlField{"weaponName", &Weapon::weaponName},
+    XmlField{"weaponSpriteName", &Weapon::weaponSpriteName},
+    XmlField{"isSticky", &Weapon::isSticky},
+    XmlField{"isLive", &Weapon::isLive},
+    XmlField{"shotsGeneratedName", &Weapon::shotsGeneratedName},
+    XmlField{"rateOfFire", &Weapon::rateOfFire},
+    XmlField{"muzzleVelocity", &Weapon::muzzleVelocity},
+    XmlField{"dMuzzleVelocity", &Weapon::dMuzzleVelocity},
+    XmlField{"fireMode", &Weapon::fireMode},
+    XmlField{"xOffsetFactor", &Weapon::xOffsetFactor},
+    XmlField{"yOffsetFactor", &Weapon::yOffsetFactor},
+    XmlField{"isMirrored", &Weapon::isMirrored},
+    XmlField{"isAlternating", &Weapon::isAlternating},
 };
 
 // A copy of the array with a new weapon at the end.

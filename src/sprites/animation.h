@@ -9,19 +9,7 @@
 
 #include "media/images.h"
 #include "media/sounds.h"
-
-class Sprite;
-class Shifter;
-class Random;
-class ParticleSource;
-class AnimationStep;
-class Animation;
-using SpritePtr = std::shared_ptr<Sprite>;
-using ShifterPtr = std::shared_ptr<Shifter>;
-using RandomPtr = std::shared_ptr<Random>;
-using ParticleSourcePtr = std::shared_ptr<ParticleSource>;
-using AnimationStepPtr = std::shared_ptr<AnimationStep>;
-using AnimationPtr = std::shared_ptr<Animation>;
+#include "sprites/fwd.h"
 
 // One step of an animation. It keeps no timing of its own: the animation counts the ticks
 // and passes and hands the step its progress (0 at the start of a pass, towards 1 at its end).

@@ -257,8 +257,7 @@ int ParticleSource::Update() {
 int ParticleSource::Clone(const ParticleSourcePtr& source) {
     return Guarded("sprites:ParticleSource.Clone() ", 0, [&] {
         const ParticleSource& from = Deref(source);
-        name = from.name;
-        spriteName = from.spriteName;
+        CopyXmlFields(*this, from, kParticleSourceFields);
         if (from.particleSprite) {
             auto copy = std::make_shared<Sprite>();
             copy->Clone(from.particleSprite, nullptr);
@@ -266,22 +265,6 @@ int ParticleSource::Clone(const ParticleSourcePtr& source) {
             particleSprite = copy;
         }
         particleSpriteTarget = from.particleSpriteTarget;
-        rate = from.rate;
-        chance = from.chance;
-        ttl = from.ttl;
-        randomX = from.randomX;
-        randomY = from.randomY;
-        randomDx = from.randomDx;
-        randomDy = from.randomDy;
-        randomVel = from.randomVel;
-        randomRot = from.randomRot;
-        x = from.x;
-        y = from.y;
-        xOffset = from.xOffset;
-        yOffset = from.yOffset;
-        dx = from.dx;
-        dy = from.dy;
-        style = from.style;
         return 0;
     });
 }
@@ -319,25 +302,8 @@ int ParticleSource::GenerateParticle() {
 
 std::string ParticleSource::LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& sprites) {
     return Guarded("sprites:ParticleSource.LoadFromXML() ", std::string(), [&] {
-        SetFloatFromXML(randomX, xml, "randomX");
-        SetFloatFromXML(randomY, xml, "randomY");
-        SetFloatFromXML(randomDx, xml, "randomDx");
-        SetFloatFromXML(randomDy, xml, "randomDy");
-        SetFloatFromXML(randomVel, xml, "randomVel");
-        SetFloatFromXML(randomRot, xml, "randomRot");
-        SetFloatFromXML(x, xml, "x");
-        SetFloatFromXML(y, xml, "y");
-        SetFloatFromXML(xOffset, xml, "xOffset");
-        SetFloatFromXML(yOffset, xml, "yOffset");
-        SetFloatFromXML(dx, xml, "dx");
-        SetFloatFromXML(dy, xml, "dy");
-        SetStringFromXML(name, xml, "name");
-        SetStringFromXML(spriteName, xml, "spriteName");
-        SetFloatFromXML(rate, xml, "rate");
-        // chance has no tag of its own: it follows rate, so the default rate of 1 never emits.
-        SetFloatFromXML(chance, xml, "rate");
-        SetFloatFromXML(ttl, xml, "ttl");
-        SetStringFromXML(style, xml, "style");
+        // The chance follows the rate, so the default rate of 1 never emits.
+        LoadXmlFields(*this, xml, kParticleSourceFields);
 
         auto copy = std::make_shared<Sprite>();
         if (particleSprite) particleSprite->Unlink();

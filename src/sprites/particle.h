@@ -6,12 +6,8 @@
 #include <string>
 #include <vector>
 
-class Sprite;
-class ParticleSprites;
-class ParticleSource;
-using SpritePtr = std::shared_ptr<Sprite>;
-using ParticleSpritesPtr = std::shared_ptr<ParticleSprites>;
-using ParticleSourcePtr = std::shared_ptr<ParticleSource>;
+#include "sprites/fwd.h"
+#include "text/xmlfields.h"
 
 // The most slots a particle pool has: the preferences may ask for any number, and one past
 // the memory the game can have would end it at the next pack load.
@@ -74,6 +70,29 @@ public:
     int Clone(const ParticleSourcePtr& source);
     int GenerateParticle();
     std::string LoadFromXML(const std::string& xml, const std::vector<SpritePtr>& sprites);
+};
+
+// Every field a source's element sets, with its tag (the chance follows the rate, having no tag of
+// its own): LoadFromXML reads them and Clone copies them.
+inline constexpr XmlFields kParticleSourceFields{
+    XmlField{"randomX", &ParticleSource::randomX},
+    XmlField{"randomY", &ParticleSource::randomY},
+    XmlField{"randomDx", &ParticleSource::randomDx},
+    XmlField{"randomDy", &ParticleSource::randomDy},
+    XmlField{"randomVel", &ParticleSource::randomVel},
+    XmlField{"randomRot", &ParticleSource::randomRot},
+    XmlField{"x", &ParticleSource::x},
+    XmlField{"y", &ParticleSource::y},
+    XmlField{"xOffset", &ParticleSource::xOffset},
+    XmlField{"yOffset", &ParticleSource::yOffset},
+    XmlField{"dx", &ParticleSource::dx},
+    XmlField{"dy", &ParticleSource::dy},
+    XmlField{"name", &ParticleSource::name},
+    XmlField{"spriteName", &ParticleSource::spriteName},
+    XmlField{"rate", &ParticleSource::rate},
+    XmlField{"rate", &ParticleSource::chance},
+    XmlField{"ttl", &ParticleSource::ttl},
+    XmlField{"style", &ParticleSource::style},
 };
 
 // The particle module's start-up, once: the core services and the sprites first.

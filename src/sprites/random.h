@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-class Random;
-using RandomPtr = std::shared_ptr<Random>;
+#include "sprites/fwd.h"
 
 // Holders share one table with their clones, so Append changes it for all of them.
 class Random {

@@ -7,10 +7,7 @@
 #include <string>
 #include <vector>
 
-class ShifterData;
-class Shifter;
-using ShifterDataPtr = std::shared_ptr<ShifterData>;
-using ShifterPtr = std::shared_ptr<Shifter>;
+#include "sprites/fwd.h"
 
 // The most samples a curve has unless its file lists more: a pack that asks for more gets this
 // many, instead of a curve that would take all memory and the load's time (every shifter keeps a

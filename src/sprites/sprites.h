@@ -7,30 +7,8 @@
 #include <string>
 #include <vector>
 
-class Sprite;
-class Animation;
-class AnimationStep;
-class Shifter;
-class ShifterData;
-class ParticleSource;
-class ParticleSprites;
-class Random;
-class Image;
-class Sound;
-class ImageText;
-
-using SpritePtr = std::shared_ptr<Sprite>;
-using SpriteWeak = std::weak_ptr<Sprite>;
-using AnimationPtr = std::shared_ptr<Animation>;
-using AnimationStepPtr = std::shared_ptr<AnimationStep>;
-using ShifterPtr = std::shared_ptr<Shifter>;
-using ShifterDataPtr = std::shared_ptr<ShifterData>;
-using ParticleSourcePtr = std::shared_ptr<ParticleSource>;
-using ParticleSpritesPtr = std::shared_ptr<ParticleSprites>;
-using RandomPtr = std::shared_ptr<Random>;
-using ImagePtr = std::shared_ptr<Image>;
-using SoundPtr = std::shared_ptr<Sound>;
-using ImageTextPtr = std::shared_ptr<ImageText>;
+#include "sprites/fwd.h"
+#include "text/xmlfields.h"
 
 // What a parent hands a child it draws: its drawn origin and turn, a scale added to the child's
 // own, and two values passed on to the animation, which does not use them. The pieces draw
@@ -205,6 +183,34 @@ public:
 
     // The running animation, or null when the sprite has none at currentAnimation.
     AnimationPtr CurrentAnimationOrNull();
+};
+
+// Every field a "sprite" element sets after its name, with its tag (the last tag of the whole
+// element counts, a step's included): LoadFromXML reads them and Clone copies them.
+inline constexpr XmlFields kSpriteFields{
+    XmlField{"parentSpriteName", &Sprite::parentSpriteName},
+    XmlField{"targetSpriteName", &Sprite::targetSpriteName},
+    XmlField{"maxVel", &Sprite::maxVel},
+    XmlField{"maxAccel", &Sprite::maxAccel},
+    XmlField{"vel", &Sprite::vel},
+    XmlField{"accel", &Sprite::accel},
+    XmlField{"elasticity", &Sprite::elasticity},
+    XmlField{"x", &Sprite::x},
+    XmlField{"y", &Sprite::y},
+    XmlField{"dx", &Sprite::dx},
+    XmlField{"dy", &Sprite::dy},
+    XmlField{"ddx", &Sprite::ddx},
+    XmlField{"ddy", &Sprite::ddy},
+    XmlField{"rot", &Sprite::rot},
+    XmlField{"dRot", &Sprite::drot},
+    XmlField{"maxdRot", &Sprite::maxdRot},
+    XmlField{"widthBound", &Sprite::widthBound},
+    XmlField{"heightBound", &Sprite::heightBound},
+    XmlField{"shake", &Sprite::shake},
+    XmlField{"maxShake", &Sprite::maxShake},
+    XmlField{"dShake", &Sprite::dShake},
+    XmlField{"isFrozen", &Sprite::isFrozen},
+    XmlField{"rotSnapback", &Sprite::rotSnapback},
 };
 
 // The first sprite of that name (exact case); a miss is reported under code -14.

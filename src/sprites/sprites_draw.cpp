@@ -56,6 +56,34 @@ SavedViewport ApplyCrop(int left, int top, int width, int height) {
     return saved;
 }
 
+// Clips to the animation's crop, when it has one, around the sprite's own x, y (relative for a
+// child); shake widens the area left and up only. True when it clipped.
+bool CropToAnimation(Sprite& sprite, Animation& animation, SavedViewport& saved) {
+    int top = 0, bottom = 0, left = 0, right = 0;
+    if (animation.GetCrop(top, bottom, left, right) != 1) return false;
+    const float shake = sprite.shake;
+    saved = ApplyCrop(CeilToInt((sprite.x - left - shake) * g_widthFactor),
+                      CeilToInt((sprite.y - top - shake) * g_heightFactor),
+                      CeilToInt((sprite.GetWidth() + left + right + shake) * g_widthFactor),
+                      CeilToInt((sprite.GetHeight() + top + bottom + shake) * g_heightFactor));
+    return true;
+}
+
+// The animation drawn at a random offset within the shake, and once more at half alpha
+// elsewhere within it while the sprite shakes.
+void DrawShaking(Sprite& sprite, Animation& animation, float drawX, float drawY, float turn, float xScale, float yScale,
+                 const DrawOffsets& offsets) {
+    const auto drawWith = [&](float alpha) {
+        const float oy = static_cast<float>(Rnd(-sprite.shake, sprite.shake));
+        const float ox = static_cast<float>(Rnd(-sprite.shake, sprite.shake));
+        animation.Draw(drawX + ox, drawY + oy, turn, xScale, yScale, sprite.isFrozen, alpha,
+                       TruncToInt(sprite.widthBound), TruncToInt(sprite.heightBound), offsets.extra1, offsets.extra2,
+                       sprite.absX, sprite.absY, sprite.absRot, sprite.absXScale, sprite.absYScale);
+    };
+    drawWith(1.0f);
+    if (sprite.shake > 0.0f) drawWith(0.5f);
+}
+
 }  // namespace
 
 SpritePtr Sprite::CheckChildrenInTraversal(const std::string& spriteName) {
@@ -152,16 +180,8 @@ int Sprite::Draw(DrawOffsets offsets) {
     if (HasParentMode(animation) && parent) animation = parent->CurrentAnimationOrNull();
     if (animation) animation->SetAnimationOffsets(x0, y0, r0, sx, sy);
 
-    bool cropped = false;
     SavedViewport saved;
-    int top = 0, bottom = 0, left = 0, right = 0;
-    if (animation && animation->GetCrop(top, bottom, left, right) == 1) {
-        // The sprite's own x, y (relative for a child); shake widens the area left and up only.
-        saved = ApplyCrop(CeilToInt((x - left - shake) * g_widthFactor), CeilToInt((y - top - shake) * g_heightFactor),
-                          CeilToInt((GetWidth() + left + right + shake) * g_widthFactor),
-                          CeilToInt((GetHeight() + top + bottom + shake) * g_heightFactor));
-        cropped = true;
-    }
+    const bool cropped = animation && CropToAnimation(*this, *animation, saved);
 
     float drawX, drawY;
     if (parent) {
@@ -176,21 +196,9 @@ int Sprite::Draw(DrawOffsets offsets) {
     }
     float r = offsets.rot + r0;
 
-    if (animation) {
-        // The drawn turn is the parent's plus twice the sprite's own: aiming relies on it.
-        float oy = static_cast<float>(Rnd(-shake, shake));
-        float ox = static_cast<float>(Rnd(-shake, shake));
-        animation->Draw(drawX + ox, drawY + oy, r0 + r, sx + offsets.xScale, sy + offsets.yScale, isFrozen, 1.0f,
-                        TruncToInt(widthBound), TruncToInt(heightBound), offsets.extra1, offsets.extra2, absX, absY,
-                        absRot, absXScale, absYScale);
-        if (shake > 0.0f) {
-            oy = static_cast<float>(Rnd(-shake, shake));
-            ox = static_cast<float>(Rnd(-shake, shake));
-            animation->Draw(drawX + ox, drawY + oy, r0 + r, sx + offsets.xScale, sy + offsets.yScale, isFrozen, 0.5f,
-                            TruncToInt(widthBound), TruncToInt(heightBound), offsets.extra1, offsets.extra2, absX, absY,
-                            absRot, absXScale, absYScale);
-        }
-    }
+    // The drawn turn is the parent's plus twice the sprite's own: aiming relies on it.
+    if (animation)
+        DrawShaking(*this, *animation, drawX, drawY, r0 + r, sx + offsets.xScale, sy + offsets.yScale, offsets);
 
     float originX = parent ? drawX + 2.0f * hx : drawX + hx;
     float originY = parent ? drawY + 2.0f * hy : drawY + hy;

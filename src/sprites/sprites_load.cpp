@@ -44,30 +44,7 @@ int Sprite::LoadFromXML(const std::string& xml) {
 
         SetStringFromXML(name, xml, "spriteName");
         ThrowError(1, "Loading sprite data from XML: " + name);
-        SetStringFromXML(parentSpriteName, xml, "parentSpriteName");
-        // The last tag of the whole element counts, a step's included.
-        SetStringFromXML(targetSpriteName, xml, "targetSpriteName");
-        SetFloatFromXML(maxVel, xml, "maxVel");
-        SetFloatFromXML(maxAccel, xml, "maxAccel");
-        SetFloatFromXML(vel, xml, "vel");
-        SetFloatFromXML(accel, xml, "accel");
-        SetFloatFromXML(elasticity, xml, "elasticity");
-        SetFloatFromXML(x, xml, "x");
-        SetFloatFromXML(y, xml, "y");
-        SetFloatFromXML(dx, xml, "dx");
-        SetFloatFromXML(dy, xml, "dy");
-        SetFloatFromXML(ddx, xml, "ddx");
-        SetFloatFromXML(ddy, xml, "ddy");
-        SetFloatFromXML(rot, xml, "rot");
-        SetFloatFromXML(drot, xml, "dRot");
-        SetFloatFromXML(maxdRot, xml, "maxdRot");
-        SetFloatFromXML(widthBound, xml, "widthBound");
-        SetFloatFromXML(heightBound, xml, "heightBound");
-        SetFloatFromXML(shake, xml, "shake");
-        SetFloatFromXML(maxShake, xml, "maxShake");
-        SetFloatFromXML(dShake, xml, "dShake");
-        SetFloatFromXML(isFrozen, xml, "isFrozen");
-        SetIntFromXML(rotSnapback, xml, "rotSnapback");
+        LoadXmlFields(*this, xml, kSpriteFields);
 
         int count = CountTagsInXML(xml, "animation");
         animationArray.clear();
@@ -96,35 +73,13 @@ int Sprite::Clone(const SpritePtr& source, const SpritePtr& parent, bool shareFi
         if (!tmpl) RuntimeError("Sprite to clone is null!");
         if (tmpl->name.empty()) RuntimeError("Sprite to clone name is null!");
         name = tmpl->name;
-        parentSpriteName = tmpl->parentSpriteName;
-        targetSpriteName = tmpl->targetSpriteName;
-        x = tmpl->x;
-        y = tmpl->y;
+        CopyXmlFields(*this, *tmpl, kSpriteFields);
         currentAnimation = tmpl->currentAnimation;
-        widthBound = tmpl->widthBound;
-        heightBound = tmpl->heightBound;
-        dx = tmpl->dx;
-        dy = tmpl->dy;
-        vel = tmpl->vel;
-        ddx = tmpl->ddx;
-        ddy = tmpl->ddy;
-        accel = tmpl->accel;
-        maxVel = tmpl->maxVel;
-        maxAccel = tmpl->maxAccel;
-        rot = tmpl->rot;
-        drot = tmpl->drot;
         ddrot = tmpl->ddrot;
-        maxdRot = tmpl->maxdRot;
         xScale = tmpl->xScale;
         yScale = tmpl->yScale;
-        elasticity = tmpl->elasticity;
         xRebound = tmpl->xRebound;
         yRebound = tmpl->yRebound;
-        shake = tmpl->shake;
-        maxShake = tmpl->maxShake;
-        dShake = tmpl->dShake;
-        isFrozen = tmpl->isFrozen;
-        rotSnapback = tmpl->rotSnapback;
         parentSprite = newParent;
 
         // An old animation that nothing else holds is cloned over, as a new one would be: a

@@ -81,6 +81,16 @@ public:
     // the whole window in alpha blending. The drawing scale is left at the screen factors, the
     // colour white and the font large. No handler.
     int DrawSidePanel(const UniversePtr& universe);
+
+private:
+    // The phases of StartGame, in the order it runs them.
+    void ReadPlayerRecords(Player& player, const std::string& playersPath);
+    // The level and pack dropped, and the pack loaded in full in a new one of the game's own.
+    void LoadPackAfresh(const PlayerPtr& player, const PackPtr& pack);
+    void MakeBallPoolAndPaddle();
+    // The record of a new game on the pack, with the pack's lives.
+    void ResetRecord();
+    void ContinueSavedGame(const std::string& playersPath);
 };
 
 // The play loop updates the running game this many times for every frame it draws; what moves

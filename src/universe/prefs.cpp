@@ -83,6 +83,50 @@ bool IsUsable(const PrefsText& prefs, const PrefKey& pref) {
     return false;
 }
 
+// Garbage or a file cut short: made anew from the defaults, so that it is whole again, with
+// every value of the player's that could still be read.
+std::string RemadeFromDefaults(const PrefsText& own, const std::vector<bool>& usable, const PrefsText& defaults) {
+    std::string mended = defaults.text;
+    for (size_t k = 0; k < std::size(kPrefKeys); ++k) {
+        const PrefKey& pref = kPrefKeys[k];
+        if (!usable[k]) continue;
+        const std::string value = GetDataFromFoldedXML(own.text, own.folded, pref.key);
+        if (HasElement(defaults, pref.key)) {
+            UpdateTagInXML(mended, pref.key, value);
+            continue;
+        }
+        // A setting the defaults lack goes on a line of its own before the closing tag.
+        size_t at = mended.size();
+        const size_t close = mended.rfind("</");
+        if (close != std::string::npos) {
+            const size_t lineEnd = mended.rfind('\n', close);
+            at = lineEnd == std::string::npos ? 0 : lineEnd + 1;
+        }
+        mended.insert(at, "\t" + GetXMLfromData(pref.key, value, 0));
+    }
+    return mended;
+}
+
+// Only some values are junk: everything else in the file stays as the player left it.
+std::string WithDefaultsFor(const std::string& prefs, const std::vector<std::string>& keys, const PrefsText& defaults) {
+    std::string mended = prefs;
+    for (const std::string& key : keys) {
+        UpdateTagInXML(mended, key, GetDataFromFoldedXML(defaults.text, defaults.folded, key));
+    }
+    return mended;
+}
+
+void SayWhatCameBack(const std::string& prefs, const std::string& path, const std::vector<std::string>& restored) {
+    std::string said = "The preferences file \"" + path + "\" ";
+    if (TrimText(prefs).empty()) {
+        said += "was missing or empty; it is made anew from the default preferences.";
+    } else {
+        said += "was damaged; these settings came back from the default preferences:";
+        for (size_t i = 0; i < restored.size(); ++i) said += (i == 0 ? " " : ", ") + restored[i];
+        said += ".";
+    }
+    std::cerr << Latin1ToUtf8(said) << std::endl;
+}
 }  // namespace
 
 std::string MendPreferences(const std::string& prefs, const std::string& path) {
@@ -107,45 +151,9 @@ std::string MendPreferences(const std::string& prefs, const std::string& path) {
     }
     if (restored.empty()) return prefs;
 
-    std::string mended;
-    if (anyAbsent) {
-        // Garbage or a file cut short: made anew from the defaults, so that it is whole again,
-        // with every value of the player's that could still be read.
-        mended = defaultsText;
-        for (size_t k = 0; k < std::size(kPrefKeys); ++k) {
-            const PrefKey& pref = kPrefKeys[k];
-            if (!usable[k]) continue;
-            const std::string value = GetDataFromFoldedXML(own.text, own.folded, pref.key);
-            if (HasElement(defaults, pref.key)) {
-                UpdateTagInXML(mended, pref.key, value);
-            } else {
-                // A setting the defaults lack goes on a line of its own before the closing tag.
-                size_t at = mended.size();
-                const size_t close = mended.rfind("</");
-                if (close != std::string::npos) {
-                    const size_t lineEnd = mended.rfind('\n', close);
-                    at = lineEnd == std::string::npos ? 0 : lineEnd + 1;
-                }
-                mended.insert(at, "\t" + GetXMLfromData(pref.key, value, 0));
-            }
-        }
-    } else {
-        // Only some values are junk: everything else in the file stays as the player left it.
-        mended = prefs;
-        for (const std::string& key : restored) {
-            UpdateTagInXML(mended, key, GetDataFromFoldedXML(defaults.text, defaults.folded, key));
-        }
-    }
-
-    std::string said = "The preferences file \"" + path + "\" ";
-    if (TrimText(prefs).empty()) {
-        said += "was missing or empty; it is made anew from the default preferences.";
-    } else {
-        said += "was damaged; these settings came back from the default preferences:";
-        for (size_t i = 0; i < restored.size(); ++i) said += (i == 0 ? " " : ", ") + restored[i];
-        said += ".";
-    }
-    std::cerr << Latin1ToUtf8(said) << std::endl;
+    const std::string mended =
+        anyAbsent ? RemadeFromDefaults(own, usable, defaults) : WithDefaultsFor(prefs, restored, defaults);
+    SayWhatCameBack(prefs, path, restored);
     return mended;
 }
 

@@ -53,6 +53,48 @@ constexpr InGameRow kInGameRows[] = {
     {&Universe::buttonQuitCompletely, "Quit Brondelvix 2", 4},
 };
 
+// The listed mode with the caller's width, height, rate and depth over it (a window has no
+// depth), or the desktop's own mode when asked for and known.
+GraphicsMode RequestedMode(int modeIndex, int width, int height, int fullscreen, int hertz, int depth, int desktop) {
+    // The platform always draws with OpenGL, so there is no driver to choose.
+    GraphicsMode mode = ReadMode(modeIndex);
+    if (width > 0) mode.width = width;
+    if (height > 0) mode.height = height;
+    if (hertz > 0) mode.hertz = hertz;
+    if (depth > 0) mode.depth = depth;
+    if (fullscreen == 0) mode.depth = 0;
+    // Comes after the window request: the desktop's own mode is always full screen.
+    const GraphicsMode desktopMode = DesktopSetting();
+    if (desktop > 0 && desktopMode.width > 0 && desktopMode.height > 0 && desktopMode.depth > 0 &&
+        desktopMode.hertz > 0) {
+        mode = desktopMode;
+    }
+    return mode;
+}
+
+// A window opens at any size; full screen only in a mode the display lists, else the desktop's
+// own mode where listed, else the best one the display offers.
+GraphicsMode UsableMode(Universe& universe, GraphicsMode mode) {
+    if (mode.depth == 0 || IsListed(mode)) return mode;
+    const GraphicsMode desktopMode = DesktopSetting();
+    bool usable = false;
+    const int count = CountGraphicsModes();
+    for (int i = 0; i < count; ++i) {
+        if (ReadMode(i) != desktopMode) continue;
+        mode = ReadMode(i);
+        usable = true;
+    }
+    return usable ? mode : ReadMode(universe.PickOptimalGraphicsMode());
+}
+
+// A logical size of 0 or less in the preferences would give infinite or negative factors and
+// centre every menu's buttons off the screen: the default one is used throughout.
+void SetScreenFactors(int screenWidth, int screenHeight) {
+    if (g_virtualWidth <= 0) g_virtualWidth = kDefaultVirtualWidth;
+    if (g_virtualHeight <= 0) g_virtualHeight = kDefaultVirtualHeight;
+    g_widthFactor = static_cast<float>(screenWidth) / static_cast<float>(g_virtualWidth);
+    g_heightFactor = static_cast<float>(screenHeight) / static_cast<float>(g_virtualHeight);
+}
 }  // namespace
 
 int Universe::PickOptimalGraphicsMode() {
@@ -92,32 +134,9 @@ int Universe::PickOptimalGraphicsMode() {
 int Universe::UseGraphicsMode(int modeIndex, int width, int height, int fullscreen, int hertz, int depth, int desktop) {
     int opened = 0;
     Guarded("universe:Universe.UseGraphicsMode() ", 0, [&] {
-        // The platform always draws with OpenGL, so there is no driver to choose.
-        GraphicsMode mode = ReadMode(modeIndex);
-        if (width > 0) mode.width = width;
-        if (height > 0) mode.height = height;
-        if (hertz > 0) mode.hertz = hertz;
-        if (depth > 0) mode.depth = depth;
-        if (fullscreen == 0) mode.depth = 0;
-        // Comes after the window request: the desktop's own mode is always full screen.
-        const GraphicsMode desktopMode = DesktopSetting();
-        if (desktop > 0 && desktopMode.width > 0 && desktopMode.height > 0 && desktopMode.depth > 0 &&
-            desktopMode.hertz > 0) {
-            mode = desktopMode;
-        }
+        GraphicsMode mode = RequestedMode(modeIndex, width, height, fullscreen, hertz, depth, desktop);
         screenWidth = mode.width, screenHeight = mode.height, screenDepth = mode.depth, screenHertz = mode.hertz;
-
-        // A window opens at any size; full screen only in a mode the display lists.
-        bool usable = mode.depth == 0 || IsListed(mode);
-        if (!usable) {
-            const int count = CountGraphicsModes();
-            for (int i = 0; i < count; ++i) {
-                if (ReadMode(i) != desktopMode) continue;
-                mode = ReadMode(i);
-                usable = true;
-            }
-        }
-        if (!usable) mode = ReadMode(PickOptimalGraphicsMode());
+        mode = UsableMode(*this, mode);
         screenWidth = mode.width, screenHeight = mode.height, screenDepth = mode.depth, screenHertz = mode.hertz;
 
         if (!Graphics(screenWidth, screenHeight, screenDepth, screenHertz, 0)) {
@@ -130,18 +149,11 @@ int Universe::UseGraphicsMode(int modeIndex, int width, int height, int fullscre
         Cls();
         Flip(-1);
 
-        // A logical size of 0 or less in the preferences would give infinite or negative factors
-        // and centre every menu's buttons off the screen: the default one is used throughout.
-        if (g_virtualWidth <= 0) g_virtualWidth = kDefaultVirtualWidth;
-        if (g_virtualHeight <= 0) g_virtualHeight = kDefaultVirtualHeight;
-        g_widthFactor = static_cast<float>(screenWidth) / static_cast<float>(g_virtualWidth);
-        g_heightFactor = static_cast<float>(screenHeight) / static_cast<float>(g_virtualHeight);
-
+        SetScreenFactors(screenWidth, screenHeight);
         ThrowError(1, "Graphics mode: " + ModeText(mode));
         ThrowError(1, "Scale ratio: " + FloatToText(g_widthFactor) + " : " + FloatToText(g_heightFactor));
 
         if (g_LargeFont) SetImageFont(g_LargeFont);
-
         // Every label is in place before the first button measures its own.
         for (const InGameRow& r : kInGameRows) Deref(this->*r.button).text = GetLocalizedString(r.label);
         for (const InGameRow& r : kInGameRows) Deref(this->*r.button).Position(-1000, -1000, 400, -1, 1);

@@ -257,27 +257,27 @@ TEST_F(MainProgram, TheEditorSwitchMakesTheFirstRunAnEditorRunThatKeepsTheSavedG
     ASSERT_FALSE(save.empty());
 
     // What an earlier editor run left: its tools, cursor and corner stay, its template goes.
-    state.editorTool = "Delete";
-    state.overlayMode = "Overlay";
-    state.cursorX = 100.0f, state.cursorY = 200.0f;
-    state.rectStartX = 50.0f, state.rectStartY = 60.0f;
-    state.templateBrick = std::make_shared<Brick>();
-    state.brickTypeIndex = 3;
+    state.editor.editMode = "Delete";
+    state.editor.overlayMode = "Overlay";
+    state.editor.cursorX = 100.0f, state.editor.cursorY = 200.0f;
+    state.editor.rectStartX = 50.0f, state.editor.rectStartY = 60.0f;
+    state.editor.templateBrick = std::make_shared<Brick>();
+    state.editor.brickTypeIndex = 3;
     Script editor({{Playing("Level One"), [] { Press(KEY_ESCAPE); }}});
     OuterPass(state, "Editor");
     EXPECT_TRUE(editor.Finished());
     EXPECT_EQ(state.editorMode, 1);
     EXPECT_EQ(state.playing, 0);
     EXPECT_EQ(state.running, 1) << "back to the main menu";
-    ASSERT_TRUE(state.templateBrick);
-    EXPECT_EQ(state.templateBrick->name, "plain");
-    EXPECT_EQ(state.brickTypeIndex, 0);
-    EXPECT_EQ(state.editorTool, "Delete");
-    EXPECT_EQ(state.overlayMode, "Overlay");
-    EXPECT_EQ(state.cursorX, 100.0f);
-    EXPECT_EQ(state.cursorY, 200.0f);
-    EXPECT_EQ(state.rectStartX, 50.0f);
-    EXPECT_EQ(state.rectStartY, 60.0f);
+    ASSERT_TRUE(state.editor.templateBrick);
+    EXPECT_EQ(state.editor.templateBrick->name, "plain");
+    EXPECT_EQ(state.editor.brickTypeIndex, 0);
+    EXPECT_EQ(state.editor.editMode, "Delete");
+    EXPECT_EQ(state.editor.overlayMode, "Overlay");
+    EXPECT_EQ(state.editor.cursorX, 100.0f);
+    EXPECT_EQ(state.editor.cursorY, 200.0f);
+    EXPECT_EQ(state.editor.rectStartX, 50.0f);
+    EXPECT_EQ(state.editor.rectStartY, 60.0f);
     EXPECT_EQ(ReadText(SavePath()), save);
 
     // The next pass plays a game again.
@@ -304,7 +304,7 @@ TEST_F(MainProgram, APackWithoutBrickTypesRefusesTheEditorWithAMessageAndNoFault
     EXPECT_EQ(said, "The level editor cannot run on the pack \"Quick Pack\": it has no brick types to place.\n");
     EXPECT_EQ(state.playing, 0);
     EXPECT_EQ(state.running, 1) << "the main menu comes next";
-    EXPECT_EQ(state.templateBrick, nullptr);
+    EXPECT_EQ(state.editor.templateBrick, nullptr);
     EXPECT_EQ(game().currentLevel, nullptr);
     EXPECT_EQ(g_DebugLog, "");
 }

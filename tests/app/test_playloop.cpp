@@ -272,7 +272,7 @@ TEST_F(UpdateStep, TheEditorIgnoresFireAndItsEscapeLeavesSNAndJNothingToActOn) {
     EXPECT_EQ(game().currentLevel, nullptr) << "Escape unlinks the game";
     EXPECT_EQ(printed.find("Saving level..."), std::string::npos);
     EXPECT_TRUE(drawn.empty()) << "no entry for a jump";
-    EXPECT_EQ(state.editorTool, "Delete") << "the mode keys still act";
+    EXPECT_EQ(state.editor.editMode, "Delete") << "the mode keys still act";
     EXPECT_EQ(KeyHit('S') + KeyHit('N') + KeyHit('J'), 0) << "all were asked, and found nothing to do";
     EXPECT_EQ(g_DebugLog, "");
 }

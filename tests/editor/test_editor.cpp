@@ -24,12 +24,7 @@ constexpr float kWidth = 48.0f, kHeight = 20.0f;  // every brick of the edit pac
 
 class EditorTest : public ScreenTest {
 protected:
-    std::string editMode = "Add";
-    std::string overlayMode = "Normal";
-    float cursorX = 0.0f, cursorY = 0.0f;
-    float rectStartX = -1.0f, rectStartY = -1.0f;
-    BrickPtr templateBrick;
-    int brickTypeIndex = 0;
+    EditorState editor;
 
     void SetUp() override {
         ScreenTest::SetUp();
@@ -38,7 +33,7 @@ protected:
         WritePrefs("<currentPackName>editpack</currentPackName>");
         StartUniverse();
         StartGame(0, 1);
-        ASSERT_EQ(EditorStartRun(templateBrick, brickTypeIndex, game().currentPack), 1);
+        ASSERT_EQ(EditorStartRun(editor, game().currentPack), 1);
         ASSERT_EQ(g_DebugLog, "");
     }
     void TearDown() override {
@@ -49,13 +44,10 @@ protected:
 
     Pack& pack() { return *game().currentPack; }
     std::vector<BrickPtr>& bricks() { return level().bricksArray; }
-    Sprite& body() { return *templateBrick->brickSprite; }
+    Sprite& body() { return *editor.templateBrick->brickSprite; }
 
-    void Cursor() { EditorCursor(cursorX, cursorY, rectStartX, rectStartY, editMode, templateBrick); }
-    void Action() {
-        EditorAction(cursorX, cursorY, rectStartX, rectStartY, editMode, overlayMode, templateBrick, brickTypeIndex,
-                     bricks(), pack().bricksArray);
-    }
+    void Cursor() { EditorCursor(editor); }
+    void Action() { EditorAction(editor, bricks(), pack().bricksArray); }
     // One drawn frame's share of the editor, the input taken in first.
     void Frame() {
         PumpEvents();
@@ -72,7 +64,7 @@ protected:
         body().y = y;
         body().absX = x;
         body().absY = y;
-        EditorAddBrick("Overlay", templateBrick, bricks(), 0);
+        EditorAddBrick("Overlay", editor.templateBrick, bricks(), 0);
         return bricks().back();
     }
     int LiveBricks() {
@@ -104,18 +96,18 @@ TEST_F(EditorTest, TheModeKeysFollowTheirTableInTheirFixedOrder) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keys);
-        editMode = c.fromMode;
-        overlayMode = c.fromOverlay;
+        editor.editMode = c.fromMode;
+        editor.overlayMode = c.fromOverlay;
         for (const char* k = c.keys; *k; ++k) Press(*k);
-        EXPECT_EQ(EditorSetMode(editMode, overlayMode, 1), 0);
-        EXPECT_EQ(editMode, c.toMode);
-        EXPECT_EQ(overlayMode, c.toOverlay);
+        EXPECT_EQ(EditorSetMode(editor, 1), 0);
+        EXPECT_EQ(editor.editMode, c.toMode);
+        EXPECT_EQ(editor.overlayMode, c.toOverlay);
     }
     // The keys touch nothing else: a stored corner stays.
-    rectStartX = 100.0f;
+    editor.rectStartX = 100.0f;
     Press('D');
-    EditorSetMode(editMode, overlayMode, 1);
-    EXPECT_EQ(rectStartX, 100.0f);
+    EditorSetMode(editor, 1);
+    EXPECT_EQ(editor.rectStartX, 100.0f);
     EXPECT_EQ(g_DebugLog, "");
 }
 
@@ -135,7 +127,7 @@ protected:
         });
         Press('J');
         StartRecording();
-        EditorSetMode(editMode, overlayMode, 1);
+        EditorSetMode(editor, 1);
         calls = StopRecording();
         SetIdleHook(nullptr);
     }
@@ -171,11 +163,11 @@ TEST_F(JumpTest, ANameOfThePackLoadsItsLevelFreshAndEscapeOnAnEmptyNameTheFirstO
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Place(500, 500);
-        rectStartX = 50.0f;
+        editor.rectStartX = 50.0f;
         Jump(c.name, c.escape);
         EXPECT_EQ(level().name, c.level);
         EXPECT_EQ(LiveBricks(), c.bricks);
-        EXPECT_EQ(rectStartX, 50.0f) << "a stored corner outlasts the jump";
+        EXPECT_EQ(editor.rectStartX, 50.0f) << "a stored corner outlasts the jump";
         EXPECT_EQ(KeyHit(KEY_ESCAPE) + KeyHit(KEY_ENTER), 0) << "the key that ended the entry reaches nothing else";
     }
     EXPECT_EQ(g_DebugLog, "");
@@ -185,20 +177,22 @@ TEST_F(JumpTest, WithoutALevelToLeaveJOpensNoEntry) {
     Press('J');
     Press('D');
     StartRecording();
-    EditorSetMode(editMode, overlayMode, 0);
+    EditorSetMode(editor, 0);
     EXPECT_TRUE(StopRecording().empty());
-    EXPECT_EQ(editMode, "Delete") << "the mode keys still act";
+    EXPECT_EQ(editor.editMode, "Delete") << "the mode keys still act";
     EXPECT_EQ(KeyHit('J'), 0) << "J was taken";
 }
 
 // --- The help panel and the cursor.
 
 TEST_F(EditorTest, TheHelpPanelCoversTheSidePanelAndItsRowsGrowWithTheScreen) {
+    editor.overlayMode = "Overlay";
+    editor.editMode = "Delete";
     for (const float factor : {1.0f, 1.25f, 0.78125f}) {
         SCOPED_TRACE(factor);
         g_widthFactor = g_heightFactor = factor;
         StartRecording();
-        EditorOverlay("Overlay", "Delete", templateBrick);
+        EditorOverlay(editor);
         const std::vector<DrawCall> drawn = StopRecording();
         ASSERT_EQ(drawn.size(), 9u);
         EXPECT_EQ(drawn[0].kind, DrawKind::Rect);
@@ -219,9 +213,11 @@ TEST_F(EditorTest, TheHelpPanelCoversTheSidePanelAndItsRowsGrowWithTheScreen) {
     // A line wider than the panel is narrowed to end at the screen's edge.
     g_widthFactor = g_heightFactor = 1.0f;
     body().isFrozen = 0.5f;
-    templateBrick->name = "";
+    editor.templateBrick->name = "";
     StartRecording();
-    EditorOverlay("Normal", "Rectangle Add", templateBrick);
+    editor.overlayMode = "Normal";
+    editor.editMode = "Rectangle Add";
+    EditorOverlay(editor);
     const std::vector<DrawCall> drawn = StopRecording();
     EXPECT_EQ(drawn[1].text, "[A/D/C/R]: Rectangle Add");
     EXPECT_LE(drawn[1].corners[1].x, static_cast<float>(GraphicsWidth()) + 0.01f);
@@ -238,7 +234,7 @@ TEST_F(EditorTest, TheCursorTakesThePointersWholeTravelSinceItsLastMoveInLogical
         SCOPED_TRACE(factor);
         g_widthFactor = g_heightFactor = factor;
         const int cx = static_cast<int>(512 * factor), cy = static_cast<int>(384 * factor);
-        cursorX = 100.0f, cursorY = 100.0f;
+        editor.cursorX = 100.0f, editor.cursorY = 100.0f;
         Move(cx, cy);
         g_useMouseAsProportionalController();
         ResetMouseTravel();
@@ -255,11 +251,11 @@ TEST_F(EditorTest, TheCursorTakesThePointersWholeTravelSinceItsLastMoveInLogical
         PumpEvents();
         level().Update(game().gameStats, pack().soundsArray, game().lives, 1);
         Cursor();
-        EXPECT_FLOAT_EQ(cursorX, 100.0f + 105.0f / factor);
-        EXPECT_FLOAT_EQ(cursorY, 100.0f + 20.0f / factor);
+        EXPECT_FLOAT_EQ(editor.cursorX, 100.0f + 105.0f / factor);
+        EXPECT_FLOAT_EQ(editor.cursorY, 100.0f + 20.0f / factor);
         // Nothing moved since: the cursor stays.
         Cursor();
-        EXPECT_FLOAT_EQ(cursorX, 100.0f + 105.0f / factor);
+        EXPECT_FLOAT_EQ(editor.cursorX, 100.0f + 105.0f / factor);
     }
     EXPECT_EQ(g_DebugLog, "");
 }
@@ -274,10 +270,10 @@ TEST_F(EditorTest, TheCursorStaysInTheFieldWithItsEdgesAllowed) {
         {724.0f, 764.0f, 724.0f, 764.0f},
     };
     for (const Case& c : cases) {
-        cursorX = c.x, cursorY = c.y;
+        editor.cursorX = c.x, editor.cursorY = c.y;
         Cursor();
-        EXPECT_EQ(cursorX, c.toX);
-        EXPECT_EQ(cursorY, c.toY);
+        EXPECT_EQ(editor.cursorX, c.toX);
+        EXPECT_EQ(editor.cursorY, c.toY);
     }
 }
 
@@ -298,9 +294,9 @@ TEST_F(EditorTest, EachModeDrawsItsCursorAndLeavesTheTemplateWhereItsPreviewStan
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.mode) + " " + std::to_string(c.cornerX));
-        editMode = c.mode;
-        rectStartX = c.cornerX, rectStartY = c.cornerY;
-        cursorX = 200.0f, cursorY = 100.0f;
+        editor.editMode = c.mode;
+        editor.rectStartX = c.cornerX, editor.rectStartY = c.cornerY;
+        editor.cursorX = 200.0f, editor.cursorY = 100.0f;
         body().x = body().y = 7.0f;
         StartRecording();
         Cursor();
@@ -371,7 +367,7 @@ TEST_F(EditorTest, TheArrowsScaleTheTemplateFAndTheDigitsChangeItAndKClearsTheLe
     Press('F');
     Action();
     EXPECT_EQ(body().isFrozen, 0.0f) << "any freeze thaws";
-    templateBrick->isFreezeable = 0;
+    editor.templateBrick->isFreezeable = 0;
     Press('F');
     Action();
     EXPECT_EQ(body().isFrozen, 0.0f) << "a brick that cannot freeze stays thawed";
@@ -381,13 +377,13 @@ TEST_F(EditorTest, TheArrowsScaleTheTemplateFAndTheDigitsChangeItAndKClearsTheLe
         int index;
         const char* name;
     } steps[] = {{KEY_0, 1, "blue"}, {KEY_0, 2, "green"}, {KEY_0, 0, "plain"}, {'9', 2, "green"}};
-    const Brick* same = templateBrick.get();
+    const Brick* same = editor.templateBrick.get();
     for (const auto& step : steps) {
         Press(step.key);
         Action();
-        EXPECT_EQ(brickTypeIndex, step.index);
-        EXPECT_EQ(templateBrick->name, step.name);
-        EXPECT_EQ(templateBrick.get(), same);
+        EXPECT_EQ(editor.brickTypeIndex, step.index);
+        EXPECT_EQ(editor.templateBrick->name, step.name);
+        EXPECT_EQ(editor.templateBrick.get(), same);
         EXPECT_FLOAT_EQ(body().xScale, 1.0f) << "a fresh copy of the type";
     }
 
@@ -409,13 +405,13 @@ TEST_F(EditorTest, RebuildingTheTemplateLeavesThePacksPowerupTablesWhole) {
     blue->nextBrick = green;
     Press(KEY_0);
     Action();
-    ASSERT_EQ(templateBrick->name, "blue");
-    ASSERT_TRUE(templateBrick->nextBrick);
+    ASSERT_EQ(editor.templateBrick->name, "blue");
+    ASSERT_TRUE(editor.templateBrick->nextBrick);
     const BrickPtr placed = Place(100, 300);
     Press(KEY_0);
     Press('9');
     Action();
-    EXPECT_EQ(templateBrick->name, "blue");
+    EXPECT_EQ(editor.templateBrick->name, "blue");
     for (const BrickPtr& type : pack().bricksArray) {
         SCOPED_TRACE(type->name);
         ASSERT_TRUE(type->powerupGenerated);
@@ -423,8 +419,8 @@ TEST_F(EditorTest, RebuildingTheTemplateLeavesThePacksPowerupTablesWhole) {
     }
     EXPECT_EQ(placed->powerupGenerated, blue->powerupGenerated);
     // A new editor run lets go of the old template in the same way.
-    ASSERT_EQ(EditorStartRun(templateBrick, brickTypeIndex, game().currentPack), 1);
-    EXPECT_EQ(templateBrick->name, "plain");
+    ASSERT_EQ(EditorStartRun(editor, game().currentPack), 1);
+    EXPECT_EQ(editor.templateBrick->name, "plain");
     EXPECT_EQ(blue->powerupGenerated->action.size(), 1u);
     EXPECT_EQ(green->powerupGenerated->action.size(), 1u);
     blue->nextBrick = nullptr;
@@ -441,8 +437,8 @@ TEST_F(EditorTest, ChangeRetypesEveryLiveBrickUnderTheCursorAndDeleteTakesEveryO
     gone->brickSprite->isLive = 0;
     Press(KEY_0);
     Action();  // green
-    editMode = "Change";
-    cursorX = 350.0f, cursorY = 115.0f;
+    editor.editMode = "Change";
+    editor.cursorX = 350.0f, editor.cursorY = 115.0f;
     HoldButton(1);
     Action();
     ReleaseButton(1);
@@ -454,8 +450,8 @@ TEST_F(EditorTest, ChangeRetypesEveryLiveBrickUnderTheCursorAndDeleteTakesEveryO
     EXPECT_EQ(over->brickSprite->x, 340.0f);
     EXPECT_EQ(gone->name, "blue") << "a removed brick is not re-typed";
 
-    editMode = "Delete";
-    cursorX = 374.0f;  // the first brick's right edge: not inside it
+    editor.editMode = "Delete";
+    editor.cursorX = 374.0f;  // the first brick's right edge: not inside it
     HoldButton(1);
     Action();
     ReleaseButton(1);
@@ -467,25 +463,25 @@ TEST_F(EditorTest, ChangeRetypesEveryLiveBrickUnderTheCursorAndDeleteTakesEveryO
 
 TEST_F(EditorTest, TheRectangleFillStoresACornerFillsFromItAndAlwaysResetsIt) {
     // Clicks in other modes are used up.
-    editMode = "Delete";
-    cursorX = 600.0f, cursorY = 600.0f;
+    editor.editMode = "Delete";
+    editor.cursorX = 600.0f, editor.cursorY = 600.0f;
     Click();
     Frame();
-    editMode = "Rectangle Add";
-    overlayMode = "Overlay";
-    cursorX = 100.0f, cursorY = 300.0f;
+    editor.editMode = "Rectangle Add";
+    editor.overlayMode = "Overlay";
+    editor.cursorX = 100.0f, editor.cursorY = 300.0f;
     Frame();
-    EXPECT_EQ(rectStartX, -1.0f);
+    EXPECT_EQ(editor.rectStartX, -1.0f);
 
     Click();
     Frame();
-    EXPECT_EQ(rectStartX, 100.0f);
-    EXPECT_EQ(rectStartY, 300.0f);
+    EXPECT_EQ(editor.rectStartX, 100.0f);
+    EXPECT_EQ(editor.rectStartY, 300.0f);
     const size_t before = bricks().size();
-    editMode = "Add";  // the corner outlasts a change of mode
+    editor.editMode = "Add";  // the corner outlasts a change of mode
     Frame();
-    editMode = "Rectangle Add";
-    cursorX = 100.0f + 2.5f * kWidth, cursorY = 300.0f + kHeight;
+    editor.editMode = "Rectangle Add";
+    editor.cursorX = 100.0f + 2.5f * kWidth, editor.cursorY = 300.0f + kHeight;
     Click();
     Frame();
     ASSERT_EQ(bricks().size(), before + 3);
@@ -494,18 +490,18 @@ TEST_F(EditorTest, TheRectangleFillStoresACornerFillsFromItAndAlwaysResetsIt) {
         EXPECT_EQ(s.x, 100.0f + kWidth * static_cast<float>(i));
         EXPECT_EQ(s.y, 300.0f);
     }
-    EXPECT_EQ(rectStartX, -1.0f);
-    EXPECT_EQ(rectStartY, -1.0f);
+    EXPECT_EQ(editor.rectStartX, -1.0f);
+    EXPECT_EQ(editor.rectStartY, -1.0f);
 
     // A template scaled to nothing, or almost: no tile, and the corner is reset all the same.
     for (const float scale : {0.0f, -0.5f, 1.1920929e-07f}) {
         SCOPED_TRACE(scale);
         body().xScale = scale;
-        cursorX = 326.0f, cursorY = 100.0f;
+        editor.cursorX = 326.0f, editor.cursorY = 100.0f;
         Click();
         Frame();
-        ASSERT_EQ(rectStartX, 326.0f);
-        cursorX = 500.0f, cursorY = 200.0f;
+        ASSERT_EQ(editor.rectStartX, 326.0f);
+        editor.cursorX = 500.0f, editor.cursorY = 200.0f;
         StartRecording();
         Frame();  // the preview
         EXPECT_TRUE(std::none_of(RecordedCalls().begin(), RecordedCalls().end(),
@@ -514,19 +510,19 @@ TEST_F(EditorTest, TheRectangleFillStoresACornerFillsFromItAndAlwaysResetsIt) {
         Click();
         Frame();
         EXPECT_EQ(bricks().size(), before + 3);
-        EXPECT_EQ(rectStartX, -1.0f);
+        EXPECT_EQ(editor.rectStartX, -1.0f);
     }
     EXPECT_EQ(g_DebugLog, "");
 }
 
 TEST_F(EditorTest, AddPlacesWhileTheButtonIsHeldInNormalAndOncePerFrameOfClicksInOverlay) {
-    cursorX = 100.0f, cursorY = 300.0f;
+    editor.cursorX = 100.0f, editor.cursorY = 300.0f;
     const size_t before = bricks().size();
     HoldButton(1);
     Frame();
     Frame();  // the brick just placed is under the template now
     EXPECT_EQ(bricks().size(), before + 1);
-    cursorX += kWidth + 1.0f;  // dragged on, clear of it
+    editor.cursorX += kWidth + 1.0f;  // dragged on, clear of it
     Frame();
     ReleaseButton(1);
     EXPECT_EQ(bricks().size(), before + 2);
@@ -534,7 +530,7 @@ TEST_F(EditorTest, AddPlacesWhileTheButtonIsHeldInNormalAndOncePerFrameOfClicksI
     Frame();
     EXPECT_EQ(bricks().size(), before + 2);
 
-    overlayMode = "Overlay";
+    editor.overlayMode = "Overlay";
     Click();
     Click();
     Frame();
@@ -572,7 +568,7 @@ TEST_F(EditorTest, InNormalABrickThatWouldTouchOneStillShownIsRefused) {
         const int before = LiveBricks();
         body().x = body().absX = c.x;
         body().y = body().absY = c.y;
-        EditorAddBrick("Normal", templateBrick, bricks(), 0);
+        EditorAddBrick("Normal", editor.templateBrick, bricks(), 0);
         EXPECT_EQ(LiveBricks() - before, c.placed ? 1 : 0);
         bricks().resize(1);
     }
@@ -581,7 +577,7 @@ TEST_F(EditorTest, InNormalABrickThatWouldTouchOneStillShownIsRefused) {
     standing->brickSprite->isLive = 1;
     body().x = body().absX = 326.0f;
     body().y = body().absY = 100.0f;
-    EditorAddBrick("Overlay", templateBrick, bricks(), 0);
+    EditorAddBrick("Overlay", editor.templateBrick, bricks(), 0);
     EXPECT_EQ(LiveBricks(), 2);
     EXPECT_EQ(g_DebugLog, "");
 }
@@ -639,8 +635,8 @@ TEST_F(EditorTest, AFailedAppendLeavesTheLevelEveryBrickItHad) {
         return std::vector<BrickPtr>();
     });
     const std::vector<BrickPtr> before = bricks();
-    overlayMode = "Overlay";
-    cursorX = 100.0f, cursorY = 300.0f;
+    editor.overlayMode = "Overlay";
+    editor.cursorX = 100.0f, editor.cursorY = 300.0f;
     Click();
     Frame();
     EXPECT_EQ(bricks(), before);
@@ -656,11 +652,11 @@ TEST_F(EditorTest, AFailedAppendLeavesTheLevelEveryBrickItHad) {
 TEST_F(EditorTest, APackWithoutBrickTypesGivesNoTemplate) {
     const std::vector<BrickPtr> types = pack().bricksArray;
     pack().bricksArray.clear();
-    brickTypeIndex = 2;
-    EXPECT_EQ(EditorStartRun(templateBrick, brickTypeIndex, game().currentPack), 0);
-    EXPECT_EQ(templateBrick, nullptr);
-    EXPECT_EQ(brickTypeIndex, 0);
-    EXPECT_EQ(EditorStartRun(templateBrick, brickTypeIndex, nullptr), 0);
+    editor.brickTypeIndex = 2;
+    EXPECT_EQ(EditorStartRun(editor, game().currentPack), 0);
+    EXPECT_EQ(editor.templateBrick, nullptr);
+    EXPECT_EQ(editor.brickTypeIndex, 0);
+    EXPECT_EQ(EditorStartRun(editor, nullptr), 0);
     pack().bricksArray = types;
     EXPECT_EQ(types[0]->powerupGenerated->action.size(), 1u);
     EXPECT_EQ(g_DebugLog, "");

@@ -2,6 +2,7 @@
 // with its running state, and growing a level's goal list.
 #include "levelcore_support.h"
 #include "support/game_test.h"
+#include "text/test_xmlfields_support.h"
 
 using namespace levelcore;
 
@@ -129,6 +130,12 @@ TEST_F(GoalTest, CloneCopiesEveryFieldWithTheRunningState) {
     ExpectGoal(copy, {"game over", 2, 500, 120, "bye", "game over", "80", 0, 1});
     ASSERT_EQ(DebugLogLines().size(), 1u);
     EXPECT_EQ(DebugLogLines()[0], "level:Goal.Clone() Attempt to access field or method of Null object");
+}
+
+TEST_F(GoalTest, EveryBoundTagIsReadAndEveryBoundFieldCloned) {
+    bound_fields::ExpectEveryBoundField<Goal>(
+        "goal", "", [](Goal& goal, const std::string& xml) { goal.LoadFromXML(xml); },
+        [](Goal& goal, const GoalPtr& source) { goal.Clone(source); }, kGoalFields);
 }
 
 TEST_F(GoalTest, AppendNewGoalReturnsALongerCopy) {

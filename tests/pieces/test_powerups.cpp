@@ -3,53 +3,17 @@
 #include <cmath>
 
 #include "test_powerups_support.h"
+#include "text/test_xmlfields_support.h"
 
 namespace poweruptest {
 namespace {
 
 // Every field the element fills, as text, in declaration order.
 std::vector<std::string> Definition(const Powerup& p) {
-    auto f = [](float v) { return FloatToText(v); };
-    auto i = [](int v) { return IntToText(v); };
-    return {p.name,
-            p.spriteName,
-            i(p.duration),
-            f(p.dBallSpeed),
-            f(p.dBallSize),
-            i(p.dBallSplit),
-            i(p.isBrickplow),
-            i(p.isIceball),
-            i(p.isFireball),
-            i(p.isShockBall),
-            i(p.isSmartball),
-            p.ballJumpToAnimation,
-            f(p.dPaddleXScale),
-            f(p.dPaddleElasticity),
-            i(p.isPaddleSticky),
-            p.paddleJumpToAnimation,
-            i(p.isBrickZapper),
-            i(p.isBrickDetonator),
-            i(p.isBrickShaker),
-            p.brickJumpToAnimation,
-            p.CreateShieldFromBrick,
-            i(p.NumberOfBricksInShield),
-            f(p.GlobalSpeedTarget),
-            f(p.GlobalSpeedRate),
-            f(p.GlobalSpeedDuration),
-            f(p.nainDistractTTL),
-            p.nainDistractAnimation,
-            f(p.dNainAggression),
-            f(p.dNainFrequency),
-            p.awardWeaponName,
-            f(p.timeWarpFactor),
-            i(p.addToScore),
-            i(p.addToScoreMultiplier),
-            i(p.setScoreMultiplierTo),
-            i(p.addToLives),
-            i(p.finishLevel),
-            p.overrideMusicSong,
-            f(p.overrideMusicDuration),
-            f(p.dPaddlePositionModifier)};
+    std::vector<std::string> definition;
+    ForEachXmlField(kPowerupFields,
+                    [&](const auto& field) { definition.push_back(bound_fields::AsText(p.*field.member)); });
+    return definition;
 }
 
 TEST_F(PowerupTest, LoadReadsEveryTag) {
