@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -145,6 +146,16 @@ public:
                                                      Millis timeout = kDefaultWait);
     ::testing::AssertionResult WaitForStdout(const std::string& text, Millis timeout = kDefaultWait);
     ::testing::AssertionResult WaitForStderr(const std::string& text, Millis timeout = kDefaultWait);
+    // Until the game has drawn that many more frames into its window. After a key, a few frames
+    // prove that it was taken in and what it changes drawn, however slowly the machine runs: to
+    // show that a key changes nothing, wait for frames, never for time.
+    ::testing::AssertionResult WaitForFrames(int frames, Millis timeout = kDefaultWait);
+    // The same, counted from what FramesDrawn() said before the input: a screen that draws only
+    // when a key comes may have drawn its one frame before the sender looks.
+    ::testing::AssertionResult WaitForFramesAfter(long drawn, int frames, Millis timeout = kDefaultWait);
+    // The frames the game has drawn into its current window so far, counted by the X server: each
+    // buffer swap puts the whole picture into the window. Call after WaitForWindow.
+    long FramesDrawn();
     const WindowInfo& Window() const { return window_; }
     // A 32-bit property of the game's window (_NET_WM_ICON, _NET_WM_PID...), an item per element;
     // empty when the window does not carry it. Call after WaitForWindow.
@@ -206,6 +217,7 @@ private:
     std::string Tail(const std::string& path, int lines) const;
     void StopGame();
     void StopServer();
+    void StartCountingFrames();
     void KeepEvidence();
     unsigned KeycodeFor(unsigned long keysym, bool& shifted);
     void Key(unsigned long keysym, bool down);
@@ -220,6 +232,10 @@ private:
     pid_t server_ = -1;
     int display_ = -1;
     _XDisplay* x_ = nullptr;
+    // The connection the server's RECORD extension reports the game's swaps on, by window.
+    _XDisplay* record_ = nullptr;
+    unsigned long recordContext_ = 0;
+    std::map<unsigned long, long> swaps_;
     int screenWidth_ = 0, screenHeight_ = 0;
     std::vector<unsigned> boundKeycodes_;  // spare keycodes given to characters the keymap lacks
     pid_t game_ = -1;
