@@ -1011,16 +1011,55 @@ void LinkShippedDataWithoutPacks(const std::string& folder) {
     fs::create_symlink(Resources() + "help", folder + "help");
 }
 
-int FacesDown(const Screenshot& s, const View& v, int x) {
-    const auto green = [](Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; };
-    int faces = 0;
-    bool inside = false;
-    for (int y = v.Y(200); y < v.Y(568); ++y) {
-        const bool face = green(s.At(v.X(x), y));
-        if (face && !inside) ++faces;
-        inside = face;
+DataFolder::DataFolder(const std::vector<std::string>& fixturePacks) {
+    LinkShippedDataWithoutPacks(Path());
+    for (const std::string& pack : fixturePacks) AddPack(pack, fs::path(pack).filename().string());
+}
+
+void DataFolder::AddPack(const std::string& fixturePack, const std::string& name) {
+    fs::copy(FixturePath(fixturePack), Pack(name), fs::copy_options::recursive);
+}
+
+std::string ShippedPrefs(const std::map<std::string, std::string>& changes) {
+    std::string prefs = ReadFile(Resources() + "data/default_prefs.xml");
+    for (const auto& [name, value] : changes) {
+        const size_t open = prefs.find("<" + name + ">");
+        const size_t close = prefs.find("</" + name + ">");
+        if (open == std::string::npos || close == std::string::npos) {
+            ADD_FAILURE() << "the shipped preferences have no " << name;
+            continue;
+        }
+        const size_t from = open + name.size() + 2;
+        prefs.replace(from, close - from, value);
     }
-    return faces;
+    return prefs;
+}
+
+std::string Element(const std::string& text, const std::string& tag) {
+    const size_t from = text.find("<" + tag + ">");
+    const size_t to = text.find("</" + tag + ">");
+    if (from == std::string::npos || to == std::string::npos) return "<missing>";
+    return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
+}
+
+std::string SaveSeal(const std::string& save) {
+    const std::string end = "</saveData>";
+    const size_t from = save.find("<saveData>");
+    const size_t to = save.find(end);
+    if (from == std::string::npos || to == std::string::npos) return "<no saveData>";
+    return Md5Upper(save.substr(from, to + end.size() - from) +
+                    "F00DCAFE2qmz7k4[]8rt5w,jd3xpp; Salt Filler.  Greetings, friend, and many thanks for spotting "
+                    "this entry!");
+}
+
+std::string SealedSave(const SavedGame& saved) {
+    const std::string saveData =
+        "<saveData>\n\t<lives>" + std::to_string(saved.lives) + "</lives>\n\t<saveLevel>" + saved.level +
+        "</saveLevel>\n\t<gameStat>\n\t\t<score>" + std::to_string(saved.score) + "</score>\n\t\t<level>" +
+        std::to_string(saved.number) + "</level>\n\t\t<time>" + std::to_string(saved.time) + "</time>\n\t\t<date>" +
+        saved.date + "</date>\n\t\t<cheatEnabled>0</cheatEnabled>\n\t\t<difficulty>" + saved.difficulty +
+        "</difficulty>\n\t\t<hash></hash>\n\t\t<pack>" + saved.pack + "</pack>\n\t</gameStat>\n</saveData>\n";
+    return saveData + "<saveHash>" + SaveSeal(saveData) + "</saveHash>\n";
 }
 
 }  // namespace e2e

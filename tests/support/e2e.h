@@ -16,6 +16,9 @@
 #include <utility>
 #include <vector>
 
+#include "support/scratch_folder.h"
+#include "support/support.h"
+
 struct _XDisplay;
 
 namespace e2e {
@@ -95,9 +98,6 @@ public:
 private:
     WindowInfo w_;
 };
-
-// The green stretches down a column of the menu box at layout x: one per button face it crosses.
-int FacesDown(const Screenshot& s, const View& v, int x);
 
 struct GameOptions {
     int width = 1024, height = 768;  // the virtual screen
@@ -257,5 +257,42 @@ int Occurrences(const std::string& text, const std::string& part);
 // shipped strings, error codes, preferences, fonts, images, sounds and help linked in, and an
 // empty data/packs/ for the test's own.
 void LinkShippedDataWithoutPacks(const std::string& folder);
+
+// A data folder that is the shipped one but for its packs: fixture packs ("app/quickpack", under
+// the fixtures folder) copied in, each under its own folder's name.
+class DataFolder {
+public:
+    explicit DataFolder(const std::vector<std::string>& fixturePacks);
+    // One more fixture pack, under another name.
+    void AddPack(const std::string& fixturePack, const std::string& name);
+    // For GameOptions::dataDir; ends in '/'.
+    std::string Path() const { return scratch_.path() + "/"; }
+    std::string Pack(const std::string& name) const { return Path() + "data/packs/" + name + "/"; }
+
+private:
+    ScratchFolder scratch_;
+};
+
+// The shipped default preferences with the values of some elements replaced.
+std::string ShippedPrefs(const std::map<std::string, std::string>& changes = {});
+// The text of the first <tag> element; "<missing>" when there is none.
+std::string Element(const std::string& text, const std::string& tag);
+
+// A saved game's fields as the game writes them.
+struct SavedGame {
+    int lives = 1;
+    std::string level;  // the level's name
+    int number = 1;     // and its place in the pack
+    long long score = 0;
+    int time = 0;
+    std::string date = "10 Dec 2026";
+    std::string difficulty = "Normal";
+    std::string pack;
+};
+// The saved game sealed as the game seals it.
+std::string SealedSave(const SavedGame& saved);
+// The digest that seals a saved game as a reader checks it: its saveData element from tag to tag,
+// then the text the game mixes in.
+std::string SaveSeal(const std::string& save);
 
 }  // namespace e2e
