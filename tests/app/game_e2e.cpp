@@ -282,7 +282,7 @@ TEST(ShippedPack, TheInGameScreenShowsTheFieldAndPanelWithoutAPointerAndClosingT
     game.Tap("Escape");
     ASSERT_TRUE(game.WaitForScreen("play again", Playing(game)));
     // The request was taken once: play goes on.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(game.WaitForFrames(kFramesAfterAKey));
     EXPECT_TRUE(Playing(game)(game.Capture()));
     QuitFromPlay(game);
 }

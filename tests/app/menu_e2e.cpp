@@ -340,7 +340,7 @@ TEST(MainMenu, TheScoresScreenShowsThePlayersRecordsAndEnterGoesBack) {
     // The four totals in green under the panels.
     for (const int y : {500, 530, 560, 590}) EXPECT_GT(shot.Count({150, y, 724, 26}, green), 50) << y;
     game.Tap("Escape");
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ASSERT_TRUE(game.WaitForFrames(kFramesAfterAKey));
     EXPECT_TRUE(ScoresShown(game)(game.Capture())) << "Escape does not leave the scores";
     game.Tap("Return");
     ASSERT_TRUE(game.WaitForScreen("the main menu again", MenuWith(game, 6)));
@@ -362,7 +362,7 @@ TEST(MainMenu, CtrlHeldThenQEndsTheGameAtOnceButQBeforeCtrlDoesNothing) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     game.KeyUp("Ctrl");
     game.KeyUp("q");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(game.WaitForFrames(kFramesAfterAKey));
     EXPECT_TRUE(game.Running());
     EXPECT_TRUE(MenuWith(game, 6)(game.Capture()));
 

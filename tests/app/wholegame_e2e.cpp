@@ -180,12 +180,13 @@ TEST(WholeGame, FromAnEmptyFolderAPlayerPlaysPausesLeavesContinuesLosesAndFindsT
         game.SaveScreenshot("06-second-level");
         Stage("06-second-level");
 
-        // --- Paused, the field stands still; resumed, it moves again.
+        // --- Paused, the field stands still; resumed, it moves again. A second of frames for the
+        // pause screen to settle, then more than that, in which a ball in play would cross the field.
         PauseGame(game);
-        Sleep(1000);
+        ASSERT_TRUE(game.WaitForFrames(25));
         const Screenshot paused = game.Capture();
         game.SaveScreenshot(paused, "07-paused");
-        Sleep(1500);
+        ASSERT_TRUE(game.WaitForFrames(40));
         // Left of the box, where the pointer the pause shows is not.
         const Region field = View(game.Window()).Area(4, 4, 200, 760);
         const Screenshot later = game.Capture();

@@ -37,6 +37,10 @@ bool BrickRed(Rgb c) { return c.r > 100 && c.g < 90 && c.b < 90; }
 // the panel's white figures no longer reach 250.
 constexpr int kFullLight = 250;
 
+// N without cheats must not do what N with them does: end the level, whose closing fade takes
+// 20 frames of 40 ms, and save the game at the next one.
+constexpr int kFramesForALevelChange = 60;
+
 // One pack and a saved game: Continue, New Game, Players, Scores, Options, Help and Quit.
 constexpr int kMainMenuWithContinue = 7;
 
@@ -275,7 +279,7 @@ TEST(PauseScreen, CheatsAreAskedForAndTheirGameStaysOutOfTheRecords) {
     game.Tap("Escape");
     ASSERT_TRUE(game.WaitForScreen("play again", Playing(game, kFullLight)));
     game.Tap("n");
-    std::this_thread::sleep_for(std::chrono::seconds(2));
+    ASSERT_TRUE(game.WaitForFrames(kFramesForALevelChange));
     EXPECT_FALSE(game.ReadUserFile(kSaveFile).has_value()) << "N skipped the level without cheats";
 
     // C, then Enter: cheats on; after resuming a million points and the level skipped.

@@ -91,13 +91,14 @@ void StartInPlayerMenu(GameRun& game, const std::string& currentPlayer = kDefaul
     ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown(game)));
 }
 
-// Keys an entry refuses: the text stays as it was.
+// Keys an entry refuses: each is taken in and its frame drawn, and the text stays as it was.
 void RefusedKeys(GameRun& game, const std::string& keys) {
     for (const char c : keys) {
         const std::string key(1, c);
         const Screenshot before = game.Capture();
+        const long drawn = game.FramesDrawn();
         game.Tap(key);
-        Sleep(700);
+        ASSERT_TRUE(game.WaitForFramesAfter(drawn, 1));
         EXPECT_EQ(game.Capture().Differences(before, EntryText(View(game.Window())), 30), 0)
             << "\"" << key << "\" was taken";
         Sleep(300);
@@ -357,7 +358,7 @@ TEST(DeletingPlayers, APlayerReadFromACopiedFolderNeverTakesItsNamesakesFolder) 
     game.SaveScreenshot("delete-rook-copy");
     game.Tap("Return");
     ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown(game)));
-    Sleep(500);
+    ASSERT_TRUE(game.WaitForFrames(kFramesAfterAKey));
     EXPECT_EQ(Listing(game, kPlayers), (std::vector<std::string>{kDefault, "Rook", "Rook copy"}));
     EXPECT_EQ(game.ReadUserFile(kPlayers + "Rook/player.xml"), PlayerFile("Rook", ""));
     EXPECT_EQ(game.ReadUserFile(kPlayers + "Rook copy/player.xml"), PlayerFile("Rook", ""));

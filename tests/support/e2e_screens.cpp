@@ -215,9 +215,10 @@ void EntryKeys(GameRun& game, const std::string& text, const ScreenTest& entry) 
     for (const char c : text) {
         const std::string key(1, c);
         const Screenshot before = game.Capture();
+        const long drawn = game.FramesDrawn();
         game.Tap(key);
         if (c == ' ') {
-            std::this_thread::sleep_for(std::chrono::milliseconds(700));
+            ASSERT_TRUE(game.WaitForFramesAfter(drawn, 1));
         } else {
             ASSERT_TRUE(game.WaitForScreen("the entry showing \"" + key + "\"", [&](const Screenshot& s) {
                 return entry(s) && s.Differences(before, EntryText(View(game.Window())), 30) > 10;

@@ -13,6 +13,10 @@ namespace e2e {
 // The title of the game's window.
 inline const std::string kTitle = "Brondelvix 2!";
 
+// Frames after a key that must change nothing: it is taken in at the end of one frame, and what
+// it would open, close or start shows in the next ones.
+inline constexpr int kFramesAfterAKey = 10;
+
 // The green of the menus: the buttons' borders and faces, the entry's box, the scores' panels.
 bool MenuGreen(Rgb c);
 // The orange of the title picture across the top of the menu background.
@@ -110,7 +114,7 @@ bool PointerShown(GameRun& game);
 Region EntryText(const View& v);
 // Text for an entry that `entry` recognises, each key once the entry shows the one before. The
 // entry takes a key, draws one frame and waits for the next; it drops the keys that came while it
-// drew. A blank shows nothing: time is given instead.
+// drew. A blank shows nothing: its frame is waited for instead.
 void EntryKeys(GameRun& game, const std::string& text, const ScreenTest& entry);
 // Enter (or Escape), and the entry gone.
 void EndEntry(GameRun& game, const std::string& key = "Return");
