@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "support/e2e.h"
+#include "support/e2e_screens.h"
 #include "support/scratch_folder.h"
 #include "support/support.h"
 
@@ -25,8 +26,6 @@ namespace {
 using namespace e2e;
 namespace fs = std::filesystem;
 
-const std::string kTitle = "Brondelvix 2!";
-
 int FileMode(const std::string& path) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
@@ -34,61 +33,26 @@ int FileMode(const std::string& path) {
     return static_cast<int>(status.permissions()) & 0777;
 }
 
-// A data folder that is the shipped one but for its packs: a copy of the edit pack, the pack
-// the level files are written into.
-class DataFolder {
-public:
-    DataFolder() {
-        LinkShippedDataWithoutPacks(scratch_.path() + "/");
-        fs::copy(FixturePath("app/editpack"), Pack(), fs::copy_options::recursive);
-    }
-    std::string Path() const { return scratch_.path() + "/"; }
-    std::string Pack() const { return Path() + "data/packs/editpack/"; }
-    std::string LevelFile(const std::string& name) const { return Pack() + "levels/" + name; }
-    void Write(const std::string& relative, const std::string& text) const {
-        std::ofstream(Pack() + relative, std::ios::binary | std::ios::trunc) << text;
-    }
-
-private:
-    ScratchFolder scratch_;
-};
-
-// The shipped preferences on the edit pack, in a window of the given size.
-std::string Prefs(int width, int height) {
-    std::string prefs = ReadFile(Resources() + "data/default_prefs.xml");
-    const std::string from = "<currentPackName>classic</currentPackName>";
-    prefs.replace(prefs.find(from), from.size(), "<currentPackName>editpack</currentPackName>");
-    for (const auto& [tag, value] : {std::pair{"screenWidth", width}, std::pair{"screenHeight", height}}) {
-        const std::string open = std::string("<") + tag + ">";
-        const size_t at = prefs.find(open) + open.size();
-        prefs.replace(at, prefs.find('<', at) - at, std::to_string(value));
-    }
-    return prefs;
+// The edit pack's files, which the level files are written into.
+std::string PackFile(const DataFolder& data, const std::string& relative) { return data.Pack("editpack") + relative; }
+std::string LevelFile(const DataFolder& data, const std::string& name) { return PackFile(data, "levels/" + name); }
+void WritePackFile(const DataFolder& data, const std::string& relative, const std::string& text) {
+    std::ofstream(PackFile(data, relative), std::ios::binary | std::ios::trunc) << text;
 }
 
 GameOptions EditorRun(const DataFolder& data, int width = 1024, int height = 768) {
     return {.width = width, .height = height, .dataDir = data.Path(), .frameMs = 40, .args = {"--editor"}};
 }
 
-// The game's window fills the screen, so that screen pixels are window pixels.
+// On the edit pack, in a window that fills the screen.
 void Start(GameRun& game, int width = 1024, int height = 768) {
-    game.SeedUserFile("data/prefs.xml", Prefs(width, height));
-    ASSERT_TRUE(game.Start());
-    ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_EQ(game.Window().x, 0);
-    ASSERT_EQ(game.Window().y, 0);
-    ASSERT_EQ(game.Window().w, game.ScreenWidth());
-    ASSERT_EQ(game.Window().h, game.ScreenHeight());
+    game.SeedUserFile("data/prefs.xml", ShippedPrefs({{"currentPackName", "editpack"},
+                                                      {"screenWidth", std::to_string(width)},
+                                                      {"screenHeight", std::to_string(height)}}));
+    StartFillingTheScreen(game);
 }
 
 // --- What the screen shows, at logical 1024 x 768 positions scaled to the screen.
-
-struct Scale {
-    double fx = 1.0, fy = 1.0;
-    int X(double logical) const { return static_cast<int>(logical * fx); }
-    int Y(double logical) const { return static_cast<int>(logical * fy); }
-};
-Scale ScaleOf(const Screenshot& s) { return {s.Width() / 1024.0, s.Height() / 768.0}; }
 
 bool Red(Rgb c) { return c.r > 40 && c.r > 2 * c.g && c.r > 2 * c.b; }
 bool Blue(Rgb c) { return c.b > 40 && c.b > 3 * c.r / 2 && c.b > 3 * c.g / 2; }
@@ -97,13 +61,13 @@ using Hue = bool (*)(Rgb);
 
 // A brick of that hue whose top left corner is at (x, y): most of its inside has the hue.
 bool BrickAt(const Screenshot& s, double x, double y, Hue hue) {
-    const Scale k = ScaleOf(s);
+    const View k = WholeScreen(s);
     const Region inside{k.X(x + 4), k.Y(y + 4), k.X(x + 44) - k.X(x + 4), k.Y(y + 16) - k.Y(y + 4)};
     return s.Count(inside, hue) * 10 > inside.w * inside.h * 6;
 }
 // Nothing of any brick's hue there.
 bool NoBrickAt(const Screenshot& s, double x, double y) {
-    const Scale k = ScaleOf(s);
+    const View k = WholeScreen(s);
     const Region inside{k.X(x + 4), k.Y(y + 4), k.X(x + 44) - k.X(x + 4), k.Y(y + 16) - k.Y(y + 4)};
     return s.Count(inside, [](Rgb c) { return Red(c) || Blue(c) || Green(c); }) == 0;
 }
@@ -111,11 +75,11 @@ bool NoBrickAt(const Screenshot& s, double x, double y) {
 // The help panel: black from 4 logical pixels right of the field to the screen's edge, with its
 // eight lines of white text, each line's letters (descenders too) inside its own band.
 Region PanelRow(const Screenshot& s, int row) {
-    const Scale k = ScaleOf(s);
+    const View k = WholeScreen(s);
     return {k.X(728), k.Y(13 + 24 * row), s.Width() - k.X(728), k.Y(37 + 24 * row) - k.Y(13 + 24 * row)};
 }
 bool HelpShown(const Screenshot& s) {
-    const Scale k = ScaleOf(s);
+    const View k = WholeScreen(s);
     for (int row = 0; row < 8; ++row) {
         if (s.Count(PanelRow(s, row), IsLight(200)) < 20) return false;
     }
@@ -125,7 +89,7 @@ bool HelpShown(const Screenshot& s) {
 
 // The help rows as the screen shows them: runs of pixel rows with light pixels in the panel.
 std::vector<int> HelpRowTops(const Screenshot& s) {
-    const Scale k = ScaleOf(s);
+    const View k = WholeScreen(s);
     std::vector<int> tops;
     bool inRun = false;
     for (int y = 0; y < k.Y(230); ++y) {
@@ -149,7 +113,7 @@ bool RowAsIn(const Screenshot& s, const Screenshot& other, int row) {
 // a pixel) in the line's colour.
 bool LineThrough(const Screenshot& s, double x, double y, const std::vector<std::pair<double, double>>& points,
                  Rgb colour) {
-    const Scale k = ScaleOf(s);
+    const View k = WholeScreen(s);
     for (const auto& [dx, dy] : points) {
         if (!s.Any({k.X(x + dx) - 1, k.Y(y + dy) - 1, 3, 3}, IsNear(colour, 12))) return false;
     }
@@ -205,13 +169,6 @@ Cursor::Look Preview(Hue hue) {
     return [hue](const Screenshot& s, double x, double y) { return BrickAt(s, x, y, hue); };
 }
 
-// A key, and the frame that shows what it did.
-::testing::AssertionResult KeyShows(GameRun& game, const std::string& key, const std::string& what,
-                                    const std::function<bool(const Screenshot&)>& test) {
-    game.Tap(key);
-    return game.WaitForScreen(what, test);
-}
-
 // An arrow with Shift held until the frame shows what it did: the editor reads Shift as it
 // stands when it takes the arrow.
 ::testing::AssertionResult ShiftedShows(GameRun& game, const std::string& arrow, const std::string& what,
@@ -232,51 +189,10 @@ Cursor::Look Preview(Hue hue) {
     return seen;
 }
 
-// The menus after the editor.
-bool OnMenuBackground(const Screenshot& s) {
-    return s.Count({650, 60, 250, 90}, [](Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }) > 1000;
-}
-int ButtonsShown(const Screenshot& s) {
-    const int x = s.Width() / 2 - 200 * s.Width() / 1024;
-    int runs = 0;
-    bool inRun = false;
-    for (int y = s.Height() / 4; y < s.Height() * 4 / 5; ++y) {
-        const Rgb c = s.At(x, y);
-        const bool green = c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b;
-        if (green && !inRun) ++runs;
-        inRun = green;
-    }
-    return runs;
-}
-bool MainMenu(const Screenshot& s) { return OnMenuBackground(s) && ButtonsShown(s) == 6; }
-// A frame of play: the game's own panel with its white figures, the paddle near the bottom.
-bool Playing(const Screenshot& s) {
-    return ButtonsShown(s) == 0 && !OnMenuBackground(s) && s.Count({740, 100, 280, 170}, IsLight()) > 100 &&
-           s.Count({4, 715, 720, 49}, [](Rgb c) { return c.b > 100; }) > 300;
-}
-
 // The text entry of the jump: its green prompt over a black screen, no field.
 bool JumpEntryShown(const Screenshot& s) {
     return s.Count({300, 220, 424, 60}, IsNear({0, 200, 0}, 40)) > 100 && s.All({4, 4, 200, 150}, IsDark(10));
 }
-const Region kEntryText{262, 370, 500, 60};
-// One key of the entry, once the entry shows what the one before did: it takes a key a frame and
-// forgets what came while it drew.
-void EntryKeys(GameRun& game, const std::string& text) {
-    for (const char c : text) {
-        const Screenshot before = game.Capture();
-        game.Tap(c == ' ' ? std::string("space") : std::string(1, c));
-        if (c == ' ') {
-            std::this_thread::sleep_for(std::chrono::milliseconds(700));
-        } else {
-            ASSERT_TRUE(game.WaitForScreen("the entry showing \"" + std::string(1, c) + "\"", [&](const Screenshot& s) {
-                return s.Differences(before, kEntryText, 30) > 10;
-            }));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    }
-}
-
 // A brick element as the level writer writes it, made from the one it wrote for the level's
 // first brick, "plain" at (326, 100).
 std::string BrickElement(const std::string& written, const std::string& name, int x, int y) {
@@ -303,17 +219,10 @@ std::string WithBricks(const std::string& written, const std::vector<std::string
     return text + written.substr(written.find('\n', last) + 1);
 }
 
-void ExpectCleanExit(GameRun& game) {
-    ASSERT_TRUE(game.WaitForExit());
-    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
-    EXPECT_EQ(game.Stderr(), "");
-    EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
-}
-
 // --- The runs.
 
 TEST(Editor, ModesTypesAddFillChangeDeleteClearAndSaveThenTheSavedLevelPlays) {
-    DataFolder data;
+    DataFolder data({"app/editpack"});
     GameRun game(EditorRun(data));
     Start(game);
     ASSERT_TRUE(game.WaitForScreen(
@@ -324,7 +233,7 @@ TEST(Editor, ModesTypesAddFillChangeDeleteClearAndSaveThenTheSavedLevelPlays) {
     EXPECT_EQ(HelpRowTops(start).size(), 8u) << "eight lines apart";
 
     // S before any edit: the level as the writer writes it.
-    const std::string levelFile = data.LevelFile("one.xml");
+    const std::string levelFile = LevelFile(data, "one.xml");
     const std::string original = ReadFile(levelFile);
     game.Tap("s");
     ASSERT_TRUE(game.WaitUntil("the level saved", [&] { return FileMode(levelFile) == 0444; }));
@@ -467,33 +376,29 @@ TEST(Editor, ModesTypesAddFillChangeDeleteClearAndSaveThenTheSavedLevelPlays) {
     // The saved level in a game: the bricks where they were, the red ones in the ball's way
     // broken by it, and the next level once they are gone.
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenu));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the difficulty step",
-                                   [](const Screenshot& s) { return OnMenuBackground(s) && ButtonsShown(s) == 5; }));
+    ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(game, 5)));
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the saved level in play", [](const Screenshot& s) {
-        return Playing(s) && BrickAt(s, 326, 240, Red) && BrickAt(s, 326, 100, Red) && BrickAt(s, 326, 120, Red) &&
-               BrickAt(s, 374, 100, Blue) && BrickAt(s, 374, 120, Blue) && BrickAt(s, 422, 120, Blue) &&
-               NoBrickAt(s, 422, 100);
+    ASSERT_TRUE(game.WaitForScreen("the saved level in play", [&](const Screenshot& s) {
+        return Playing(game)(s) && BrickAt(s, 326, 240, Red) && BrickAt(s, 326, 100, Red) &&
+               BrickAt(s, 326, 120, Red) && BrickAt(s, 374, 100, Blue) && BrickAt(s, 374, 120, Blue) &&
+               BrickAt(s, 422, 120, Blue) && NoBrickAt(s, 422, 100);
     }));
     game.SaveScreenshot("saved-level-in-play");
-    game.ButtonDown();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    game.ButtonUp();
+    Launch(game);
     ASSERT_TRUE(game.WaitForScreen(
-        "the next level", [](const Screenshot& s) { return Playing(s) && BrickAt(s, 100, 100, Green); },
+        "the next level", [&](const Screenshot& s) { return Playing(game)(s) && BrickAt(s, 100, 100, Green); },
         std::chrono::seconds(90)));
     game.SaveScreenshot("next-level");
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the pause screen",
-                                   [](const Screenshot& s) { return !OnMenuBackground(s) && ButtonsShown(s) == 3; }));
+    ASSERT_TRUE(game.WaitForScreen("the pause screen", OverGameWith(game, 3)));
     game.Tap("q");
     ExpectCleanExit(game);
 }
 
 TEST(Editor, JumpingToANameThePackLacksKeepsTheLevelAndTheRunEndsWithTheErrorLog) {
-    DataFolder data;
+    DataFolder data({"app/editpack"});
     GameRun game(EditorRun(data));
     Start(game);
     ASSERT_TRUE(game.WaitForScreen("the editor", [](const Screenshot& s) { return HelpShown(s); }));
@@ -513,7 +418,7 @@ TEST(Editor, JumpingToANameThePackLacksKeepsTheLevelAndTheRunEndsWithTheErrorLog
 
     game.Tap("j");
     ASSERT_TRUE(game.WaitForScreen("the jump's entry", JumpEntryShown));
-    EntryKeys(game, "Nowhere");
+    EntryKeys(game, "Nowhere", JumpEntryShown);
     game.SaveScreenshot("jump-entry");
     game.Tap("Return");
     ASSERT_TRUE(game.WaitForScreen("the same level, with the brick added", [](const Screenshot& s) {
@@ -523,7 +428,7 @@ TEST(Editor, JumpingToANameThePackLacksKeepsTheLevelAndTheRunEndsWithTheErrorLog
 
     game.Tap("j");
     ASSERT_TRUE(game.WaitForScreen("the jump's entry", JumpEntryShown));
-    EntryKeys(game, "Level Three");
+    EntryKeys(game, "Level Three", JumpEntryShown);
     game.Tap("Return");
     ASSERT_TRUE(game.WaitForScreen("the third level", [](const Screenshot& s) {
         return HelpShown(s) && BrickAt(s, 600, 300, Green) && BrickAt(s, 326, 100, Green) &&
@@ -533,7 +438,7 @@ TEST(Editor, JumpingToANameThePackLacksKeepsTheLevelAndTheRunEndsWithTheErrorLog
 
     // The miss was logged: leaving saves the error log and names it.
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenu));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
     game.Tap("Escape");
     ASSERT_TRUE(game.WaitForExit());
     EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription();
@@ -543,12 +448,12 @@ TEST(Editor, JumpingToANameThePackLacksKeepsTheLevelAndTheRunEndsWithTheErrorLog
     const std::string miss = "Could not find level named \"Nowhere\".";
     ASSERT_NE(log.find(miss), std::string::npos) << log;
     EXPECT_EQ(log.find(miss, log.find(miss) + 1), std::string::npos) << "reported once:\n" << log;
-    EXPECT_EQ(ReadFile(data.LevelFile("one.xml")), ReadFile(FixturePath("app/editpack/levels/one.xml")))
+    EXPECT_EQ(ReadFile(LevelFile(data, "one.xml")), ReadFile(FixturePath("app/editpack/levels/one.xml")))
         << "nothing saved";
 }
 
 TEST(Editor, AtAnotherScreenSizeTheHelpRowsStayApartTheCursorKeepsToTheFieldAndAFillThatCannotAdvancePlacesNothing) {
-    DataFolder data;
+    DataFolder data({"app/editpack"});
     GameRun game(EditorRun(data, 1280, 960));
     Start(game, 1280, 960);
     ASSERT_TRUE(game.WaitForScreen("the editor", [](const Screenshot& s) {
@@ -622,25 +527,25 @@ TEST(Editor, AtAnotherScreenSizeTheHelpRowsStayApartTheCursorKeepsToTheFieldAndA
     game.SaveScreenshot("sliver-fill");
 
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenu));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
     game.Tap("Escape");
     ExpectCleanExit(game);
 }
 
 TEST(Editor, APackWithoutBrickTypesIsRefusedWithAMessageAndTheMainMenu) {
-    DataFolder data;
-    data.Write("bricks.xml", "<bricks>\n</bricks>\n");
+    DataFolder data({"app/editpack"});
+    WritePackFile(data, "bricks.xml", "<bricks>\n</bricks>\n");
     for (const char* file : {"levels/one.xml", "levels/two.xml", "levels/three.xml"}) {
-        std::string text = ReadFile(data.Pack() + file);
+        std::string text = ReadFile(PackFile(data, file));
         const size_t brick = text.find("\t<brick>");
         text.erase(brick, text.find("</level>") - brick);
-        data.Write(file, text);
+        WritePackFile(data, file, text);
     }
     GameRun game(EditorRun(data));
     Start(game);
     ASSERT_TRUE(
         game.WaitForStderr("The level editor cannot run on the pack \"Edit Pack\": it has no brick types to place."));
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenu));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
     game.SaveScreenshot("refused");
     game.Tap("Escape");
     ASSERT_TRUE(game.WaitForExit());

@@ -9,138 +9,36 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "support/e2e.h"
+#include "support/e2e_screens.h"
 #include "support/scratch_folder.h"
 #include "support/support.h"
-
-// After GoogleTest, whose names the X headers' macros (None, Bool) would otherwise replace.
-#include <X11/Xlib.h>
-#include <X11/extensions/Xfixes.h>
 
 namespace {
 
 using namespace e2e;
 namespace fs = std::filesystem;
 
-const std::string kTitle = "Brondelvix 2!";
 const std::string kPlayer = "Nameless Wonder";
 const std::string kSaveFile = "data/players/" + kPlayer + "/save_quickpack.xml";
 const std::string kPlayerFile = "data/players/" + kPlayer + "/player.xml";
-// The text that seals a saved game, as the game has always mixed it into the digest.
-const std::string kSealingText =
-    "F00DCAFE2qmz7k4[]8rt5w,jd3xpp; Salt Filler.  Greetings, friend, and many thanks for spotting this entry!";
-
-// A data folder that is the shipped one but for its packs: the fixture packs named.
-class DataFolder {
-public:
-    explicit DataFolder(const std::vector<std::string>& packs) {
-        const std::string data = scratch_.path() + "/data/";
-        LinkShippedDataWithoutPacks(scratch_.path() + "/");
-        for (const std::string& pack : packs) {
-            fs::copy(FixturePath("app/" + pack), data + "packs/" + pack, fs::copy_options::recursive);
-        }
-    }
-    std::string Path() const { return scratch_.path() + "/"; }
-    std::string Pack(const std::string& name) const { return Path() + "data/packs/" + name + "/"; }
-
-private:
-    ScratchFolder scratch_;
-};
 
 // The shipped default preferences, with another current pack.
-std::string PrefsFor(const std::string& pack) {
-    std::ifstream in(Resources() + "data/default_prefs.xml", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string prefs = text.str();
-    const std::string from = "<currentPackName>classic</currentPackName>";
-    prefs.replace(prefs.find(from), from.size(), "<currentPackName>" + pack + "</currentPackName>");
-    return prefs;
-}
-
-// --- What the screens look like.
-
-// The buttons of a menu screen, counted by their green left borders down the column.
-int ButtonsShown(const Screenshot& s) {
-    const int x = s.Width() / 2 - 200 * s.Width() / 1024;
-    int runs = 0;
-    bool inRun = false;
-    for (int y = s.Height() / 4; y < s.Height() * 4 / 5; ++y) {
-        const Rgb c = s.At(x, y);
-        const bool green = c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b;
-        if (green && !inRun) ++runs;
-        inRun = green;
-    }
-    return runs;
-}
-// The menu background: the orange end of the title across the top, right of where any level
-// has bricks and left of the side panel.
-bool OnMenuBackground(const Screenshot& s) {
-    return s.Count({650, 60, 250, 90}, [](Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }) > 1000;
-}
-std::function<bool(const Screenshot&)> MenuWith(int buttons) {
-    return [buttons](const Screenshot& s) { return OnMenuBackground(s) && ButtonsShown(s) == buttons; };
-}
-std::function<bool(const Screenshot&)> OverGameWith(int buttons) {
-    return [buttons](const Screenshot& s) { return !OnMenuBackground(s) && ButtonsShown(s) == buttons; };
-}
-// A frame of play: no menu box, the panel's big white numbers beside the field, and the paddle
-// at its place near the bottom of the field.
-bool Playing(const Screenshot& s) {
-    return ButtonsShown(s) == 0 && !OnMenuBackground(s) && s.Count({740, 100, 280, 170}, IsLight()) > 100 &&
-           s.Count({4, 715, 720, 49}, [](Rgb c) { return c.b > 100; }) > 300;
-}
+std::string PrefsFor(const std::string& pack) { return ShippedPrefs({{"currentPackName", pack}}); }
 
 std::string ReadSave(GameRun& game, const std::string& file = kSaveFile) {
     return game.ReadUserFile(file).value_or("");
 }
 
-std::string Element(const std::string& text, const std::string& tag) {
-    const size_t from = text.find("<" + tag + ">");
-    const size_t to = text.find("</" + tag + ">");
-    if (from == std::string::npos || to == std::string::npos) return "";
-    return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
-}
-
-// The saved game's digest as a reader must check it: the saveData element with the blanks at
-// its ends cut, then the sealing text.
-std::string ExpectedDigest(const std::string& save) {
-    const size_t from = save.find("<saveData>");
-    const size_t to = save.find("</saveData>") + std::string("</saveData>").size();
-    return Md5Upper(save.substr(from, to - from) + kSealingText);
-}
-
 int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
-
-// Whether the X server draws a pointer over the game: the cursor image has a visible pixel.
-bool PointerShown(GameRun& game) {
-    Display* display = XOpenDisplay(game.DisplayName().c_str());
-    if (!display) return true;
-    XFixesCursorImage* cursor = XFixesGetCursorImage(display);
-    bool visible = false;
-    for (int i = 0; cursor && i < cursor->width * cursor->height; ++i)
-        visible = visible || (cursor->pixels[i] >> 24) != 0;
-    if (cursor) XFree(cursor);
-    XCloseDisplay(display);
-    return visible;
-}
 
 // --- The runs.
 
 GameOptions QuickPackRun(const DataFolder& data) { return {.dataDir = data.Path(), .frameMs = 40}; }
-
-// Fire is a held button, seen by the game's next update: a click as short as XTest's could
-// come and go between two of them.
-void Launch(GameRun& game) {
-    game.ButtonDown();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    game.ButtonUp();
-}
 
 void StartOnQuickPack(GameRun& game) {
     game.SeedUserFile("data/prefs.xml", PrefsFor("quickpack"));
@@ -153,25 +51,26 @@ const Region kPanelLevelName{740, 290, 280, 40};
 const Region kPanelLevelNumber{830, 235, 80, 50};
 
 TEST(QuickPackGame, ANewGameSavesAtTheLevelChangeAndContinuesAfterARestartToTheGameOver) {
-    DataFolder data({"quickpack"});
+    DataFolder data({"app/quickpack"});
     ScratchFolder kept;  // the player's files between the two runs
     std::string firstSave;
     Screenshot levelOne;
     {
         GameRun game(QuickPackRun(data));
         StartOnQuickPack(game);
-        ASSERT_TRUE(game.WaitForScreen("the main menu: New Game, Players, Scores, Options, Help, Quit", MenuWith(6)));
+        ASSERT_TRUE(
+            game.WaitForScreen("the main menu: New Game, Players, Scores, Options, Help, Quit", MenuWith(game, 6)));
         game.SaveScreenshot("main-menu");
         game.Tap("n");
-        ASSERT_TRUE(game.WaitForScreen("the difficulty step: four difficulties and Cancel", MenuWith(5)));
+        ASSERT_TRUE(game.WaitForScreen("the difficulty step: four difficulties and Cancel", MenuWith(game, 5)));
         game.SaveScreenshot("difficulty");
         game.Tap("n");
-        ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing));
+        ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing(game)));
         levelOne = game.Capture();
         game.SaveScreenshot(levelOne, "level-one");
         Launch(game);
         ASSERT_TRUE(game.WaitForUserFile(kSaveFile));
-        ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing));
+        ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing(game)));
         game.SaveScreenshot("level-two");
 
         firstSave = ReadSave(game);
@@ -183,16 +82,13 @@ TEST(QuickPackGame, ANewGameSavesAtTheLevelChangeAndContinuesAfterARestartToTheG
         EXPECT_EQ(Element(firstSave, "score"), "10");
         EXPECT_EQ(Element(firstSave, "difficulty"), "Normal");
         EXPECT_EQ(Element(firstSave, "cheatEnabled"), "0");
-        EXPECT_EQ(Element(firstSave, "saveHash"), ExpectedDigest(firstSave)) << firstSave;
+        EXPECT_EQ(Element(firstSave, "saveHash"), SaveSeal(firstSave)) << firstSave;
 
         game.Tap("Escape");
-        ASSERT_TRUE(game.WaitForScreen("the pause screen over the game", OverGameWith(3)));
+        ASSERT_TRUE(game.WaitForScreen("the pause screen over the game", OverGameWith(game, 3)));
         game.SaveScreenshot("paused");
         game.Tap("q");
-        ASSERT_TRUE(game.WaitForExit());
-        EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
-        EXPECT_EQ(game.Stderr(), "");
-        EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
+        ExpectCleanExit(game);
         const std::string out = game.Stdout();
         EXPECT_EQ(out.rfind("Directory creation (0 means all good): 0\n", 0), 0u) << out;
         // Nothing was logged: the whole log printed at the end is one empty line.
@@ -209,10 +105,10 @@ TEST(QuickPackGame, ANewGameSavesAtTheLevelChangeAndContinuesAfterARestartToTheG
     game.CopyToUserFolder("data", kept.path() + "/data");
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(7)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(game, 7)));
     game.SaveScreenshot("main-menu-with-continue");
     game.Tap("c");
-    ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing));
+    ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing(game)));
     const Screenshot levelTwo = game.Capture();
     game.SaveScreenshot(levelTwo, "continued-level-two");
     // The panel names the level and counts it: both differ from the first level's.
@@ -226,10 +122,10 @@ TEST(QuickPackGame, ANewGameSavesAtTheLevelChangeAndContinuesAfterARestartToTheG
     const std::string secondSave = ReadSave(game);
     EXPECT_EQ(Element(secondSave, "saveLevel"), "Level Three");
     EXPECT_GT(std::stoi(Element(secondSave, "time")), std::stoi(Element(firstSave, "time")));
-    EXPECT_EQ(Element(secondSave, "saveHash"), ExpectedDigest(secondSave));
+    EXPECT_EQ(Element(secondSave, "saveHash"), SaveSeal(secondSave));
 
     // The third level's ball falls past the paddle: the only life goes, and the game with it.
-    ASSERT_TRUE(game.WaitForScreen("the game-over screen over the game", OverGameWith(4)));
+    ASSERT_TRUE(game.WaitForScreen("the game-over screen over the game", OverGameWith(game, 4)));
     game.SaveScreenshot("game-over");
     const std::string player = game.ReadUserFile(kPlayerFile).value_or("");
     EXPECT_EQ(Occurrences(player, "<gameStat>"), 1) << player;
@@ -246,21 +142,16 @@ TEST(QuickPackGame, ANewGameSavesAtTheLevelChangeAndContinuesAfterARestartToTheG
     EXPECT_EQ(Element(lastSave, "score"), "0");
     EXPECT_EQ(Element(lastSave, "level"), "1");
     EXPECT_EQ(Element(lastSave, "time"), "0");
-    EXPECT_EQ(Element(lastSave, "saveHash"), ExpectedDigest(lastSave));
+    EXPECT_EQ(Element(lastSave, "saveHash"), SaveSeal(lastSave));
     EXPECT_EQ(Occurrences(game.ReadUserFile(kPlayerFile).value_or(""), "<gameStat>"), 1);
     EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
 }
 
 TEST(QuickPackGame, AnEditedSaveContinuesAsACheatGameWhoseCheatKeysWork) {
-    DataFolder data({"quickpack"});
+    DataFolder data({"app/quickpack"});
     GameRun game(QuickPackRun(data));
-    const std::string saveData =
-        "<saveData>\n\t<lives>1</lives>\n\t<saveLevel>Level Two</saveLevel>\n\t<gameStat>\n\t\t<score>12345</score>\n"
-        "\t\t<level>2</level>\n\t\t<time>5000</time>\n\t\t<date>10 Dec "
-        "2026</date>\n\t\t<cheatEnabled>0</cheatEnabled>\n"
-        "\t\t<difficulty>Normal</difficulty>\n\t\t<hash></hash>\n\t\t<pack>quickpack</pack>\n\t</gameStat>\n"
-        "</saveData>\n";
-    std::string save = saveData + "<saveHash>" + Md5Upper(saveData + kSealingText) + "</saveHash>\n";
+    std::string save =
+        SealedSave({.level = "Level Two", .number = 2, .score = 12345, .time = 5000, .pack = "quickpack"});
     // The player raised the score and wrote the digest in lower case.
     save.replace(save.find("12345"), 5, "99999");
     const size_t hash = save.find("<saveHash>") + 10;
@@ -268,9 +159,9 @@ TEST(QuickPackGame, AnEditedSaveContinuesAsACheatGameWhoseCheatKeysWork) {
     game.SeedUserFile(kSaveFile, save, 0444);
     StartOnQuickPack(game);
 
-    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(7)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(game, 7)));
     game.Tap("c");
-    ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing));
+    ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing(game)));
     game.SaveScreenshot("continued-cheat-game");
     // A million points, then the level given up for the next.
     game.Tap("c");
@@ -281,17 +172,13 @@ TEST(QuickPackGame, AnEditedSaveContinuesAsACheatGameWhoseCheatKeysWork) {
     EXPECT_EQ(Element(next, "saveLevel"), "Level Three");
     EXPECT_EQ(Element(next, "score"), "1099999");
     EXPECT_EQ(Element(next, "cheatEnabled"), "1");
-    EXPECT_EQ(Element(next, "saveHash"), ExpectedDigest(next)) << "the game's own saves are sealed again";
+    EXPECT_EQ(Element(next, "saveHash"), SaveSeal(next)) << "the game's own saves are sealed again";
 
-    game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the pause screen over the game", OverGameWith(3)));
-    game.Tap("q");
-    ASSERT_TRUE(game.WaitForExit());
-    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+    QuitFromPlay(game);
 }
 
 TEST(QuickPackGame, ADamagedPlayerFileAndSaveAreSaidAndTheOtherPlayerPlaysOnWithEveryRecord) {
-    DataFolder data({"quickpack"});
+    DataFolder data({"app/quickpack"});
     GameRun game(QuickPackRun(data));
     // A whole player with two finished games, whose saved game is cut short, beside the default
     // player's file cut short.
@@ -308,22 +195,18 @@ TEST(QuickPackGame, ADamagedPlayerFileAndSaveAreSaidAndTheOtherPlayerPlaysOnWith
     StartOnQuickPack(game);
 
     // Bea, the only player left, may continue: the save cannot be, and the game starts afresh.
-    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(7)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(game, 7)));
     EXPECT_TRUE(game.WaitForStderr("The player file \"" + game.UserFolder() + kPlayerFile +
                                    "\" is damaged or cannot be read; that player is left out until it is mended."));
     game.Tap("c");
-    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing));
+    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing(game)));
     EXPECT_TRUE(game.WaitForStderr("The saved game \"" + game.UserFolder() + beaSave +
                                    "\" is damaged and cannot be continued; the game starts afresh."));
     game.SaveScreenshot("continued-afresh");
     Launch(game);
     ASSERT_TRUE(game.WaitForUserFileChange(beaSave, cutSave));
     EXPECT_EQ(Element(ReadSave(game, beaSave), "saveLevel"), "Level Two");
-    game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the pause screen over the game", OverGameWith(3)));
-    game.Tap("q");
-    ASSERT_TRUE(game.WaitForExit());
-    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+    QuitFromPlay(game);
     EXPECT_EQ(Lines(game.Stderr()), 2) << game.Stderr();
     // Nothing was logged, Bea keeps every record, and the damaged file is left for its owner.
     EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
@@ -332,16 +215,16 @@ TEST(QuickPackGame, ADamagedPlayerFileAndSaveAreSaidAndTheOtherPlayerPlaysOnWith
 }
 
 TEST(QuickPackGame, APackWhoseFirstLevelCannotLoadEndsTheRunWithItsErrorLog) {
-    DataFolder data({"quickpack"});
+    DataFolder data({"app/quickpack"});
     // A level that places a brick the pack does not have.
     std::ofstream(data.Pack("quickpack") + "levels/one.xml", std::ios::trunc)
         << "<level>\n\t<levelName>Level One</levelName>\n\t<paddle><spriteName>paddle_sprite</spriteName></paddle>\n"
            "\t<brick><brickName>no_such_brick</brickName><x>10</x><y>10</y></brick>\n</level>\n";
     GameRun game(QuickPackRun(data));
     StartOnQuickPack(game);
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(6)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(5)));
+    ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(game, 5)));
     game.Tap("n");
     // The alert goes to standard error; the virtual server has no fonts for SDL's message box,
     // which then gives up at once instead of waiting for a click.
@@ -362,15 +245,15 @@ TEST(ShippedPack, TheInGameScreenShowsTheFieldAndPanelWithoutAPointerAndClosingT
     GameRun game({.frameMs = 16});
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(6)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(5)));
+    ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(game, 5)));
     game.Tap("n");
     // Once the level's fade-in is over, the overlay's clock in the corner is gone too.
     ASSERT_TRUE(game.WaitForScreen(
         "the first level in play, faded in",
-        [](const Screenshot& s) {
-            return Playing(s) && !s.Any({4, 4, 120, 30}, IsLight(100));
+        [&](const Screenshot& s) {
+            return Playing(game)(s) && !s.Any({4, 4, 120, 30}, IsLight(100));
         },
         std::chrono::seconds(90)));
     const Screenshot shot = game.Capture();
@@ -394,18 +277,14 @@ TEST(ShippedPack, TheInGameScreenShowsTheFieldAndPanelWithoutAPointerAndClosingT
 
     // During play a window's close asks for the pause, not the end.
     game.CloseWindow();
-    ASSERT_TRUE(game.WaitForScreen("the pause screen", OverGameWith(3)));
+    ASSERT_TRUE(game.WaitForScreen("the pause screen", OverGameWith(game, 3)));
     game.SaveScreenshot("classic-paused");
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("play again", Playing));
+    ASSERT_TRUE(game.WaitForScreen("play again", Playing(game)));
     // The request was taken once: play goes on.
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    EXPECT_TRUE(Playing(game.Capture()));
-    game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the pause screen", OverGameWith(3)));
-    game.Tap("q");
-    ASSERT_TRUE(game.WaitForExit());
-    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+    ASSERT_TRUE(game.WaitForFrames(kFramesAfterAKey));
+    EXPECT_TRUE(Playing(game)(game.Capture()));
+    QuitFromPlay(game);
 }
 
 TEST(Display, WithoutOneTheGameRefusesToRunUnseen) {

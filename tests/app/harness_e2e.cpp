@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/image.h"
 #include "support/e2e.h"
@@ -167,6 +168,42 @@ TEST_F(HarnessProbe, ScreenshotsHoldTheColoursShownAndSaveThemAsPng) {
     const uint8_t* blue = png->PixelPtr(kInset.x, kInset.y);
     EXPECT_EQ((Rgb{orange[0], orange[1], orange[2]}), kOrange);
     EXPECT_EQ((Rgb{blue[0], blue[1], blue[2]}), kBlue);
+}
+
+// Frames are counted as the server takes them from any client: every picture put into the
+// window is one, those put into another window are none, and a wait for frames ends when they come.
+TEST_F(HarnessProbe, FramesAreThePicturesPutIntoTheWindow) {
+    GC gc = XCreateGC(d_, probe_, 0, nullptr);
+    std::vector<char> pixels(64 * 32 * 4, '\x40');
+    XImage* image = XCreateImage(d_, DefaultVisual(d_, DefaultScreen(d_)), DefaultDepth(d_, DefaultScreen(d_)), ZPixmap,
+                                 0, pixels.data(), 64, 32, 32, 0);
+    ASSERT_NE(image, nullptr);
+    const auto put = [&](::Window window, int times) {
+        for (int i = 0; i < times; ++i) XPutImage(d_, window, gc, image, 0, 0, 0, 0, 64, 32);
+        XSync(d_, False);
+    };
+    const long before = run_.FramesDrawn();
+    put(probe_, 5);
+    put(inset_, 3);
+    ASSERT_TRUE(run_.WaitUntil("five frames counted", [&] { return run_.FramesDrawn() >= before + 5; }));
+    EXPECT_EQ(run_.FramesDrawn(), before + 5) << "the inset's pictures are not the window's frames";
+
+    auto none = run_.WaitForFrames(1, std::chrono::milliseconds(300));
+    EXPECT_FALSE(none);
+    EXPECT_NE(std::string(none.message()).find("for a frame drawn"), std::string::npos) << none.message();
+
+    const long drawn = run_.FramesDrawn();
+    const auto start = std::chrono::steady_clock::now();
+    std::thread drawer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        put(probe_, 3);
+    });
+    EXPECT_TRUE(run_.WaitForFramesAfter(drawn, 3, std::chrono::seconds(10)));
+    drawer.join();
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300)) << "not before they came";
+    image->data = nullptr;  // the vector's
+    XDestroyImage(image);
+    XFreeGC(d_, gc);
 }
 
 // The player's folder as a test fills it before the start and reads it afterwards, with

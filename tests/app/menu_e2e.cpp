@@ -17,8 +17,8 @@
 #include "platform/graphics.h"
 #include "platform/runtime.h"
 #include "players/players.h"
-#include "players/savedgame.h"
 #include "support/e2e.h"
+#include "support/e2e_screens.h"
 #include "support/scratch_folder.h"
 #include "support/support.h"
 
@@ -30,111 +30,19 @@ namespace {
 using namespace e2e;
 namespace fs = std::filesystem;
 
-const std::string kTitle = "Brondelvix 2!";
 const std::string kPlayer = "Nameless Wonder";
 const std::string kPlayerFile = "data/players/" + kPlayer + "/player.xml";
 std::string SaveFile(const std::string& saveName) { return "data/players/" + kPlayer + "/save_" + saveName + ".xml"; }
 
-// The shipped data folder but for its packs: the quick pack, and with two packs the quick pack
-// again as "Second Pack".
-class DataFolder {
-public:
-    explicit DataFolder(bool twoPacks) {
-        const std::string data = scratch_.path() + "/data/";
-        LinkShippedDataWithoutPacks(scratch_.path() + "/");
-        fs::copy(FixturePath("app/quickpack"), data + "packs/quickpack", fs::copy_options::recursive);
-        if (twoPacks) {
-            fs::copy(FixturePath("app/quickpack"), data + "packs/secondpack", fs::copy_options::recursive);
-            fs::copy_file(FixturePath("menu/secondpack/info.xml"), data + "packs/secondpack/info.xml",
-                          fs::copy_options::overwrite_existing);
-        }
-    }
-    std::string Path() const { return scratch_.path() + "/"; }
-
-private:
-    ScratchFolder scratch_;
-};
-
 // The shipped default preferences on the quick pack.
-std::string QuickPackPrefs() {
-    std::string prefs = ReadFile(Resources() + "data/default_prefs.xml");
-    const std::string from = "<currentPackName>classic</currentPackName>";
-    prefs.replace(prefs.find(from), from.size(), "<currentPackName>quickpack</currentPackName>");
-    return prefs;
-}
-
-std::string Element(const std::string& text, const std::string& tag) {
-    const size_t from = text.find("<" + tag + ">");
-    const size_t to = text.find("</" + tag + ">");
-    if (from == std::string::npos || to == std::string::npos) return "";
-    return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
-}
+std::string QuickPackPrefs() { return ShippedPrefs({{"currentPackName", "quickpack"}}); }
 
 // A saved game at level 2 with this play time, sealed as the game seals it; an edited one had
 // its score raised afterwards.
-std::string SaveText(const std::string& saveName, int time, bool edited) {
-    const std::string saveData =
-        "<saveData>\n\t<lives>1</lives>\n\t<saveLevel>Level Two</saveLevel>\n\t<gameStat>\n\t\t<score>10</score>\n"
-        "\t\t<level>2</level>\n\t\t<time>" +
-        std::to_string(time) +
-        "</time>\n\t\t<date>10 Dec 2026</date>\n\t\t<cheatEnabled>0</cheatEnabled>\n"
-        "\t\t<difficulty>Normal</difficulty>\n\t\t<hash></hash>\n\t\t<pack>" +
-        saveName + "</pack>\n\t</gameStat>\n</saveData>\n";
-    std::string save = saveData + "<saveHash>" + SaveDigest(saveData) + "</saveHash>\n";
+std::string SaveText(const std::string& pack, int time, bool edited) {
+    std::string save = SealedSave({.level = "Level Two", .number = 2, .score = 10, .time = time, .pack = pack});
     if (edited) save.replace(save.find("<score>10<"), 10, "<score>99<");
     return save;
-}
-
-// --- What the screens look like, at 1024 x 768.
-
-bool IsGreen(Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; }
-
-// The green runs down the column x between the top and the caption: button borders at a
-// button's left edge, faces inside one.
-std::vector<std::pair<int, int>> GreenRuns(const Screenshot& s, int x) {
-    std::vector<std::pair<int, int>> runs;
-    bool inRun = false;
-    for (int y = s.Height() / 4; y < s.Height() * 3 / 4; ++y) {
-        const bool green = IsGreen(s.At(x, y));
-        if (green && !inRun) runs.emplace_back(y, y);
-        if (green) runs.back().second = y;
-        inRun = green;
-    }
-    return runs;
-}
-int RunsAt(const Screenshot& s, int x) { return static_cast<int>(GreenRuns(s, x).size()); }
-
-// Left border columns of buttons 400, 200 and 50 wide, centred on a 1024-wide screen.
-constexpr int kWideBorder = 311, kMidBorder = 411, kNarrowBorder = 486;
-
-// The orange of the title picture across the top: the menu background, not dimmed.
-bool OnMenuBackground(const Screenshot& s) {
-    return s.Count({650, 60, 250, 90}, [](Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }) > 1000;
-}
-std::function<bool(const Screenshot&)> MainMenuWith(int buttons) {
-    return [buttons](const Screenshot& s) { return OnMenuBackground(s) && RunsAt(s, kWideBorder) == buttons; };
-}
-// The question: the message row, then OK and Cancel half as wide.
-bool DialogShown(const Screenshot& s) {
-    return OnMenuBackground(s) && RunsAt(s, kWideBorder) == 1 && RunsAt(s, kMidBorder) == 3;
-}
-bool DifficultyShown(const Screenshot& s) { return OnMenuBackground(s) && RunsAt(s, kWideBorder) == 5; }
-// The pack chooser: the label row, and down the middle the two steppers, the label, OK and Cancel.
-bool ChooserShown(const Screenshot& s) {
-    return OnMenuBackground(s) && RunsAt(s, kWideBorder) == 1 && RunsAt(s, kNarrowBorder) == 5;
-}
-// The scores screen: the title dimmed, two green panels side by side.
-bool ScoresShown(const Screenshot& s) {
-    auto panel = [&](Region r) {
-        const Rgb mean = s.Mean(r);
-        return mean.g > 25 && mean.r < 15 && mean.b < 15;
-    };
-    return !OnMenuBackground(s) && panel({30, 420, 460, 20}) && panel({530, 420, 460, 20});
-}
-// A frame of play: no menu, the panel's white numbers, the paddle near the bottom.
-bool Playing(const Screenshot& s) {
-    return RunsAt(s, kWideBorder) == 0 && !OnMenuBackground(s) && s.Count({740, 100, 280, 170}, IsLight()) > 100 &&
-           s.Count({4, 715, 720, 49}, [](Rgb c) { return c.b > 100; }) > 300;
 }
 
 // A button's height, from the menu font's as the game measures it, and where row i of n of the
@@ -161,11 +69,11 @@ GameOptions OptionsFor(const DataFolder& data, int frameMs = 40) {
 // --- (a) The first start.
 
 TEST(MainMenu, AFirstStartShowsSixButtonsInTheirRowsTheCaptionInWhiteAndTheHoverColours) {
-    DataFolder data(false);
+    DataFolder data({"app/quickpack"});
     GameRun game(OptionsFor(data));
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("the main menu: six buttons", MainMenuWith(6)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu: six buttons", MenuWith(game, 6)));
     // The pointer on the right end of the second button, away from where its colours are read.
     const int x0 = game.Window().x, y0 = game.Window().y;
     game.MoveTo(x0 + 690, y0 + static_cast<int>(RowTop(1, 6)) + 15);
@@ -176,11 +84,11 @@ TEST(MainMenu, AFirstStartShowsSixButtonsInTheirRowsTheCaptionInWhiteAndTheHover
     game.SaveScreenshot(shot, "a-first-start");
 
     // Each border where the column's rows put it.
-    const std::vector<std::pair<int, int>> runs = GreenRuns(shot, kWideBorder);
+    const std::vector<Stretch> runs = ButtonRows(shot, View(game.Window()));
     ASSERT_EQ(runs.size(), 6u);
     for (int i = 0; i < 6; ++i) {
-        EXPECT_NEAR(runs[static_cast<size_t>(i)].first, RowTop(i, 6) - 1, 1.5) << "row " << i;
-        EXPECT_NEAR(runs[static_cast<size_t>(i)].second, RowTop(i, 6) + RowHeight(), 1.5) << "row " << i;
+        EXPECT_NEAR(runs[static_cast<size_t>(i)].from, RowTop(i, 6) - 1, 1.5) << "row " << i;
+        EXPECT_NEAR(runs[static_cast<size_t>(i)].to, RowTop(i, 6) + RowHeight(), 1.5) << "row " << i;
     }
     // The hovered face is lighter green and its label white (at the label's alpha of 0.66); the
     // others dark with green labels.
@@ -211,46 +119,37 @@ TEST(MainMenu, AFirstStartShowsSixButtonsInTheirRowsTheCaptionInWhiteAndTheHover
 
 // --- (b) A saved game.
 
-// Fire is a held button, seen by the game's next update.
-void Launch(GameRun& game) {
-    game.ButtonDown();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    game.ButtonUp();
-}
-bool PauseShown(const Screenshot& s) { return !OnMenuBackground(s) && RunsAt(s, kWideBorder) == 3; }
-bool GameOverShown(const Screenshot& s) { return !OnMenuBackground(s) && RunsAt(s, kWideBorder) == 4; }
-
 // From the main menu into the quick pack's first level: N, then Normal.
 void NewGame(GameRun& game) {
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the difficulty menu", DifficultyShown));
+    ASSERT_TRUE(game.WaitForScreen("the difficulty menu", MenuWith(game, 5)));
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing));
+    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing(game)));
 }
 
 // The first level cleared with one shot: the game saves itself at the change of level.
 void ToSecondLevel(GameRun& game) {
     Launch(game);
     ASSERT_TRUE(game.WaitForUserFile(SaveFile("quickpack")));
-    ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing));
+    ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing(game)));
 }
 
 // N, Enter at the question, E: a new game over the saved one.
 void AbandonForNewGame(GameRun& game) {
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the question", DialogShown));
+    ASSERT_TRUE(game.WaitForScreen("the question", QuestionShown(game)));
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the difficulty menu", DifficultyShown));
+    ASSERT_TRUE(game.WaitForScreen("the difficulty menu", MenuWith(game, 5)));
     game.Tap("e");
 }
 
 TEST(MainMenu, ASavedGameIsOnTopAndIsAbandonedOnlyAfterTheQuestionAndADifficulty) {
-    DataFolder data(false);
+    DataFolder data({"app/quickpack"});
     GameRun game(OptionsFor(data));
     game.SeedUserFile("data/prefs.xml", QuickPackPrefs());
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuWith(6)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
 
     // The game's own save, written at the first change of level, then the menu by the pause.
     NewGame(game);
@@ -259,28 +158,28 @@ TEST(MainMenu, ASavedGameIsOnTopAndIsAbandonedOnlyAfterTheQuestionAndADifficulty
     ASSERT_EQ(Element(save, "level"), "2") << save;
     ASSERT_GT(std::stoi("0" + Element(save, "time")), 0) << save;
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the pause screen", PauseShown));
+    ASSERT_TRUE(game.WaitForScreen("the pause screen", OverGameWith(game, 3)));
     game.Tap("m");
-    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue on top", MainMenuWith(7)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu with Continue on top", MenuWith(game, 7)));
     game.SaveScreenshot("b-with-continue");
     EXPECT_EQ(game.ReadUserFile(SaveFile("quickpack")), save);
 
     // N, then Escape at the question: nothing changes.
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the question", DialogShown));
+    ASSERT_TRUE(game.WaitForScreen("the question", QuestionShown(game)));
     game.SaveScreenshot("b-abandon-question");
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the main menu again", MainMenuWith(7)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu again", MenuWith(game, 7)));
     EXPECT_EQ(game.ReadUserFile(SaveFile("quickpack")), save);
 
     // N, Enter, then Escape in the difficulty menu: nothing changes either.
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the question", DialogShown));
+    ASSERT_TRUE(game.WaitForScreen("the question", QuestionShown(game)));
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the difficulty menu", DifficultyShown));
+    ASSERT_TRUE(game.WaitForScreen("the difficulty menu", MenuWith(game, 5)));
     game.SaveScreenshot("b-difficulty");
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the main menu again", MainMenuWith(7)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu again", MenuWith(game, 7)));
     EXPECT_EQ(game.ReadUserFile(SaveFile("quickpack")), save);
     EXPECT_EQ(Occurrences(game.ReadUserFile(kPlayerFile).value_or(""), "<gameStat>"), 0);
 
@@ -295,13 +194,9 @@ TEST(MainMenu, ASavedGameIsOnTopAndIsAbandonedOnlyAfterTheQuestionAndADifficulty
     EXPECT_EQ(Element(player, "time"), Element(save, "time"));
     EXPECT_EQ(Element(player, "date"), CurrentDate());
     EXPECT_EQ(Element(player, "cheatEnabled"), "0");
-    ASSERT_TRUE(game.WaitForScreen("the new game in play", Playing));
+    ASSERT_TRUE(game.WaitForScreen("the new game in play", Playing(game)));
     EXPECT_EQ(game.UserFileMode(SaveFile("quickpack")), -1);
-    game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the pause screen", PauseShown));
-    game.Tap("q");
-    ASSERT_TRUE(game.WaitForExit());
-    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+    QuitFromPlay(game);
     EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
 }
 
@@ -314,7 +209,7 @@ TEST(MainMenu, AnEditedSaveIsRecordedAsACheatGameAndOneWithoutPlayTimeNotAtAll) 
     } cases[] = {{"an edited save", false, 1, "1"}, {"a save left by a game-over choice", true, 1, "0"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        DataFolder data(false);
+        DataFolder data({"app/quickpack"});
         GameRun game(OptionsFor(data));
         game.SeedUserFile("data/prefs.xml", QuickPackPrefs());
         if (!c.played) game.SeedUserFile(SaveFile("quickpack"), SaveText("quickpack", 5000, true), 0444);
@@ -323,16 +218,16 @@ TEST(MainMenu, AnEditedSaveIsRecordedAsACheatGameAndOneWithoutPlayTimeNotAtAll) 
         if (c.played) {
             // The quick pack's third level loses its ball, and with it the only life; the finished
             // game is recorded and Escape leaves a save of that level without play time.
-            ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuWith(6)));
+            ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
             NewGame(game);
             ToSecondLevel(game);
             const std::string second = game.ReadUserFile(SaveFile("quickpack")).value_or("");
             Launch(game);
             ASSERT_TRUE(game.WaitForUserFileChange(SaveFile("quickpack"), second));
-            ASSERT_TRUE(game.WaitForScreen("the game-over screen", GameOverShown));
+            ASSERT_TRUE(game.WaitForScreen("the game-over screen", OverGameWith(game, 4)));
             game.Tap("Escape");
         }
-        ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MainMenuWith(7)));
+        ASSERT_TRUE(game.WaitForScreen("the main menu with Continue", MenuWith(game, 7)));
         const std::string save = game.ReadUserFile(SaveFile("quickpack")).value_or("");
         if (c.played) {
             EXPECT_EQ(Element(save, "time"), "0") << save;
@@ -340,7 +235,7 @@ TEST(MainMenu, AnEditedSaveIsRecordedAsACheatGameAndOneWithoutPlayTimeNotAtAll) 
         const std::string playerBefore = game.ReadUserFile(kPlayerFile).value_or("");
         AbandonForNewGame(game);
         // The game start deletes the saved game in every case; the record is the menu's.
-        ASSERT_TRUE(game.WaitForScreen("the new game in play", Playing));
+        ASSERT_TRUE(game.WaitForScreen("the new game in play", Playing(game)));
         EXPECT_EQ(game.UserFileMode(SaveFile("quickpack")), -1);
         const std::string player = game.ReadUserFile(kPlayerFile).value_or("");
         EXPECT_EQ(Occurrences(player, "<gameStat>"), c.records) << player;
@@ -348,40 +243,40 @@ TEST(MainMenu, AnEditedSaveIsRecordedAsACheatGameAndOneWithoutPlayTimeNotAtAll) 
         if (c.played) {
             EXPECT_EQ(player, playerBefore) << "only the finished game is on record";
         }
-        game.Tap("Escape");
-        ASSERT_TRUE(game.WaitForScreen("the pause screen", PauseShown));
-        game.Tap("q");
-        ASSERT_TRUE(game.WaitForExit());
-        EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
+        QuitFromPlay(game);
     }
 }
 
 // --- (c) Two packs.
 
 TEST(MainMenu, WithTwoPacksTheChooserMovesTheCaptionThePreferencesAndContinue) {
-    DataFolder data(true);
+    // The quick pack again as "Second Pack".
+    DataFolder data({"app/quickpack"});
+    data.AddPack("app/quickpack", "secondpack");
+    fs::copy_file(FixturePath("menu/secondpack/info.xml"), data.Pack("secondpack") + "info.xml",
+                  fs::copy_options::overwrite_existing);
     GameRun game(OptionsFor(data));
     game.SeedUserFile("data/prefs.xml", QuickPackPrefs());
     game.SeedUserFile(SaveFile("secondpack"), SaveText("secondpack", 5000, false), 0444);
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("seven buttons: Packs, no Continue", MainMenuWith(7)));
+    ASSERT_TRUE(game.WaitForScreen("seven buttons: Packs, no Continue", MenuWith(game, 7)));
     const Screenshot before = game.Capture();
     game.SaveScreenshot(before, "c-two-packs");
 
     game.Tap("k");
-    ASSERT_TRUE(game.WaitForScreen("the pack chooser", ChooserShown));
+    ASSERT_TRUE(game.WaitForScreen("the pack chooser", ChooserShown(game)));
     game.SaveScreenshot("c-chooser-quick-pack");
     const Screenshot first = game.Capture();
     game.Tap("Down");
     const Region label{312, static_cast<int>(RowTop(1, 6)), 400, 30};
     ASSERT_TRUE(game.WaitForScreen("the second pack's name", [&](const Screenshot& s) {
-        return ChooserShown(s) && s.Differences(first, label, 60) > 50;
+        return ChooserShown(game)(s) && s.Differences(first, label, 60) > 50;
     }));
     game.SaveScreenshot("c-chooser-second-pack");
     const std::string prefs = game.ReadUserFile("data/prefs.xml").value_or("");
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("eight buttons: Continue for the second pack's save", MainMenuWith(8)));
+    ASSERT_TRUE(game.WaitForScreen("eight buttons: Continue for the second pack's save", MenuWith(game, 8)));
     const Screenshot after = game.Capture();
     game.SaveScreenshot(after, "c-second-pack-current");
     ASSERT_TRUE(game.WaitForUserFileChange("data/prefs.xml", prefs));
@@ -391,14 +286,14 @@ TEST(MainMenu, WithTwoPacksTheChooserMovesTheCaptionThePreferencesAndContinue) {
     EXPECT_EQ(after.Differences(before, {100, 589, 824, 36}, 60), 0);
 
     game.Tap("c");
-    ASSERT_TRUE(game.WaitForScreen("the second pack's saved game in play", Playing));
+    ASSERT_TRUE(game.WaitForScreen("the second pack's saved game in play", Playing(game)));
     game.SaveScreenshot("c-continued-second-pack");
 }
 
 // --- (d) The scores.
 
 TEST(MainMenu, TheScoresScreenShowsThePlayersRecordsAndEnterGoesBack) {
-    DataFolder data(false);
+    DataFolder data({"app/quickpack"});
     GameRun game(OptionsFor(data));
     game.SeedUserFile("data/prefs.xml", QuickPackPrefs());
     {
@@ -429,9 +324,9 @@ TEST(MainMenu, TheScoresScreenShowsThePlayersRecordsAndEnterGoesBack) {
     }
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuWith(6)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
     game.Tap("s");
-    ASSERT_TRUE(game.WaitForScreen("the scores screen", ScoresShown));
+    ASSERT_TRUE(game.WaitForScreen("the scores screen", ScoresShown(game)));
     const Screenshot shot = game.Capture();
     game.SaveScreenshot(shot, "d-scores");
     // Three rows in each table (the cheated game is left out): the first green, then white.
@@ -445,21 +340,21 @@ TEST(MainMenu, TheScoresScreenShowsThePlayersRecordsAndEnterGoesBack) {
     // The four totals in green under the panels.
     for (const int y : {500, 530, 560, 590}) EXPECT_GT(shot.Count({150, y, 724, 26}, green), 50) << y;
     game.Tap("Escape");
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    EXPECT_TRUE(ScoresShown(game.Capture())) << "Escape does not leave the scores";
+    ASSERT_TRUE(game.WaitForFrames(kFramesAfterAKey));
+    EXPECT_TRUE(ScoresShown(game)(game.Capture())) << "Escape does not leave the scores";
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the main menu again", MainMenuWith(6)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu again", MenuWith(game, 6)));
 }
 
 // --- (e) The ways out.
 
 TEST(MainMenu, CtrlHeldThenQEndsTheGameAtOnceButQBeforeCtrlDoesNothing) {
-    DataFolder data(false);
+    DataFolder data({"app/quickpack"});
     GameRun game(OptionsFor(data));
     game.SeedUserFile("data/prefs.xml", QuickPackPrefs());
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuWith(6)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
 
     game.KeyDown("q");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -467,9 +362,9 @@ TEST(MainMenu, CtrlHeldThenQEndsTheGameAtOnceButQBeforeCtrlDoesNothing) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     game.KeyUp("Ctrl");
     game.KeyUp("q");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(game.WaitForFrames(kFramesAfterAKey));
     EXPECT_TRUE(game.Running());
-    EXPECT_TRUE(MainMenuWith(6)(game.Capture()));
+    EXPECT_TRUE(MenuWith(game, 6)(game.Capture()));
 
     game.KeyDown("Ctrl");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -484,17 +379,18 @@ TEST(MainMenu, CtrlHeldThenQEndsTheGameAtOnceButQBeforeCtrlDoesNothing) {
 }
 
 TEST(MainMenu, EscapeQuitsAfterTheFadeOut) {
-    DataFolder data(false);
+    DataFolder data({"app/quickpack"});
     // Short frames make the fade long enough to be seen.
     GameRun game(OptionsFor(data, 5));
     game.SeedUserFile("data/prefs.xml", QuickPackPrefs());
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuWith(6)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
     game.Tap("Escape");
     // Half-way: the title darkened but still there, and no button, box or caption.
-    ASSERT_TRUE(game.WaitForScreen("the title fading to black, without buttons", [](const Screenshot& s) {
-        return RunsAt(s, kWideBorder) == 0 && !OnMenuBackground(s) &&
+    ASSERT_TRUE(game.WaitForScreen("the title fading to black, without buttons", [&](const Screenshot& s) {
+        const View v(game.Window());
+        return ButtonsShown(s, v) == 0 && !OnMenuBackground(s, v) &&
                s.Count({650, 60, 250, 90}, [](Rgb c) { return c.r > 40 && c.r > 2 * c.b; }) > 1000 &&
                s.Count({100, 589, 824, 74}, IsLight(100)) == 0;
     }));
@@ -514,7 +410,7 @@ TEST(MainMenu, HelpOpensTheHelpPageInTheBrowserOrSaysWhereItIs) {
     } cases[] = {{"a browser", Opener::Opens}, {"xdg-open failing", Opener::Fails}, {"no xdg-open", Opener::Missing}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        DataFolder data(false);
+        DataFolder data({"app/quickpack"});
         ScratchFolder stub;
         const std::string opened = stub.path() + "/opened.txt";
         if (c.opener != Opener::Missing) {
@@ -532,7 +428,7 @@ TEST(MainMenu, HelpOpensTheHelpPageInTheBrowserOrSaysWhereItIs) {
         game.SeedUserFile("data/prefs.xml", QuickPackPrefs());
         ASSERT_TRUE(game.Start());
         ASSERT_TRUE(game.WaitForWindow(kTitle));
-        ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuWith(6)));
+        ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
         game.Tap("h");
         ASSERT_TRUE(game.WaitForExit());
         const std::string page = data.Path() + "help/index.html";
@@ -553,19 +449,16 @@ TEST(MainMenu, HelpOpensTheHelpPageInTheBrowserOrSaysWhereItIs) {
 }
 
 TEST(MainMenu, ClosingTheWindowEndsTheGame) {
-    DataFolder data(false);
+    DataFolder data({"app/quickpack"});
     GameRun game(OptionsFor(data));
     game.SeedUserFile("data/prefs.xml", QuickPackPrefs());
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuWith(6)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
 
     game.CloseWindow();
 
-    ASSERT_TRUE(game.WaitForExit());
-    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
-    EXPECT_EQ(game.Stderr(), "");
-    EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
+    ExpectCleanExit(game);
     EXPECT_EQ(game.ReadUserFile("data/prefs.xml"), QuickPackPrefs());
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/image.h"
 #include "support/e2e.h"
+#include "support/e2e_screens.h"
 #include "support/scratch_folder.h"
 #include "support/support.h"
 
@@ -16,14 +17,10 @@ namespace {
 
 using namespace e2e;
 
-const std::string kTitle = "Brondelvix 2!";
-
 // The main menu: the title picture's orange letters and the green column of buttons, wherever
 // the window stands on the screen.
 bool TitleDrawn(const Screenshot& s) {
-    const int orange = s.Count(s.Whole(), [](Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; });
-    const int green = s.Count(s.Whole(), [](Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; });
-    return orange > 1000 && green > 5000;
+    return s.Count(s.Whole(), TitleOrange) > 1000 && s.Count(s.Whole(), MenuGreen) > 5000;
 }
 
 struct ScreenSize {

@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <set>
 #include <sstream>
@@ -24,6 +23,7 @@
 #include <vector>
 
 #include "support/e2e.h"
+#include "support/e2e_screens.h"
 #include "support/scratch_folder.h"
 #include "support/support.h"
 
@@ -33,20 +33,12 @@ using namespace e2e;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-const std::string kTitle = "Brondelvix 2!";
 const std::string kPlayer = "Tess";
 const std::string kPrefs = "data/prefs.xml";
 const std::string kPlayerFile = "data/players/" + kPlayer + "/player.xml";
 const std::string kSaveFile = "data/players/" + kPlayer + "/save_classic.xml";
 // A level of the classic pack takes a sanitizer build half a minute to a few minutes of play.
 constexpr Millis kLevelWait{std::chrono::minutes(6)};
-
-std::string Element(const std::string& text, const std::string& tag) {
-    const size_t from = text.find("<" + tag + ">");
-    const size_t to = text.find("</" + tag + ">");
-    if (from == std::string::npos || to == std::string::npos) return "<missing>";
-    return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
-}
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -58,136 +50,7 @@ void Stage(const std::string& name) {
     std::fflush(stdout);
 }
 
-// --- What the screens look like, wherever the game's window stands and whatever its size: places
-// in the game's 1024 x 768 layout, scaled into the window.
-
-bool Green(Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; }
-bool Orange(Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }
-
-using ScreenTest = std::function<bool(const Screenshot&)>;
-
-// The menu background: the orange end of the title across the top.
-bool OnMenuBackground(const Screenshot& s, const View& v) {
-    return s.Count(v.Area(650, 60, 250, 90), Orange) > v.Pixels(1000);
-}
-// The buttons down the menu column, counted by their green left borders.
-int ButtonsShown(const Screenshot& s, const View& v) {
-    int runs = 0;
-    bool inRun = false;
-    for (int y = v.Y(192); y < v.Y(614); ++y) {
-        const bool green = Green(s.At(v.X(312), y));
-        if (green && !inRun) ++runs;
-        inRun = green;
-    }
-    return runs;
-}
-// The panel's large white figures beside the field; at full light only in play, whose first
-// frame after a screen over it is already a little darker.
-bool PanelShown(const Screenshot& s, const View& v, int light = 200) {
-    return s.Count(v.Area(740, 100, 280, 170), IsLight(light)) > v.Pixels(60);
-}
-// The paddle, blue, near the bottom of the field.
-bool PaddleShown(const Screenshot& s, const View& v) {
-    return s.Count(v.Area(4, 700, 722, 60), [](Rgb c) { return c.b > 100 && c.r < 200; }) > v.Pixels(60);
-}
-
-// The screens, judged in the game's current window.
-ScreenTest MenuWith(GameRun& game, int buttons) {
-    return [&game, buttons](const Screenshot& s) {
-        const View v(game.Window());
-        return OnMenuBackground(s, v) && !PanelShown(s, v) && ButtonsShown(s, v) == buttons;
-    };
-}
-// Over the game, the side panel shows: the orange bricks of a level may look like the title.
-ScreenTest Playing(GameRun& game) {
-    return [&game](const Screenshot& s) {
-        const View v(game.Window());
-        return ButtonsShown(s, v) == 0 && PanelShown(s, v, 240) && PaddleShown(s, v);
-    };
-}
-ScreenTest OverGameWith(GameRun& game, int buttons) {
-    return [&game, buttons](const Screenshot& s) {
-        const View v(game.Window());
-        return ButtonsShown(s, v) == buttons && PanelShown(s, v);
-    };
-}
-// The text entry: its box tints the middle of the screen green.
-ScreenTest EntryShown(GameRun& game) {
-    return [&game](const Screenshot& s) {
-        const View v(game.Window());
-        return OnMenuBackground(s, v) && s.All(v.Area(270, 200, 30, 30), Green);
-    };
-}
-// A message with its OK button: one row of the column, two faces down the middle.
-ScreenTest MessageShown(GameRun& game) {
-    return [&game](const Screenshot& s) {
-        const View v(game.Window());
-        return OnMenuBackground(s, v) && !EntryShown(game)(s) && FacesDown(s, v, 312) == 1 && FacesDown(s, v, 512) == 2;
-    };
-}
-// The options screen: six buttons and no captions under them; the chooser: its entry alone on
-// the left, its arrows, OK and Cancel down the middle.
-bool Captions(const Screenshot& s, const View& v) {
-    return s.Count(v.Area(100, 590, 824, 80), IsLight(200)) > v.Pixels(100);
-}
-ScreenTest OptionsShown(GameRun& game) {
-    return [&game](const Screenshot& s) {
-        const View v(game.Window());
-        return OnMenuBackground(s, v) && FacesDown(s, v, 316) == 6 && FacesDown(s, v, 512) == 6 && !Captions(s, v);
-    };
-}
-ScreenTest ChooserShown(GameRun& game) {
-    return [&game](const Screenshot& s) {
-        const View v(game.Window());
-        return OnMenuBackground(s, v) && FacesDown(s, v, 316) == 1 && FacesDown(s, v, 512) == 5;
-    };
-}
-
 // --- Driving the game.
-
-// The pointer in the bottom right corner of the window, away from every button.
-void Park(GameRun& game) {
-    const View v(game.Window());
-    game.MoveTo(v.X(1010), v.Y(755));
-}
-
-// A key, then what it must bring up.
-void Key(GameRun& game, const std::string& key, const std::string& what, const ScreenTest& shown,
-         Millis timeout = kDefaultWait) {
-    game.Tap(key);
-    ASSERT_TRUE(game.WaitForScreen(what, shown, timeout));
-}
-
-// Text for an entry, a key at a time: the entry takes one key a frame.
-void Enter(GameRun& game, const std::string& text) {
-    ASSERT_TRUE(game.WaitForScreen("a text entry", EntryShown(game)));
-    Sleep(300);
-    const Region typed = View(game.Window()).Area(262, 350, 500, 70);
-    for (char c : text) {
-        const Screenshot before = game.Capture();
-        game.Tap(std::string(1, c));
-        ASSERT_TRUE(game.WaitForScreen(std::string("the entry showing ") + c, [&](const Screenshot& s) {
-            return EntryShown(game)(s) && s.Differences(before, typed, 30) > 10;
-        }));
-        Sleep(200);
-    }
-    game.Tap("Return");
-}
-
-// A chooser of the options screen opened by its key, stepped, and taken with Enter.
-void Choose(GameRun& game, const std::string& hotKey, const std::vector<std::string>& steps) {
-    game.Tap(hotKey);
-    ASSERT_TRUE(game.WaitForScreen("the chooser of " + hotKey, ChooserShown(game)));
-    const Region entry = View(game.Window()).Area(320, 312, 384, 30);
-    for (const std::string& key : steps) {
-        const Screenshot before = game.Capture();
-        game.Tap(key);
-        ASSERT_TRUE(game.WaitForScreen("the chooser's next entry", [&](const Screenshot& s) {
-            return ChooserShown(game)(s) && s.Differences(before, entry, 40) > 20;
-        }));
-    }
-    game.Tap("Return");
-}
 
 // Whether the screen comes to pass the test within the time, without a failure's evidence.
 bool Shows(GameRun& game, const ScreenTest& shown, Millis timeout) {
@@ -206,29 +69,6 @@ void PauseGame(GameRun& game) {
         if (Shows(game, OverGameWith(game, 3), std::chrono::seconds(10))) return;
     }
     ASSERT_TRUE(game.WaitForScreen("the pause screen", OverGameWith(game, 3)));
-}
-
-// The scores screen: its two tinted boxes over the darkened menu background.
-ScreenTest ScoresShown(GameRun& game) {
-    return [&game](const Screenshot& s) {
-        const View v(game.Window());
-        return s.Count(v.Area(30, 60, 350, 280), Green) > v.Pixels(80000) &&
-               s.Count(v.Area(420, 60, 350, 280), Green) > v.Pixels(80000);
-    };
-}
-
-// Fire is a held button, seen by the game's next update.
-void Launch(GameRun& game) {
-    game.ButtonDown();
-    Sleep(300);
-    game.ButtonUp();
-}
-
-void ExpectCleanExit(GameRun& game) {
-    ASSERT_TRUE(game.WaitForExit());
-    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
-    EXPECT_EQ(game.Stderr(), "");
-    EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
 }
 
 // The trace of powerups caught and bricks broken, one name per kind: "powerup" or "brick".
@@ -282,15 +122,13 @@ TEST(WholeGame, FromAnEmptyFolderAPlayerPlaysPausesLeavesContinuesLosesAndFindsT
 
         // --- A player of one's own.
         game.Tap("p");
-        ASSERT_TRUE(game.WaitForScreen("the player menu", [&](const Screenshot& s) {
-            return OnMenuBackground(s, View(game.Window())) && FacesDown(s, View(game.Window()), 312) == 5;
-        }));
+        ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown(game)));
         game.Tap("n");
         Enter(game, kPlayer);
         ASSERT_TRUE(game.WaitForScreen("\"Player Created\"", MessageShown(game)));
         game.SaveScreenshot("02-player-created");
         Stage("02-player-created");
-        Key(game, "Return", "the main menu", MenuWith(game, 6));
+        ASSERT_TRUE(KeyShows(game, "Return", "the main menu", MenuWith(game, 6)));
         const std::string player = game.ReadUserFile(kPlayerFile).value_or("");
         EXPECT_EQ(Element(player, "name"), kPlayer) << player;
         EXPECT_EQ(Occurrences(player, "<gameStat>"), 0) << player;
@@ -299,22 +137,18 @@ TEST(WholeGame, FromAnEmptyFolderAPlayerPlaysPausesLeavesContinuesLosesAndFindsT
 
         // --- French, and the 800x600 window.
         const Screenshot english = game.Capture();
-        Key(game, "o", "the options screen", OptionsShown(game));
-        Choose(game, "l", {"Down"});
+        ASSERT_TRUE(KeyShows(game, "o", "the options screen", OptionsShown(game)));
+        ASSERT_TRUE(Choose(game, "l", {"Down"}));
         ASSERT_TRUE(game.WaitForScreen("the options screen in French", [&](const Screenshot& s) {
             return OptionsShown(game)(s) &&
                    s.Differences(english, View(game.Window()).Area(320, 272, 384, 230), 40) > 500;
         }));
         const unsigned long bigWindow = game.Window().id;
-        Choose(game, "f", {"Down"});
-        ASSERT_TRUE(game.WaitUntil("a new 800x600 window", [&] {
-            return game.WaitForWindow(kTitle, Millis(500)) && game.Window().id != bigWindow && game.Window().w == 800 &&
-                   game.Window().h == 600;
-        }));
-        Park(game);
+        ASSERT_TRUE(Choose(game, "f", {"Down"}));
+        ASSERT_TRUE(WaitForNewWindow(game, bigWindow, 800, 600));
         ASSERT_TRUE(game.WaitForScreen("the options screen in the new window", OptionsShown(game)));
         game.SaveScreenshot("03-options-french-800x600");
-        Key(game, "Escape", "the main menu in French", MenuWith(game, 6));
+        ASSERT_TRUE(KeyShows(game, "Escape", "the main menu in French", MenuWith(game, 6)));
         game.SaveScreenshot("04-main-menu-french");
         Stage("04-main-menu-french");
         const std::string prefs = game.ReadUserFile(kPrefs).value_or("");
@@ -326,7 +160,7 @@ TEST(WholeGame, FromAnEmptyFolderAPlayerPlaysPausesLeavesContinuesLosesAndFindsT
 
         // --- A new game at Normal: the first level played by the scripted pointer to the second,
         // which saves the game.
-        Key(game, "n", "the difficulty step", MenuWith(game, 5));
+        ASSERT_TRUE(KeyShows(game, "n", "the difficulty step", MenuWith(game, 5)));
         game.Tap("n");
         ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing(game), std::chrono::seconds(60)));
         game.SaveScreenshot("05-first-level");
@@ -346,18 +180,19 @@ TEST(WholeGame, FromAnEmptyFolderAPlayerPlaysPausesLeavesContinuesLosesAndFindsT
         game.SaveScreenshot("06-second-level");
         Stage("06-second-level");
 
-        // --- Paused, the field stands still; resumed, it moves again.
+        // --- Paused, the field stands still; resumed, it moves again. A second of frames for the
+        // pause screen to settle, then more than that, in which a ball in play would cross the field.
         PauseGame(game);
-        Sleep(1000);
+        ASSERT_TRUE(game.WaitForFrames(25));
         const Screenshot paused = game.Capture();
         game.SaveScreenshot(paused, "07-paused");
-        Sleep(1500);
+        ASSERT_TRUE(game.WaitForFrames(40));
         // Left of the box, where the pointer the pause shows is not.
         const Region field = View(game.Window()).Area(4, 4, 200, 760);
         const Screenshot later = game.Capture();
         if (later.Differences(paused, field, 10) != 0) game.SaveScreenshot(later, "07-paused-later");
         EXPECT_EQ(later.Differences(paused, field, 10), 0) << "the field stood still under the pause";
-        Key(game, "Escape", "play again", Playing(game));
+        ASSERT_TRUE(KeyShows(game, "Escape", "play again", Playing(game)));
         ASSERT_TRUE(game.WaitUntil("the field moving", [&] {
             const Screenshot a = game.Capture();
             Sleep(300);
@@ -427,7 +262,7 @@ TEST(WholeGame, FromAnEmptyFolderAPlayerPlaysPausesLeavesContinuesLosesAndFindsT
     Sleep(1000);
     game.SaveScreenshot("12-scores");
     Stage("12-scores");
-    Key(game, "Return", "the main menu", MenuWith(game, 7));
+    ASSERT_TRUE(KeyShows(game, "Return", "the main menu", MenuWith(game, 7)));
     game.Tap("Escape");
     ExpectCleanExit(game);
 
@@ -447,17 +282,12 @@ TEST(WholeGame, FromAnEmptyFolderAPlayerPlaysPausesLeavesContinuesLosesAndFindsT
 
 // A saved game of the default player at the start of a level, sealed as the game seals it.
 std::string SavedGameAt(const std::string& level, int number, const std::string& difficulty, int lives) {
-    const std::string saveData = "<saveData>\n\t<lives>" + std::to_string(lives) + "</lives>\n\t<saveLevel>" + level +
-                                 "</saveLevel>\n\t<gameStat>\n\t\t<score>0</score>\n\t\t<level>" +
-                                 std::to_string(number) +
-                                 "</level>\n\t\t<time>0</time>\n\t\t<date>11 Dec 2026</date>\n\t\t<cheatEnabled>0</"
-                                 "cheatEnabled>\n\t\t<difficulty>" +
-                                 difficulty +
-                                 "</difficulty>\n\t\t<hash></hash>\n\t\t<pack>classic</pack>\n\t</gameStat>\n"
-                                 "</saveData>\n";
-    const std::string seal =
-        "F00DCAFE2qmz7k4[]8rt5w,jd3xpp; Salt Filler.  Greetings, friend, and many thanks for spotting this entry!";
-    return saveData + "<saveHash>" + Md5Upper(saveData + seal) + "</saveHash>\n";
+    return SealedSave({.lives = lives,
+                       .level = level,
+                       .number = number,
+                       .date = "11 Dec 2026",
+                       .difficulty = difficulty,
+                       .pack = "classic"});
 }
 
 // The names the pack's files give, as <tag>name</tag> entries.

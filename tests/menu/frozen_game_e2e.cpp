@@ -9,14 +9,13 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "support/e2e.h"
+#include "support/e2e_screens.h"
 #include "support/scratch_folder.h"
 #include "support/support.h"
 
@@ -28,115 +27,29 @@ namespace {
 using namespace e2e;
 namespace fs = std::filesystem;
 
-const std::string kTitle = "Brondelvix 2!";
 const std::string kPlayer = "Nameless Wonder";
 const std::string kSaveFile = "data/players/" + kPlayer + "/save_edgepack.xml";
 const std::string kPlayerFile = "data/players/" + kPlayer + "/player.xml";
 
-// The shipped data folder with the edge pack as its only pack.
-class DataFolder {
-public:
-    DataFolder() {
-        const std::string data = scratch_.path() + "/data/";
-        LinkShippedDataWithoutPacks(scratch_.path() + "/");
-        fs::copy(FixturePath("menu/edgepack"), data + "packs/edgepack", fs::copy_options::recursive);
-    }
-    std::string Path() const { return scratch_.path() + "/"; }
-
-private:
-    ScratchFolder scratch_;
-};
-
-// The shipped preferences on the edge pack, in a window of the given size and a language.
-std::string Prefs(int width, int height, const std::string& language = "en") {
-    std::ifstream in(Resources() + "data/default_prefs.xml", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string prefs = text.str();
-    const std::string from = "<currentPackName>classic</currentPackName>";
-    prefs.replace(prefs.find(from), from.size(), "<currentPackName>edgepack</currentPackName>");
-    for (const auto& [tag, value] : {std::pair{"screenWidth", width}, std::pair{"screenHeight", height}}) {
-        const std::string open = std::string("<") + tag + ">";
-        const size_t at = prefs.find(open) + open.size();
-        prefs.replace(at, prefs.find('<', at) - at, std::to_string(value));
-    }
-    const std::string english = "<language>en</language>";
-    prefs.replace(prefs.find(english), english.size(), "<language>" + language + "</language>");
-    return prefs;
-}
-
-std::string Element(const std::string& text, const std::string& tag) {
-    const size_t from = text.find("<" + tag + ">");
-    const size_t to = text.find("</" + tag + ">");
-    if (from == std::string::npos || to == std::string::npos) return "";
-    return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
-}
-
-// --- Where things are: logical 1024 x 768 positions scaled to the screen, which the game's
-// window fills.
-
-struct Scale {
-    int width, height;
-    int X(double logical) const { return static_cast<int>(logical * width / 1024.0); }
-    int Y(double logical) const { return static_cast<int>(logical * height / 768.0); }
-    Region Box(double x, double y, double w, double h) const { return {X(x), Y(y), X(x + w) - X(x), Y(y + h) - Y(y)}; }
-};
-Scale ScaleOf(const Screenshot& s) { return {s.Width(), s.Height()}; }
-
-bool Green(Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; }
 bool BrickRed(Rgb c) { return c.r > 100 && c.g < 90 && c.b < 90; }
 
-// The buttons of a menu column, counted by their green left borders down the column; with the
-// rows where each begins.
-std::vector<int> ButtonRows(const Screenshot& s) {
-    const int x = s.Width() / 2 - 200 * s.Width() / 1024;
-    std::vector<int> rows;
-    bool inRun = false;
-    for (int y = s.Height() / 4; y < s.Height() * 4 / 5; ++y) {
-        const bool green = Green(s.At(x, y));
-        if (green && !inRun) rows.push_back(y);
-        inRun = green;
-    }
-    return rows;
-}
-int ButtonsShown(const Screenshot& s) { return static_cast<int>(ButtonRows(s).size()); }
-
-// The menu background: the title picture's orange across the top right.
-bool OnMenuBackground(const Screenshot& s) {
-    const Scale k = ScaleOf(s);
-    return s.Count(k.Box(650, 60, 250, 90), [](Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }) > 1000;
-}
-// The panel's three large white figures beside the field.
-bool PanelShown(const Screenshot& s) { return s.Count(ScaleOf(s).Box(740, 100, 280, 170), IsLight(200)) > 60; }
-// The paddle, blue, near the bottom of the field.
-bool PaddleShown(const Screenshot& s) {
-    return s.Count(ScaleOf(s).Box(4, 700, 720, 60), [](Rgb c) { return c.b > 100 && c.r < 200; }) > 100;
-}
 // Play itself, not a frame of a fade over it: its first frame is already a little darker, so
 // the panel's white figures no longer reach 250.
-bool Playing(const Screenshot& s) {
-    return ButtonsShown(s) == 0 && !OnMenuBackground(s) && PaddleShown(s) &&
-           s.Count(ScaleOf(s).Box(740, 100, 280, 170), IsLight(250)) > 20;
-}
-std::function<bool(const Screenshot&)> OverGameWith(int buttons) {
-    return
-        [buttons](const Screenshot& s) { return !OnMenuBackground(s) && ButtonsShown(s) == buttons && PanelShown(s); };
-}
+constexpr int kFullLight = 250;
+
+// N without cheats must not do what N with them does: end the level, whose closing fade takes
+// 20 frames of 40 ms, and save the game at the next one.
+constexpr int kFramesForALevelChange = 60;
+
 // One pack and a saved game: Continue, New Game, Players, Scores, Options, Help and Quit.
 constexpr int kMainMenuWithContinue = 7;
-std::function<bool(const Screenshot&)> MenuWith(int buttons) {
-    return [buttons](const Screenshot& s) { return OnMenuBackground(s) && ButtonsShown(s) == buttons; };
-}
-// The question whether to enable cheats: its message row over the menu background (OK and
-// Cancel are narrower than the column's buttons).
-bool Question(const Screenshot& s) { return OnMenuBackground(s) && ButtonsShown(s) == 1; }
 
 // A frame of a closing fade: no box or button, the field's brick still red in hue but darker than
 // it is drawn (about 160 red), anywhere from just begun to nearly black. The window is wide on
 // purpose: a screenshot of a loaded machine catches only a few of the fade's twenty frames.
-bool Darkened(const Screenshot& s) {
-    if (ButtonsShown(s) != 0 || OnMenuBackground(s)) return false;
-    const Rgb brick = s.Mean(ScaleOf(s).Box(326, 100, 48, 20));
+bool Darkened(const Screenshot& s, const View& v) {
+    if (ButtonsShown(s, v) != 0 || OnMenuBackground(s, v)) return false;
+    const Rgb brick = s.Mean(v.Area(326, 100, 48, 20));
     return brick.r >= 8 && brick.r <= 145 && brick.r > 2 * brick.g && brick.r > 2 * brick.b;
 }
 
@@ -150,57 +63,40 @@ GameOptions EdgePackRun(const DataFolder& data, int width = 1024, int height = 7
 // pass between two screenshots.
 constexpr int kLongFadeFrameMs = 5;
 
-// The game's window fills the screen, so that screen pixels are window pixels.
+// The game on the edge pack, in a window of the given size and a language that fills the screen.
 void StartOnEdgePack(GameRun& game, int width = 1024, int height = 768, const std::string& language = "en") {
-    game.SeedUserFile("data/prefs.xml", Prefs(width, height, language));
-    ASSERT_TRUE(game.Start());
-    ASSERT_TRUE(game.WaitForWindow(kTitle));
-    ASSERT_EQ(game.Window().x, 0);
-    ASSERT_EQ(game.Window().y, 0);
-    ASSERT_EQ(game.Window().w, game.ScreenWidth());
-    ASSERT_EQ(game.Window().h, game.ScreenHeight());
+    game.SeedUserFile("data/prefs.xml", ShippedPrefs({{"currentPackName", "edgepack"},
+                                                      {"screenWidth", std::to_string(width)},
+                                                      {"screenHeight", std::to_string(height)},
+                                                      {"language", language}}));
+    StartFillingTheScreen(game);
 }
 
 // From the main menu into the first level: New Game, then Normal.
 void NewGame(GameRun& game) {
     // Its buttons, not its fade-in, which drops the keys pressed meanwhile.
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(6)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(5)));
+    ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(game, 5)));
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing));
-}
-
-// Fire is a held button, seen by the game's next update.
-void Launch(GameRun& game) {
-    game.ButtonDown();
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    game.ButtonUp();
+    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing(game, kFullLight)));
 }
 
 // The first level cleared with one shot: the second level begins and the game is saved.
 void ToSecondLevel(GameRun& game) {
     Launch(game);
     ASSERT_TRUE(game.WaitForUserFile(kSaveFile));
-    ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing));
+    ASSERT_TRUE(game.WaitForScreen("the second level in play", Playing(game, kFullLight)));
 }
 
 void Pause(GameRun& game) {
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the pause screen over the game", OverGameWith(3)));
-}
-
-void ExpectCleanExit(GameRun& game) {
-    ASSERT_TRUE(game.WaitForExit());
-    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
-    EXPECT_EQ(game.Stderr(), "");
-    EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
+    ASSERT_TRUE(game.WaitForScreen("the pause screen over the game", OverGameWith(game, 3)));
 }
 
 // The field's clip: bricks show up to one logical pixel past the field's right and bottom edges
 // (columns and rows below trunc(4f) + trunc(721f) and trunc(4f) + trunc(761f)) and not beyond.
-void ExpectFieldClip(const Screenshot& s) {
-    const Scale k = ScaleOf(s);
+void ExpectFieldClip(const Screenshot& s, const View& k) {
     const double fx = s.Width() / 1024.0, fy = s.Height() / 768.0;
     const int right = static_cast<int>(4 * fx) + static_cast<int>(721 * fx);
     const int bottom = static_cast<int>(4 * fy) + static_cast<int>(761 * fy);
@@ -219,14 +115,14 @@ void ExpectFieldClip(const Screenshot& s) {
 // One line of the panel, logical top y, drawn in white or in pale green.
 const Rgb kWhite{255, 255, 255};
 const Rgb kPaleGreen{200, 255, 200};
-int PanelLinePixels(const Screenshot& s, int y, Rgb colour) {
-    return s.Count(ScaleOf(s).Box(736, y, 280, 26), IsNear(colour, 4));
+int PanelLinePixels(const Screenshot& s, const View& v, int y, Rgb colour) {
+    return s.Count(v.Area(736, y, 280, 26), IsNear(colour, 4));
 }
 
 // --- The pause screen.
 
 TEST(PauseScreen, EscapeShowsTheFrozenGameUnderItsBoxAndEscapeResumesWithNoFade) {
-    DataFolder data;
+    DataFolder data({"menu/edgepack"});
     GameRun game(EdgePackRun(data));
     StartOnEdgePack(game);
     NewGame(game);
@@ -244,24 +140,25 @@ TEST(PauseScreen, EscapeShowsTheFrozenGameUnderItsBoxAndEscapeResumesWithNoFade)
 
     // The title in green over the box, three buttons with a free row between the first two.
     EXPECT_GT(paused.Count({362, 198, 300, 40}, IsNear({0, 200, 0}, 10)), 50) << "the title";
-    const std::vector<int> rows = ButtonRows(paused);
+    const View v(game.Window());
+    const std::vector<Stretch> rows = ButtonRows(paused, v);
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_NEAR(rows[1] - rows[0], 2 * (rows[2] - rows[1]), 2) << "a free row after Resume Game";
+    EXPECT_NEAR(rows[1].from - rows[0].from, 2 * (rows[2].from - rows[1].from), 2) << "a free row after Resume Game";
     // The field as it stood, its bricks clipped at the field's edges.
     EXPECT_GT(paused.Count({326, 100, 48, 20}, BrickRed), 500) << "the brick the ball aims at";
-    ExpectFieldClip(paused);
+    ExpectFieldClip(paused, View(game.Window()));
     // The panel: a score level with the player's and everybody's best (0) stays white, a level
     // one past them (1 against 0) is pale green; the ball drawn last without blending takes
     // nothing from the texts.
     for (const int y : {380, 410, 530, 560}) {
         SCOPED_TRACE(y);
-        EXPECT_GT(PanelLinePixels(paused, y, kWhite), 15);
-        EXPECT_EQ(PanelLinePixels(paused, y, kPaleGreen), 0);
+        EXPECT_GT(PanelLinePixels(paused, v, y, kWhite), 15);
+        EXPECT_EQ(PanelLinePixels(paused, v, y, kPaleGreen), 0);
     }
     for (const int y : {450, 480, 600, 630}) {
         SCOPED_TRACE(y);
-        EXPECT_GT(PanelLinePixels(paused, y, kPaleGreen), 15);
-        EXPECT_EQ(PanelLinePixels(paused, y, kWhite), 0);
+        EXPECT_GT(PanelLinePixels(paused, v, y, kPaleGreen), 15);
+        EXPECT_EQ(PanelLinePixels(paused, v, y, kWhite), 0);
     }
     const Region nameLine{736, 340, 280, 26};
     EXPECT_LT(paused.Count(nameLine, IsLight()), nameLine.w * nameLine.h / 3) << "letters, not blocks";
@@ -274,14 +171,14 @@ TEST(PauseScreen, EscapeShowsTheFrozenGameUnderItsBoxAndEscapeResumesWithNoFade)
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < until) {
         last = game.Capture();
-        darkened = darkened || Darkened(last);
-        if (Playing(last)) break;
+        darkened = darkened || Darkened(last, v);
+        if (Playing(game, kFullLight)(last)) break;
     }
     game.SaveScreenshot(last, "resumed");
-    EXPECT_TRUE(Playing(last));
+    EXPECT_TRUE(Playing(game, kFullLight)(last));
     EXPECT_FALSE(darkened);
     EXPECT_EQ(last.Count({152, 562, 16, 16}, IsNotBlack()), 0) << "the pointer hidden again";
-    EXPECT_GT(last.Count(ScaleOf(last).Box(740, 100, 280, 170), IsLight(240)), 60) << "the panel at full light";
+    EXPECT_GT(last.Count(v.Area(740, 100, 280, 170), IsLight(240)), 60) << "the panel at full light";
 
     Pause(game);
     game.Tap("q");
@@ -296,7 +193,7 @@ class PauseScreenSizes : public ::testing::TestWithParam<ScreenSize> {};
 
 TEST_P(PauseScreenSizes, TheFieldIsClippedOneLogicalPixelPastItsRightAndBottomEdges) {
     const ScreenSize size = GetParam();
-    DataFolder data;
+    DataFolder data({"menu/edgepack"});
     GameRun game(EdgePackRun(data, size.width, size.height));
     StartOnEdgePack(game, size.width, size.height);
     NewGame(game);
@@ -304,11 +201,11 @@ TEST_P(PauseScreenSizes, TheFieldIsClippedOneLogicalPixelPastItsRightAndBottomEd
     const Screenshot playing = game.Capture();
     game.SaveScreenshot(playing, "playing-" + name);
     ASSERT_EQ(playing.Width(), size.width);
-    ExpectFieldClip(playing);
+    ExpectFieldClip(playing, View(game.Window()));
     Pause(game);
     const Screenshot paused = game.Capture();
     game.SaveScreenshot(paused, "paused-" + name);
-    ExpectFieldClip(paused);
+    ExpectFieldClip(paused, View(game.Window()));
     game.Tap("q");
     ExpectCleanExit(game);
 }
@@ -320,7 +217,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, PauseScreenSizes,
                          });
 
 TEST(PauseScreen, QuitToMenuFadesTheGameOutAndWritesNothing) {
-    DataFolder data;
+    DataFolder data({"menu/edgepack"});
     GameRun game(EdgePackRun(data, 1024, 768, kLongFadeFrameMs));
     StartOnEdgePack(game);
     NewGame(game);
@@ -336,11 +233,11 @@ TEST(PauseScreen, QuitToMenuFadesTheGameOutAndWritesNothing) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < until) {
         shot = game.Capture();
-        if (OnMenuBackground(shot)) break;
-        if (Darkened(shot)) game.SaveScreenshot(shot, "leaving-" + std::to_string(fading++));
+        if (OnMenuBackground(shot, View(game.Window()))) break;
+        if (Darkened(shot, View(game.Window()))) game.SaveScreenshot(shot, "leaving-" + std::to_string(fading++));
     }
     EXPECT_GT(fading, 0) << "no darkening frame was caught";
-    ASSERT_TRUE(game.WaitForScreen("the main menu, with Continue", MenuWith(kMainMenuWithContinue)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu, with Continue", MenuWith(game, kMainMenuWithContinue)));
     game.SaveScreenshot("main-menu");
     EXPECT_EQ(game.ReadUserFile(kSaveFile), save);
     EXPECT_EQ(game.ReadUserFile(kPlayerFile), player);
@@ -352,7 +249,7 @@ TEST(PauseScreen, QuitToMenuFadesTheGameOutAndWritesNothing) {
 }
 
 TEST(PauseScreen, QuitEndsTheProgramAndWritesNothing) {
-    DataFolder data;
+    DataFolder data({"menu/edgepack"});
     GameRun game(EdgePackRun(data));
     StartOnEdgePack(game);
     NewGame(game);
@@ -367,7 +264,7 @@ TEST(PauseScreen, QuitEndsTheProgramAndWritesNothing) {
 }
 
 TEST(PauseScreen, CheatsAreAskedForAndTheirGameStaysOutOfTheRecords) {
-    DataFolder data;
+    DataFolder data({"menu/edgepack"});
     GameRun game(EdgePackRun(data));
     StartOnEdgePack(game);
     NewGame(game);
@@ -375,24 +272,24 @@ TEST(PauseScreen, CheatsAreAskedForAndTheirGameStaysOutOfTheRecords) {
     // C, then Escape at the question: nothing changes, and the cheat keys stay dead.
     Pause(game);
     game.Tap("c");
-    ASSERT_TRUE(game.WaitForScreen("the question over the menu background", Question));
+    ASSERT_TRUE(game.WaitForScreen("the question over the menu background", QuestionShown(game)));
     game.SaveScreenshot("enable-cheats");
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the pause screen again", OverGameWith(3)));
+    ASSERT_TRUE(game.WaitForScreen("the pause screen again", OverGameWith(game, 3)));
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("play again", Playing));
+    ASSERT_TRUE(game.WaitForScreen("play again", Playing(game, kFullLight)));
     game.Tap("n");
-    std::this_thread::sleep_for(std::chrono::seconds(2));
+    ASSERT_TRUE(game.WaitForFrames(kFramesForALevelChange));
     EXPECT_FALSE(game.ReadUserFile(kSaveFile).has_value()) << "N skipped the level without cheats";
 
     // C, then Enter: cheats on; after resuming a million points and the level skipped.
     Pause(game);
     game.Tap("c");
-    ASSERT_TRUE(game.WaitForScreen("the question", Question));
+    ASSERT_TRUE(game.WaitForScreen("the question", QuestionShown(game)));
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the pause screen again", OverGameWith(3)));
+    ASSERT_TRUE(game.WaitForScreen("the pause screen again", OverGameWith(game, 3)));
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("play again", Playing));
+    ASSERT_TRUE(game.WaitForScreen("play again", Playing(game, kFullLight)));
     game.Tap("c");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     game.Tap("n");
@@ -402,22 +299,22 @@ TEST(PauseScreen, CheatsAreAskedForAndTheirGameStaysOutOfTheRecords) {
     EXPECT_EQ(Element(save, "score"), "1000000") << save;
 
     // One more skip: the last level loses its ball, and the cheated game is recorded.
-    ASSERT_TRUE(game.WaitForScreen("the second level", Playing));
+    ASSERT_TRUE(game.WaitForScreen("the second level", Playing(game, kFullLight)));
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the game-over screen", OverGameWith(4)));
+    ASSERT_TRUE(game.WaitForScreen("the game-over screen", OverGameWith(game, 4)));
     const std::string player = game.ReadUserFile(kPlayerFile).value_or("");
     EXPECT_EQ(Occurrences(player, "<gameStat>"), 1) << player;
     EXPECT_EQ(Element(player, "cheatEnabled"), "1") << player;
 
     // A new game: no record counts, the player's own best and everybody's are still 0.
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the first level of a new game", Playing));
+    ASSERT_TRUE(game.WaitForScreen("the first level of a new game", Playing(game, kFullLight)));
     Pause(game);
     const Screenshot paused = game.Capture();
     game.SaveScreenshot(paused, "paused-after-a-cheated-game");
     for (const int y : {410, 560}) {
         SCOPED_TRACE(y);
-        const Region line = ScaleOf(paused).Box(736, y, 280, 26);
+        const Region line = View(game.Window()).Area(736, y, 280, 26);
         int left = line.x + line.w, right = line.x;
         for (int x = line.x; x < line.x + line.w; ++x) {
             for (int row = line.y; row < line.y + line.h; ++row) {
@@ -436,27 +333,27 @@ TEST(PauseScreen, CheatsAreAskedForAndTheirGameStaysOutOfTheRecords) {
 // tap-to-click sends them.
 
 TEST(QuickInput, AClickOrTapShorterThanAFrameActsOnMenusInPlayAndAsCommandQ) {
-    DataFolder data;
+    DataFolder data({"menu/edgepack"});
     GameRun game(EdgePackRun(data));
     StartOnEdgePack(game);
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(6)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
     // New Game, the column's first button.
-    const std::vector<int> rows = ButtonRows(game.Capture());
+    const std::vector<Stretch> rows = ButtonRows(game.Capture(), View(game.Window()));
     ASSERT_EQ(rows.size(), 6u);
-    game.MoveTo(game.ScreenWidth() / 2, rows[0] + 8);
+    game.MoveTo(game.ScreenWidth() / 2, rows[0].from + 8);
     game.QuickClick();
-    ASSERT_TRUE(game.WaitForScreen("the difficulty step after a quick click on New Game", MenuWith(5)));
+    ASSERT_TRUE(game.WaitForScreen("the difficulty step after a quick click on New Game", MenuWith(game, 5)));
     // Back where the pointer starts, so that play begins as in the other tests: the paddle in its
     // place, and the level cleared by the first shot.
     game.MoveTo(game.ScreenWidth() / 2, game.ScreenHeight() / 2);
     game.QuickTap("n");
-    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing));
+    ASSERT_TRUE(game.WaitForScreen("the first level in play", Playing(game, kFullLight)));
     game.QuickClick();
     ASSERT_TRUE(game.WaitForUserFile(kSaveFile)) << "the ball was launched and cleared the level";
 
     Pause(game);
     game.Tap("m");
-    ASSERT_TRUE(game.WaitForScreen("the main menu, with Continue", MenuWith(kMainMenuWithContinue)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu, with Continue", MenuWith(game, kMainMenuWithContinue)));
     // Command held on its own for a few frames, then Q tapped with no hold.
     game.KeyDown("Ctrl");
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -478,11 +375,11 @@ class SignalOnScreen : public ::testing::TestWithParam<SignalCase> {};
 
 TEST_P(SignalOnScreen, EndsTheProgramWithStatus0AndWritesNothing) {
     const SignalCase c = GetParam();
-    DataFolder data;
+    DataFolder data({"menu/edgepack"});
     GameRun game(EdgePackRun(data));
     StartOnEdgePack(game);
     if (c.where == Where::MainMenu) {
-        ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(6)));
+        ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
     } else {
         NewGame(game);
         ToSecondLevel(game);
@@ -492,7 +389,7 @@ TEST_P(SignalOnScreen, EndsTheProgramWithStatus0AndWritesNothing) {
         const std::string save = game.ReadUserFile(kSaveFile).value_or("");
         Launch(game);
         ASSERT_TRUE(game.WaitForUserFileChange(kSaveFile, save));
-        ASSERT_TRUE(game.WaitForScreen("the game-over screen", OverGameWith(4)));
+        ASSERT_TRUE(game.WaitForScreen("the game-over screen", OverGameWith(game, 4)));
     }
     const std::optional<std::string> save = game.ReadUserFile(kSaveFile);
     const std::optional<std::string> player = game.ReadUserFile(kPlayerFile);
@@ -541,7 +438,7 @@ class GameOverChoice : public ::testing::TestWithParam<Ending> {};
 TEST_P(GameOverChoice, IsRecordedOnceAndLeavesTheSavedGameItsChoiceCallsFor) {
     const Ending ending = GetParam();
     const std::string name = ending.name;
-    DataFolder data;
+    DataFolder data({"menu/edgepack"});
     GameRun game(EdgePackRun(data, 1024, 768, kLongFadeFrameMs));
     StartOnEdgePack(game);
     NewGame(game);
@@ -552,18 +449,19 @@ TEST_P(GameOverChoice, IsRecordedOnceAndLeavesTheSavedGameItsChoiceCallsFor) {
     const std::string lastLevelSave = game.ReadUserFile(kSaveFile).value_or("");
     ASSERT_EQ(Element(lastLevelSave, "saveLevel"), "Fall");
 
-    ASSERT_TRUE(game.WaitForScreen("the game-over screen over the game", OverGameWith(4)));
+    ASSERT_TRUE(game.WaitForScreen("the game-over screen over the game", OverGameWith(game, 4)));
     const Screenshot over = game.Capture();
     game.SaveScreenshot(over, "game-over");
-    const std::vector<int> rows = ButtonRows(over);
+    const View v(game.Window());
+    const std::vector<Stretch> rows = ButtonRows(over, v);
     ASSERT_EQ(rows.size(), 4u);
-    EXPECT_NEAR(rows[2] - rows[1], 2 * (rows[1] - rows[0]), 2) << "a free row before Quit To Menu";
+    EXPECT_NEAR(rows[2].from - rows[1].from, 2 * (rows[1].from - rows[0].from), 2) << "a free row before Quit To Menu";
     EXPECT_GT(over.Count({312, 198, 400, 40}, IsNear({0, 200, 0}, 10)), 50) << "the title";
-    ExpectFieldClip(over);
+    ExpectFieldClip(over, v);
     // 20 points and level 3, beyond every record there was: every pair pale green.
     for (const int y : {380, 410, 450, 480, 530, 560, 600, 630}) {
         SCOPED_TRACE(y);
-        EXPECT_GT(PanelLinePixels(over, y, kPaleGreen), 15);
+        EXPECT_GT(PanelLinePixels(over, v, y, kPaleGreen), 15);
     }
     const std::string player = game.ReadUserFile(kPlayerFile).value_or("");
     EXPECT_EQ(Occurrences(player, "<gameStat>"), 1) << player;
@@ -580,15 +478,15 @@ TEST_P(GameOverChoice, IsRecordedOnceAndLeavesTheSavedGameItsChoiceCallsFor) {
 
     // The fade under the overlay, then the screen that follows the choice.
     std::function<bool(const Screenshot&)> following = [](const Screenshot&) { return false; };
-    if (name == "N") following = Playing;
-    if (name == "Escape") following = MenuWith(kMainMenuWithContinue);
+    if (name == "N") following = Playing(game, kFullLight);
+    if (name == "Escape") following = MenuWith(game, kMainMenuWithContinue);
     // From the level reached: the last level again, whose ball falls at once.
-    if (name == "C") following = OverGameWith(4);
+    if (name == "C") following = OverGameWith(game, 4);
     int fading = 0;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(90);
     while (std::chrono::steady_clock::now() < until && game.Running()) {
         const Screenshot shot = game.Capture();
-        if (Darkened(shot)) {
+        if (Darkened(shot, v)) {
             game.SaveScreenshot(shot, "closing-" + std::to_string(fading++));
         } else if (fading > 0 && following(shot)) {
             // Only after the fade: its first frames are barely darker than the screen it leaves,
@@ -600,15 +498,15 @@ TEST_P(GameOverChoice, IsRecordedOnceAndLeavesTheSavedGameItsChoiceCallsFor) {
     EXPECT_GT(fading, 0) << "no closing frame was caught";
     if (name == "Q") ExpectCleanExit(game);
     if (name == "N") {
-        ASSERT_TRUE(game.WaitForScreen("the first level of a new game", Playing));
+        ASSERT_TRUE(game.WaitForScreen("the first level of a new game", Playing(game, kFullLight)));
         EXPECT_GT(game.Capture().Count({326, 100, 48, 20}, BrickRed), 500) << "the first level's brick";
         EXPECT_FALSE(game.ReadUserFile(kSaveFile).has_value()) << "a new game drops the saved one";
     }
     if (name == "Escape") {
-        ASSERT_TRUE(game.WaitForScreen("the main menu, with Continue", MenuWith(kMainMenuWithContinue)));
+        ASSERT_TRUE(game.WaitForScreen("the main menu, with Continue", MenuWith(game, kMainMenuWithContinue)));
     }
     if (name == "C") {
-        ASSERT_TRUE(game.WaitForScreen("the game-over screen again", OverGameWith(4)));
+        ASSERT_TRUE(game.WaitForScreen("the game-over screen again", OverGameWith(game, 4)));
     }
 
     // Every choice saved the level reached with fresh lives and a reset record.
@@ -649,15 +547,14 @@ bool LabelInk(Rgb c) { return c.g > 100 && c.g > 2 * c.r && c.g > 2 * c.b; }
 
 // Every button of the column keeps its label off its green borders: no letter in the few columns
 // outside each side border, nor in the two just inside it, over the rows of the face.
-void ExpectLabelsInsideButtons(const Screenshot& s) {
-    const std::vector<int> rows = ButtonRows(s);
+void ExpectLabelsInsideButtons(const Screenshot& s, const View& v) {
+    const std::vector<Stretch> rows = ButtonRows(s, v);
     ASSERT_GE(rows.size(), 2u);
-    const int height = rows[1] - rows[0] - 4;
-    const double left = s.Width() / 2.0 - 200.0 * s.Width() / 1024, right = s.Width() - left;
-    const int l = static_cast<int>(left), r = static_cast<int>(right);
+    const int height = rows[1].from - rows[0].from - 4;
+    const int l = v.X(312), r = v.X(712);
     for (size_t i = 0; i < rows.size(); ++i) {
-        SCOPED_TRACE(testing::Message() << "button " << i + 1 << " at row " << rows[i]);
-        const int top = rows[i] + 3, h = height - 6;
+        SCOPED_TRACE(testing::Message() << "button " << i + 1 << " at row " << rows[i].from);
+        const int top = rows[i].from + 3, h = height - 6;
         EXPECT_EQ(s.Count({l - 7, top, 5, h}, LabelInk), 0) << "left of the button";
         EXPECT_EQ(s.Count({l + 1, top, 2, h}, LabelInk), 0) << "on its left edge";
         EXPECT_EQ(s.Count({r - 3, top, 2, h}, LabelInk), 0) << "on its right edge";
@@ -672,26 +569,26 @@ TEST_P(LongLabels, StayInsideTheirButtonsOnThePlayersAndGameOverScreens) {
     const Labelled setting = GetParam();
     const std::string name =
         std::string(setting.language) + "-" + std::to_string(setting.width) + "x" + std::to_string(setting.height);
-    DataFolder data;
+    DataFolder data({"menu/edgepack"});
     GameRun game(EdgePackRun(data, setting.width, setting.height));
     StartOnEdgePack(game, setting.width, setting.height, setting.language);
     const auto expectLabelsInside = [&](const std::string& screen) {
         const Screenshot shot = game.Capture();
         game.SaveScreenshot(shot, screen + "-" + name);
         SCOPED_TRACE("the " + screen + " screen");
-        ExpectLabelsInsideButtons(shot);
+        ExpectLabelsInsideButtons(shot, View(game.Window()));
     };
     // The pointer away from the column, so that every label shows its idle green.
     game.MoveTo(2, 2);
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(6)));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MenuWith(game, 6)));
     game.Tap("p");
-    ASSERT_TRUE(game.WaitForScreen("the players screen", MenuWith(5)));
+    ASSERT_TRUE(game.WaitForScreen("the players screen", MenuWith(game, 5)));
     expectLabelsInside("players");
     game.Tap("Escape");
     NewGame(game);
     ToSecondLevel(game);
     Launch(game);
-    ASSERT_TRUE(game.WaitForScreen("the game-over screen", OverGameWith(4)));
+    ASSERT_TRUE(game.WaitForScreen("the game-over screen", OverGameWith(game, 4)));
     // Play kept the pointer in the middle of the screen, between two rows of buttons.
     game.MoveTo(2, 2);
     ASSERT_TRUE(game.WaitForScreen("the pointer in the corner", [](const Screenshot& s) {

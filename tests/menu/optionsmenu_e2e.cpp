@@ -9,7 +9,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -17,100 +16,23 @@
 #include <vector>
 
 #include "support/e2e.h"
+#include "support/e2e_screens.h"
 #include "support/scratch_folder.h"
 #include "support/support.h"
-
-// After GoogleTest, whose names the X headers' macros (None, Bool) would otherwise replace.
-#include <X11/Xlib.h>
-#include <X11/extensions/Xfixes.h>
 
 namespace {
 
 using namespace e2e;
 namespace fs = std::filesystem;
 
-const std::string kTitle = "Brondelvix 2!";
 const std::string kPrefs = "data/prefs.xml";
-
-// The shipped default preferences with some elements' values replaced.
-std::string Prefs(const std::map<std::string, std::string>& changes) {
-    std::string prefs = ReadFile(Resources() + "data/default_prefs.xml");
-    for (const auto& [name, value] : changes) {
-        const size_t from = prefs.find("<" + name + ">") + name.size() + 2;
-        prefs.replace(from, prefs.find("</" + name + ">") - from, value);
-    }
-    return prefs;
-}
-
-std::string Element(const std::string& text, const std::string& tag) {
-    const size_t from = text.find("<" + tag + ">");
-    const size_t to = text.find("</" + tag + ">");
-    if (from == std::string::npos || to == std::string::npos) return "<missing>";
-    return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
-}
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-// --- What the screens look like, wherever the game's window stands and whatever its size. Places
-// are given in the game's 1024 x 768 layout and scaled into the window.
-
-bool Orange(Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }
-
-// The menu background: the orange of the title across the top.
-bool OnBackground(const Screenshot& s, const View& v) {
-    return s.Count(v.Area(650, 60, 250, 90), Orange) > 1000 * v.Scale();
-}
-
-// The white captions naming the player and the pack under the main menu.
-bool Captions(const Screenshot& s, const View& v) { return s.Count(v.Area(100, 590, 824, 80), IsLight(200)) > 100; }
-
-// The options screen: six buttons of the column and no captions; the main menu: its column
-// with the captions; the chooser: the wide label alone on the left, five faces in the middle.
-using ScreenTest = std::function<bool(const Screenshot&)>;
-ScreenTest OptionsShown(GameRun& game) {
-    return [&game](const Screenshot& s) {
-        const View v(game.Window());
-        return OnBackground(s, v) && FacesDown(s, v, 316) == 6 && FacesDown(s, v, 512) == 6 && !Captions(s, v);
-    };
-}
-ScreenTest MainMenuShown(GameRun& game) {
-    return [&game](const Screenshot& s) {
-        const View v(game.Window());
-        return OnBackground(s, v) && FacesDown(s, v, 316) >= 6 && Captions(s, v);
-    };
-}
-ScreenTest ChooserShown(GameRun& game) {
-    return [&game](const Screenshot& s) {
-        const View v(game.Window());
-        return OnBackground(s, v) && FacesDown(s, v, 316) == 1 && FacesDown(s, v, 512) == 5;
-    };
-}
-
-// Where the chooser shows its entry, and the main menu and options screen their labels.
-Region EntryArea(GameRun& game) { return View(game.Window()).Area(320, 312, 384, 30); }
+// Where the main menu and the options screen show their labels.
 Region ColumnArea(GameRun& game) { return View(game.Window()).Area(320, 272, 384, 230); }
 
-// Whether the X server draws a pointer over the game: the cursor image has a visible pixel.
-bool PointerShown(GameRun& game) {
-    Display* display = XOpenDisplay(game.DisplayName().c_str());
-    if (!display) return true;
-    XFixesCursorImage* cursor = XFixesGetCursorImage(display);
-    bool visible = false;
-    for (int i = 0; cursor && i < cursor->width * cursor->height; ++i)
-        visible = visible || (cursor->pixels[i] >> 24) != 0;
-    if (cursor) XFree(cursor);
-    XCloseDisplay(display);
-    return visible;
-}
-
 // --- Driving the game. Each key waits for what it must show.
-
-// The pointer in the bottom right corner of the window, away from every button: outside a new
-// window the game would keep the place it last saw.
-void Park(GameRun& game) {
-    const View v(game.Window());
-    game.MoveTo(v.X(1010), v.Y(755));
-}
 
 void StartInMainMenu(GameRun& game) {
     ASSERT_TRUE(game.Start());
@@ -124,33 +46,10 @@ void OpenOptions(GameRun& game) {
     ASSERT_TRUE(game.WaitForScreen("the options screen", OptionsShown(game)));
 }
 
-// A hot key of the options screen, then the keys given to its chooser, each step of the entry
-// seen on the screen; the options screen back at the end. The entries shown, in order.
-std::vector<Screenshot> Choose(GameRun& game, const std::string& hotKey, const std::vector<std::string>& steps,
-                               const std::string& last) {
-    std::vector<Screenshot> shown;
-    game.Tap(hotKey);
-    EXPECT_TRUE(game.WaitForScreen("the chooser", ChooserShown(game)));
-    shown.push_back(game.Capture());
-    for (const std::string& key : steps) {
-        const Screenshot before = game.Capture();
-        game.Tap(key);
-        EXPECT_TRUE(game.WaitForScreen("the chooser's next entry after " + key, [&](const Screenshot& s) {
-            return ChooserShown(game)(s) && s.Differences(before, EntryArea(game), 40) > 20;
-        }));
-        shown.push_back(game.Capture());
-    }
-    game.Tap(last);
-    return shown;
-}
 void BackInOptions(GameRun& game) { ASSERT_TRUE(game.WaitForScreen("the options screen again", OptionsShown(game))); }
 // After the screen was opened anew: a new window of that size, which the keys go to.
 void BackInNewWindow(GameRun& game, unsigned long oldWindow, int width, int height) {
-    ASSERT_TRUE(game.WaitUntil("a new " + std::to_string(width) + "x" + std::to_string(height) + " window", [&] {
-        return game.WaitForWindow(kTitle, Millis(500)) && game.Window().id != oldWindow && game.Window().w == width &&
-               game.Window().h == height;
-    }));
-    Park(game);
+    ASSERT_TRUE(WaitForNewWindow(game, oldWindow, width, height));
     BackInOptions(game);
 }
 
@@ -189,20 +88,20 @@ void ExpectLabelsDrawn(GameRun& game, const Screenshot& s) {
 TEST(OptionsChoices, EachChoiceIsSavedOnGoBackCancelRewritesAnd800x600WindowKeepsItsPicturesAndTheRestart) {
     GameOptions options{.width = 1280, .height = 1024, .frameMs = 40};
     GameRun game(options);
-    game.SeedUserFile(kPrefs, Prefs({{"isFastComputer", "5"},
-                                     {"maxParticles", "300"},
-                                     {"soundVolume", "0.50000000"},
-                                     {"musicVolume", "0.50000000"}}));
+    game.SeedUserFile(kPrefs, ShippedPrefs({{"isFastComputer", "5"},
+                                            {"maxParticles", "300"},
+                                            {"soundVolume", "0.50000000"},
+                                            {"musicVolume", "0.50000000"}}));
     StartInMainMenu(game);
     OpenOptions(game);
 
     // Cancel in each chooser stores the entry it goes back to: 5 is better graphics, a pool of
     // 300 the full one of a fast computer, half volumes sound and music.
-    Choose(game, "g", {}, "Escape");
+    ASSERT_TRUE(Choose(game, "g", {}, "Escape"));
     BackInOptions(game);
-    Choose(game, "e", {}, "Escape");
+    ASSERT_TRUE(Choose(game, "e", {}, "Escape"));
     BackInOptions(game);
-    Choose(game, "a", {}, "Escape");
+    ASSERT_TRUE(Choose(game, "a", {}, "Escape"));
     BackInOptions(game);
     ExpectPrefs(GoBack(game), {{"isFastComputer", "1"},
                                {"maxParticles", "512"},
@@ -211,22 +110,22 @@ TEST(OptionsChoices, EachChoiceIsSavedOnGoBackCancelRewritesAnd800x600WindowKeep
                                {"musicVolume", "1.00000000"}});
 
     OpenOptions(game);
-    Choose(game, "g", {"Down"}, "Return");
+    ASSERT_TRUE(Choose(game, "g", {"Down"}, "Return"));
     BackInOptions(game);
-    Choose(game, "e", {"Down"}, "Return");
+    ASSERT_TRUE(Choose(game, "e", {"Down"}, "Return"));
     BackInOptions(game);
-    Choose(game, "a", {"Up"}, "Return");
+    ASSERT_TRUE(Choose(game, "a", {"Up"}, "Return"));
     BackInOptions(game);
     // From the big window, which the 1280x1024 desktop offers, to the medium one.
     const Screenshot big = game.Capture();
     const unsigned long bigWindow = game.Window().id;
-    Choose(game, "f", {"Down"}, "Return");
+    ASSERT_TRUE(Choose(game, "f", {"Down"}, "Return"));
     BackInNewWindow(game, bigWindow, 800, 600);
     const Screenshot medium = game.Capture();
     game.SaveScreenshot(medium, "options-800x600");
     // The pictures and the fonts loaded for the first window draw in the second.
     const View v(game.Window());
-    EXPECT_GT(medium.Count(v.Area(200, 40, 620, 110), Orange), 4000) << "the title picture";
+    EXPECT_GT(medium.Count(v.Area(200, 40, 620, 110), TitleOrange), 4000) << "the title picture";
     EXPECT_GT(medium.Count(v.Area(400, 200, 224, 40), IsNotBlack()), 5000) << "the box picture";
     ExpectLabelsDrawn(game, big);
     ExpectLabelsDrawn(game, medium);
@@ -257,29 +156,25 @@ TEST(OptionsChoices, EachChoiceIsSavedOnGoBackCancelRewritesAnd800x600WindowKeep
 // The in-game screen leaves the screen clipped to its own size; a larger window chosen after a
 // game must still show every menu whole, not only in the old window's corner.
 TEST(OptionsScreenMode, ALargerWindowAfterAGameShowsItsMenusWhole) {
-    ScratchFolder data;
-    LinkShippedDataWithoutPacks(data.path() + "/");
-    fs::copy(FixturePath("menu/edgepack"), data.path() + "/data/packs/edgepack", fs::copy_options::recursive);
-    GameRun game({.width = 1280, .height = 1024, .dataDir = data.path() + "/", .frameMs = 40});
-    game.SeedUserFile(kPrefs, Prefs({{"currentPackName", "edgepack"}}));
+    DataFolder data({"menu/edgepack"});
+    GameRun game({.width = 1280, .height = 1024, .dataDir = data.Path(), .frameMs = 40});
+    game.SeedUserFile(kPrefs, ShippedPrefs({{"currentPackName", "edgepack"}}));
     StartInMainMenu(game);
     OpenOptions(game);
     const Screenshot first = game.Capture();
     const View firstView(game.Window());
 
     const unsigned long big = game.Window().id;
-    Choose(game, "f", {"Down", "Down"}, "Return");
+    ASSERT_TRUE(Choose(game, "f", {"Down", "Down"}, "Return"));
     BackInNewWindow(game, big, 640, 480);
     GoBack(game);
     // A game, drawn for a few frames in the small window, paused and left for the main menu.
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the difficulty step", [&](const Screenshot& s) {
-        return OnBackground(s, View(game.Window())) && FacesDown(s, View(game.Window()), 316) == 5;
-    }));
+    ASSERT_TRUE(game.WaitForScreen("the difficulty step", MenuWith(game, 5)));
     game.Tap("n");
     ASSERT_TRUE(game.WaitForScreen("the game", [&](const Screenshot& s) {
         const View v(game.Window());
-        return !OnBackground(s, v) && s.Count(v.Area(740, 100, 280, 170), IsLight(200)) > 10;
+        return !OnMenuBackground(s, v) && PanelShown(s, v);
     }));
     game.SaveScreenshot("game-640x480");
     game.Tap("Escape");
@@ -290,7 +185,7 @@ TEST(OptionsScreenMode, ALargerWindowAfterAGameShowsItsMenusWhole) {
     OpenOptions(game);
     const unsigned long small = game.Window().id;
     // The big window takes the size full screen would: the display's own 1280x1024 here.
-    Choose(game, "f", {"Up", "Up"}, "Return");
+    ASSERT_TRUE(Choose(game, "f", {"Up", "Up"}, "Return"));
     ASSERT_TRUE(game.WaitUntil("a new, larger window", [&] {
         return game.WaitForWindow(kTitle, Millis(500)) && game.Window().id != small && game.Window().w > 640;
     }));
@@ -322,7 +217,7 @@ TEST(OptionsLanguage, FrenchRelabelsTheScreenAndTheMainMenuAndStaysAfterARestart
     OpenOptions(game);
     const Screenshot englishOptions = game.Capture();
 
-    Choose(game, "l", {"Down"}, "Return");
+    ASSERT_TRUE(Choose(game, "l", {"Down"}, "Return"));
     ASSERT_TRUE(game.WaitForScreen("the options screen in French", [&](const Screenshot& s) {
         return OptionsShown(game)(s) && s.Differences(englishOptions, ColumnArea(game), 40) > 500;
     }));
@@ -331,9 +226,10 @@ TEST(OptionsLanguage, FrenchRelabelsTheScreenAndTheMainMenuAndStaysAfterARestart
     // The shipped 1024-wide window is not offered on a 1024x768 desktop: the chooser opens on
     // full screen, and Cancel takes it.
     const unsigned long window = game.Window().id;
-    const std::vector<Screenshot> shown = Choose(game, "f", {"Down", "Down", "Down"}, "Escape");
+    std::vector<Screenshot> shown;
+    ASSERT_TRUE(Choose(game, "f", {"Down", "Down", "Down"}, "Escape", &shown));
     ASSERT_EQ(shown.size(), 4u);
-    EXPECT_LT(shown[3].Differences(shown[0], EntryArea(game), 40), 20) << "three entries";
+    EXPECT_LT(shown[3].Differences(shown[0], ChooserEntry(View(game.Window())), 40), 20) << "three entries";
     BackInNewWindow(game, window, 1024, 768);
     EXPECT_EQ(game.Window().x, 0);
 
@@ -398,7 +294,7 @@ TEST(OptionsLanguage, OverABrokenRingTheScreenOpensListsEachLanguageOnceAndKeeps
         SCOPED_TRACE(c.what);
         BrokenRingData data(c.strings);
         GameRun game({.dataDir = data.Path(), .frameMs = 40});
-        game.SeedUserFile(kPrefs, Prefs({{"language", c.language}}));
+        game.SeedUserFile(kPrefs, ShippedPrefs({{"language", c.language}}));
         StartInMainMenu(game);
         OpenOptions(game);
 
@@ -411,10 +307,10 @@ TEST(OptionsLanguage, OverABrokenRingTheScreenOpensListsEachLanguageOnceAndKeeps
             game.Tap("Down");
             if (c.languages == 1) {
                 // Nothing to step to: the entry stays.
-                Sleep(800);
+                ASSERT_TRUE(game.WaitForFrames(kFramesAfterAKey));
             } else {
                 ASSERT_TRUE(game.WaitForScreen("the next language", [&](const Screenshot& s) {
-                    return ChooserShown(game)(s) && s.Differences(before, EntryArea(game), 40) > 20;
+                    return ChooserShown(game)(s) && s.Differences(before, ChooserEntry(View(game.Window())), 40) > 20;
                 }));
             }
             entries.push_back(game.Capture());
@@ -422,7 +318,7 @@ TEST(OptionsLanguage, OverABrokenRingTheScreenOpensListsEachLanguageOnceAndKeeps
         game.SaveScreenshot(entries.front(), "chooser-" + c.language);
         for (size_t i = 0; i < entries.size(); ++i) {
             for (size_t j = i + 1; j < entries.size(); ++j) {
-                const bool same = entries[i].Differences(entries[j], EntryArea(game), 40) < 20;
+                const bool same = entries[i].Differences(entries[j], ChooserEntry(View(game.Window())), 40) < 20;
                 EXPECT_EQ(same, i == 0 && j == c.languages) << i << " and " << j;
             }
         }
@@ -437,14 +333,14 @@ TEST(OptionsLanguage, OverABrokenRingTheScreenOpensListsEachLanguageOnceAndKeeps
 TEST(OptionsScreenMode, AModeThatWillNotOpenFallsBackToThePreviousThenToA1024x768WindowThenEndsTheRun) {
     // The start opens the 1st time; the 2nd, 4th and 5th, 7th to 9th opens fail.
     GameRun game({.width = 1280, .height = 1024, .frameMs = 40, .env = {{"BX2_REFUSE_OPENS", "2,4,5,7,8,9"}}});
-    game.SeedUserFile(kPrefs, Prefs({{"screenWidth", "640"}, {"screenHeight", "480"}}));
+    game.SeedUserFile(kPrefs, ShippedPrefs({{"screenWidth", "640"}, {"screenHeight", "480"}}));
     StartInMainMenu(game);
     EXPECT_EQ(game.Window().w, 640);
 
     // The medium window will not open: back to the small one.
     OpenOptions(game);
     const unsigned long small = game.Window().id;
-    Choose(game, "f", {"Up"}, "Return");
+    ASSERT_TRUE(Choose(game, "f", {"Up"}, "Return"));
     ASSERT_TRUE(game.WaitForStderr("Going back to the previous screen mode."));
     BackInNewWindow(game, small, 640, 480);
     game.SaveScreenshot("options-640x480-previous");
@@ -453,7 +349,7 @@ TEST(OptionsScreenMode, AModeThatWillNotOpenFallsBackToThePreviousThenToA1024x76
     // Neither the medium nor the small one: a 1024x768 window, which the preferences then keep.
     OpenOptions(game);
     const unsigned long smallAgain = game.Window().id;
-    Choose(game, "f", {"Up"}, "Return");
+    ASSERT_TRUE(Choose(game, "f", {"Up"}, "Return"));
     ASSERT_TRUE(game.WaitForStderr("Trying a 1024x768 window."));
     BackInNewWindow(game, smallAgain, 1024, 768);
     game.SaveScreenshot("options-1024x768-fallback");
@@ -463,7 +359,7 @@ TEST(OptionsScreenMode, AModeThatWillNotOpenFallsBackToThePreviousThenToA1024x76
 
     // Nothing opens: the run ends with the alert and the error log.
     OpenOptions(game);
-    Choose(game, "f", {"Down", "Down"}, "Return");
+    ASSERT_TRUE(Choose(game, "f", {"Down", "Down"}, "Return"));
     ASSERT_TRUE(game.WaitForExit());
     EXPECT_EQ(game.ExitCode(), 1) << game.ExitDescription();
     const std::string alert = "The game cannot go on as asked. (No screen would open, not even a 1024x768 window.)";

@@ -11,13 +11,12 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "support/e2e.h"
+#include "support/e2e_screens.h"
 #include "support/support.h"
 
 namespace {
@@ -25,7 +24,6 @@ namespace {
 using namespace e2e;
 namespace fs = std::filesystem;
 
-const std::string kTitle = "Brondelvix 2!";
 const std::string kDefault = "Nameless Wonder";
 const std::string kPlayers = "data/players/";
 const std::string kPrefs = "data/prefs.xml";
@@ -61,15 +59,7 @@ std::string PlayerFile(const std::string& name, const std::string& password, con
 
 // The shipped default preferences, naming another current player, in another language.
 std::string Prefs(const std::string& currentPlayer, const std::string& language = "en") {
-    std::ifstream in(Resources() + "data/default_prefs.xml", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string prefs = text.str();
-    const std::string from = "<currentPlayerName>" + kDefault + "</currentPlayerName>";
-    prefs.replace(prefs.find(from), from.size(), "<currentPlayerName>" + currentPlayer + "</currentPlayerName>");
-    const std::string english = "<language>en</language>";
-    prefs.replace(prefs.find(english), english.size(), "<language>" + language + "</language>");
-    return prefs;
+    return ShippedPrefs({{"currentPlayerName", currentPlayer}, {"language", language}});
 }
 
 std::vector<std::string> Listing(const GameRun& game, const std::string& relative) {
@@ -81,64 +71,7 @@ std::vector<std::string> Listing(const GameRun& game, const std::string& relativ
     return names;
 }
 
-// --- What the screens look like (1024 x 768, the pointer moved out of the way).
-
-bool Green(Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; }
-
-// The menu background: the orange of the title across the top.
-bool OnMenuBackground(const Screenshot& s) {
-    return s.Count({650, 60, 250, 90}, [](Rgb c) { return c.r > 180 && c.g > 80 && c.b < 90; }) > 1000;
-}
-
-// The green stretches down a column inside the menu box (its green rim left out): one per
-// button face the column crosses.
-struct Stretch {
-    int from, to;
-};
-std::vector<Stretch> GreenDown(const Screenshot& s, int x) {
-    std::vector<Stretch> stretches;
-    bool inside = false;
-    for (int y = s.Height() / 4 + 8; y < s.Height() * 3 / 4 - 8; ++y) {
-        const bool green = Green(s.At(x, y));
-        if (green && !inside) stretches.push_back({y, y});
-        if (green) stretches.back().to = y;
-        inside = green;
-    }
-    return stretches;
-}
-
-// The text entry: its box tints the whole middle of the screen green.
-bool EntryShown(const Screenshot& s) { return OnMenuBackground(s) && s.All({270, 200, 30, 30}, Green); }
-
-// The player menu: five buttons of the 400-wide column, the last one row apart.
-bool PlayerMenuShown(const Screenshot& s) {
-    if (!OnMenuBackground(s) || EntryShown(s)) return false;
-    const std::vector<Stretch> rows = GreenDown(s, 312);
-    if (rows.size() != 5) return false;
-    const int gap = rows[1].from - rows[0].to;
-    return rows[4].from - rows[3].to > 2 * gap;
-}
-
-// Another screen of the column: the main menu, whatever buttons it offers.
-bool MainMenuShown(const Screenshot& s) {
-    return OnMenuBackground(s) && !EntryShown(s) && !PlayerMenuShown(s) && GreenDown(s, 312).size() >= 3;
-}
-
-// One row of the 400-wide column (a message, or the chooser's entry) and, down the middle of
-// the screen, that many faces: a message with OK (2), a question with OK and Cancel (3), the
-// chooser with its two arrows, OK and Cancel (5).
-std::function<bool(const Screenshot&)> BoxWith(size_t middleFaces) {
-    return [middleFaces](const Screenshot& s) {
-        return OnMenuBackground(s) && !EntryShown(s) && GreenDown(s, 312).size() == 1 &&
-               GreenDown(s, 512).size() == middleFaces;
-    };
-}
-const auto MessageShown = BoxWith(2);
-const auto QuestionShown = BoxWith(3);
-const auto ChooserShown = BoxWith(5);
-
-// The typed text, in grey at the middle of the entry box; the captions under the menu.
-const Region kEntryText{262, 350, 500, 70};
+// The captions under the menu (1024 x 768).
 const Region kCaptions{100, 590, 824, 80};
 
 // --- Driving the game.
@@ -152,59 +85,31 @@ void StartInPlayerMenu(GameRun& game, const std::string& currentPlayer = kDefaul
     game.SeedUserFile(kPrefs, Prefs(currentPlayer, language));
     ASSERT_TRUE(game.Start());
     ASSERT_TRUE(game.WaitForWindow(kTitle));
-    game.MoveTo(1010, 750);
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown));
+    Park(game);
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown(game)));
     game.Tap("p");
-    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown(game)));
 }
 
-// What a key does to the text an entry shows.
-enum class Seen { Shown, Blank, Refused };
-
-// A key for a text entry once it waits for one. The entry takes one key a frame and flushes the
-// keyboard before each: a key that came while it drew would be lost, as for a player that fast.
-void EntryKey(GameRun& game, const std::string& key, Seen seen) {
-    const Screenshot before = game.Capture();
-    game.Tap(key);
-    if (seen == Seen::Shown) {
-        ASSERT_TRUE(game.WaitForScreen("the entry showing \"" + key + "\"", [&](const Screenshot& s) {
-            return EntryShown(s) && s.Differences(before, kEntryText, 30) > 10;
-        }));
-    } else {
-        Sleep(700);
+// Keys an entry refuses: each is taken in and its frame drawn, and the text stays as it was.
+void RefusedKeys(GameRun& game, const std::string& keys) {
+    for (const char c : keys) {
+        const std::string key(1, c);
+        const Screenshot before = game.Capture();
+        const long drawn = game.FramesDrawn();
+        game.Tap(key);
+        ASSERT_TRUE(game.WaitForFramesAfter(drawn, 1));
+        EXPECT_EQ(game.Capture().Differences(before, EntryText(View(game.Window())), 30), 0)
+            << "\"" << key << "\" was taken";
+        Sleep(300);
     }
-    if (seen == Seen::Refused) {
-        EXPECT_EQ(game.Capture().Differences(before, kEntryText, 30), 0) << "\"" << key << "\" was taken";
-    }
-    Sleep(300);
-}
-void EntryKeys(GameRun& game, const std::string& text, Seen seen) {
-    for (char c : text) EntryKey(game, std::string(1, c), c == ' ' ? Seen::Blank : seen);
-}
-// Enter (or Escape), and the entry gone.
-void EndEntry(GameRun& game, const std::string& key = "Return") {
-    const Screenshot before = game.Capture();
-    game.Tap(key);
-    ASSERT_TRUE(game.WaitForScreen("the entry ended", [&](const Screenshot& s) {
-        return s.Differences(before, {100, 200, 824, 380}, 30) > 10;
-    }));
-}
-// A whole entry: the text typed as it shows, then Enter.
-void Enter(GameRun& game, const std::string& text) {
-    ASSERT_TRUE(game.WaitForScreen("a text entry", EntryShown));
-    Sleep(300);
-    EntryKeys(game, text, Seen::Shown);
-    EndEntry(game);
 }
 
 void Leave(GameRun& game) {
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown(game)));
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForExit());
-    EXPECT_EQ(game.ExitCode(), 0) << game.ExitDescription() << "\n" << game.Stderr();
-    EXPECT_EQ(game.Stderr(), "");
-    EXPECT_EQ(game.UserFileMode("bx2_error_log.txt"), -1);
+    ExpectCleanExit(game);
 }
 
 TEST(CreatingPlayers, RookWithBlanksAroundIsWrittenTrimmedWithItsDigestsAndBecomesCurrent) {
@@ -215,10 +120,10 @@ TEST(CreatingPlayers, RookWithBlanksAroundIsWrittenTrimmedWithItsDigestsAndBecom
 
     game.Tap("n");
     Enter(game, " Rook ");
-    ASSERT_TRUE(game.WaitForScreen("\"Player Created\"", MessageShown));
+    ASSERT_TRUE(game.WaitForScreen("\"Player Created\"", MessageShown(game)));
     game.SaveScreenshot("player-created");
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown(game)));
     game.SaveScreenshot("main-menu-after");
 
     EXPECT_EQ(Listing(game, kPlayers), (std::vector<std::string>{kDefault, "Rook"}));
@@ -229,7 +134,7 @@ TEST(CreatingPlayers, RookWithBlanksAroundIsWrittenTrimmedWithItsDigestsAndBecom
 
     // The caption under the menu now names Rook.
     game.Tap("p");
-    ASSERT_TRUE(game.WaitForScreen("the player menu again", PlayerMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the player menu again", PlayerMenuShown(game)));
     const Screenshot again = game.Capture();
     game.SaveScreenshot(again, "player-menu-rook");
     EXPECT_GT(again.Differences(menu, kCaptions, 60), 100);
@@ -244,10 +149,10 @@ void Refuse(GameRun& game, const char* button, const std::string& typed, const c
     const std::string defaultFile = game.ReadUserFile(kPlayers + kDefault + "/player.xml").value_or("");
     game.Tap(button);
     Enter(game, typed);
-    ASSERT_TRUE(game.WaitForScreen("the message", MessageShown));
+    ASSERT_TRUE(game.WaitForScreen("the message", MessageShown(game)));
     game.SaveScreenshot(shot);
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown(game)));
     EXPECT_EQ(Listing(game, kPlayers), std::vector<std::string>{kDefault});
     EXPECT_EQ(game.ReadUserFile(kPlayers + kDefault + "/player.xml"), defaultFile);
 }
@@ -256,9 +161,9 @@ void Refuse(GameRun& game, const char* button, const std::string& typed, const c
 void Create(GameRun& game, const char* button, const std::string& name) {
     game.Tap(button);
     Enter(game, name);
-    ASSERT_TRUE(game.WaitForScreen("\"Player Created\"", MessageShown));
+    ASSERT_TRUE(game.WaitForScreen("\"Player Created\"", MessageShown(game)));
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown(game)));
     EXPECT_EQ(game.ReadUserFile(kPlayers + name + "/player.xml"), PlayerFile(name, ""));
     EXPECT_EQ(game.ReadUserFile(kPrefs), Prefs(name));
 }
@@ -297,17 +202,17 @@ TEST(CreatingPlayers, TheEntryStopsAtSixteenCharactersAndRefusesFileNameCharacte
     GameRun game(Options());
     StartInPlayerMenu(game);
     game.Tap("n");
-    ASSERT_TRUE(game.WaitForScreen("the name entry", EntryShown));
+    ASSERT_TRUE(game.WaitForScreen("the name entry", EntryShown(game)));
     Sleep(300);
-    EntryKeys(game, "abcdefgh", Seen::Shown);
-    EntryKeys(game, "*+=[]{}/\\<>.:?\"", Seen::Refused);
-    EntryKeys(game, "ijklmnop", Seen::Shown);
+    EntryKeys(game, "abcdefgh", EntryShown(game));
+    RefusedKeys(game, "*+=[]{}/\\<>.:?\"");
+    EntryKeys(game, "ijklmnop", EntryShown(game));
     game.SaveScreenshot("sixteen-characters");
-    EntryKeys(game, "qQ", Seen::Refused);
+    RefusedKeys(game, "qQ");
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("\"Player Created\"", MessageShown));
+    ASSERT_TRUE(game.WaitForScreen("\"Player Created\"", MessageShown(game)));
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown(game)));
 
     EXPECT_EQ(Listing(game, kPlayers), (std::vector<std::string>{kDefault, "abcdefghijklmnop"}));
     EXPECT_EQ(game.ReadUserFile(kPlayers + "abcdefghijklmnop/player.xml"), PlayerFile("abcdefghijklmnop", ""));
@@ -322,25 +227,25 @@ TEST(CreatingPlayers, WithAPasswordAMismatchMakesNothingAndAMatchIsNeverRemember
 
     game.Tap("p");
     Enter(game, "Vex");
-    ASSERT_TRUE(game.WaitForScreen("the first password entry", EntryShown));
+    ASSERT_TRUE(game.WaitForScreen("the first password entry", EntryShown(game)));
     Sleep(300);
-    EntryKeys(game, "abc", Seen::Shown);
+    EntryKeys(game, "abc", EntryShown(game));
     game.SaveScreenshot("password-masked");
     EndEntry(game);
     Enter(game, "ABC");
-    ASSERT_TRUE(game.WaitForScreen("\"Passwords Do Not Match\"", MessageShown));
+    ASSERT_TRUE(game.WaitForScreen("\"Passwords Do Not Match\"", MessageShown(game)));
     game.SaveScreenshot("passwords-do-not-match");
     EXPECT_EQ(Listing(game, kPlayers), std::vector<std::string>{kDefault});
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown(game)));
 
     game.Tap("p");
     Enter(game, "Vex");
     Enter(game, "s3cret");
     Enter(game, "s3cret");
-    ASSERT_TRUE(game.WaitForScreen("\"Player Created\"", MessageShown));
+    ASSERT_TRUE(game.WaitForScreen("\"Player Created\"", MessageShown(game)));
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown(game)));
 
     EXPECT_EQ(Listing(game, kPlayers), (std::vector<std::string>{kDefault, "Vex"}));
     EXPECT_EQ(game.ReadUserFile(kPlayers + "Vex/player.xml"), PlayerFile("Vex", "s3cret"));
@@ -363,33 +268,33 @@ TEST(ChoosingPlayers, InGermanAProtectedPlayerIsChosenOnlyWithItsPasswordWhichEs
     // Listed as Nameless Wonder, Vex; the chooser opens on the current player and Up wraps.
     for (const char* typed : {"wrong", "s3cret"}) {
         game.Tap("u");
-        ASSERT_TRUE(game.WaitForScreen("the chooser", ChooserShown));
+        ASSERT_TRUE(game.WaitForScreen("the chooser", ChooserShown(game)));
         game.SaveScreenshot(std::string("chooser-") + typed);
         const Screenshot opened = game.Capture();
         game.Tap("Up");
         ASSERT_TRUE(game.WaitForScreen("the chooser showing Vex", [&](const Screenshot& s) {
-            return ChooserShown(s) && s.Differences(opened, {312, 310, 400, 36}, 30) > 10;
+            return ChooserShown(game)(s) && s.Differences(opened, {312, 310, 400, 36}, 30) > 10;
         }));
         game.Tap("Return");
-        ASSERT_TRUE(game.WaitForScreen("the password entry", EntryShown));
+        ASSERT_TRUE(game.WaitForScreen("the password entry", EntryShown(game)));
         Sleep(300);
-        EntryKeys(game, typed, Seen::Shown);
+        EntryKeys(game, typed, EntryShown(game));
         game.SaveScreenshot(std::string("password-") + typed);
         if (std::string(typed) == "wrong") {
             EndEntry(game);
-            ASSERT_TRUE(game.WaitForScreen("\"Incorrect Password\"", MessageShown));
+            ASSERT_TRUE(game.WaitForScreen("\"Incorrect Password\"", MessageShown(game)));
             game.SaveScreenshot("incorrect-password");
             game.Tap("Return");
-            ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown));
+            ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown(game)));
             EXPECT_EQ(game.Capture().Differences(before, kCaptions, 60), 0) << "the default player is current";
         } else {
             EndEntry(game, "Escape");
         }
     }
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown(game)));
     EXPECT_EQ(game.ReadUserFile(kPrefs), Prefs(kDefault, "de"));
     game.Tap("p");
-    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown(game)));
     game.SaveScreenshot("vex-current");
     EXPECT_GT(game.Capture().Differences(before, kCaptions, 60), 100) << "Vex is current";
     Leave(game);
@@ -407,25 +312,25 @@ TEST(DeletingPlayers, CancelKeepsOkDeletesAndResetKeepsTheRecordsButNotTheSavedG
     StartInPlayerMenu(game, "Bea");
 
     game.Tap("d");
-    ASSERT_TRUE(game.WaitForScreen("the question", QuestionShown));
+    ASSERT_TRUE(game.WaitForScreen("the question", QuestionShown(game)));
     game.SaveScreenshot("delete-bea");
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown(game)));
     EXPECT_EQ(Listing(game, kPlayers), (std::vector<std::string>{"Alex", "Bea", kDefault}));
 
     game.Tap("d");
-    ASSERT_TRUE(game.WaitForScreen("the question", QuestionShown));
+    ASSERT_TRUE(game.WaitForScreen("the question", QuestionShown(game)));
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown(game)));
     game.SaveScreenshot("bea-deleted");
     EXPECT_EQ(Listing(game, kPlayers), (std::vector<std::string>{"Alex", kDefault}));
 
     // The default player is current now, and is reset instead.
     game.Tap("d");
-    ASSERT_TRUE(game.WaitForScreen("the question", QuestionShown));
+    ASSERT_TRUE(game.WaitForScreen("the question", QuestionShown(game)));
     game.SaveScreenshot("reset-default");
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown(game)));
     ASSERT_TRUE(game.WaitUntil("the saved game gone", [&] { return Listing(game, kPlayers + kDefault).size() == 1; }));
     EXPECT_EQ(Listing(game, kPlayers + kDefault), std::vector<std::string>{"player.xml"});
     EXPECT_EQ(game.ReadUserFile(kPlayers + kDefault + "/player.xml"), defaultFile);
@@ -433,7 +338,7 @@ TEST(DeletingPlayers, CancelKeepsOkDeletesAndResetKeepsTheRecordsButNotTheSavedG
     EXPECT_EQ(game.ReadUserFile(kPlayers + "Alex/player.xml"), PlayerFile("Alex", "pw"));
 
     game.Tap("Escape");
-    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown));
+    ASSERT_TRUE(game.WaitForScreen("the main menu", MainMenuShown(game)));
     EXPECT_EQ(game.ReadUserFile(kPrefs), Prefs(kDefault));
     game.Tap("Escape");
     ASSERT_TRUE(game.WaitForExit());
@@ -449,11 +354,11 @@ TEST(DeletingPlayers, APlayerReadFromACopiedFolderNeverTakesItsNamesakesFolder) 
     StartInPlayerMenu(game, "Rook");
 
     game.Tap("d");
-    ASSERT_TRUE(game.WaitForScreen("the question", QuestionShown));
+    ASSERT_TRUE(game.WaitForScreen("the question", QuestionShown(game)));
     game.SaveScreenshot("delete-rook-copy");
     game.Tap("Return");
-    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown));
-    Sleep(500);
+    ASSERT_TRUE(game.WaitForScreen("the player menu", PlayerMenuShown(game)));
+    ASSERT_TRUE(game.WaitForFrames(kFramesAfterAKey));
     EXPECT_EQ(Listing(game, kPlayers), (std::vector<std::string>{kDefault, "Rook", "Rook copy"}));
     EXPECT_EQ(game.ReadUserFile(kPlayers + "Rook/player.xml"), PlayerFile("Rook", ""));
     EXPECT_EQ(game.ReadUserFile(kPlayers + "Rook copy/player.xml"), PlayerFile("Rook", ""));

@@ -5,8 +5,11 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xproto.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/record.h>
+#include <X11/extensions/shmproto.h>
 #include <fcntl.h>
 #include <png.h>
 #include <poll.h>
@@ -206,6 +209,19 @@ std::string WindowTitle(Display* d, Window w) {
     return title;
 }
 
+// A swap as the server takes it from the game: the whole picture put into the window, through
+// shared memory (MIT-SHM's PutImage) or, where that is missing, the core PutImage. Both carry the
+// drawable at the same place.
+void CountSwap(XPointer swaps, XRecordInterceptData* data) {
+    if (data->category == XRecordFromClient && data->data_len >= 2) {
+        uint32_t drawable = 0;
+        std::memcpy(&drawable, data->data + 4, sizeof drawable);
+        if (data->client_swapped) drawable = __builtin_bswap32(drawable);
+        ++(*reinterpret_cast<std::map<unsigned long, long>*>(swaps))[drawable];
+    }
+    XRecordFreeData(data);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -402,7 +418,38 @@ void GameRun::CloseWindow() {
     }
     screenWidth_ = DisplayWidth(x_, DefaultScreen(x_));
     screenHeight_ = DisplayHeight(x_, DefaultScreen(x_));
+    StartCountingFrames();
     return ::testing::AssertionSuccess();
+}
+
+// The game's swaps, recorded from every client that connects from now on. A server without
+// RECORD leaves the count at nothing, and WaitForFrames says so.
+void GameRun::StartCountingFrames() {
+    int major = 0, minor = 0;
+    if (!XRecordQueryVersion(x_, &major, &minor)) return;
+    record_ = XOpenDisplay(DisplayName().c_str());
+    if (!record_) return;
+    XRecordRange* ranges[2] = {XRecordAllocRange(), nullptr};
+    ranges[0]->core_requests.first = ranges[0]->core_requests.last = X_PutImage;
+    int count = 1, shm = 0, event = 0, error = 0;
+    if (XQueryExtension(x_, "MIT-SHM", &shm, &event, &error)) {
+        ranges[1] = XRecordAllocRange();
+        ranges[1]->ext_requests.ext_major.first = ranges[1]->ext_requests.ext_major.last =
+            static_cast<unsigned char>(shm);
+        ranges[1]->ext_requests.ext_minor.first = ranges[1]->ext_requests.ext_minor.last = X_ShmPutImage;
+        count = 2;
+    }
+    XRecordClientSpec clients = XRecordFutureClients;
+    recordContext_ = XRecordCreateContext(x_, 0, &clients, 1, ranges, count);
+    for (XRecordRange* range : ranges) {
+        if (range) XFree(range);
+    }
+    XSync(x_, False);
+    if (!recordContext_ ||
+        !XRecordEnableContextAsync(record_, recordContext_, CountSwap, reinterpret_cast<XPointer>(&swaps_))) {
+        XCloseDisplay(record_);
+        record_ = nullptr;
+    }
 }
 
 ::testing::AssertionResult GameRun::Start() {
@@ -578,6 +625,29 @@ std::vector<uint32_t> GameRun::WindowProperty32(const std::string& property) {
     return WaitUntil(
         "\"" + text + "\" on the game's standard error", [&] { return Stderr().find(text) != std::string::npos; },
         timeout);
+}
+
+long GameRun::FramesDrawn() {
+    if (!x_ || !record_) return 0;
+    // Two round trips first: the server sends what it recorded along with its answers, and by the
+    // second answer all it took before the first is on its way. No swap made before the input a
+    // test sends next is counted after it.
+    XSync(x_, False);
+    XSync(x_, False);
+    XRecordProcessReplies(record_);
+    return swaps_[window_.id];
+}
+
+::testing::AssertionResult GameRun::WaitForFrames(int frames, Millis timeout) {
+    return WaitForFramesAfter(FramesDrawn(), frames, timeout);
+}
+
+::testing::AssertionResult GameRun::WaitForFramesAfter(long drawn, int frames, Millis timeout) {
+    if (!x_ || !window_.id) return ::testing::AssertionFailure() << "no game window: call WaitForWindow() first";
+    if (!record_) return ::testing::AssertionFailure() << "the virtual X server cannot count frames (no RECORD)";
+    const std::string what = frames == 1 ? "a frame drawn" : std::to_string(frames) + " frames drawn";
+    return WaitUntil(
+        what, [&] { return FramesDrawn() >= drawn + frames; }, timeout);
 }
 
 ::testing::AssertionResult GameRun::Failure(const std::string& what, Millis waited, const Screenshot* shot) {
@@ -883,6 +953,15 @@ void GameRun::StopGame() {
 }
 
 void GameRun::StopServer() {
+    if (x_ && recordContext_) {
+        XRecordDisableContext(x_, recordContext_);
+        XRecordFreeContext(x_, recordContext_);
+        XSync(x_, False);
+    }
+    if (record_) {
+        XCloseDisplay(record_);
+        record_ = nullptr;
+    }
     if (x_) {
         XCloseDisplay(x_);
         x_ = nullptr;
@@ -932,16 +1011,55 @@ void LinkShippedDataWithoutPacks(const std::string& folder) {
     fs::create_symlink(Resources() + "help", folder + "help");
 }
 
-int FacesDown(const Screenshot& s, const View& v, int x) {
-    const auto green = [](Rgb c) { return c.g > 35 && c.g > 3 * c.r && c.g > 3 * c.b; };
-    int faces = 0;
-    bool inside = false;
-    for (int y = v.Y(200); y < v.Y(568); ++y) {
-        const bool face = green(s.At(v.X(x), y));
-        if (face && !inside) ++faces;
-        inside = face;
+DataFolder::DataFolder(const std::vector<std::string>& fixturePacks) {
+    LinkShippedDataWithoutPacks(Path());
+    for (const std::string& pack : fixturePacks) AddPack(pack, fs::path(pack).filename().string());
+}
+
+void DataFolder::AddPack(const std::string& fixturePack, const std::string& name) {
+    fs::copy(FixturePath(fixturePack), Pack(name), fs::copy_options::recursive);
+}
+
+std::string ShippedPrefs(const std::map<std::string, std::string>& changes) {
+    std::string prefs = ReadFile(Resources() + "data/default_prefs.xml");
+    for (const auto& [name, value] : changes) {
+        const size_t open = prefs.find("<" + name + ">");
+        const size_t close = prefs.find("</" + name + ">");
+        if (open == std::string::npos || close == std::string::npos) {
+            ADD_FAILURE() << "the shipped preferences have no " << name;
+            continue;
+        }
+        const size_t from = open + name.size() + 2;
+        prefs.replace(from, close - from, value);
     }
-    return faces;
+    return prefs;
+}
+
+std::string Element(const std::string& text, const std::string& tag) {
+    const size_t from = text.find("<" + tag + ">");
+    const size_t to = text.find("</" + tag + ">");
+    if (from == std::string::npos || to == std::string::npos) return "<missing>";
+    return text.substr(from + tag.size() + 2, to - from - tag.size() - 2);
+}
+
+std::string SaveSeal(const std::string& save) {
+    const std::string end = "</saveData>";
+    const size_t from = save.find("<saveData>");
+    const size_t to = save.find(end);
+    if (from == std::string::npos || to == std::string::npos) return "<no saveData>";
+    return Md5Upper(save.substr(from, to + end.size() - from) +
+                    "F00DCAFE2qmz7k4[]8rt5w,jd3xpp; Salt Filler.  Greetings, friend, and many thanks for spotting "
+                    "this entry!");
+}
+
+std::string SealedSave(const SavedGame& saved) {
+    const std::string saveData =
+        "<saveData>\n\t<lives>" + std::to_string(saved.lives) + "</lives>\n\t<saveLevel>" + saved.level +
+        "</saveLevel>\n\t<gameStat>\n\t\t<score>" + std::to_string(saved.score) + "</score>\n\t\t<level>" +
+        std::to_string(saved.number) + "</level>\n\t\t<time>" + std::to_string(saved.time) + "</time>\n\t\t<date>" +
+        saved.date + "</date>\n\t\t<cheatEnabled>0</cheatEnabled>\n\t\t<difficulty>" + saved.difficulty +
+        "</difficulty>\n\t\t<hash></hash>\n\t\t<pack>" + saved.pack + "</pack>\n\t</gameStat>\n</saveData>\n";
+    return saveData + "<saveHash>" + SaveSeal(saveData) + "</saveHash>\n";
 }
 
 }  // namespace e2e

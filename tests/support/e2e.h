@@ -10,10 +10,14 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "support/scratch_folder.h"
+#include "support/support.h"
 
 struct _XDisplay;
 
@@ -95,9 +99,6 @@ private:
     WindowInfo w_;
 };
 
-// The green stretches down a column of the menu box at layout x: one per button face it crosses.
-int FacesDown(const Screenshot& s, const View& v, int x);
-
 struct GameOptions {
     int width = 1024, height = 768;  // the virtual screen
     std::string dataDir = {};        // BX2_DATA_DIR; empty: the repository's resources/
@@ -145,6 +146,16 @@ public:
                                                      Millis timeout = kDefaultWait);
     ::testing::AssertionResult WaitForStdout(const std::string& text, Millis timeout = kDefaultWait);
     ::testing::AssertionResult WaitForStderr(const std::string& text, Millis timeout = kDefaultWait);
+    // Until the game has drawn that many more frames into its window. After a key, a few frames
+    // prove that it was taken in and what it changes drawn, however slowly the machine runs: to
+    // show that a key changes nothing, wait for frames, never for time.
+    ::testing::AssertionResult WaitForFrames(int frames, Millis timeout = kDefaultWait);
+    // The same, counted from what FramesDrawn() said before the input: a screen that draws only
+    // when a key comes may have drawn its one frame before the sender looks.
+    ::testing::AssertionResult WaitForFramesAfter(long drawn, int frames, Millis timeout = kDefaultWait);
+    // The frames the game has drawn into its current window so far, counted by the X server: each
+    // buffer swap puts the whole picture into the window. Call after WaitForWindow.
+    long FramesDrawn();
     const WindowInfo& Window() const { return window_; }
     // A 32-bit property of the game's window (_NET_WM_ICON, _NET_WM_PID...), an item per element;
     // empty when the window does not carry it. Call after WaitForWindow.
@@ -206,6 +217,7 @@ private:
     std::string Tail(const std::string& path, int lines) const;
     void StopGame();
     void StopServer();
+    void StartCountingFrames();
     void KeepEvidence();
     unsigned KeycodeFor(unsigned long keysym, bool& shifted);
     void Key(unsigned long keysym, bool down);
@@ -220,6 +232,10 @@ private:
     pid_t server_ = -1;
     int display_ = -1;
     _XDisplay* x_ = nullptr;
+    // The connection the server's RECORD extension reports the game's swaps on, by window.
+    _XDisplay* record_ = nullptr;
+    unsigned long recordContext_ = 0;
+    std::map<unsigned long, long> swaps_;
     int screenWidth_ = 0, screenHeight_ = 0;
     std::vector<unsigned> boundKeycodes_;  // spare keycodes given to characters the keymap lacks
     pid_t game_ = -1;
@@ -241,5 +257,42 @@ int Occurrences(const std::string& text, const std::string& part);
 // shipped strings, error codes, preferences, fonts, images, sounds and help linked in, and an
 // empty data/packs/ for the test's own.
 void LinkShippedDataWithoutPacks(const std::string& folder);
+
+// A data folder that is the shipped one but for its packs: fixture packs ("app/quickpack", under
+// the fixtures folder) copied in, each under its own folder's name.
+class DataFolder {
+public:
+    explicit DataFolder(const std::vector<std::string>& fixturePacks);
+    // One more fixture pack, under another name.
+    void AddPack(const std::string& fixturePack, const std::string& name);
+    // For GameOptions::dataDir; ends in '/'.
+    std::string Path() const { return scratch_.path() + "/"; }
+    std::string Pack(const std::string& name) const { return Path() + "data/packs/" + name + "/"; }
+
+private:
+    ScratchFolder scratch_;
+};
+
+// The shipped default preferences with the values of some elements replaced.
+std::string ShippedPrefs(const std::map<std::string, std::string>& changes = {});
+// The text of the first <tag> element; "<missing>" when there is none.
+std::string Element(const std::string& text, const std::string& tag);
+
+// A saved game's fields as the game writes them.
+struct SavedGame {
+    int lives = 1;
+    std::string level;  // the level's name
+    int number = 1;     // and its place in the pack
+    long long score = 0;
+    int time = 0;
+    std::string date = "10 Dec 2026";
+    std::string difficulty = "Normal";
+    std::string pack;
+};
+// The saved game sealed as the game seals it.
+std::string SealedSave(const SavedGame& saved);
+// The digest that seals a saved game as a reader checks it: its saveData element from tag to tag,
+// then the text the game mixes in.
+std::string SaveSeal(const std::string& save);
 
 }  // namespace e2e
