@@ -272,6 +272,34 @@ TEST_F(GraphicsE2E, QuadsSharingTextureAndStateAreOneDrawCall) {
     }
 }
 
+TEST_F(GraphicsE2E, TheFrameOnScreenIsNotDrawnAgainUnlessTheBackBufferIsRead) {
+    TImagePtr image = LoadHalfOpaque();
+    ASSERT_NE(image, nullptr);
+    TImageFontPtr font = LoadDejaVu(20);
+    ASSERT_NE(font, nullptr);
+    DrawScene(image, font);
+    Flip(0);
+    EXPECT_TRUE(LastFrameDrawn());
+    EXPECT_GT(LastFrameDrawCalls(), 0);
+    // The new window's events (shown, exposed, focus) each have the next frame drawn.
+    int drawn = 0;
+    do {
+        DrawScene(image, font);
+        Flip(0);
+    } while (LastFrameDrawn() && ++drawn < 60);
+    EXPECT_FALSE(LastFrameDrawn());
+    EXPECT_EQ(LastFrameDrawCalls(), 0);
+
+    // A test reads what it drew, and the frame it read is then shown.
+    DrawScene(image, font);
+    CheckScene(GrabScreen(), font);
+    Flip(0);
+    EXPECT_TRUE(LastFrameDrawn());
+    DrawScene(image, font);
+    Flip(0);
+    EXPECT_FALSE(LastFrameDrawn());
+}
+
 TEST_F(GraphicsE2E, ViewportClipsDrawingAndCls) {
     SetBlend(SOLIDBLEND);
     Cls();
