@@ -1,14 +1,18 @@
-// The OpenGL half of the screen: image textures, and one batch of quads that is drawn
-// in a single call until the texture, blend mode or clip rectangle changes.
+// The OpenGL half of the screen: image textures, and the frame's clears and quads, kept until
+// the flip draws them, a run of quads sharing texture, blend mode and clip rectangle in one
+// call, or leaves them undrawn when they are the very frame the window already shows.
 #include "platform/gl_backend.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -18,6 +22,8 @@ struct Vertex {
     float u, v;
     uint8_t r, g, b, a;
 };
+// Frames are compared byte for byte: no padding may hide between the fields.
+static_assert(sizeof(Vertex) == 4 * sizeof(float) + 4);
 
 // The clip rectangle in GL's bottom-left window coordinates.
 struct Scissor {
@@ -34,14 +40,50 @@ struct Applied {
     Scissor scissor;
 };
 
+// A step of a frame: a clear inside the scissor, or a run of quads, vertices first to
+// first + count, drawn in one call.
+struct Command {
+    bool clear = false;
+    unsigned texture = 0;  // 0: the plain colour
+    int blend = SOLIDBLEND;
+    Scissor scissor;
+    int first = 0, count = 0;
+    bool operator==(const Command&) const = default;
+};
+
+// All a frame asks of GL, in order.
+struct Frame {
+    std::vector<Command> commands;
+    std::vector<Vertex> vertices;
+
+    bool operator==(const Frame& other) const {
+        return commands == other.commands && vertices.size() == other.vertices.size() &&
+               (vertices.empty() ||
+                std::memcmp(vertices.data(), other.vertices.data(), vertices.size() * sizeof(Vertex)) == 0);
+    }
+    void Clear() {
+        commands.clear();
+        vertices.clear();
+    }
+};
+
 using GenerateMipmapFn = void (*)(GLenum);
 
-bool g_active = false;
+bool g_active = false;   // a screen is open: draw calls build frames
+bool g_context = false;  // and a GL context draws them (not on the headless backend)
 int g_width = 0;
 int g_height = 0;
 int g_generation = -1;
 Applied g_applied;
-std::vector<Vertex> g_batch;
+Frame g_frame;      // being built
+Frame g_shown;      // the last frame drawn: what the window shows
+size_t g_sent = 0;  // commands of g_frame already drawn, for a read of the screen or a texture's release
+// The next frame is drawn even when it is the same as g_shown. Set from SDL's event watch.
+std::atomic<bool> g_redraw{true};
+// Headless texture numbers: the highest given, and those released, given again as a GL
+// driver may.
+unsigned g_headlessTextures = 0;
+std::set<unsigned> g_freeHeadlessTextures;
 int g_drawCalls = 0;
 GenerateMipmapFn g_generateMipmap = nullptr;
 
@@ -99,15 +141,46 @@ void ApplyScissor(const Scissor& sc) {
     }
 }
 
-// Brings the context to the state the next quad needs, drawing what was batched in
-// the old state first.
 void UseState(unsigned texture, int blend, const Scissor& scissor) {
-    if (texture == g_applied.texture && blend == g_applied.blend && scissor == g_applied.scissor) return;
-    GlFlush();
     if (texture != g_applied.texture) ApplyTexture(texture);
     if (blend != g_applied.blend) ApplyBlend(blend);
     if (!(scissor == g_applied.scissor)) ApplyScissor(scissor);
     g_applied = {texture, blend, scissor};
+}
+
+// Draws the commands of the frame not drawn yet.
+void SendPending() {
+    if (g_context && g_sent < g_frame.commands.size()) {
+        const char* base = reinterpret_cast<const char*>(g_frame.vertices.data());
+        glVertexPointer(2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, x));
+        glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, u));
+        glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), base + offsetof(Vertex, r));
+        for (size_t i = g_sent; i < g_frame.commands.size(); ++i) {
+            const Command& c = g_frame.commands[i];
+            if (c.clear) {
+                UseState(g_applied.texture, g_applied.blend, c.scissor);
+                glClear(GL_COLOR_BUFFER_BIT);
+            } else {
+                UseState(c.texture, c.blend, c.scissor);
+                glDrawArrays(GL_TRIANGLES, c.first, c.count);
+                ++g_drawCalls;
+            }
+        }
+    }
+    g_sent = g_frame.commands.size();
+}
+
+bool PendingUses(unsigned texture) {
+    for (size_t i = g_sent; i < g_frame.commands.size(); ++i) {
+        if (!g_frame.commands[i].clear && g_frame.commands[i].texture == texture) return true;
+    }
+    return false;
+}
+
+// Only a frame that starts by clearing the whole window gives the same picture from the same
+// commands; any other draws over what the back buffer held.
+bool StartsWithWholeClear(const Frame& frame) {
+    return !frame.commands.empty() && frame.commands[0].clear && !frame.commands[0].scissor.on;
 }
 
 Vertex MakeVertex(const Point& p, float u, float v, const DrawState& s) {
@@ -125,13 +198,20 @@ GenerateMipmapFn FindGenerateMipmap() {
 
 }  // namespace
 
-void GlBegin(int width, int height, int generation) {
+void GlBegin(int width, int height, int generation, bool context) {
     g_active = true;
+    g_context = context;
     g_width = width;
     g_height = height;
     g_generation = generation;
-    g_batch.clear();
+    g_frame.Clear();
+    g_shown.Clear();
+    g_sent = 0;
+    g_redraw = true;
     g_drawCalls = 0;
+    g_headlessTextures = 0;
+    g_freeHeadlessTextures.clear();
+    if (!context) return;
     g_generateMipmap = FindGenerateMipmap();
 
     glViewport(0, 0, width, height);
@@ -157,8 +237,11 @@ void GlBegin(int width, int height, int generation) {
 }
 
 void GlEnd() {
-    g_batch.clear();
+    g_frame.Clear();
+    g_shown.Clear();
+    g_sent = 0;
     g_active = false;
+    g_context = false;
 }
 
 bool GlActive() { return g_active; }
@@ -169,6 +252,18 @@ unsigned GlTexture(TImage& image, int frame) {
     if (slot.id && slot.generation == g_generation) return slot.id;
     const TPixmapPtr& pm = image.frames[frame];
     if (!pm || !pm->pixels || pm->width <= 0 || pm->height <= 0) return 0;
+    // A texture made anew may take the number of one the window shows, with other pixels.
+    g_redraw = true;
+    if (!g_context) {
+        if (g_freeHeadlessTextures.empty()) {
+            slot.id = ++g_headlessTextures;
+        } else {
+            slot.id = *g_freeHeadlessTextures.begin();
+            g_freeHeadlessTextures.erase(g_freeHeadlessTextures.begin());
+        }
+        slot.generation = g_generation;
+        return slot.id;
+    }
 
     bool filtered = image.flags & FILTEREDIMAGE;
     bool mipmapped = image.flags & MIPMAPPEDIMAGE;
@@ -200,15 +295,17 @@ unsigned GlTexture(TImage& image, int frame) {
 void ReleaseTextures(std::vector<TTextureSlot>& textures) {
     for (TTextureSlot& slot : textures) {
         // Textures of a closed context went with it.
-        if (g_active && slot.id && slot.generation == g_generation) {
-            // Quads already batched may still sample it.
-            GlFlush();
+        if (g_context && slot.id && slot.generation == g_generation) {
+            // Quads of the frame not drawn yet may still sample it.
+            if (PendingUses(slot.id)) SendPending();
             if (g_applied.texture == slot.id) {
                 ApplyTexture(0);
                 g_applied.texture = 0;
             }
             GLuint id = slot.id;
             glDeleteTextures(1, &id);
+        } else if (g_active && slot.id && slot.generation == g_generation) {
+            g_freeHeadlessTextures.insert(slot.id);
         }
         slot = {};
     }
@@ -218,12 +315,19 @@ void GlQuad(const DrawState& state, unsigned texture, const Point corners[4], fl
     if (!g_active) return;
     Scissor sc = ScissorFor(state);
     if (sc.empty) return;
-    UseState(texture, state.blend, sc);
+    // A quad joins the run before it unless something between them changed; a run already
+    // drawn takes no more.
+    std::vector<Command>& commands = g_frame.commands;
+    if (commands.size() <= g_sent || commands.back().clear || commands.back().texture != texture ||
+        commands.back().blend != state.blend || !(commands.back().scissor == sc)) {
+        commands.push_back({false, texture, state.blend, sc, static_cast<int>(g_frame.vertices.size()), 0});
+    }
+    commands.back().count += 6;
     Vertex tl = MakeVertex(corners[0], u0, v0, state);
     Vertex tr = MakeVertex(corners[1], u1, v0, state);
     Vertex br = MakeVertex(corners[2], u1, v1, state);
     Vertex bl = MakeVertex(corners[3], u0, v1, state);
-    g_batch.insert(g_batch.end(), {tl, tr, br, tl, br, bl});
+    g_frame.vertices.insert(g_frame.vertices.end(), {tl, tr, br, tl, br, bl});
 }
 
 void GlLine(const DrawState& state, Point a, Point b) {
@@ -250,21 +354,27 @@ void GlClear(const DrawState& state) {
     if (!g_active) return;
     Scissor sc = ScissorFor(state);
     if (sc.empty) return;
-    UseState(g_applied.texture, g_applied.blend, sc);
-    GlFlush();
-    glClear(GL_COLOR_BUFFER_BIT);
+    Command clear;
+    clear.clear = true;
+    clear.scissor = sc;
+    g_frame.commands.push_back(clear);
 }
 
-void GlFlush() {
-    if (!g_active || g_batch.empty()) return;
-    const char* base = reinterpret_cast<const char*>(g_batch.data());
-    glVertexPointer(2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, x));
-    glTexCoordPointer(2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, u));
-    glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), base + offsetof(Vertex, r));
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(g_batch.size()));
-    ++g_drawCalls;
-    g_batch.clear();
+bool GlEndFrame() {
+    if (!g_active) return false;
+    const bool redraw = g_redraw.exchange(false);
+    if (!redraw && g_sent == 0 && StartsWithWholeClear(g_frame) && g_frame == g_shown) {
+        g_frame.Clear();
+        return false;
+    }
+    SendPending();
+    std::swap(g_frame, g_shown);
+    g_frame.Clear();
+    g_sent = 0;
+    return true;
 }
+
+void GlRedrawNext() { g_redraw = true; }
 
 int GlTakeDrawCalls() {
     int n = g_drawCalls;
@@ -273,8 +383,9 @@ int GlTakeDrawCalls() {
 }
 
 TPixmapPtr GlReadScreen() {
-    if (!g_active || g_width <= 0 || g_height <= 0) return nullptr;
-    GlFlush();
+    if (!g_context || g_width <= 0 || g_height <= 0) return nullptr;
+    // Once drawn for the read, the frame is shown at the flip even if it matches the last.
+    SendPending();
     size_t rowBytes = static_cast<size_t>(g_width) * 4;
     std::vector<uint8_t> raw(rowBytes * g_height);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

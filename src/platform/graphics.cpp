@@ -13,6 +13,7 @@
 
 #include "platform/files.h"
 #include "platform/gl_backend.h"
+#include "platform/graphics_internal.h"
 #include "platform/input.h"
 #include "platform/runtime.h"
 #include "platform/sdl_internal.h"
@@ -45,6 +46,7 @@ int g_refresh = kDefaultHertz;
 int g_swapInterval = -1;  // not set yet
 bool g_shutdownRegistered = false;
 int g_lastFrameDrawCalls = 0;
+bool g_lastFrameDrawn = false;
 
 bool g_flipped = false;
 std::chrono::steady_clock::time_point g_lastFlip;
@@ -87,7 +89,10 @@ void CloseWindow() {
         GlEnd();
         SDL_GL_DeleteContext(g_context);
     }
-    if (g_window) SDL_DestroyWindow(g_window);
+    if (g_window) {
+        SDL_DelEventWatch(WatchWindowEvents, nullptr);
+        SDL_DestroyWindow(g_window);
+    }
     g_context = nullptr;
     g_window = nullptr;
 }
@@ -130,6 +135,7 @@ bool OpenWindow(int width, int height, int depth, int hertz) {
     g_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                 SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
     if (!g_window) return false;
+    SDL_AddEventWatch(WatchWindowEvents, nullptr);
     SetWindowIcon(g_window);
     g_refresh = hertz > 0 ? hertz : kDefaultHertz;
     if (fullscreen) {
@@ -252,6 +258,11 @@ bool DisplayAvailable(std::string& why) {
 
 SDL_Window* PlatformWindow() { return g_window; }
 
+int WatchWindowEvents(void*, SDL_Event* event) {
+    if (event->type == SDL_WINDOWEVENT) GlRedrawNext();
+    return 0;
+}
+
 int CountGraphicsModes() { return static_cast<int>(ListModes().size()); }
 
 bool GetGraphicsMode(int index, int& width, int& height, int& depth, int& hertz) {
@@ -297,13 +308,14 @@ bool Graphics(int width, int height, int depth, int hertz, int flags) {
     call.opened = true;
     // Every texture made so far belonged to the old context: images upload again lazily.
     ++g_generation;
-    if (g_context) GlBegin(g_width, g_height, g_generation);
+    GlBegin(g_width, g_height, g_generation, g_context != nullptr);
     return true;
 }
 
 void EndGraphics() {
     if (!g_open) return;
     CloseWindow();
+    GlEnd();
     g_open = false;
     g_width = 0;
     g_height = 0;
@@ -368,8 +380,9 @@ void Cls() {
 
 void Flip(int sync) {
     if (g_recording) Record(DrawKind::Flip, 0, 0);
-    if (GlActive()) {
-        GlFlush();
+    // A frame the same as the one on screen is neither drawn nor swapped, but paced as any.
+    g_lastFrameDrawn = GlEndFrame();
+    if (g_lastFrameDrawn && g_context) {
         int interval = sync == 0 ? 0 : 1;
         if (interval != g_swapInterval) {
             SDL_GL_SetSwapInterval(interval);
@@ -461,6 +474,7 @@ std::vector<DrawCall> StopRecording() {
 const std::vector<DrawCall>& RecordedCalls() { return g_calls; }
 
 int LastFrameDrawCalls() { return g_lastFrameDrawCalls; }
+bool LastFrameDrawn() { return g_lastFrameDrawn; }
 
 // Reads what was drawn so far: call it after drawing a frame and before its Flip.
-TPixmapPtr GrabScreen() { return GlActive() ? GlReadScreen() : nullptr; }
+TPixmapPtr GrabScreen() { return GlReadScreen(); }

@@ -148,8 +148,13 @@ void StartRecording();
 std::vector<DrawCall> StopRecording();
 const std::vector<DrawCall>& RecordedCalls();
 
-// How many GL draw calls the last presented frame took (batching is visible here).
+// How many GL draw calls the last Flip drew its frame with (batching is visible here); 0
+// when it drew nothing.
 int LastFrameDrawCalls();
+// Whether the last Flip drew and showed its frame. A frame the same as the one on screen is
+// left out, on both backends, unless the window may have lost its picture since.
+bool LastFrameDrawn();
 // Reads the back buffer of the real backend as RGBA, rows top to bottom; null headless.
-// It holds what was drawn since the last Flip: call it after drawing, before Flip.
+// It holds what was drawn since the last Flip: call it after drawing, before Flip, which then
+// shows that frame even when it is the same as the last.
 TPixmapPtr GrabScreen();

@@ -96,8 +96,18 @@ protected:
         EXPECT_EQ(LitPixels(screen, x, y + h + 2, x + w, y + h + 30), 0);
     }
 
-    // The scene the reopen test draws twice: the image turned and stretched over a grey
-    // square, a red rectangle and a line of text in each font.
+    // The picture and the font of the scene that tests draw more than once.
+    TImagePtr sceneImage;
+    TImageFontPtr sceneFont;
+    ::testing::AssertionResult LoadScene() {
+        sceneImage = LoadHalfOpaque();
+        sceneFont = LoadDejaVu(20);
+        if (sceneImage && sceneFont) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the scene's picture or font did not load";
+    }
+
+    // The scene: the image turned and stretched over a grey square, a red rectangle and a
+    // line of text in each font.
     void DrawScene(const TImagePtr& image, const TImageFontPtr& font) {
         ResetState();
         Cls();
@@ -272,6 +282,33 @@ TEST_F(GraphicsE2E, QuadsSharingTextureAndStateAreOneDrawCall) {
     }
 }
 
+TEST_F(GraphicsE2E, TheFrameOnScreenIsNotDrawnAgainUnlessTheBackBufferIsRead) {
+    ASSERT_TRUE(LoadScene());
+    const TImagePtr& image = sceneImage;
+    const TImageFontPtr& font = sceneFont;
+    DrawScene(image, font);
+    Flip(0);
+    EXPECT_TRUE(LastFrameDrawn());
+    EXPECT_GT(LastFrameDrawCalls(), 0);
+    // The new window's events (shown, exposed, focus) each have the next frame drawn.
+    int drawn = 0;
+    do {
+        DrawScene(image, font);
+        Flip(0);
+    } while (LastFrameDrawn() && ++drawn < 60);
+    EXPECT_FALSE(LastFrameDrawn());
+    EXPECT_EQ(LastFrameDrawCalls(), 0);
+
+    // A test reads what it drew, and the frame it read is then shown.
+    DrawScene(image, font);
+    CheckScene(GrabScreen(), font);
+    Flip(0);
+    EXPECT_TRUE(LastFrameDrawn());
+    DrawScene(image, font);
+    Flip(0);
+    EXPECT_FALSE(LastFrameDrawn());
+}
+
 TEST_F(GraphicsE2E, ViewportClipsDrawingAndCls) {
     SetBlend(SOLIDBLEND);
     Cls();
@@ -308,10 +345,9 @@ TEST_F(GraphicsE2E, ViewportClipsDrawingAndCls) {
 }
 
 TEST_F(GraphicsE2E, ImagesAndFontsSurviveAReopen) {
-    TImagePtr image = LoadHalfOpaque();
-    ASSERT_NE(image, nullptr);
-    TImageFontPtr font = LoadDejaVu(20);
-    ASSERT_NE(font, nullptr);
+    ASSERT_TRUE(LoadScene());
+    const TImagePtr& image = sceneImage;
+    const TImageFontPtr& font = sceneFont;
     DrawScene(image, font);
     CheckScene(GrabScreen(), font);
     Flip(0);

@@ -1,10 +1,17 @@
 // The screen on the headless backend: where items land under the drawing state, the
-// blend factors, the sticky state, what recording keeps, and Flip's pacing.
+// blend factors, the sticky state, what recording keeps, Flip's pacing, and which frames
+// Flip leaves out as the same as the one on screen.
+#include <SDL2/SDL_events.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
 
 #include "platform/graphics.h"
+#include "platform/graphics_internal.h"
 #include "platform/input.h"
 #include "platform/runtime.h"
 
@@ -464,6 +471,163 @@ TEST_F(GraphicsTest, FlipNeverRunsFasterThanTheRefreshRate) {
     int start = MilliSecs();
     for (int i = 0; i < 5; ++i) Flip();
     EXPECT_GE(MilliSecs() - start, 5 * 10 - 1);  // 10 ms a frame at 100 Hz, give or take rounding
+}
+
+// --- Frames the same as the one on screen.
+
+// A frame of every kind of draw call; each field is something a frame can differ in.
+struct Scene {
+    bool clear = true;
+    int clipWidth = 0;  // 0: no clip rectangle
+    float rectX = 10;
+    int red = 200;
+    float alpha = 1;
+    int blend = ALPHABLEND;
+    float rotation = 0;
+    TImagePtr image;
+    int frame = 0;
+    std::string text = "ab";
+    float lineEndX = 50;
+};
+
+void DrawScene(const Scene& s) {
+    SetViewport(0, 0, 0, 0);
+    if (s.clear) Cls();
+    SetColor(s.red, 100, 100);
+    SetAlpha(s.alpha);
+    SetBlend(s.blend);
+    SetRotation(s.rotation);
+    SetViewport(0, 0, s.clipWidth, s.clipWidth ? 300 : 0);
+    DrawRect(s.rectX, 20, 30, 40);
+    SetRotation(0);
+    SetViewport(0, 0, 0, 0);
+    DrawImage(s.image, 100, 100, s.frame);
+    DrawText(s.text, 10, 200);
+    DrawLine(0, 300, s.lineEndX, 300);
+}
+
+// Two frames of 2 x 2 pixels, all of one grey.
+TImagePtr MakeTwoFrameImage(uint8_t grey) {
+    TImagePtr image = MakeImage(2, 2);
+    image->frames.push_back(CreatePixmap(2, 2));
+    for (const TPixmapPtr& frame : image->frames) std::fill(frame->pixels->begin(), frame->pixels->end(), grey);
+    return image;
+}
+
+bool FlipScene(const Scene& scene) {
+    DrawScene(scene);
+    Flip();
+    return LastFrameDrawn();
+}
+
+class SameFrameTest : public GraphicsTest {
+protected:
+    void SetUp() override {
+        GraphicsTest::SetUp();
+        ASSERT_TRUE(Graphics(640, 480));
+        UseTestClock(1000, 0, 16);
+        base.image = MakeTwoFrameImage(90);
+    }
+    Scene base;
+};
+
+TEST_F(SameFrameTest, FlipLeavesOutTheFrameOnScreenAndDrawsAnyThatDiffers) {
+    EXPECT_TRUE(FlipScene(base));  // the first frame of a screen
+    EXPECT_FALSE(FlipScene(base));
+    // Left out, the frame still takes its time and its input.
+    InjectEvent({InputEventType::KeyDown, KEY_SPACE});
+    const int before = MilliSecs();
+    EXPECT_FALSE(FlipScene(base));
+    EXPECT_EQ(MilliSecs(), before + 16);
+    EXPECT_EQ(KeyDown(KEY_SPACE), 1);
+    EXPECT_EQ(LastFrameDrawCalls(), 0);
+
+    struct Case {
+        const char* name;
+        std::function<void(Scene&)> change;
+    };
+    const Case cases[] = {
+        {"a rectangle moved", [](Scene& s) { s.rectX = 11; }},
+        {"its colour", [](Scene& s) { s.red = 201; }},
+        {"its alpha", [](Scene& s) { s.alpha = 0.5f; }},
+        {"the blend mode", [](Scene& s) { s.blend = LIGHTBLEND; }},
+        {"its rotation", [](Scene& s) { s.rotation = 10; }},
+        {"a clip rectangle", [](Scene& s) { s.clipWidth = 320; }},
+        {"another frame of the image", [](Scene& s) { s.frame = 1; }},
+        {"another image of the same size", [](Scene& s) { s.image = MakeTwoFrameImage(91); }},
+        {"other text", [](Scene& s) { s.text = "ac"; }},
+        {"a line's end", [](Scene& s) { s.lineEndX = 51; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scene changed = base;
+        c.change(changed);
+        EXPECT_TRUE(FlipScene(changed));
+        EXPECT_FALSE(FlipScene(changed));
+        // The screen now shows the changed frame: the first one differs from it.
+        EXPECT_TRUE(FlipScene(base));
+        EXPECT_FALSE(FlipScene(base));
+    }
+}
+
+TEST_F(SameFrameTest, TheSameFrameIsDrawnWhenTheScreenMayNoLongerShowIt) {
+    auto windowEvent = [](Uint8 id) {
+        return [id](Scene&) {
+            SDL_Event e{};
+            e.type = SDL_WINDOWEVENT;
+            e.window.event = id;
+            WatchWindowEvents(nullptr, &e);
+        };
+    };
+    struct Case {
+        const char* name;
+        std::function<void(Scene&)> cause;
+    };
+    const Case cases[] = {
+        {"the window exposed", windowEvent(SDL_WINDOWEVENT_EXPOSED)},
+        {"the window shown", windowEvent(SDL_WINDOWEVENT_SHOWN)},
+        {"the window restored", windowEvent(SDL_WINDOWEVENT_RESTORED)},
+        {"the window's size changed", windowEvent(SDL_WINDOWEVENT_SIZE_CHANGED)},
+        {"the window moved to another display", windowEvent(SDL_WINDOWEVENT_DISPLAY_CHANGED)},
+        {"the screen opened again", [](Scene&) { ASSERT_TRUE(Graphics(640, 480)); }},
+        {"a texture to be made again", [](Scene& s) { s.image->textures.at(0).generation = -1; }},
+        // The new image's texture takes the number the freed one had.
+        {"the image replaced by another of other pixels", [](Scene& s) { s.image = MakeTwoFrameImage(91); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FlipScene(base);
+        ASSERT_FALSE(FlipScene(base));
+        c.cause(base);
+        EXPECT_TRUE(FlipScene(base));
+        EXPECT_FALSE(FlipScene(base));
+    }
+
+    // Other events change nothing on screen.
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    WatchWindowEvents(nullptr, &motion);
+    EXPECT_FALSE(FlipScene(base));
+}
+
+TEST_F(SameFrameTest, AFrameThatDoesNotClearTheWholeScreenFirstIsAlwaysDrawn) {
+    // Drawn over what the back buffer held, the same calls need not give the same picture.
+    Scene unclear = base;
+    unclear.clear = false;
+    FlipScene(unclear);
+    EXPECT_TRUE(FlipScene(unclear));
+    // Nor does a clear inside a clip rectangle.
+    auto clippedClear = [this] {
+        SetViewport(0, 0, 320, 240);
+        Cls();
+        Scene rest = base;
+        rest.clear = false;
+        DrawScene(rest);
+        Flip();
+        return LastFrameDrawn();
+    };
+    clippedClear();
+    EXPECT_TRUE(clippedClear());
 }
 
 }  // namespace
