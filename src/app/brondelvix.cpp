@@ -96,6 +96,8 @@ std::string HelpText() {
            "  BX2_DATA_DIR=DIR   read the game's data from DIR instead of ../share/brondelvix2/\n"
            "                     beside the executable\n"
            "  BX2_FRAME_MS=N     advance the game's clock exactly N ms (1 to 1000000) per drawn frame\n"
+           "  BX2_FRAME_TRACE=FILE\n"
+           "                     for tests: append a byte to FILE at the end of every frame\n"
            "  BX2_REFUSE_OPENS=2,3\n"
            "                     for tests: make the 2nd and 3rd openings of the screen fail\n"
            "  BX2_AUTOPLAY=1     let the game play itself: the paddle follows the balls and\n"
@@ -161,6 +163,7 @@ void RunBrondelvix(const std::vector<std::string>& args) {
         // A termination signal ends the run on any screen as Command with Q does in a menu.
         SetSignalQuit(QuitNow);
         ApplyClockFromEnvironment();
+        ApplyFrameTraceFromEnvironment();
         ApplyOpenRefusalsFromEnvironment();
         PlayLoopState state;
         state.autoplay = AutoplayFromEnvironment() ? 1 : 0;

@@ -394,6 +394,7 @@ void Flip(int sync) {
     PaceFrame();
     PumpEvents();
     ClockFrameTick();
+    TraceFrame();
 }
 
 // ---------------------------------------------------------------------------

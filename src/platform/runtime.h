@@ -80,6 +80,12 @@ void SetTestClockHook(std::function<void()> hook);
 // frame, so that fades and timers of a run under test repeat exactly. Any other value is
 // refused on standard error and the real clock stays.
 void ApplyClockFromEnvironment();
+// BX2_FRAME_TRACE=FILE (for tests): a byte is appended to FILE at the end of every frame, drawn
+// or left out as the same as the one on screen, so that a test can count the frames a still
+// screen runs. A file that cannot be written is refused on standard error and nothing is traced.
+void ApplyFrameTraceFromEnvironment();
+// Called by Flip(): one byte more in the frame trace, when there is one.
+void TraceFrame();
 
 // ---------------------------------------------------------------------------
 // Random numbers: one seedable generator for the whole game.

@@ -188,7 +188,7 @@ TEST_F(HarnessProbe, FramesAreThePicturesPutIntoTheWindow) {
     ASSERT_TRUE(run_.WaitUntil("five frames counted", [&] { return run_.FramesDrawn() >= before + 5; }));
     EXPECT_EQ(run_.FramesDrawn(), before + 5) << "the inset's pictures are not the window's frames";
 
-    auto none = run_.WaitForFrames(1, std::chrono::milliseconds(300));
+    auto none = run_.WaitForDrawnFrames(1, std::chrono::milliseconds(300));
     EXPECT_FALSE(none);
     EXPECT_NE(std::string(none.message()).find("for a frame drawn"), std::string::npos) << none.message();
 
@@ -198,7 +198,7 @@ TEST_F(HarnessProbe, FramesAreThePicturesPutIntoTheWindow) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         put(probe_, 3);
     });
-    EXPECT_TRUE(run_.WaitForFramesAfter(drawn, 3, std::chrono::seconds(10)));
+    EXPECT_TRUE(run_.WaitForDrawnFramesAfter(drawn, 3, std::chrono::seconds(10)));
     drawer.join();
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300)) << "not before they came";
     image->data = nullptr;  // the vector's

@@ -64,8 +64,8 @@ TEST(CommandLine, HelpAndVersionPrintAndEndAndAnUnknownSwitchFails) {
         EXPECT_EQ(child.out, c.out);
         EXPECT_EQ(child.err, c.err);
     }
-    for (const char* variable : {"BX2_HEADLESS", "BX2_DATA_DIR", "BX2_FRAME_MS", "BX2_REFUSE_OPENS", "BX2_AUTOPLAY",
-                                 "BX2_PLAY_TRACE", "XDG_DATA_HOME", "--editor"}) {
+    for (const char* variable : {"BX2_HEADLESS", "BX2_DATA_DIR", "BX2_FRAME_MS", "BX2_FRAME_TRACE", "BX2_REFUSE_OPENS",
+                                 "BX2_AUTOPLAY", "BX2_PLAY_TRACE", "XDG_DATA_HOME", "--editor"}) {
         EXPECT_NE(HelpText().find(variable), std::string::npos) << variable;
     }
 }

@@ -96,9 +96,9 @@ void RefusedKeys(GameRun& game, const std::string& keys) {
     for (const char c : keys) {
         const std::string key(1, c);
         const Screenshot before = game.Capture();
-        const long drawn = game.FramesDrawn();
+        const long run = game.FramesRun();
         game.Tap(key);
-        ASSERT_TRUE(game.WaitForFramesAfter(drawn, 1));
+        ASSERT_TRUE(game.WaitForFramesAfter(run, 1));
         EXPECT_EQ(game.Capture().Differences(before, EntryText(View(game.Window())), 30), 0)
             << "\"" << key << "\" was taken";
         Sleep(300);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "platform/graphics_internal.h"
 #include "platform/input.h"
 #include "platform/runtime.h"
+#include "support/scratch_folder.h"
 
 namespace {
 
@@ -628,6 +630,33 @@ TEST_F(SameFrameTest, AFrameThatDoesNotClearTheWholeScreenFirstIsAlwaysDrawn) {
     };
     clippedClear();
     EXPECT_TRUE(clippedClear());
+}
+
+TEST_F(SameFrameTest, TheFrameTraceCountsEveryFrameTheOnesLeftOutToo) {
+    ScratchFolder folder;
+    ASSERT_FALSE(folder.path().empty());
+    const std::string path = folder.path() + "/frames";
+    const auto traced = [&] {
+        std::error_code error;
+        const auto size = std::filesystem::file_size(path, error);
+        return error ? -1 : static_cast<long>(size);
+    };
+    setenv("BX2_FRAME_TRACE", path.c_str(), 1);
+    ApplyFrameTraceFromEnvironment();
+    EXPECT_TRUE(FlipScene(base));
+    EXPECT_FALSE(FlipScene(base));
+    EXPECT_FALSE(FlipScene(base));
+    EXPECT_EQ(traced(), 3);
+
+    // A file that cannot be written is said, and ends the trace before it.
+    setenv("BX2_FRAME_TRACE", "/no such folder/frames", 1);
+    testing::internal::CaptureStderr();
+    ApplyFrameTraceFromEnvironment();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("BX2_FRAME_TRACE"), std::string::npos);
+    FlipScene(base);
+    EXPECT_EQ(traced(), 3);
+    unsetenv("BX2_FRAME_TRACE");
+    ApplyFrameTraceFromEnvironment();
 }
 
 }  // namespace

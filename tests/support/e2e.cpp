@@ -478,11 +478,12 @@ void GameRun::StartCountingFrames() {
     const char* asan = std::getenv("ASAN_OPTIONS");
     put("ASAN_OPTIONS", std::string(asan && *asan ? std::string(asan) + ":" : "") + "detect_leaks=0");
     if (options_.frameMs > 0) put("BX2_FRAME_MS", std::to_string(options_.frameMs));
+    put("BX2_FRAME_TRACE", FrameTracePath());
     for (const auto& [name, value] : options_.env) put(name, value);
     // The test binary's own settings must not reach the game: it runs headless, and the
     // frame time or the X authority of the caller would change what the game does.
-    const std::set<std::string> dropped = {"BX2_HEADLESS", "BX2_FIXTURES", "BX2_FRAME_MS", "WAYLAND_DISPLAY",
-                                           "XAUTHORITY"};
+    const std::set<std::string> dropped = {"BX2_HEADLESS",    "BX2_FIXTURES",    "BX2_FRAME_MS",
+                                           "BX2_FRAME_TRACE", "WAYLAND_DISPLAY", "XAUTHORITY"};
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string entry = *e, name = entry.substr(0, entry.find('='));
@@ -638,16 +639,32 @@ long GameRun::FramesDrawn() {
     return swaps_[window_.id];
 }
 
-::testing::AssertionResult GameRun::WaitForFrames(int frames, Millis timeout) {
-    return WaitForFramesAfter(FramesDrawn(), frames, timeout);
+::testing::AssertionResult GameRun::WaitForDrawnFrames(int frames, Millis timeout) {
+    return WaitForDrawnFramesAfter(FramesDrawn(), frames, timeout);
 }
 
-::testing::AssertionResult GameRun::WaitForFramesAfter(long drawn, int frames, Millis timeout) {
+::testing::AssertionResult GameRun::WaitForDrawnFramesAfter(long drawn, int frames, Millis timeout) {
     if (!x_ || !window_.id) return ::testing::AssertionFailure() << "no game window: call WaitForWindow() first";
     if (!record_) return ::testing::AssertionFailure() << "the virtual X server cannot count frames (no RECORD)";
     const std::string what = frames == 1 ? "a frame drawn" : std::to_string(frames) + " frames drawn";
     return WaitUntil(
         what, [&] { return FramesDrawn() >= drawn + frames; }, timeout);
+}
+
+long GameRun::FramesRun() const {
+    struct stat st {};
+    return ::stat(FrameTracePath().c_str(), &st) == 0 ? static_cast<long>(st.st_size) : 0;
+}
+
+::testing::AssertionResult GameRun::WaitForFrames(int frames, Millis timeout) {
+    return WaitForFramesAfter(FramesRun(), frames, timeout);
+}
+
+::testing::AssertionResult GameRun::WaitForFramesAfter(long run, int frames, Millis timeout) {
+    if (game_ <= 0) return ::testing::AssertionFailure() << "no game running: call Start() first";
+    const std::string what = frames == 1 ? "a frame run" : std::to_string(frames) + " frames run";
+    return WaitUntil(
+        what, [&] { return FramesRun() >= run + frames; }, timeout);
 }
 
 ::testing::AssertionResult GameRun::Failure(const std::string& what, Millis waited, const Screenshot* shot) {

@@ -146,13 +146,21 @@ public:
                                                      Millis timeout = kDefaultWait);
     ::testing::AssertionResult WaitForStdout(const std::string& text, Millis timeout = kDefaultWait);
     ::testing::AssertionResult WaitForStderr(const std::string& text, Millis timeout = kDefaultWait);
-    // Until the game has drawn that many more frames into its window. After a key, a few frames
-    // prove that it was taken in and what it changes drawn, however slowly the machine runs: to
-    // show that a key changes nothing, wait for frames, never for time.
+    // Until the game has run that many more frames, drawn or left out as the same as the one on
+    // screen (counted through BX2_FRAME_TRACE). After a key, a few frames prove that it was taken
+    // in and what it changes drawn, however slowly the machine runs: to show that a key changes
+    // nothing, wait for frames, never for time. On a screen that runs a frame a key, the first
+    // frame after it shows it; on the others, the first may only have taken it in.
     ::testing::AssertionResult WaitForFrames(int frames, Millis timeout = kDefaultWait);
-    // The same, counted from what FramesDrawn() said before the input: a screen that draws only
-    // when a key comes may have drawn its one frame before the sender looks.
-    ::testing::AssertionResult WaitForFramesAfter(long drawn, int frames, Millis timeout = kDefaultWait);
+    // The same, counted from what FramesRun() said before the input: a screen that runs a frame
+    // only when a key comes may have run its one frame before the sender looks.
+    ::testing::AssertionResult WaitForFramesAfter(long run, int frames, Millis timeout = kDefaultWait);
+    // The frames the game has run so far, over every start of this run.
+    long FramesRun() const;
+    // Until that many more frames have been drawn into the game's window: a still screen draws
+    // none. Counted by the X server, from FramesDrawn() before the input in the second form.
+    ::testing::AssertionResult WaitForDrawnFrames(int frames, Millis timeout = kDefaultWait);
+    ::testing::AssertionResult WaitForDrawnFramesAfter(long drawn, int frames, Millis timeout = kDefaultWait);
     // The frames the game has drawn into its current window so far, counted by the X server: each
     // buffer swap puts the whole picture into the window. Call after WaitForWindow.
     long FramesDrawn();
@@ -223,6 +231,7 @@ private:
     void Key(unsigned long keysym, bool down);
     void Pause(int ms);
     unsigned long KeysymNamed(const std::string& name);
+    std::string FrameTracePath() const { return scratch_ + "/frames.txt"; }
 
     GameOptions options_;
     std::string scratch_;  // temporary home, output files; removed at the end

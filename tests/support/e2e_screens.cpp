@@ -215,10 +215,10 @@ void EntryKeys(GameRun& game, const std::string& text, const ScreenTest& entry) 
     for (const char c : text) {
         const std::string key(1, c);
         const Screenshot before = game.Capture();
-        const long drawn = game.FramesDrawn();
+        const long run = game.FramesRun();
         game.Tap(key);
         if (c == ' ') {
-            ASSERT_TRUE(game.WaitForFramesAfter(drawn, 1));
+            ASSERT_TRUE(game.WaitForFramesAfter(run, 1));
         } else {
             ASSERT_TRUE(game.WaitForScreen("the entry showing \"" + key + "\"", [&](const Screenshot& s) {
                 return entry(s) && s.Differences(before, EntryText(View(game.Window())), 30) > 10;
