@@ -85,10 +85,9 @@ std::vector<GraphicsMode> ListModes() {
 }
 
 void CloseWindow() {
-    if (g_context) {
-        GlEnd();
-        SDL_GL_DeleteContext(g_context);
-    }
+    // The frames kept go with the screen, headless too.
+    GlEnd();
+    if (g_context) SDL_GL_DeleteContext(g_context);
     if (g_window) {
         SDL_DelEventWatch(WatchWindowEvents, nullptr);
         SDL_DestroyWindow(g_window);
@@ -315,7 +314,6 @@ bool Graphics(int width, int height, int depth, int hertz, int flags) {
 void EndGraphics() {
     if (!g_open) return;
     CloseWindow();
-    GlEnd();
     g_open = false;
     g_width = 0;
     g_height = 0;

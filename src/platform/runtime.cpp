@@ -24,6 +24,7 @@ bool g_testClock = false;
 int64_t g_testNow = 0;
 int g_stepPerCall = 0;
 int g_stepPerFrame = 0;
+int g_frameTrace = -1;  // BX2_FRAME_TRACE's file, when a test asks for one
 
 // The 32-bit Mersenne Twister (MT19937): for a seed it draws exactly what std::mt19937 draws,
 // which the seeded replays and recorded runs rely on. Its own because play draws thousands of
@@ -159,10 +160,6 @@ void ApplyClockFromEnvironment() {
     }
     // Far from 0, which the game takes for "never happened".
     UseTestClock(100000, 0, static_cast<int>(ms));
-}
-
-namespace {
-int g_frameTrace = -1;
 }
 
 void ApplyFrameTraceFromEnvironment() {
